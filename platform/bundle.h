@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+#include <QVariant>
+#include <QVariantMap>
+
+#include <memory>
+#include <optional>
+
+namespace tessik::platform {
+
+struct BundleContents;
+
+// An opened bundle folder and its information dictionary, as NSBundle presents it. Opening the same
+// unchanged bundle again is cheap: the platform keeps what it read.
+class Bundle
+{
+public:
+    // Nothing when the URL is not a readable folder.
+    static std::optional<Bundle> bundleWithURL(const QUrl& url);
+
+    QUrl bundleURL() const;
+    std::optional<QString> bundleIdentifier() const;
+    // Empty when Info.plist is missing or cannot be read.
+    const QVariantMap& infoDictionary() const;
+    // The InfoPlist.strings entries of the localisation that best matches the user's languages.
+    const QVariantMap& localizedInfoDictionary() const;
+    // The localised value when there is one, else the information dictionary's value; invalid when absent.
+    QVariant objectForInfoDictionaryKey(const QString& key) const;
+    // A file in Contents/Resources, or nothing.
+    std::optional<QUrl> urlForResource(const QString& name, const QString& extension) const;
+
+private:
+    explicit Bundle(std::shared_ptr<const BundleContents> contents) : m_contents(std::move(contents)) {}
+    std::shared_ptr<const BundleContents> m_contents;
+};
+
+} // namespace tessik::platform

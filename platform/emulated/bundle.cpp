@@ -1,0 +1,227 @@
+#include "../bundle.h"
+
+#include "../user_defaults.h"
+#include "bundle_cache.h"
+#include "file_stamp.h"
+#include "machine_paths.h"
+#include "property_list.h"
+#include "strings_file.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QHash>
+#include <QMutex>
+
+using namespace Qt::StringLiterals;
+
+namespace tessik::platform {
+namespace {
+
+// Information dictionaries larger than this are not application metadata.
+constexpr qint64 maximumInfoPlistSize = 16 * 1024 * 1024;
+
+// Reads a dictionary file and stamps it; an unreadable or malformed file reads as empty.
+QVariantMap readDictionary(const QString& path, bool strings, FileStamp& stamp)
+{
+    const std::optional<QByteArray> data = FileStamp::read(path, maximumInfoPlistSize, stamp);
+    if (!data)
+        return {};
+    if (strings)
+        return StringsFile::parse(*data);
+    const std::optional<QVariant> list = PropertyList::read(*data);
+    return list && list->typeId() == QMetaType::QVariantMap ? list->toMap() : QVariantMap();
+}
+
+// A localisation folder's name as a language tag: legacy English names and underscores are old spellings.
+QString languageTag(QString name)
+{
+    static const QHash<QString, QString> legacy{
+        {u"english"_s, u"en"_s},   {u"french"_s, u"fr"_s},  {u"german"_s, u"de"_s},  {u"japanese"_s, u"ja"_s},
+        {u"spanish"_s, u"es"_s},   {u"italian"_s, u"it"_s}, {u"dutch"_s, u"nl"_s},   {u"korean"_s, u"ko"_s},
+        {u"zh_cn"_s, u"zh-hans"_s}, {u"zh-cn"_s, u"zh-hans"_s}, {u"zh_tw"_s, u"zh-hant"_s},
+        {u"zh-tw"_s, u"zh-hant"_s}, {u"zh_hk"_s, u"zh-hant"_s}, {u"zh-hk"_s, u"zh-hant"_s}};
+    name = name.toLower();
+    return legacy.value(name, name.replace(u'_', u'-'));
+}
+
+// The localisation folder ("zh-Hans.lproj") that best serves the preferred languages: an exact tag, then the same tag with
+// its region dropped, then the same language (never across Chinese scripts).
+QString chooseLocalization(const QStringList& available, const QStringList& preferred, const QString& development)
+{
+    auto tagOf = [](const QString& folder) { return languageTag(folder.chopped(6)); };
+    auto find = [&](const QString& wanted) -> QString {
+        for (const QString& folder : available)
+            if (tagOf(folder) == wanted)
+                return folder;
+        return {};
+    };
+    for (const QString& language : preferred) {
+        QString tag = languageTag(language);
+        while (!tag.isEmpty()) {
+            if (const QString found = find(tag); !found.isEmpty())
+                return found;
+            const qsizetype dash = tag.lastIndexOf(u'-');
+            tag = dash < 0 ? QString() : tag.left(dash);
+        }
+        const QString primary = languageTag(language).section(u'-', 0, 0);
+        if (primary == u"zh"_s)
+            continue;
+        for (const QString& folder : available)
+            if (tagOf(folder).section(u'-', 0, 0) == primary)
+                return folder;
+    }
+    for (const QString& fallback : {languageTag(development), u"en"_s, u"base"_s})
+        if (const QString found = find(fallback); !found.isEmpty())
+            return found;
+    return {};
+}
+
+} // namespace
+
+struct BundleContents;
+
+namespace {
+
+struct BundleCache
+{
+    QMutex mutex;
+    QHash<QString, std::shared_ptr<const BundleContents>> bundles;
+};
+
+BundleCache& bundleCacheStorage()
+{
+    static BundleCache cache;
+    return cache;
+}
+
+} // namespace
+
+void clearBundleCache()
+{
+    BundleCache& cache = bundleCacheStorage();
+    QMutexLocker locker(&cache.mutex);
+    cache.bundles.clear();
+}
+
+struct BundleContents
+{
+    QUrl url;
+    QString path;
+    QVariantMap info;
+    QVariantMap localized;
+    std::vector<FileStamp> stamps;
+
+    bool isCurrent() const
+    {
+        return std::all_of(stamps.begin(), stamps.end(), [](const FileStamp& s) { return s.isCurrent(); });
+    }
+
+    static std::shared_ptr<const BundleContents> load(const QUrl& url, const QString& path)
+    {
+        auto contents = std::make_shared<BundleContents>();
+        contents->url = url;
+        contents->path = path;
+        const QString resources = path + u"/Contents/Resources"_s;
+        FileStamp info;
+        contents->info = readDictionary(path + u"/Contents/Info.plist"_s, false, info);
+        const FileStamp resourcesStamp = FileStamp::of(resources);
+        contents->stamps = {info, resourcesStamp};
+        // Without an Info.plist only the folder itself tells whether the bundle is there.
+        if (!info.exists()) {
+            if (!QFileInfo(path).isDir())
+                return nullptr;
+            contents->stamps.push_back(FileStamp::of(path));
+        }
+
+        // A name filter would compile a pattern for every bundle; the suffix test is all that is needed.
+        QStringList folders;
+        if (resourcesStamp.exists()) {
+            QDirIterator it(resources, QDir::Dirs | QDir::NoDotAndDotDot);
+            while (it.hasNext()) {
+                it.next();
+                if (it.fileName().endsWith(u".lproj"_s))
+                    folders.append(it.fileName());
+            }
+            folders.sort();
+        }
+        if (folders.isEmpty())
+            return contents;
+        // Only a localised bundle depends on the user's languages.
+        contents->stamps.push_back(FileStamp::of(MachinePaths::globalPreferences()));
+        const QStringList preferred = UserDefaults::preferredLanguages();
+        const QString chosen =
+            chooseLocalization(folders, preferred, contents->info.value(u"CFBundleDevelopmentRegion"_s).toString());
+        if (chosen.isEmpty())
+            return contents;
+        FileStamp strings;
+        contents->localized = readDictionary(resources + u'/' + chosen + u"/InfoPlist.strings"_s, true, strings);
+        contents->stamps.push_back(FileStamp::of(resources + u'/' + chosen));
+        contents->stamps.push_back(strings);
+        return contents;
+    }
+};
+
+std::optional<Bundle> Bundle::bundleWithURL(const QUrl& url)
+{
+    if (!url.isLocalFile())
+        return std::nullopt;
+    const QString path = QDir::cleanPath(url.toLocalFile());
+
+    // Like NSBundle, keep what was read; unlike it, read again when the files changed.
+    BundleCache& cache = bundleCacheStorage();
+    {
+        QMutexLocker locker(&cache.mutex);
+        const auto cached = cache.bundles.value(path);
+        if (cached && cached->url == url && cached->isCurrent())
+            return Bundle(cached);
+    }
+    auto contents = BundleContents::load(url, path);
+    if (!contents)
+        return std::nullopt;
+    QMutexLocker locker(&cache.mutex);
+    cache.bundles.insert(path, contents);
+    return Bundle(std::move(contents));
+}
+
+QUrl Bundle::bundleURL() const
+{
+    return m_contents->url;
+}
+
+std::optional<QString> Bundle::bundleIdentifier() const
+{
+    const QVariant value = m_contents->info.value(u"CFBundleIdentifier"_s);
+    if (value.typeId() != QMetaType::QString)
+        return std::nullopt;
+    return value.toString();
+}
+
+const QVariantMap& Bundle::infoDictionary() const
+{
+    return m_contents->info;
+}
+
+const QVariantMap& Bundle::localizedInfoDictionary() const
+{
+    return m_contents->localized;
+}
+
+QVariant Bundle::objectForInfoDictionaryKey(const QString& key) const
+{
+    const auto localized = m_contents->localized.constFind(key);
+    return localized != m_contents->localized.cend() ? *localized : m_contents->info.value(key);
+}
+
+std::optional<QUrl> Bundle::urlForResource(const QString& name, const QString& extension) const
+{
+    if (name.isEmpty() || name.contains(u'/'))
+        return std::nullopt;
+    const QString file = extension.isEmpty() || name.endsWith(u'.' + extension) ? name : name + u'.' + extension;
+    const QString path = m_contents->path + u"/Contents/Resources/"_s + file;
+    if (!QFileInfo(path).isFile())
+        return std::nullopt;
+    return QUrl::fromLocalFile(path);
+}
+
+} // namespace tessik::platform

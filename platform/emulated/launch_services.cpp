@@ -1,0 +1,34 @@
+#include "../launch_services.h"
+
+#include "application_registry.h"
+#include "handler_database.h"
+
+namespace tessik::platform {
+
+std::optional<QString> LSCopyDefaultRoleHandlerForContentType(const QString& contentType, LSRolesMask role)
+{
+    if (contentType.isEmpty() || HandlerDatabase::roleKeys(role).isEmpty())
+        return std::nullopt;
+    const auto registry = ApplicationRegistry::shared().current();
+    // A stored choice counts only while that application is installed, as on the real system.
+    for (const QString& handler : HandlerDatabase::shared().storedHandlers(contentType, role))
+        if (registry->isInstalled(handler))
+            return handler;
+    return registry->claimant(contentType, role);
+}
+
+OSStatus LSSetDefaultRoleHandlerForContentType(const QString& contentType, LSRolesMask role,
+                                               const QString& handlerBundleID)
+{
+    return HandlerDatabase::shared().store(contentType, role, handlerBundleID);
+}
+
+OSStatus LSRegisterURL(const QUrl& url, bool)
+{
+    if (!url.isLocalFile())
+        return paramErr;
+    ApplicationRegistry::shared().invalidate();
+    return noErr;
+}
+
+} // namespace tessik::platform

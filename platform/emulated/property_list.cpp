@@ -1,0 +1,186 @@
+#include "property_list.h"
+
+#include "property_list_nesting.h"
+
+#include <QDateTime>
+#include <QTimeZone>
+#include <QVariantList>
+#include <QVariantMap>
+
+#include <plist/plist.h>
+
+#include <limits>
+#include <memory>
+
+namespace tessik::platform {
+namespace {
+
+struct PlistDeleter
+{
+    void operator()(plist_t node) const { plist_free(node); }
+};
+using PlistPtr = std::unique_ptr<void, PlistDeleter>;
+
+// Property list dates count seconds from 2001-01-01 UTC.
+const QDateTime& referenceDate()
+{
+    static const QDateTime date(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC);
+    return date;
+}
+
+QVariant toVariant(plist_t node)
+{
+    switch (plist_get_node_type(node)) {
+    case PLIST_BOOLEAN: {
+        uint8_t value = 0;
+        plist_get_bool_val(node, &value);
+        return bool(value);
+    }
+    case PLIST_UINT: {
+        uint64_t value = 0;
+        plist_get_uint_val(node, &value);
+        return qlonglong(value);
+    }
+    case PLIST_REAL: {
+        double value = 0;
+        plist_get_real_val(node, &value);
+        return value;
+    }
+    case PLIST_STRING:
+    case PLIST_KEY: {
+        char* text = nullptr;
+        if (plist_get_node_type(node) == PLIST_KEY)
+            plist_get_key_val(node, &text);
+        else
+            plist_get_string_val(node, &text);
+        const QString value = QString::fromUtf8(text);
+        free(text);
+        return value;
+    }
+    case PLIST_DATA: {
+        char* bytes = nullptr;
+        uint64_t length = 0;
+        plist_get_data_val(node, &bytes, &length);
+        QByteArray value(bytes, qsizetype(length));
+        free(bytes);
+        return value;
+    }
+    case PLIST_DATE: {
+        int32_t seconds = 0, microseconds = 0;
+        plist_get_date_val(node, &seconds, &microseconds);
+        return referenceDate().addMSecs(qint64(seconds) * 1000 + microseconds / 1000);
+    }
+    case PLIST_UID: {
+        uint64_t value = 0;
+        plist_get_uid_val(node, &value);
+        return qulonglong(value);
+    }
+    case PLIST_ARRAY: {
+        QVariantList list;
+        const uint32_t count = plist_array_get_size(node);
+        list.reserve(count);
+        for (uint32_t i = 0; i < count; ++i)
+            list.append(toVariant(plist_array_get_item(node, i)));
+        return list;
+    }
+    case PLIST_DICT: {
+        QVariantMap map;
+        plist_dict_iter iterator = nullptr;
+        plist_dict_new_iter(node, &iterator);
+        for (;;) {
+            char* key = nullptr;
+            plist_t item = nullptr;
+            plist_dict_next_item(node, iterator, &key, &item);
+            if (!key)
+                break;
+            map.insert(QString::fromUtf8(key), toVariant(item));
+            free(key);
+        }
+        free(iterator);
+        return map;
+    }
+    default:
+        return {};
+    }
+}
+
+plist_t fromVariant(const QVariant& value)
+{
+    switch (value.typeId()) {
+    case QMetaType::QVariantMap: {
+        plist_t dict = plist_new_dict();
+        const QVariantMap map = value.toMap();
+        for (auto it = map.cbegin(); it != map.cend(); ++it)
+            plist_dict_set_item(dict, it.key().toUtf8().constData(), fromVariant(it.value()));
+        return dict;
+    }
+    case QMetaType::QVariantList:
+    case QMetaType::QStringList: {
+        plist_t array = plist_new_array();
+        for (const QVariant& item : value.toList())
+            plist_array_append_item(array, fromVariant(item));
+        return array;
+    }
+    case QMetaType::Bool:
+        return plist_new_bool(value.toBool());
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        return plist_new_uint(uint64_t(value.toLongLong()));
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return plist_new_real(value.toDouble());
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = value.toByteArray();
+        return plist_new_data(bytes.constData(), uint64_t(bytes.size()));
+    }
+    case QMetaType::QDateTime: {
+        const qint64 ms = referenceDate().msecsTo(value.toDateTime());
+        return plist_new_date(int32_t(ms / 1000), int32_t((ms % 1000) * 1000));
+    }
+    default:
+        return plist_new_string(value.toString().toUtf8().constData());
+    }
+}
+
+} // namespace
+
+std::optional<QVariant> PropertyList::read(const QByteArray& data)
+{
+    if (data.isEmpty() || data.size() > std::numeric_limits<uint32_t>::max())
+        return std::nullopt;
+    plist_t root = nullptr;
+    if (data.startsWith("bplist00")) {
+        if (!PropertyListNesting::binaryWithin(data, maximumNesting))
+            return std::nullopt;
+        plist_from_bin(data.constData(), uint32_t(data.size()), &root);
+    } else {
+        if (!PropertyListNesting::xmlWithin(data, maximumNesting))
+            return std::nullopt;
+        plist_from_xml(data.constData(), uint32_t(data.size()), &root);
+    }
+    if (!root)
+        return std::nullopt;
+    PlistPtr owner(root);
+    return toVariant(root);
+}
+
+QByteArray PropertyList::write(const QVariant& value, Format format)
+{
+    PlistPtr root(fromVariant(value));
+    char* bytes = nullptr;
+    uint32_t length = 0;
+    if (format == Format::Binary) {
+        plist_to_bin(root.get(), &bytes, &length);
+        QByteArray result(bytes, qsizetype(length));
+        plist_to_bin_free(bytes);
+        return result;
+    }
+    plist_to_xml(root.get(), &bytes, &length);
+    QByteArray result(bytes, qsizetype(length));
+    plist_to_xml_free(bytes);
+    return result;
+}
+
+} // namespace tessik::platform

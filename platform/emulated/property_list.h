@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArray>
+#include <QVariant>
+
+#include <optional>
+
+namespace tessik::platform {
+
+// Reads and writes property lists (XML and binary) as QVariant trees: dictionaries become QVariantMap,
+// arrays QVariantList, dates QDateTime, data QByteArray.
+class PropertyList
+{
+public:
+    enum class Format { Xml, Binary };
+
+    // Deeper nesting than any real property list is refused before parsing: the parser recurses.
+    static constexpr int maximumNesting = 256;
+
+    // Nothing when the bytes are not a whole, valid property list.
+    static std::optional<QVariant> read(const QByteArray& data);
+    static QByteArray write(const QVariant& value, Format format);
+};
+
+} // namespace tessik::platform

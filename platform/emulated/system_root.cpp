@@ -1,0 +1,76 @@
+#include "../system_root.h"
+
+#include "machine_paths.h"
+
+#include <QDir>
+#include <QReadWriteLock>
+
+using namespace Qt::StringLiterals;
+
+namespace tessik::platform {
+namespace {
+
+QReadWriteLock& rootLock()
+{
+    static QReadWriteLock lock;
+    return lock;
+}
+
+QString& rootStorage()
+{
+    static QString root;
+    return root;
+}
+
+} // namespace
+
+void setSystemRoot(const QString& directory)
+{
+    const QString cleaned = directory.isEmpty() ? QString() : QDir::cleanPath(QDir(directory).absolutePath());
+    QWriteLocker locker(&rootLock());
+    rootStorage() = cleaned == u"/"_s ? QString() : cleaned;
+}
+
+QString systemRoot()
+{
+    QReadLocker locker(&rootLock());
+    return rootStorage();
+}
+
+QUrl systemURL(const QString& absolutePath)
+{
+    return QUrl::fromLocalFile(MachinePaths::path(absolutePath));
+}
+
+QString MachinePaths::path(const QString& absolutePath)
+{
+    return QDir::cleanPath(systemRoot() + u'/' + absolutePath);
+}
+
+QString MachinePaths::home()
+{
+    const QString root = systemRoot();
+    return root.isEmpty() ? QDir::homePath() : root + u"/home"_s;
+}
+
+QString MachinePaths::preferences()
+{
+    return home() + u"/Library/Preferences"_s;
+}
+
+QString MachinePaths::globalPreferences()
+{
+    return preferences() + u"/.GlobalPreferences.plist"_s;
+}
+
+QString MachinePaths::handlerDatabase()
+{
+    return preferences() + u"/com.apple.LaunchServices/com.apple.launchservices.secure.plist"_s;
+}
+
+QStringList MachinePaths::applicationFolders()
+{
+    return {path(u"/Applications"_s), path(u"/System/Applications"_s), home() + u"/Applications"_s};
+}
+
+} // namespace tessik::platform

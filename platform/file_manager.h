@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFlags>
+#include <QString>
+#include <QUrl>
+
+#include <memory>
+#include <optional>
+
+namespace tessik::platform {
+
+class DirectoryWalk;
+
+// A depth-first walk of a folder tree. Folders that cannot be read are passed over; symbolic links are
+// listed but never followed, so a link loop cannot trap the walk.
+class DirectoryEnumerator
+{
+public:
+    enum Option {
+        SkipsSubdirectoryDescendants = 1 << 0,
+        SkipsPackageDescendants = 1 << 1,
+        SkipsHiddenFiles = 1 << 2,
+    };
+    Q_DECLARE_FLAGS(Options, Option)
+
+    DirectoryEnumerator(const QString& rootPath, Options options);
+    ~DirectoryEnumerator();
+    DirectoryEnumerator(DirectoryEnumerator&&) noexcept;
+    DirectoryEnumerator& operator=(DirectoryEnumerator&&) noexcept;
+
+    // The next item, or nothing when the walk is over.
+    std::optional<QUrl> nextObject();
+
+private:
+    std::unique_ptr<DirectoryWalk> m_walk;
+};
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(DirectoryEnumerator::Options)
+
+// Files, folders and the user's standard locations.
+class FileManager
+{
+public:
+    static bool fileExists(const QString& path);
+    static QUrl homeDirectoryForCurrentUser();
+    // The user-domain Application Support folder.
+    static QUrl applicationSupportDirectory();
+    // Nothing when the root is not a readable folder.
+    static std::optional<DirectoryEnumerator> enumerator(const QUrl& url, DirectoryEnumerator::Options options);
+    // Whether a folder is a package (a bundle extension, or a Contents/Info.plist inside).
+    static bool isPackage(const QString& path);
+
+    // Creates the folder and its parents; false when that failed.
+    static bool createDirectory(const QUrl& url);
+    // Writes through a temporary file that then replaces the target, after creating the folder.
+    // Throws NSError when anything fails; the previous file stays in place then.
+    static void writeAtomically(const QByteArray& data, const QUrl& url);
+};
+
+} // namespace tessik::platform

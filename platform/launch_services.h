@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+#include <cstdint>
+#include <optional>
+
+namespace tessik::platform {
+
+using OSStatus = std::int32_t;
+using LSRolesMask = std::uint32_t;
+
+inline constexpr LSRolesMask kLSRolesNone = 0x00000001;
+inline constexpr LSRolesMask kLSRolesViewer = 0x00000002;
+inline constexpr LSRolesMask kLSRolesEditor = 0x00000004;
+inline constexpr LSRolesMask kLSRolesShell = 0x00000008;
+inline constexpr LSRolesMask kLSRolesAll = 0xFFFFFFFF;
+
+inline constexpr OSStatus noErr = 0;
+inline constexpr OSStatus paramErr = -50;
+inline constexpr OSStatus ioErr = -36;
+
+// The bundle identifier of the application that opens the content type in the role, or none.
+std::optional<QString> LSCopyDefaultRoleHandlerForContentType(const QString& contentType, LSRolesMask role);
+
+// Records the handler for the content type in the role; noErr when the database accepted it.
+OSStatus LSSetDefaultRoleHandlerForContentType(const QString& contentType, LSRolesMask role,
+                                               const QString& handlerBundleID);
+
+// Tells Launch Services that an application was installed, moved or changed, so its claims count at once.
+OSStatus LSRegisterURL(const QUrl& url, bool update);
+
+} // namespace tessik::platform

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+
+#include <exception>
+#include <memory>
+
+namespace tessik::platform {
+
+inline const QString NSCocoaErrorDomain = QStringLiteral("NSCocoaErrorDomain");
+inline const QString NSOSStatusErrorDomain = QStringLiteral("NSOSStatusErrorDomain");
+inline const QString NSPOSIXErrorDomain = QStringLiteral("NSPOSIXErrorDomain");
+inline constexpr int NSUserCancelledError = 3072;
+inline constexpr int NSFileNoSuchFileError = 4;
+inline constexpr int NSFileWriteUnknownError = 512;
+inline constexpr int userCanceledErr = -128;
+
+// An error as the platform reports it: domain, code, description and the error it wraps, if any.
+// Thrown unchanged where the platform's own error must reach the caller.
+class NSError : public std::exception
+{
+public:
+    NSError(QString domain, qint64 code, QString description, std::shared_ptr<const NSError> underlying = {});
+
+    const QString& domain() const { return m_domain; }
+    qint64 code() const { return m_code; }
+    const QString& localizedDescription() const { return m_description; }
+    // The error stored under NSUnderlyingErrorKey of the user-information map.
+    const NSError* underlyingError() const { return m_underlying.get(); }
+
+    const char* what() const noexcept override { return m_what.constData(); }
+
+    bool operator==(const NSError& other) const;
+
+private:
+    QString m_domain;
+    qint64 m_code = 0;
+    QString m_description;
+    std::shared_ptr<const NSError> m_underlying;
+    QByteArray m_what;
+};
+
+} // namespace tessik::platform

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+namespace tessik::platform {
+
+// The folder that stands for the machine's "/" on the emulated platform; empty means the real machine.
+// Set once at start-up (programs) or per test; a native build has no use for it.
+void setSystemRoot(const QString& directory);
+QString systemRoot();
+
+// The location of an absolute path of the machine, for example "/Applications".
+QUrl systemURL(const QString& absolutePath);
+
+} // namespace tessik::platform

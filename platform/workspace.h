@@ -1,0 +1,45 @@
+#pragma once
+
+#include "ns_error.h"
+#include "uniform_type.h"
+
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+#include <optional>
+
+namespace tessik::platform {
+
+// What the system asks the user before an application becomes the default for a content type.
+struct DefaultApplicationQuestion
+{
+    QUrl applicationURL;
+    QString applicationName;
+    QString bundleIdentifier;
+    QString contentType;
+    QString contentTypeDescription;
+};
+
+// Answers true to accept the change.
+using ConfirmationHandler = std::function<bool(const DefaultApplicationQuestion&)>;
+
+// The shared workspace: where applications are and what opens what.
+class Workspace
+{
+public:
+    // The installed copy of the application, or nothing.
+    static std::optional<QUrl> urlForApplicationWithBundleIdentifier(const QString& bundleIdentifier);
+
+    // Makes the application the default for every role of the type after asking the user. Blocks until
+    // answered; a refusal is the Cocoa user-cancelled error.
+    static std::optional<NSError> setDefaultApplication(const QUrl& applicationURL, const UTType& contentType);
+
+    // Who answers the confirmation. Without one the system has nobody to ask and refuses.
+    static void setConfirmationHandler(ConfirmationHandler handler);
+
+    // The bundle's icon file (.icns), or nothing when it has none and the generic icon stands in.
+    static std::optional<QString> iconFileForApplication(const QUrl& applicationURL);
+};
+
+} // namespace tessik::platform
