@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+#include <optional>
+#include <stdexcept>
+
+namespace tessik {
+
+// A JSON document that does not have the shape its reader requires; the message names the key.
+class JsonDecodingError : public std::runtime_error
+{
+public:
+    explicit JsonDecodingError(const QString& message);
+    QString message() const { return QString::fromUtf8(what()); }
+};
+
+// Reads the members of one JSON object strictly: a missing required key or a member of the wrong JSON type
+// is a JsonDecodingError naming the key and the record.
+class StrictJson
+{
+public:
+    StrictJson(QJsonObject object, QString record) : m_object(std::move(object)), m_record(std::move(record)) {}
+
+    QString string(const QString& key) const;
+    std::optional<QString> optionalString(const QString& key) const;
+    qint64 integer(const QString& key) const;
+    bool boolean(const QString& key) const;
+    QStringList stringList(const QString& key) const;
+    QJsonArray array(const QString& key) const;
+    QJsonObject object(const QString& key) const;
+    QUrl url(const QString& key) const;
+
+    // Parses a whole document; throws JsonDecodingError when it is not valid JSON.
+    static QJsonDocument parse(const QByteArray& data, const QString& what);
+
+private:
+    QJsonValue require(const QString& key, QJsonValue::Type type, const char* typeName) const;
+    [[noreturn]] void mismatch(const QString& key, const char* typeName) const;
+
+    QJsonObject m_object;
+    QString m_record;
+};
+
+} // namespace tessik
