@@ -1,0 +1,87 @@
+#include "demo_system.h"
+
+#include "system_root_writer.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <stdexcept>
+
+using namespace Qt::StringLiterals;
+
+namespace tessik::tools {
+namespace {
+
+QVariantMap documentType(const QJsonObject& entry)
+{
+    QVariantMap type{{u"CFBundleTypeName"_s, entry.value("name"_L1).toString()},
+                     {u"CFBundleTypeRole"_s, entry.value("role"_L1).toString()}};
+    if (entry.contains("rank"_L1))
+        type.insert(u"LSHandlerRank"_s, entry.value("rank"_L1).toString());
+    if (entry.contains("contentTypes"_L1))
+        type.insert(u"LSItemContentTypes"_s, entry.value("contentTypes"_L1).toArray().toVariantList());
+    if (entry.contains("extensions"_L1))
+        type.insert(u"CFBundleTypeExtensions"_s, entry.value("extensions"_L1).toArray().toVariantList());
+    return type;
+}
+
+BundleSpec bundleSpec(const QJsonObject& app)
+{
+    BundleSpec spec;
+    spec.path = app.value("path"_L1).toString();
+    const QString name = app.value("name"_L1).toString();
+    spec.info = {{u"CFBundleIdentifier"_s, app.value("bundleIdentifier"_L1).toString()},
+                 {u"CFBundleName"_s, name},
+                 {u"CFBundleExecutable"_s, name},
+                 {u"CFBundlePackageType"_s, u"APPL"_s},
+                 {u"CFBundleInfoDictionaryVersion"_s, u"6.0"_s},
+                 {u"CFBundleDevelopmentRegion"_s, u"en"_s},
+                 {u"CFBundleShortVersionString"_s, app.value("version"_L1).toString()},
+                 {u"CFBundleVersion"_s, app.value("version"_L1).toString()}};
+    if (app.contains("displayName"_L1))
+        spec.info.insert(u"CFBundleDisplayName"_s, app.value("displayName"_L1).toString());
+    QVariantList types;
+    for (const QJsonValue& entry : app.value("documentTypes"_L1).toArray())
+        types.append(documentType(entry.toObject()));
+    if (!types.isEmpty())
+        spec.info.insert(u"CFBundleDocumentTypes"_s, types);
+    spec.format = app.value("format"_L1).toString() == u"binary"_s ? platform::PropertyList::Format::Binary
+                                                                  : platform::PropertyList::Format::Xml;
+    const QJsonObject localized = app.value("localizedNames"_L1).toObject();
+    for (auto it = localized.constBegin(); it != localized.constEnd(); ++it)
+        spec.localizedStrings.insert(it.key(), {{u"CFBundleDisplayName"_s, it.value().toString()},
+                                                {u"CFBundleName"_s, it.value().toString()}});
+    return spec;
+}
+
+} // namespace
+
+int DemoSystem::write(const QString& root)
+{
+    QFile file(u":/tessik/tools/demo-system.json"_s);
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error("the demo system's description is missing from the build");
+    const QJsonObject demo = QJsonDocument::fromJson(file.readAll()).object();
+
+    const SystemRootWriter writer(root);
+    QStringList languages;
+    for (const QJsonValue& language : demo.value("languages"_L1).toArray())
+        languages.append(language.toString());
+    writer.setPreferredLanguages(languages);
+    const QJsonArray apps = demo.value("apps"_L1).toArray();
+    for (const QJsonValue& app : apps)
+        writer.addBundle(bundleSpec(app.toObject()));
+    for (const QJsonValue& value : demo.value("handlers"_L1).toArray()) {
+        const QJsonObject handler = value.toObject();
+        const auto role = associationRoleFromRawValue(handler.value("role"_L1).toString());
+        if (!role)
+            throw std::runtime_error("the demo system names an unknown role");
+        writer.setHandler(handler.value("contentType"_L1).toString(), *role,
+                          handler.value("bundleIdentifier"_L1).toString());
+    }
+    return int(apps.size());
+}
+
+} // namespace tessik::tools

@@ -1,0 +1,66 @@
+#include "system_root_writer.h"
+
+#include "bundle_writer.h"
+#include "platform/emulated/machine_paths.h"
+#include "platform/emulated/property_list.h"
+#include "platform/file_manager.h"
+#include "platform/launch_services.h"
+#include "platform/system_root.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <stdexcept>
+
+using namespace Qt::StringLiterals;
+
+namespace tessik::tools {
+namespace {
+
+const QString markerName = u".tessik-system-root"_s;
+
+} // namespace
+
+SystemRootWriter::SystemRootWriter(QString root) : m_root(QDir::cleanPath(QDir(root).absolutePath()))
+{
+    QDir dir(m_root);
+    if (dir.exists() && !dir.isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)) {
+        if (!QFile::exists(dir.filePath(markerName)))
+            throw std::runtime_error("refusing to write into the non-empty folder " + m_root.toStdString()
+                                     + ", which is not an emulated system");
+        for (const QString& top : {u"Applications"_s, u"System"_s, u"home"_s})
+            QDir(dir.filePath(top)).removeRecursively();
+    }
+    for (const QString& folder : {u"Applications"_s, u"System/Applications"_s, u"home/Applications"_s,
+                                  u"home/Library/Application Support"_s, u"home/Library/Preferences"_s})
+        if (!dir.mkpath(folder))
+            throw std::runtime_error("cannot create " + dir.filePath(folder).toStdString());
+    QFile marker(dir.filePath(markerName));
+    if (!marker.open(QIODevice::WriteOnly))
+        throw std::runtime_error("cannot write " + marker.fileName().toStdString());
+}
+
+QString SystemRootWriter::addBundle(const BundleSpec& spec) const
+{
+    return BundleWriter(m_root).write(spec);
+}
+
+void SystemRootWriter::setPreferredLanguages(const QStringList& languages) const
+{
+    const QVariantMap preferences{{u"AppleLanguages"_s, languages}};
+    platform::FileManager::writeAtomically(
+        platform::PropertyList::write(preferences, platform::PropertyList::Format::Binary),
+        QUrl::fromLocalFile(m_root + u"/home/Library/Preferences/.GlobalPreferences.plist"_s));
+}
+
+void SystemRootWriter::setHandler(const QString& contentType, AssociationRole role,
+                                  const QString& bundleIdentifier) const
+{
+    platform::setSystemRoot(m_root);
+    const platform::OSStatus status =
+        platform::LSSetDefaultRoleHandlerForContentType(contentType, *lsRole(role), bundleIdentifier);
+    if (status != platform::noErr)
+        throw std::runtime_error("cannot record the handler of " + contentType.toStdString());
+}
+
+} // namespace tessik::tools

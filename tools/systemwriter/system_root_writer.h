@@ -1,0 +1,30 @@
+#pragma once
+
+#include "bundle_spec.h"
+#include "core/records/association_role.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace tessik::tools {
+
+// Lays out an emulated machine in a folder: application folders, the user's home and preferences.
+class SystemRootWriter
+{
+public:
+    // Creates the folder skeleton. Refuses (std::runtime_error) a non-empty folder that is not an emulated
+    // machine already; an earlier machine there is replaced.
+    explicit SystemRootWriter(QString root);
+
+    const QString& root() const { return m_root; }
+    QString addBundle(const BundleSpec& spec) const;
+    void setPreferredLanguages(const QStringList& languages) const;
+    // Records an explicit handler through the machine's own Launch Services, which makes this folder the
+    // current system root.
+    void setHandler(const QString& contentType, AssociationRole role, const QString& bundleIdentifier) const;
+
+private:
+    QString m_root;
+};
+
+} // namespace tessik::tools
