@@ -1,0 +1,32 @@
+#include "extensions_command.h"
+
+#include "core/services/type_resolver.h"
+
+using namespace Qt::StringLiterals;
+
+namespace tessik::cli {
+
+QString ExtensionsCommand::name() const
+{
+    return u"extensions"_s;
+}
+
+QString ExtensionsCommand::summary() const
+{
+    return u"Print the filename extensions of a content type, one a line."_s;
+}
+
+void ExtensionsCommand::configure(QCommandLineParser& parser) const
+{
+    parser.addPositionalArgument(u"type"_s, u"A content type identifier such as public.jpeg."_s);
+}
+
+int ExtensionsCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
+{
+    const QString type = requirePositional(parser, 1).constFirst();
+    for (const QString& extension : TypeResolver().extensions(type))
+        io.out << extension << u'\n';
+    return 0;
+}
+
+} // namespace tessik::cli

@@ -1,0 +1,43 @@
+#include "type_command.h"
+
+#include "core/catalog/custom_association_error.h"
+#include "core/services/type_resolver.h"
+
+using namespace Qt::StringLiterals;
+
+namespace tessik::cli {
+
+QString TypeCommand::name() const
+{
+    return u"type"_s;
+}
+
+QString TypeCommand::summary() const
+{
+    return u"Print the content type of a filename extension."_s;
+}
+
+void TypeCommand::configure(QCommandLineParser& parser) const
+{
+    parser.addPositionalArgument(u"extension"_s, u"An extension such as md or .md."_s);
+}
+
+int TypeCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
+{
+    const QString extension = requirePositional(parser, 1).constFirst();
+    const auto type = TypeResolver().typeIdentifier(extension);
+    if (type) {
+        io.out << *type << u'\n';
+        return 0;
+    }
+    // Say why: an input that is no single extension differs from one the system cannot resolve.
+    try {
+        TypeResolver::normalize(extension);
+        io.err << CustomAssociationError::messageFor(CustomAssociationError::Kind::unresolvedExtension) << u'\n';
+    } catch (const CustomAssociationError& error) {
+        io.err << error.message() << u'\n';
+    }
+    return 1;
+}
+
+} // namespace tessik::cli
