@@ -1,0 +1,118 @@
+#include "core/support/name_order.h"
+#include "systemwriter/demo_system.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct CliRun
+{
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+class CliTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        demo = new QTemporaryDir;
+        tessik::tools::DemoSystem::write(demo->path());
+    }
+    static void TearDownTestSuite() { delete demo; }
+
+    static CliRun run(QStringList arguments, const QString& rootVariable = QString())
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(u"TESSIK_SYSTEM_ROOT"_s);
+        if (!rootVariable.isEmpty())
+            environment.insert(u"TESSIK_SYSTEM_ROOT"_s, rootVariable);
+        process.setProcessEnvironment(environment);
+        process.start(QString::fromUtf8(TESSIK_CLI_PATH), arguments);
+        if (!process.waitForFinished(60000))
+            return {};
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+    }
+    static CliRun demoRun(QStringList arguments) { return run(QStringList{u"--system-root"_s, demo->path()} + arguments); }
+
+    static QTemporaryDir* demo;
+};
+
+QTemporaryDir* CliTest::demo = nullptr;
+
+} // namespace
+
+TEST_F(CliTest, AppsListsEveryDemoApplicationOnceSortedByName)
+{
+    QFile description(u":/tessik/tools/demo-system.json"_s);
+    ASSERT_TRUE(description.open(QIODevice::ReadOnly));
+    QSet<QString> expected;
+    for (const QJsonValue& app : QJsonDocument::fromJson(description.readAll()).object().value("apps"_L1).toArray())
+        expected.insert(app.toObject().value("bundleIdentifier"_L1).toString());
+
+    const CliRun result = demoRun({u"apps"_s, u"--json"_s});
+    ASSERT_EQ(result.status, 0) << qPrintable(result.err);
+    const QJsonArray apps = QJsonDocument::fromJson(result.out.toUtf8()).array();
+    QSet<QString> seen;
+    tessik::NameOrder order;
+    for (qsizetype i = 0; i < apps.size(); ++i) {
+        const QJsonObject app = apps[i].toObject();
+        EXPECT_EQ(app.keys(), (QStringList{u"bundleIdentifier"_s, u"name"_s, u"supportedTypeIdentifiers"_s, u"url"_s}));
+        EXPECT_FALSE(seen.contains(app.value("bundleIdentifier"_L1).toString()));
+        seen.insert(app.value("bundleIdentifier"_L1).toString());
+        EXPECT_TRUE(app.value("url"_L1).toString().startsWith(u"file:///"_s));
+        if (i > 0)
+            EXPECT_FALSE(order.less(app.value("name"_L1).toString(), apps[i - 1].toObject().value("name"_L1).toString()));
+    }
+    EXPECT_EQ(seen, expected);
+    EXPECT_TRUE(result.out.contains(u"预览"_s)) << "the demo user reads Chinese names";
+    EXPECT_TRUE(result.out.contains(u"home/Applications/Visual%20Studio%20Code.app"_s));
+}
+
+TEST_F(CliTest, LooksUpTypesExtensionsAndHandlers)
+{
+    EXPECT_EQ(demoRun({u"type"_s, u".MD"_s}).out, u"net.daringfireball.markdown\n"_s);
+    const CliRun invalid = demoRun({u"type"_s, u"..mkk"_s});
+    EXPECT_EQ(invalid.status, 1);
+    EXPECT_TRUE(invalid.err.contains(u"请输入单个扩展名"_s));
+    EXPECT_TRUE(demoRun({u"extensions"_s, u"public.html"_s}).out.startsWith(u"htm\nhtml\n"_s));
+    EXPECT_TRUE(demoRun({u"extensions"_s, u"public.jpeg"_s}).out.contains(u"jpeg\njpg\n"_s));
+    EXPECT_EQ(demoRun({u"extensions"_s, u"com.example.unknown"_s}).out, QString());
+
+    EXPECT_EQ(demoRun({u"get"_s, u"public.html"_s}).out, u"com.google.Chrome\n"_s);
+    EXPECT_EQ(demoRun({u"get"_s, u"com.adobe.pdf"_s, u"--role"_s, u"viewer"_s}).out, u"com.apple.Preview\n"_s);
+    EXPECT_EQ(run({u"get"_s, u"public.html"_s}, demo->path()).out, u"com.google.Chrome\n"_s) << "root from the environment";
+    const CliRun none = demoRun({u"get"_s, u"com.example.unknown"_s, u"--role"_s, u"shell"_s});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_TRUE(none.out.isEmpty());
+}
+
+TEST_F(CliTest, BadCommandLinesAreUsageErrors)
+{
+    EXPECT_EQ(demoRun({u"frobnicate"_s}).status, 2);
+    EXPECT_EQ(demoRun({}).status, 2);
+    EXPECT_EQ(demoRun({u"apps"_s, u"--jsn"_s}).status, 2);
+    EXPECT_EQ(demoRun({u"get"_s, u"public.html"_s, u"--role"_s, u"Viewer"_s}).status, 2);
+    EXPECT_EQ(demoRun({u"get"_s}).status, 2);
+    EXPECT_EQ(demoRun({u"type"_s, u"md"_s, u"txt"_s}).status, 2);
+    for (const QString& command : {u"apps"_s, u"type"_s, u"extensions"_s, u"get"_s}) {
+        const CliRun help = demoRun({command, u"--help"_s});
+        EXPECT_EQ(help.status, 0);
+        EXPECT_TRUE(help.out.contains(u"--system-root"_s)) << qPrintable(command);
+    }
+    EXPECT_EQ(run({u"--help"_s}).status, 0);
+    EXPECT_EQ(run({u"--system-root"_s, demo->path() + u"/missing"_s, u"apps"_s}).status, 1);
+}

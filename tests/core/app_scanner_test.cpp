@@ -1,0 +1,129 @@
+#include "core/discovery/app_scanner.h"
+#include "temporary_system.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using namespace tessik;
+using tessik::platform::PropertyList;
+using tessik::testing::TemporarySystem;
+
+namespace {
+
+QStringList identifiers(const QList<InstalledApp>& apps)
+{
+    QStringList result;
+    for (const InstalledApp& app : apps)
+        result.append(app.bundleIdentifier);
+    return result;
+}
+
+const InstalledApp* find(const QList<InstalledApp>& apps, const QString& identifier)
+{
+    for (const InstalledApp& app : apps)
+        if (app.bundleIdentifier == identifier)
+            return &app;
+    return nullptr;
+}
+
+} // namespace
+
+TEST(AppScanner, FindsEachApplicationOnceWithTheLaterFolderWinning)
+{
+    TemporarySystem system;
+    system.addApp(u"Applications/Editor.app"_s, u"com.example.Editor"_s,
+                  {TemporarySystem::documentType({u"public.plain-text"_s, u"net.daringfireball.markdown"_s}, {}),
+                   TemporarySystem::documentType({u"public.plain-text"_s}, {})},
+                  {{u"CFBundleName"_s, u"Editor (system)"_s}});
+    const QString userCopy = system.addApp(u"home/Applications/Editor.app"_s, u"com.example.Editor"_s, {},
+                                           {{u"CFBundleName"_s, u"Editor (mine)"_s}}, PropertyList::Format::Binary);
+    system.addApp(u"Applications/Utilities/Deep/Tool.app"_s, u"com.example.Tool"_s);
+    system.addApp(u"Applications/Host.app/Contents/Helpers/Nested.app"_s, u"com.example.Nested"_s);
+    system.addApp(u"Applications/Host.app"_s, u"com.example.Host"_s);
+    system.addApp(u"Applications/Shouting.APP"_s, u"com.example.Shouting"_s);
+    system.addApp(u"System/Applications/.Hidden.app"_s, u"com.example.Hidden"_s);
+    ASSERT_TRUE(QFile::link(system.root() + u"/Applications"_s, system.root() + u"/Applications/Utilities/loop"_s));
+
+    const QList<InstalledApp> apps = AppScanner().scan();
+    EXPECT_EQ(identifiers(apps), (QStringList{u"com.example.Editor"_s, u"com.example.Host"_s, u"com.example.Tool"_s}));
+    const InstalledApp* editor = find(apps, u"com.example.Editor"_s);
+    ASSERT_TRUE(editor);
+    EXPECT_EQ(editor->url, QUrl::fromLocalFile(userCopy));
+    EXPECT_EQ(editor->name, u"Editor (mine)"_s);
+    EXPECT_TRUE(editor->supportedTypeIdentifiers.isEmpty());
+    EXPECT_EQ(find(apps, u"com.example.Tool"_s)->name, u"Tool"_s) << "no name keys: the file name without .app";
+
+    QDir(system.root() + u"/home/Applications"_s).removeRecursively();
+    const QList<InstalledApp> rescanned = AppScanner().scan();
+    ASSERT_TRUE(find(rescanned, u"com.example.Editor"_s));
+    EXPECT_EQ(find(rescanned, u"com.example.Editor"_s)->supportedTypeIdentifiers,
+              (QStringList{u"net.daringfireball.markdown"_s, u"public.plain-text"_s}));
+}
+
+TEST(AppScanner, NamesComeFromTheUsersLocalisation)
+{
+    TemporarySystem system;
+    system.writer().setPreferredLanguages({u"zh-Hans-CN"_s, u"en"_s});
+    tools::BundleSpec spec;
+    spec.path = u"System/Applications/Preview.app"_s;
+    spec.info = {{u"CFBundleIdentifier"_s, u"com.apple.Preview"_s}, {u"CFBundleName"_s, u"Preview"_s}};
+    spec.localizedStrings = {{u"en"_s, {{u"CFBundleDisplayName"_s, u"Preview"_s}}},
+                             {u"zh_CN"_s, {{u"CFBundleDisplayName"_s, u"预览"_s}}},
+                             {u"ja"_s, {{u"CFBundleDisplayName"_s, u"プレビュー"_s}}}};
+    system.addBundle(spec);
+    spec.path = u"Applications/Empty.app"_s;
+    spec.info = {{u"CFBundleIdentifier"_s, u"com.example.Empty"_s}, {u"CFBundleDisplayName"_s, QString()}};
+    spec.localizedStrings.clear();
+    system.addBundle(spec);
+
+    const QList<InstalledApp> apps = AppScanner().scan();
+    EXPECT_EQ(find(apps, u"com.apple.Preview"_s)->name, u"预览"_s);
+    EXPECT_EQ(find(apps, u"com.example.Empty"_s)->name, QString()) << "an empty name is used as it stands";
+
+    system.writer().setPreferredLanguages({u"ja"_s});
+    EXPECT_EQ(find(AppScanner().scan(), u"com.apple.Preview"_s)->name, u"プレビュー"_s);
+    system.writer().setPreferredLanguages({u"fr"_s});
+    EXPECT_EQ(find(AppScanner().scan(), u"com.apple.Preview"_s)->name, u"Preview"_s);
+}
+
+TEST(AppScanner, BrokenBundlesAreSkippedOrReadAsFarAsValid)
+{
+    TemporarySystem system;
+    system.addApp(u"Applications/Good.app"_s, u"com.example.Good"_s);
+    const QByteArray valid = PropertyList::write(QVariantMap{{u"CFBundleIdentifier"_s, u"com.example.Broken"_s}},
+                                                 PropertyList::Format::Binary);
+    const QByteArray deep = "<plist>" + QByteArray("<array>").repeated(200000) + "</plist>";
+    QByteArray garbage(2048, '\0');
+    for (int i = 0; i < garbage.size(); ++i)
+        garbage[i] = char(i * 131 % 256);
+    int n = 0;
+    for (const QByteArray& raw : {valid.left(valid.size() / 2), deep, garbage, QByteArray("<?xml"), QByteArray()}) {
+        tools::BundleSpec spec;
+        spec.path = u"Applications/Broken%1.app"_s.arg(++n);
+        spec.rawInfoPlist = raw;
+        system.addBundle(spec);
+    }
+    // The identifier is valid but the document types are not: the application is still listed.
+    system.addApp(u"Applications/Odd.app"_s, u"com.example.Odd"_s, {}, {{u"CFBundleDocumentTypes"_s, u"oops"_s}});
+    QDir().mkpath(system.root() + u"/Applications/NoPlist.app/Contents"_s);
+
+    const QList<InstalledApp> apps = AppScanner().scan();
+    EXPECT_EQ(identifiers(apps), (QStringList{u"com.example.Good"_s, u"com.example.Odd"_s}));
+    EXPECT_FALSE(AppScanner().installedApp(QUrl::fromLocalFile(system.root() + u"/Applications/NoPlist.app"_s)));
+    EXPECT_FALSE(AppScanner().installedApp(QUrl::fromLocalFile(system.root() + u"/Applications/Missing.app"_s)));
+}
+
+TEST(AppScanner, MissingRootsAreSkipped)
+{
+    TemporarySystem system;
+    system.addApp(u"Applications/Only.app"_s, u"com.example.Only"_s);
+    QDir(system.root() + u"/home/Applications"_s).removeRecursively();
+    QDir(system.root() + u"/System"_s).removeRecursively();
+    EXPECT_EQ(AppScanner().scan().size(), 1);
+    const AppScanner custom({QUrl::fromLocalFile(system.root() + u"/nowhere"_s)});
+    EXPECT_TRUE(custom.scan().isEmpty());
+    EXPECT_EQ(AppScanner().applicationDirectories().size(), 3);
+}

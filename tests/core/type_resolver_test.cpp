@@ -1,0 +1,42 @@
+#include "core/catalog/custom_association_error.h"
+#include "core/services/type_resolver.h"
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using namespace tessik;
+
+TEST(TypeResolver, NormalisesOneExtension)
+{
+    EXPECT_EQ(TypeResolver::normalize(u" .MKK \n"_s), u"mkk"_s);
+    EXPECT_EQ(TypeResolver::normalize(u"mkk"_s), TypeResolver::normalize(u".mkk"_s));
+    EXPECT_EQ(TypeResolver::normalize(u"my-ext_2"_s), u"my-ext_2"_s);
+    EXPECT_EQ(TypeResolver::normalize(u"文档"_s), u"文档"_s);
+    EXPECT_EQ(TypeResolver::normalize(u"ÉTÉ"_s), u"été"_s);
+    for (const QString& bad : {u"..mkk"_s, u"tar.gz"_s, u"a/b"_s, u"a b"_s, u"*"_s, QString(), u"."_s, u"   "_s}) {
+        try {
+            TypeResolver::normalize(bad);
+            ADD_FAILURE() << "accepted " << qPrintable(bad);
+        } catch (const CustomAssociationError& error) {
+            EXPECT_EQ(error.kind(), CustomAssociationError::Kind::invalidExtension);
+            EXPECT_EQ(error.message(), u"请输入单个扩展名，例如 mkk 或 .mkk，不要输入路径或分隔符。"_s);
+        }
+    }
+}
+
+TEST(TypeResolver, TranslatesBetweenExtensionsAndTypes)
+{
+    const TypeResolver resolver;
+    EXPECT_EQ(resolver.typeIdentifier(u".MD"_s), u"net.daringfireball.markdown"_s);
+    EXPECT_FALSE(resolver.typeIdentifier(u"..mkk"_s));
+    const auto dynamic = resolver.typeIdentifier(u"mkk"_s);
+    ASSERT_TRUE(dynamic);
+    EXPECT_TRUE(dynamic->startsWith(u"dyn."_s));
+    EXPECT_EQ(resolver.extensions(*dynamic), QStringList{u"mkk"_s});
+
+    const QStringList jpeg = resolver.extensions(u"public.jpeg"_s);
+    EXPECT_TRUE(jpeg.contains(u"jpg"_s) && jpeg.contains(u"jpeg"_s));
+    EXPECT_TRUE(std::is_sorted(jpeg.begin(), jpeg.end()));
+    EXPECT_TRUE(resolver.extensions(u"com.example.unknown"_s).isEmpty());
+    EXPECT_TRUE(resolver.extensions(u"public.data"_s).isEmpty());
+}

@@ -1,0 +1,109 @@
+#include "platform/emulated/machine_paths.h"
+#include "platform/emulated/property_list.h"
+#include "platform/launch_services.h"
+#include "temporary_system.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using namespace tessik::platform;
+using tessik::testing::TemporarySystem;
+
+namespace {
+
+std::optional<QString> handler(const QString& type, LSRolesMask role)
+{
+    return LSCopyDefaultRoleHandlerForContentType(type, role);
+}
+
+} // namespace
+
+TEST(LaunchServices, ChoosesTheHighestRankedClaimantInAMatchingRole)
+{
+    TemporarySystem system;
+    const QString markdown = u"net.daringfireball.markdown"_s;
+    system.addApp(u"Applications/Alternate.app"_s, u"com.example.alternate"_s,
+                  {TemporarySystem::documentType({markdown}, {}, u"Editor"_s, u"Alternate"_s)});
+    system.addApp(u"Applications/Viewer.app"_s, u"com.example.viewer"_s,
+                  {TemporarySystem::documentType({markdown}, {}, u"Viewer"_s)});
+    system.addApp(u"Applications/Refuses.app"_s, u"com.example.none"_s,
+                  {TemporarySystem::documentType({markdown}, {}, u"None"_s, u"Owner"_s),
+                   TemporarySystem::documentType({markdown}, {}, u"Editor"_s, u"None"_s)});
+    system.addApp(u"Applications/Shell.app"_s, u"com.example.shell"_s,
+                  {TemporarySystem::documentType({u"public.shell-script"_s}, {}, u"Shell"_s)});
+
+    // An absent rank counts as Default, which beats Alternate; a Viewer claim cannot edit.
+    EXPECT_EQ(handler(markdown, kLSRolesViewer), u"com.example.viewer"_s);
+    EXPECT_EQ(handler(markdown, kLSRolesAll), u"com.example.viewer"_s);
+    EXPECT_EQ(handler(markdown, kLSRolesEditor), u"com.example.alternate"_s);
+    EXPECT_FALSE(handler(markdown, kLSRolesShell));
+    EXPECT_EQ(handler(u"public.shell-script"_s, kLSRolesShell), u"com.example.shell"_s);
+    EXPECT_FALSE(handler(u"com.adobe.pdf"_s, kLSRolesAll));
+
+    system.addApp(u"Applications/Owner.app"_s, u"com.example.owner"_s,
+                  {TemporarySystem::documentType({markdown}, {}, u"Viewer"_s, u"Owner"_s)});
+    EXPECT_EQ(handler(markdown, kLSRolesViewer), u"com.example.owner"_s);
+}
+
+TEST(LaunchServices, SupertypeClaimsAndExtensionOnlyEntriesCount)
+{
+    TemporarySystem system;
+    system.addApp(u"Applications/Raw.app"_s, u"com.example.raw"_s,
+                  {TemporarySystem::documentType({u"public.camera-raw-image"_s}, {})});
+    system.addApp(u"Applications/Old.app"_s, u"com.example.old"_s,
+                  {TemporarySystem::documentType({}, {u"mkk"_s, u"md"_s})});
+    EXPECT_EQ(handler(u"com.canon.cr2-raw-image"_s, kLSRolesViewer), u"com.example.raw"_s);
+    EXPECT_EQ(handler(u"net.daringfireball.markdown"_s, kLSRolesViewer), u"com.example.old"_s);
+    EXPECT_FALSE(handler(u"com.example.unknown"_s, kLSRolesAll));
+}
+
+TEST(LaunchServices, ExplicitHandlersWinWhileTheirApplicationIsInstalled)
+{
+    TemporarySystem system;
+    const QString html = u"public.html"_s;
+    system.addApp(u"Applications/Browser.app"_s, u"com.example.Browser"_s,
+                  {TemporarySystem::documentType({html}, {}, u"Viewer"_s, u"Owner"_s)});
+    system.addApp(u"Applications/Editor.app"_s, u"com.example.Editor"_s,
+                  {TemporarySystem::documentType({html}, {}, u"Editor"_s, u"Alternate"_s)});
+
+    ASSERT_EQ(LSSetDefaultRoleHandlerForContentType(html, kLSRolesEditor, u"com.example.Editor"_s), noErr);
+    EXPECT_EQ(handler(html, kLSRolesEditor), u"com.example.Editor"_s);
+    EXPECT_EQ(handler(html, kLSRolesViewer), u"com.example.Browser"_s);
+    ASSERT_EQ(LSSetDefaultRoleHandlerForContentType(html, kLSRolesAll, u"com.example.Editor"_s), noErr);
+    EXPECT_EQ(handler(html, kLSRolesViewer), u"com.example.Editor"_s) << "the all-roles choice stands in";
+    EXPECT_EQ(handler(html, kLSRolesAll), u"com.example.Editor"_s);
+
+    // A choice naming an application that is not installed does not take.
+    ASSERT_EQ(LSSetDefaultRoleHandlerForContentType(html, kLSRolesAll, u"com.example.gone"_s), noErr);
+    EXPECT_EQ(handler(html, kLSRolesAll), u"com.example.Browser"_s);
+
+    // The file keeps the real LSHandlers layout.
+    QFile file(MachinePaths::handlerDatabase());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QVariantList entries = PropertyList::read(file.readAll())->toMap().value(u"LSHandlers"_s).toList();
+    ASSERT_EQ(entries.size(), 1);
+    EXPECT_EQ(entries[0].toMap().value(u"LSHandlerContentType"_s).toString(), html);
+    EXPECT_EQ(entries[0].toMap().value(u"LSHandlerRoleEditor"_s).toString(), u"com.example.Editor"_s);
+    EXPECT_EQ(entries[0].toMap().value(u"LSHandlerRoleAll"_s).toString(), u"com.example.gone"_s);
+}
+
+TEST(LaunchServices, RejectsBadWritesAndNeverOverwritesAnUnreadableDatabase)
+{
+    TemporarySystem system;
+    EXPECT_EQ(LSSetDefaultRoleHandlerForContentType(u"public.html"_s, kLSRolesViewer, QString()), paramErr);
+    EXPECT_EQ(LSSetDefaultRoleHandlerForContentType(u"public.html"_s, kLSRolesNone, u"com.example.a"_s), paramErr);
+    EXPECT_FALSE(handler(u"public.html"_s, kLSRolesNone));
+
+    QFile file(MachinePaths::handlerDatabase());
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(file).absolutePath()));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("not a property list");
+    file.close();
+    EXPECT_EQ(LSSetDefaultRoleHandlerForContentType(u"public.html"_s, kLSRolesViewer, u"com.example.a"_s), ioErr);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("not a property list"));
+}
