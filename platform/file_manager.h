@@ -51,6 +51,11 @@ public:
     // Whether a folder is a package (a bundle extension, or a Contents/Info.plist inside).
     static bool isPackage(const QString& path);
 
+    // The file's bytes, at most `maximumBytes` of them when that is not negative (so a caller can tell that the
+    // file is larger without holding all of it). Throws NSError when the file cannot be read. Also reads the
+    // program's own resources (":/" paths and "qrc:" URLs).
+    static QByteArray contentsOfFile(const QUrl& url, qint64 maximumBytes = -1);
+
     // Creates the folder and its parents; false when that failed.
     static bool createDirectory(const QUrl& url);
     // Writes through a temporary file that then replaces the target, after creating the folder.

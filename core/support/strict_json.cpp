@@ -74,6 +74,16 @@ QJsonObject StrictJson::object(const QString& key) const
     return require(key, QJsonValue::Object, "an object").toObject();
 }
 
+std::optional<QJsonObject> StrictJson::optionalObject(const QString& key) const
+{
+    const auto it = m_object.constFind(key);
+    if (it == m_object.constEnd() || it->isNull())
+        return std::nullopt;
+    if (!it->isObject())
+        mismatch(key, "an object");
+    return it->toObject();
+}
+
 QUrl StrictJson::url(const QString& key) const
 {
     const QUrl url(string(key), QUrl::StrictMode);

@@ -33,6 +33,8 @@ public:
     QStringList stringList(const QString& key) const;
     QJsonArray array(const QString& key) const;
     QJsonObject object(const QString& key) const;
+    // Nothing when the key is absent or null.
+    std::optional<QJsonObject> optionalObject(const QString& key) const;
     QUrl url(const QString& key) const;
 
     // Parses a whole document; throws JsonDecodingError when it is not valid JSON.

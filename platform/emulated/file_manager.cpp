@@ -132,6 +132,23 @@ bool FileManager::isPackage(const QString& path)
 }
 
 
+QByteArray FileManager::contentsOfFile(const QUrl& url, qint64 maximumBytes)
+{
+    const QString path = url.scheme() == u"qrc"_s ? u':' + url.path() : url.toLocalFile();
+    QFile file(path);
+    if (!file.exists())
+        throw NSError(NSCocoaErrorDomain, NSFileReadNoSuchFileError,
+                      u"The file “%1” couldn’t be opened because there is no such file."_s.arg(QFileInfo(path).fileName()));
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
+        throw NSError(NSCocoaErrorDomain, NSFileReadUnknownError,
+                      u"The file “%1” couldn’t be opened: %2"_s.arg(QFileInfo(path).fileName(), file.errorString()));
+    QByteArray data = maximumBytes < 0 ? file.readAll() : file.read(maximumBytes);
+    if (file.error() != QFileDevice::NoError)
+        throw NSError(NSCocoaErrorDomain, NSFileReadUnknownError,
+                      u"The file “%1” couldn’t be read: %2"_s.arg(QFileInfo(path).fileName(), file.errorString()));
+    return data;
+}
+
 bool FileManager::createDirectory(const QUrl& url)
 {
     return QDir().mkpath(url.toLocalFile());
