@@ -1,0 +1,118 @@
+#include "association_catalog_builder.h"
+
+#include "core/catalog/custom_association_error.h"
+#include "core/discovery/capability_parser.h"
+#include "core/services/type_resolver.h"
+#include "core/support/plain_order.h"
+#include "platform/uniform_type.h"
+
+#include <QHash>
+#include <QSet>
+
+using namespace Qt::StringLiterals;
+
+namespace tessik {
+namespace {
+
+const QString cameraRawType = u"public.camera-raw-image"_s;
+
+} // namespace
+
+AssociationCatalogBuilder::AssociationCatalogBuilder(std::shared_ptr<const AssociationReading> reader)
+    : m_reader(std::move(reader))
+{
+}
+
+const QStringList& AssociationCatalogBuilder::cameraRawExtensions()
+{
+    static const QStringList extensions{u"3fr"_s, u"arw"_s, u"cr2"_s, u"cr3"_s, u"crw"_s, u"dng"_s,
+                                        u"fff"_s, u"iiq"_s, u"nef"_s, u"nrw"_s, u"orf"_s, u"pef"_s,
+                                        u"raf"_s, u"rw2"_s, u"rwl"_s, u"srw"_s};
+    return extensions;
+}
+
+QList<FileAssociation> AssociationCatalogBuilder::build(const QList<InstalledApp>& apps,
+                                                        const QList<CustomAssociation>& customAssociations,
+                                                        const QList<CatalogSuggestion>& suggestions) const
+{
+    // The list holds each identifier once; should it not, the first occurrence counts.
+    QHash<QString, InstalledApp> appsByID;
+    for (const InstalledApp& app : apps)
+        if (!appsByID.contains(app.id()))
+            appsByID.insert(app.id(), app);
+    QHash<QString, QHash<QString, InstalledApp>> appsByType;
+    QHash<QString, QSet<QString>> extensionsByType;
+    QHash<QString, QSet<QString>> suggestedByType;
+
+    const CapabilityParser parser;
+    for (const InstalledApp& app : apps) {
+        for (const QString& type : app.supportedTypeIdentifiers)
+            appsByType[type].insert(app.id(), app);
+        for (const TypeCapability& capability : parser.parse(app.url)) {
+            for (const QString& extension : capability.extensions) {
+                try {
+                    extensionsByType[capability.typeIdentifier].insert(TypeResolver::normalize(extension));
+                } catch (const CustomAssociationError&) {
+                    // Wildcards and dotted values are no extension of their own.
+                }
+            }
+        }
+    }
+
+    QList<InstalledApp> rawViewers;
+    for (const InstalledApp& app : apps)
+        if (app.supportedTypeIdentifiers.contains(cameraRawType))
+            rawViewers.append(app);
+    for (const QString& extension : cameraRawExtensions()) {
+        const auto type = platform::UTType::typeWithFilenameExtension(extension, platform::UTType::data());
+        if (!type || !type->conformsTo(platform::UTType::cameraRawImage()))
+            continue;
+        extensionsByType[type->identifier()].insert(extension);
+        for (const InstalledApp& viewer : rawViewers)
+            appsByType[type->identifier()].insert(viewer.id(), viewer);
+    }
+    // Viewers of the abstract raw type are listed under each concrete raw format instead.
+    if (!rawViewers.isEmpty() && !extensionsByType.contains(cameraRawType))
+        appsByType.remove(cameraRawType);
+
+    for (const CustomAssociation& custom : customAssociations) {
+        const auto scanned = appsByID.constFind(custom.app.id());
+        if (scanned == appsByID.cend())
+            continue;
+        appsByType[custom.typeIdentifier].insert(scanned->id(), *scanned);
+        if (!custom.fileExtension.isEmpty())
+            extensionsByType[custom.typeIdentifier].insert(custom.fileExtension);
+    }
+
+    for (const CatalogSuggestion& suggestion : suggestions) {
+        appsByType[suggestion.typeIdentifier].insert(suggestion.app.id(), suggestion.app);
+        extensionsByType[suggestion.typeIdentifier].insert(suggestion.fileExtension);
+        suggestedByType[suggestion.typeIdentifier].insert(suggestion.app.id());
+    }
+
+    QStringList types = appsByType.keys();
+    sortPlain(types);
+    const TypeResolver resolver;
+    QList<FileAssociation> catalog;
+    catalog.reserve(types.size());
+    for (const QString& type : types) {
+        FileAssociation association;
+        association.typeIdentifier = type;
+        association.capableApps = appsByType.value(type).values();
+        sortByName(association.capableApps);
+        for (AssociationRole role : {AssociationRole::all, AssociationRole::viewer, AssociationRole::editor,
+                                     AssociationRole::shell}) {
+            if (const auto handler = m_reader->defaultHandler(type, role))
+                association.defaultHandlers.insert(role, *handler);
+        }
+        const QSet<QString> collected = extensionsByType.value(type);
+        association.extensions = sortedUniquePlain(QStringList(collected.begin(), collected.end())
+                                                   + resolver.extensions(type));
+        const QSet<QString> suggested = suggestedByType.value(type);
+        association.suggestedAppIDs = sortedUniquePlain(QStringList(suggested.begin(), suggested.end()));
+        catalog.append(std::move(association));
+    }
+    return catalog;
+}
+
+} // namespace tessik

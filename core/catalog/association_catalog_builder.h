@@ -1,0 +1,31 @@
+#pragma once
+
+#include "catalog_suggestion.h"
+#include "core/records/file_association.h"
+#include "core/services/association_reading.h"
+#include "custom_association.h"
+
+#include <QList>
+
+#include <memory>
+
+namespace tessik {
+
+// Joins the installed applications, what their bundles declare, camera-raw viewers, the user's custom
+// associations, suggestions and the current handlers into the catalog: one record per content type.
+class AssociationCatalogBuilder
+{
+public:
+    explicit AssociationCatalogBuilder(std::shared_ptr<const AssociationReading> reader);
+
+    // Sorted by type identifier. Throws whatever the reader throws; no partial catalog is returned.
+    QList<FileAssociation> build(const QList<InstalledApp>& apps, const QList<CustomAssociation>& customAssociations,
+                                 const QList<CatalogSuggestion>& suggestions) const;
+
+    static const QStringList& cameraRawExtensions();
+
+private:
+    std::shared_ptr<const AssociationReading> m_reader;
+};
+
+} // namespace tessik
