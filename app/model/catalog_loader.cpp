@@ -1,0 +1,56 @@
+#include "catalog_loader.h"
+
+#include "core/catalog/association_catalog_builder.h"
+#include "core/discovery/app_scanner.h"
+#include "core/services/launch_services_association_reader.h"
+
+#include <QSet>
+
+namespace tessik {
+
+FormatKnowledgeBase CatalogLoader::chooseKnowledge(const std::optional<FormatKnowledgeBase>& current)
+{
+    return current ? *current : FormatKnowledgeBase::bundled();
+}
+
+LoadedCatalog CatalogLoader::load(const QList<CustomAssociation>& custom, const FormatKnowledgeBase& knowledge)
+{
+    const AppScanner scanner;
+    LoadedCatalog loaded;
+    loaded.apps = scanner.scan();
+    QSet<QString> known;
+    for (const InstalledApp& app : loaded.apps)
+        known.insert(app.id());
+    for (const CustomAssociation& association : custom) {
+        if (known.contains(association.app.id()))
+            continue;
+        // An application outside the application folders, remembered from where the user picked it.
+        if (auto app = scanner.installedApp(association.app.url)) {
+            known.insert(app->id());
+            loaded.apps.append(std::move(*app));
+        }
+    }
+    sortByName(loaded.apps);
+    loaded.suggestions = knowledge.suggestions(loaded.apps);
+    loaded.associations = buildAssociations(loaded.apps, custom, loaded.suggestions);
+    return loaded;
+}
+
+QList<FileAssociation> CatalogLoader::buildAssociations(const QList<InstalledApp>& apps,
+                                                        const QList<CustomAssociation>& custom,
+                                                        const QList<CatalogSuggestion>& suggestions)
+{
+    const AssociationCatalogBuilder builder(std::make_shared<LaunchServicesAssociationReader>());
+    return builder.build(apps, custom, suggestions);
+}
+
+QList<CustomAssociation> CatalogLoader::persist(const CustomAssociationStore& store, QList<CustomAssociation> current,
+                                                const CustomAssociation& association)
+{
+    if (!current.contains(association))
+        current.append(association);
+    store.save(current);
+    return current;
+}
+
+} // namespace tessik

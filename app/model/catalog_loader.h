@@ -1,0 +1,47 @@
+#pragma once
+
+#include "core/catalog/catalog_suggestion.h"
+#include "core/catalog/custom_association.h"
+#include "core/catalog/custom_association_store.h"
+#include "core/catalog/format_knowledge_base.h"
+#include "core/records/file_association.h"
+
+#include <QList>
+
+#include <optional>
+
+namespace tessik {
+
+// What one refresh finds: the applications, the suggestions for them and the catalog.
+struct LoadedCatalog
+{
+    QList<InstalledApp> apps;
+    QList<CatalogSuggestion> suggestions;
+    QList<FileAssociation> associations;
+};
+
+// The background half of a refresh, shared by the program and the command line so that they always agree.
+class CatalogLoader
+{
+public:
+    // The knowledge base a refresh uses: the one already held, else the shipped catalog.
+    // Throws what loading the shipped catalog throws.
+    static FormatKnowledgeBase chooseKnowledge(const std::optional<FormatKnowledgeBase>& current);
+
+    // Scans the applications, adds those known only from custom associations, sorts them, derives the
+    // suggestions and builds the catalog over the system's current handlers. Blocking; run it off the
+    // interface thread. Throws what the scan or the handler reads throw.
+    static LoadedCatalog load(const QList<CustomAssociation>& custom, const FormatKnowledgeBase& knowledge);
+
+    // The catalog again for known applications and suggestions (after changes were applied).
+    static QList<FileAssociation> buildAssociations(const QList<InstalledApp>& apps,
+                                                    const QList<CustomAssociation>& custom,
+                                                    const QList<CatalogSuggestion>& suggestions);
+
+    // Adds one association to the stored list, as the user adds it: no duplicate, the whole list saved.
+    // Returns the new list; throws what saving throws, and the stored file is then as it was.
+    static QList<CustomAssociation> persist(const CustomAssociationStore& store, QList<CustomAssociation> current,
+                                            const CustomAssociation& association);
+};
+
+} // namespace tessik
