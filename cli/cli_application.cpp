@@ -1,7 +1,9 @@
 #include "cli_application.h"
 
 #include "commands/apps_command.h"
+#include "commands/associate_command.h"
 #include "commands/extensions_command.h"
+#include "commands/formats_command.h"
 #include "commands/get_command.h"
 #include "commands/type_command.h"
 #include "platform/system_root.h"
@@ -40,6 +42,8 @@ CliApplication::CliApplication()
     m_commands.push_back(std::make_unique<TypeCommand>());
     m_commands.push_back(std::make_unique<ExtensionsCommand>());
     m_commands.push_back(std::make_unique<GetCommand>());
+    m_commands.push_back(std::make_unique<FormatsCommand>());
+    m_commands.push_back(std::make_unique<AssociateCommand>());
 }
 
 CliApplication::~CliApplication() = default;
