@@ -116,3 +116,77 @@ TEST_F(CliTest, BadCommandLinesAreUsageErrors)
     EXPECT_EQ(run({u"--help"_s}).status, 0);
     EXPECT_EQ(run({u"--system-root"_s, demo->path() + u"/missing"_s, u"apps"_s}).status, 1);
 }
+
+namespace {
+
+QJsonObject formatRow(const QJsonArray& rows, const QString& type)
+{
+    for (const QJsonValue& row : rows)
+        if (row.toObject().value("typeIdentifier"_L1).toString() == type)
+            return row.toObject();
+    return {};
+}
+
+} // namespace
+
+TEST_F(CliTest, FormatsShowsTheCatalogOfTheDemoSystem)
+{
+    const CliRun result = demoRun({u"formats"_s, u"--json"_s});
+    ASSERT_EQ(result.status, 0) << qPrintable(result.err);
+    const QJsonArray rows = QJsonDocument::fromJson(result.out.toUtf8()).array();
+    ASSERT_FALSE(rows.isEmpty());
+    for (const QJsonValue& row : rows)
+        EXPECT_EQ(row.toObject().keys(), (QStringList{u"capableApps"_s, u"category"_s, u"defaultHandlers"_s,
+                                                      u"extensions"_s, u"suggestedAppIDs"_s, u"typeIdentifier"_s}));
+
+    // Lightroom declares only the abstract raw type: it is listed under each concrete raw format.
+    const QJsonObject cr2 = formatRow(rows, u"com.canon.cr2-raw-image"_s);
+    EXPECT_TRUE(cr2.value("capableApps"_L1).toArray().contains(u"com.adobe.LightroomClassicCC7"_s));
+    EXPECT_TRUE(cr2.value("extensions"_L1).toArray().contains(u"cr2"_s));
+    EXPECT_EQ(cr2.value("category"_L1).toString(), formatRow(rows, u"com.adobe.raw-image"_s).value("category"_L1).toString());
+    EXPECT_TRUE(formatRow(rows, u"public.camera-raw-image"_s).isEmpty());
+
+    const QJsonObject html = formatRow(rows, u"public.html"_s);
+    EXPECT_EQ(html.value("defaultHandlers"_L1).toObject().value("all"_L1).toString(), u"com.google.Chrome"_s);
+    QSet<QString> suggestedApps;
+    for (const QJsonValue& row : rows)
+        for (const QJsonValue& id : row.toObject().value("suggestedAppIDs"_L1).toArray())
+            suggestedApps.insert(id.toString());
+    EXPECT_GE(suggestedApps.size(), 3);
+
+    const CliRun english = demoRun({u"formats"_s, u"--language"_s, u"en"_s});
+    EXPECT_EQ(english.status, 0);
+    EXPECT_TRUE(english.out.contains(u"public.html"_s));
+}
+
+TEST_F(CliTest, AssociateStoresCustomAssociationsOnce)
+{
+    QTemporaryDir root;
+    tessik::tools::DemoSystem::write(root.path());
+    const QStringList base{u"--system-root"_s, root.path(), u"associate"_s};
+    const QString file = root.path() + u"/home/Library/Application Support/Tessik/CustomAssociations.json"_s;
+
+    EXPECT_EQ(run(base + QStringList{u"..mkk"_s, u"com.microsoft.VSCode"_s}).status, 1);
+    EXPECT_EQ(run(base + QStringList{u"mkk"_s, u"com.example.NotInstalled"_s}).status, 1);
+    EXPECT_FALSE(QFile::exists(file));
+    EXPECT_EQ(run(base + QStringList{u"--extension"_s, u"mkk"_s, u"com.microsoft.VSCode"_s}).status, 2);
+
+    const CliRun stored = run(base + QStringList{u".MKK"_s, u"com.microsoft.VSCode"_s});
+    ASSERT_EQ(stored.status, 0) << qPrintable(stored.err);
+    EXPECT_TRUE(stored.out.startsWith(u"Stored: .mkk"_s));
+    EXPECT_TRUE(run(base + QStringList{u"mkk"_s, u"com.microsoft.VSCode"_s}).out.startsWith(u"Already stored"_s));
+    EXPECT_EQ(run(base + QStringList{u"--type"_s, u"public.plain-text"_s, u"com.apple.Preview"_s}).status, 0);
+
+    QFile saved(file);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QJsonArray associations = QJsonDocument::fromJson(saved.readAll()).array();
+    ASSERT_EQ(associations.size(), 2);
+    EXPECT_EQ(associations[1].toObject().value("fileExtension"_L1).toString(), QString());
+
+    const QJsonArray rows = QJsonDocument::fromJson(
+                                run({u"--system-root"_s, root.path(), u"formats"_s, u"--json"_s}).out.toUtf8())
+                                .array();
+    const QString mkkType = associations[0].toObject().value("typeIdentifier"_L1).toString();
+    EXPECT_EQ(formatRow(rows, mkkType).value("capableApps"_L1).toArray(), QJsonArray{u"com.microsoft.VSCode"_s});
+    EXPECT_EQ(formatRow(rows, mkkType).value("category"_L1).toString(), u"other"_s);
+}

@@ -1,0 +1,182 @@
+#include "core/catalog/format_knowledge_base.h"
+#include "core/catalog/format_knowledge_base_error.h"
+#include "core/support/strict_json.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using namespace tessik;
+
+namespace {
+
+using Kind = FormatKnowledgeBaseError::Kind;
+
+QJsonObject category(const QString& id, const QStringList& extensions = {u"jpg"_s})
+{
+    return {{u"id"_s, id}, {u"name"_s, u"图像"_s}, {u"extensions"_s, QJsonArray::fromStringList(extensions)}};
+}
+
+QJsonObject app(const QStringList& formats = {u"pdf"_s}, const QStringList& conditional = {})
+{
+    return {{u"name"_s, u"Viewer"_s},
+            {u"aliases"_s, QJsonArray()},
+            {u"bundleIdentifiers"_s, QJsonArray()},
+            {u"formats"_s, QJsonArray::fromStringList(formats)},
+            {u"conditionalFormats"_s, QJsonArray::fromStringList(conditional)},
+            {u"source"_s, u"https://example.com/formats"_s}};
+}
+
+QJsonObject catalog(const QJsonArray& categories = {category(u"images"_s)}, const QJsonArray& apps = {app()})
+{
+    return {{u"schemaVersion"_s, 1}, {u"categories"_s, categories}, {u"apps"_s, apps}};
+}
+
+QByteArray bytes(const QJsonObject& object)
+{
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
+
+// The error kind decoding raises, or nothing when it succeeds.
+std::optional<Kind> failure(const QJsonObject& object)
+{
+    try {
+        FormatKnowledgeBase::decode(bytes(object));
+        return std::nullopt;
+    } catch (const FormatKnowledgeBaseError& error) {
+        return error.kind();
+    }
+}
+
+QJsonArray repeated(const std::function<QJsonObject(int)>& make, int count)
+{
+    QJsonArray array;
+    for (int i = 0; i < count; ++i)
+        array.append(make(i));
+    return array;
+}
+
+} // namespace
+
+TEST(FormatKnowledgeBase, SizeIsCheckedBeforeParsing)
+{
+    QByteArray exact = bytes(catalog());
+    exact += QByteArray(FormatKnowledgeBase::maximumSize - exact.size(), ' ');
+    ASSERT_EQ(exact.size(), 1000000);
+    EXPECT_NO_THROW(FormatKnowledgeBase::decode(exact));
+    try {
+        FormatKnowledgeBase::decode(QByteArray(1000001, 'x'));
+        FAIL() << "an oversized document was decoded";
+    } catch (const FormatKnowledgeBaseError& error) {
+        EXPECT_EQ(error.kind(), Kind::fileTooLarge);
+        EXPECT_EQ(error.message(), u"格式目录文件过大。"_s);
+    }
+}
+
+TEST(FormatKnowledgeBase, DecoderErrorsComeBeforeTheVersion)
+{
+    QJsonObject version2 = catalog();
+    version2.insert(u"schemaVersion"_s, 2);
+    EXPECT_EQ(failure(version2), Kind::unsupportedSchema);
+    version2.remove(u"apps"_s);
+    EXPECT_THROW(FormatKnowledgeBase::decode(bytes(version2)), JsonDecodingError);
+    QJsonObject mistyped = catalog({QJsonObject{{u"id"_s, u"a"_s}, {u"name"_s, u"A"_s}, {u"extensions"_s, u"jpg"_s}}});
+    try {
+        FormatKnowledgeBase::decode(bytes(mistyped));
+        FAIL() << "a mistyped key was accepted";
+    } catch (const JsonDecodingError& error) {
+        EXPECT_TRUE(error.message().contains(u"\"extensions\""_s)) << qPrintable(error.message());
+    }
+    EXPECT_THROW(FormatKnowledgeBase::decode("{\"schemaVersion\": 1,"), JsonDecodingError);
+    EXPECT_THROW(FormatKnowledgeBase::decode("[]"), JsonDecodingError);
+}
+
+TEST(FormatKnowledgeBase, ListLimitsAreInclusive)
+{
+    auto categories = [](int count) { return repeated([](int i) { return category(u"c%1"_s.arg(i)); }, count); };
+    auto apps = [](int count) { return repeated([](int) { return app(); }, count); };
+    EXPECT_EQ(failure(catalog({})), Kind::invalidCatalog);
+    EXPECT_EQ(failure(catalog(categories(64))), std::nullopt);
+    EXPECT_EQ(failure(catalog(categories(65))), Kind::invalidCatalog);
+    EXPECT_EQ(failure(catalog(categories(1), apps(1000))), std::nullopt);
+    EXPECT_EQ(failure(catalog(categories(1), apps(1001))), Kind::invalidCatalog);
+    EXPECT_EQ(failure(catalog(categories(1), {})), std::nullopt);
+
+    QStringList many;
+    for (int i = 0; i < 1001; ++i)
+        many.append(u"x%1"_s.arg(i));
+    EXPECT_EQ(failure(catalog({category(u"a"_s, many.mid(0, 1000))})), std::nullopt);
+    EXPECT_EQ(failure(catalog({category(u"a"_s, many)})), Kind::invalidCatalog);
+    EXPECT_EQ(failure(catalog({category(u"a"_s)}, {app(many.mid(0, 500), many.mid(500, 500))})), std::nullopt);
+    EXPECT_EQ(failure(catalog({category(u"a"_s)}, {app(many.mid(0, 500), many.mid(500, 501))})), Kind::invalidCatalog);
+}
+
+TEST(FormatKnowledgeBase, ContentRules)
+{
+    EXPECT_EQ(failure(catalog({category(u"a"_s), category(u"a"_s, {u"png"_s})})), Kind::invalidCatalog);
+    EXPECT_EQ(failure(catalog({category(u"a"_s, {u"jpg"_s, u"jpg"_s})})), Kind::invalidCatalog);
+    for (const QString& bad : {u"JPG"_s, u".jpg"_s, u" jpg"_s, u"tar.gz"_s, u"c++"_s, QString()})
+        EXPECT_EQ(failure(catalog({category(u"a"_s, {bad})})), Kind::invalidCatalog) << qPrintable(bad);
+    for (const QString& good : {u"rw2"_s, u"my-ext_2"_s, u"文档"_s})
+        EXPECT_EQ(failure(catalog({category(u"a"_s, {good})})), std::nullopt) << qPrintable(good);
+
+    auto named = [](const QJsonValue& names) {
+        QJsonObject object = category(u"a"_s);
+        object.insert(u"names"_s, names);
+        return catalog({object});
+    };
+    EXPECT_EQ(failure(named(QJsonObject())), std::nullopt);
+    EXPECT_EQ(failure(named(QJsonValue::Null)), std::nullopt);
+    EXPECT_EQ(failure(named(QJsonObject{{u"en"_s, u""_s}})), Kind::invalidCatalog);
+    QJsonObject seventeen;
+    for (int i = 0; i < 17; ++i)
+        seventeen.insert(u"l%1"_s.arg(i), u"name"_s);
+    EXPECT_EQ(failure(named(seventeen)), Kind::invalidCatalog);
+
+    EXPECT_EQ(failure(catalog({category(u"a"_s)}, {app({}, {u"pdf"_s})})), Kind::invalidCatalog);
+    EXPECT_EQ(failure(catalog({category(u"a"_s)}, {app({u"pdf"_s}, {u"pdf"_s})})), Kind::invalidCatalog);
+    for (const QString& source : {u"http://example.com"_s, u"docs/formats.html"_s, u"HTTPS://example.com"_s, QString()}) {
+        QJsonObject recommendation = app();
+        recommendation.insert(u"source"_s, source);
+        EXPECT_EQ(failure(catalog({category(u"a"_s)}, {recommendation})), Kind::invalidCatalog) << qPrintable(source);
+    }
+}
+
+TEST(FormatKnowledgeBase, LookupsTakeTheFirstCategoryInFileOrder)
+{
+    QJsonObject localized = category(u"photos"_s, {u"jpg"_s, u"heic"_s});
+    localized.insert(u"names"_s, QJsonObject{{u"en"_s, u"Photos"_s}, {u"ja"_s, u"写真"_s}});
+    const auto knowledge =
+        FormatKnowledgeBase::decode(bytes(catalog({localized, category(u"images"_s, {u"png"_s, u"jpg"_s})})));
+    ASSERT_TRUE(knowledge.category({u"JPG"_s}));
+    EXPECT_EQ(knowledge.category({u"JPG"_s})->id, u"photos"_s);
+    EXPECT_EQ(knowledge.category({u"txt"_s, u"png"_s})->id, u"images"_s);
+    EXPECT_FALSE(knowledge.category({}));
+    EXPECT_EQ(knowledge.categories({u"jpg"_s}).size(), 2);
+
+    const FormatCategory& photos = knowledge.categories().constFirst();
+    EXPECT_EQ(photos.localizedName(u"ja"_s), u"写真"_s);
+    EXPECT_EQ(photos.localizedName(u"fr"_s), u"Photos"_s);
+    EXPECT_EQ(knowledge.categories().constLast().localizedName(u"fr"_s), u"图像"_s);
+    EXPECT_EQ(FormatCategory::fromJson(photos.toJson()), photos);
+}
+
+TEST(FormatKnowledgeBase, TheShippedCatalogIsValidAndComplete)
+{
+    const FormatKnowledgeBase knowledge = FormatKnowledgeBase::bundled();
+    EXPECT_GE(knowledge.categories().size(), 14);
+    EXPECT_GE(knowledge.apps().size(), 60);
+    for (const FormatCategory& category : knowledge.categories()) {
+        ASSERT_TRUE(category.names) << qPrintable(category.id);
+        for (const QString& language : {u"zh"_s, u"en"_s, u"fr"_s, u"de"_s, u"es"_s, u"ja"_s, u"ko"_s})
+            EXPECT_TRUE(category.names->contains(language)) << qPrintable(category.id + u' ' + language);
+    }
+    for (const QString& raw : {u"3fr"_s, u"arw"_s, u"cr2"_s, u"cr3"_s, u"crw"_s, u"dng"_s, u"fff"_s, u"iiq"_s,
+                               u"nef"_s, u"nrw"_s, u"orf"_s, u"pef"_s, u"raf"_s, u"rw2"_s, u"rwl"_s, u"srw"_s})
+        EXPECT_TRUE(knowledge.category({raw})) << qPrintable(raw);
+    for (const AppFormatRecommendation& app : knowledge.apps())
+        EXPECT_EQ(AppFormatRecommendation::fromJson(app.toJson()), app);
+}
