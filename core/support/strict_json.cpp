@@ -1,5 +1,7 @@
 #include "strict_json.h"
 
+#include "iso_date.h"
+
 #include <QJsonDocument>
 
 using namespace Qt::StringLiterals;
@@ -90,6 +92,22 @@ QUrl StrictJson::url(const QString& key) const
     if (!url.isValid() || url.isRelative())
         mismatch(key, "an absolute URL");
     return url;
+}
+
+QDateTime StrictJson::date(const QString& key) const
+{
+    const auto date = IsoDate::parse(string(key));
+    if (!date)
+        mismatch(key, "an ISO 8601 date-time");
+    return *date;
+}
+
+QUuid StrictJson::uuid(const QString& key) const
+{
+    const QUuid id = QUuid::fromString(string(key));
+    if (id.isNull())
+        mismatch(key, "a UUID");
+    return id;
 }
 
 QJsonDocument StrictJson::parse(const QByteArray& data, const QString& what)

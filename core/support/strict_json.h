@@ -4,7 +4,9 @@
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
+#include <QDateTime>
 #include <QUrl>
+#include <QUuid>
 
 #include <optional>
 #include <stdexcept>
@@ -36,6 +38,10 @@ public:
     // Nothing when the key is absent or null.
     std::optional<QJsonObject> optionalObject(const QString& key) const;
     QUrl url(const QString& key) const;
+    // An ISO 8601 date-time in whole seconds.
+    QDateTime date(const QString& key) const;
+    // A UUID in its canonical form.
+    QUuid uuid(const QString& key) const;
 
     // Parses a whole document; throws JsonDecodingError when it is not valid JSON.
     static QJsonDocument parse(const QByteArray& data, const QString& what);
