@@ -1,0 +1,53 @@
+#include "change_applier.h"
+
+#include "core/pipeline/association_change_executor.h"
+#include "core/pipeline/change_planner.h"
+#include "core/pipeline/failure_report_store.h"
+#include "core/services/launch_services_association_reader.h"
+#include "core/services/launch_services_association_writer.h"
+
+namespace tessik {
+
+QHash<QString, QStringList> ChangeApplier::knownExtensions(const QList<FileAssociation>& catalog,
+                                                           const QHash<QString, QString>& extraTypes)
+{
+    QHash<QString, QStringList> known;
+    for (const FileAssociation& association : catalog)
+        known.insert(association.typeIdentifier, association.extensions);
+    for (auto it = extraTypes.cbegin(); it != extraTypes.cend(); ++it)
+        known[it.key()].append(it.value());
+    return known;
+}
+
+ChangePlan ChangeApplier::plan(const QList<ChangeRequest>& requests, const QHash<QString, QStringList>& knownExtensions)
+{
+    return ChangePlanner(std::make_shared<LaunchServicesAssociationReader>()).plan(requests, knownExtensions);
+}
+
+AppliedChanges ChangeApplier::execute(const ChangePlan& plan, std::stop_token stop, const ErrorDescription& describe,
+                                      std::shared_ptr<Sleeper> sleeper)
+{
+    AppliedChanges applied;
+    applied.plan = plan;
+    const AssociationChangeExecutor executor(
+        std::make_shared<LaunchServicesAssociationWriter>(), SnapshotStore(),
+        VerificationService(std::make_shared<LaunchServicesAssociationReader>()), verificationAttempts,
+        verificationInterval, std::move(sleeper));
+    try {
+        applied.result = executor.execute(plan, stop);
+        if (applied.result->failures.isEmpty())
+            return applied;
+        applied.report = FailureReport::fromResult(*applied.result);
+    } catch (const std::exception& error) {
+        applied.executionError = describe(error);
+        applied.report = FailureReport::fromPlan(plan, *applied.executionError);
+    }
+    try {
+        applied.reportPath = FailureReportStore().save(*applied.report).toLocalFile();
+    } catch (const std::exception& error) {
+        applied.reportError = whatOf(error);
+    }
+    return applied;
+}
+
+} // namespace tessik
