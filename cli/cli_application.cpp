@@ -5,6 +5,10 @@
 #include "commands/extensions_command.h"
 #include "commands/formats_command.h"
 #include "commands/get_command.h"
+#include "commands/reports_command.h"
+#include "commands/restore_command.h"
+#include "commands/set_command.h"
+#include "commands/snapshots_command.h"
 #include "commands/type_command.h"
 #include "platform/system_root.h"
 
@@ -44,6 +48,10 @@ CliApplication::CliApplication()
     m_commands.push_back(std::make_unique<GetCommand>());
     m_commands.push_back(std::make_unique<FormatsCommand>());
     m_commands.push_back(std::make_unique<AssociateCommand>());
+    m_commands.push_back(std::make_unique<SetCommand>());
+    m_commands.push_back(std::make_unique<SnapshotsCommand>());
+    m_commands.push_back(std::make_unique<RestoreCommand>());
+    m_commands.push_back(std::make_unique<ReportsCommand>());
 }
 
 CliApplication::~CliApplication() = default;

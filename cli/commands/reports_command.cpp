@@ -1,0 +1,72 @@
+#include "reports_command.h"
+
+#include "core/pipeline/failure_report_store.h"
+#include "core/support/iso_date.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+using namespace Qt::StringLiterals;
+
+namespace tessik::cli {
+
+QString ReportsCommand::name() const
+{
+    return u"reports"_s;
+}
+
+QString ReportsCommand::summary() const
+{
+    return u"List the saved failure reports, newest first, or print one with --show ID."_s;
+}
+
+void ReportsCommand::configure(QCommandLineParser& parser) const
+{
+    parser.addOption({u"json"_s, u"Print a JSON array of id, createdAt, entryCount, snapshotPath."_s});
+    parser.addOption({u"show"_s, u"Print the text of the report with this id."_s, u"id"_s});
+}
+
+int ReportsCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
+{
+    requirePositional(parser, 0);
+    const FailureReportStore store;
+    if (parser.isSet(u"show"_s)) {
+        const QUuid id = QUuid::fromString(parser.value(u"show"_s));
+        if (id.isNull())
+            throw UsageError(u"“%1” is not a report id"_s.arg(parser.value(u"show"_s)));
+        io.out << store.load(id).emailBody() << u'\n';
+        return 0;
+    }
+    QList<FailureReport> reports;
+    for (const QUuid& id : store.ids()) {
+        try {
+            reports.append(store.load(id));
+        } catch (const std::exception& error) {
+            io.err << u"Skipping an unreadable report: %1\n"_s.arg(QString::fromUtf8(error.what()));
+        }
+    }
+    std::sort(reports.begin(), reports.end(), [](const FailureReport& a, const FailureReport& b) {
+        return a.createdAt != b.createdAt ? a.createdAt > b.createdAt : a.id < b.id;
+    });
+    QJsonArray array;
+    for (const FailureReport& report : reports) {
+        const QString id = RecordFolder::uuidText(report.id);
+        if (parser.isSet(u"json"_s)) {
+            QJsonObject object{{u"id"_s, id},
+                               {u"createdAt"_s, IsoDate::format(report.createdAt)},
+                               {u"entryCount"_s, report.entries.size()}};
+            if (report.snapshotPath)
+                object.insert(u"snapshotPath"_s, *report.snapshotPath);
+            array.append(object);
+        } else {
+            io.out << id << u"  "_s << IsoDate::format(report.createdAt) << u"  "_s << report.entries.size()
+                   << (report.entries.size() == 1 ? u" failed change\n"_s : u" failed changes\n"_s);
+        }
+    }
+    if (parser.isSet(u"json"_s))
+        io.out << QJsonDocument(array).toJson(QJsonDocument::Indented);
+    return 0;
+}
+
+} // namespace tessik::cli

@@ -1,0 +1,51 @@
+#include "restore_command.h"
+
+#include "cli/change_runner.h"
+#include "core/pipeline/snapshot_store.h"
+
+using namespace Qt::StringLiterals;
+
+namespace tessik::cli {
+
+QString RestoreCommand::name() const
+{
+    return u"restore"_s;
+}
+
+QString RestoreCommand::summary() const
+{
+    return u"Put back the handlers a snapshot recorded, through the change pipeline (itself snapshotted, "
+           "verified and reported)."_s;
+}
+
+void RestoreCommand::configure(QCommandLineParser& parser) const
+{
+    parser.addOption({u"yes"_s, u"Answer the system's confirmation with yes."_s});
+    parser.addPositionalArgument(u"snapshot-id"_s, u"The id that \"tessik-cli snapshots\" lists."_s);
+}
+
+int RestoreCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
+{
+    const QString text = requirePositional(parser, 1).constFirst();
+    const QUuid id = QUuid::fromString(text);
+    if (id.isNull())
+        throw UsageError(u"“%1” is not a snapshot id"_s.arg(text));
+    const AssociationSnapshot snapshot = SnapshotStore().load(id);
+
+    QList<ChangeRequest> requests;
+    bool complete = true;
+    for (const SnapshotHandler& handler : snapshot.handlers) {
+        if (handler.bundleIdentifier) {
+            requests.append({handler.typeIdentifier, handler.role, *handler.bundleIdentifier});
+            continue;
+        }
+        // Launch Services can name a new handler but cannot remove one.
+        io.out << u"not restorable  "_s << handler.typeIdentifier << u':' << rawValue(handler.role)
+               << u" had no handler\n"_s;
+        complete = false;
+    }
+    const int status = requests.isEmpty() ? 0 : ChangeRunner(io, parser.isSet(u"yes"_s)).run(requests);
+    return complete ? status : std::max(status, 1);
+}
+
+} // namespace tessik::cli

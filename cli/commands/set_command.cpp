@@ -1,0 +1,73 @@
+#include "set_command.h"
+
+#include "cli/change_runner.h"
+#include "core/catalog/custom_association_error.h"
+#include "core/services/type_resolver.h"
+
+using namespace Qt::StringLiterals;
+
+namespace tessik::cli {
+
+QString SetCommand::name() const
+{
+    return u"set"_s;
+}
+
+QString SetCommand::summary() const
+{
+    return u"Make an application the default for a format: TARGET BUNDLE_ID, or several TARGET=BUNDLE_ID in one "
+           "plan. TARGET is a content type or an extension (.md or md)."_s;
+}
+
+void SetCommand::configure(QCommandLineParser& parser) const
+{
+    parser.addOption({u"role"_s, u"viewer, editor, shell or all (default all)."_s, u"role"_s, u"all"_s});
+    parser.addOption({u"yes"_s, u"Answer the system's confirmation with yes."_s});
+    parser.addPositionalArgument(u"target"_s, u"A content type identifier or an extension."_s);
+    parser.addPositionalArgument(u"bundle-id"_s, u"The bundle identifier of an installed application."_s);
+}
+
+int SetCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
+{
+    const auto role = associationRoleFromRawValue(parser.value(u"role"_s));
+    if (!role)
+        throw UsageError(u"the role must be viewer, editor, shell or all, not “%1”"_s.arg(parser.value(u"role"_s)));
+    const QStringList arguments = parser.positionalArguments();
+    QList<std::pair<QString, QString>> pairs;
+    if (arguments.size() == 2 && !arguments[0].contains(u'=') && !arguments[1].contains(u'=')) {
+        pairs.append({arguments[0], arguments[1]});
+    } else {
+        if (arguments.isEmpty())
+            throw UsageError(u"missing argument"_s);
+        for (const QString& argument : arguments) {
+            const qsizetype equals = argument.indexOf(u'=');
+            if (equals <= 0 || equals == argument.size() - 1)
+                throw UsageError(u"“%1” is not TARGET=BUNDLE_ID"_s.arg(argument));
+            pairs.append({argument.left(equals), argument.mid(equals + 1)});
+        }
+    }
+
+    QList<ChangeRequest> requests;
+    for (const auto& [target, bundleIdentifier] : pairs) {
+        QString type = target;
+        // Content type identifiers always hold a dot after their first character; extensions do not.
+        if (target.startsWith(u'.') || !target.contains(u'.')) {
+            try {
+                TypeResolver::normalize(target);
+            } catch (const CustomAssociationError& error) {
+                io.err << error.message() << u'\n';
+                return 1;
+            }
+            const auto resolved = TypeResolver().typeIdentifier(target);
+            if (!resolved) {
+                io.err << CustomAssociationError::messageFor(CustomAssociationError::Kind::unresolvedExtension) << u'\n';
+                return 1;
+            }
+            type = *resolved;
+        }
+        requests.append({type, *role, bundleIdentifier});
+    }
+    return ChangeRunner(io, parser.isSet(u"yes"_s)).run(requests);
+}
+
+} // namespace tessik::cli

@@ -1,0 +1,60 @@
+#include "snapshots_command.h"
+
+#include "core/pipeline/snapshot_store.h"
+#include "core/support/iso_date.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+using namespace Qt::StringLiterals;
+
+namespace tessik::cli {
+
+QString SnapshotsCommand::name() const
+{
+    return u"snapshots"_s;
+}
+
+QString SnapshotsCommand::summary() const
+{
+    return u"List the saved snapshots (id, time, number of handlers), newest first."_s;
+}
+
+void SnapshotsCommand::configure(QCommandLineParser& parser) const
+{
+    parser.addOption({u"json"_s, u"Print a JSON array of id, createdAt, handlerCount."_s});
+}
+
+int SnapshotsCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
+{
+    requirePositional(parser, 0);
+    const SnapshotStore store;
+    QList<AssociationSnapshot> snapshots;
+    for (const QUuid& id : store.ids()) {
+        try {
+            snapshots.append(store.load(id));
+        } catch (const std::exception& error) {
+            io.err << u"Skipping an unreadable snapshot: %1\n"_s.arg(QString::fromUtf8(error.what()));
+        }
+    }
+    std::sort(snapshots.begin(), snapshots.end(), [](const AssociationSnapshot& a, const AssociationSnapshot& b) {
+        return a.createdAt != b.createdAt ? a.createdAt > b.createdAt : a.id < b.id;
+    });
+    QJsonArray array;
+    for (const AssociationSnapshot& snapshot : snapshots) {
+        const QString id = RecordFolder::uuidText(snapshot.id);
+        if (parser.isSet(u"json"_s))
+            array.append(QJsonObject{{u"id"_s, id},
+                                     {u"createdAt"_s, IsoDate::format(snapshot.createdAt)},
+                                     {u"handlerCount"_s, snapshot.handlers.size()}});
+        else
+            io.out << id << u"  "_s << IsoDate::format(snapshot.createdAt) << u"  "_s << snapshot.handlers.size()
+                   << (snapshot.handlers.size() == 1 ? u" handler\n"_s : u" handlers\n"_s);
+    }
+    if (parser.isSet(u"json"_s))
+        io.out << QJsonDocument(array).toJson(QJsonDocument::Indented);
+    return 0;
+}
+
+} // namespace tessik::cli
