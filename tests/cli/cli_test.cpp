@@ -1,11 +1,13 @@
 #include "core/support/name_order.h"
 #include "systemwriter/demo_system.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
 
@@ -41,6 +43,7 @@ protected:
             environment.insert(u"TESSIK_SYSTEM_ROOT"_s, rootVariable);
         process.setProcessEnvironment(environment);
         process.start(QString::fromUtf8(TESSIK_CLI_PATH), arguments);
+        process.closeWriteChannel();
         if (!process.waitForFinished(60000))
             return {};
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
@@ -189,4 +192,98 @@ TEST_F(CliTest, AssociateStoresCustomAssociationsOnce)
     const QString mkkType = associations[0].toObject().value("typeIdentifier"_L1).toString();
     EXPECT_EQ(formatRow(rows, mkkType).value("capableApps"_L1).toArray(), QJsonArray{u"com.microsoft.VSCode"_s});
     EXPECT_EQ(formatRow(rows, mkkType).value("category"_L1).toString(), u"other"_s);
+}
+
+TEST_F(CliTest, SetSnapshotsAndRestoreRunThroughThePipeline)
+{
+    QTemporaryDir root;
+    tessik::tools::DemoSystem::write(root.path());
+    auto cli = [&](QStringList arguments) { return run(QStringList{u"--system-root"_s, root.path()} + arguments); };
+    const QString markdown = u"net.daringfireball.markdown"_s;
+    ASSERT_EQ(cli({u"get"_s, markdown, u"--role"_s, u"editor"_s}).out, u"abnerworks.Typora\n"_s);
+
+    const CliRun set = cli({u"set"_s, u".md"_s, u"com.microsoft.VSCode"_s, u"--role"_s, u"editor"_s});
+    ASSERT_EQ(set.status, 0) << qPrintable(set.out + set.err);
+    EXPECT_TRUE(set.out.startsWith(u"succeeded  net.daringfireball.markdown:editor"_s));
+    EXPECT_EQ(cli({u"get"_s, markdown, u"--role"_s, u"editor"_s}).out, u"com.microsoft.VSCode\n"_s);
+
+    const QJsonArray snapshots = QJsonDocument::fromJson(cli({u"snapshots"_s, u"--json"_s}).out.toUtf8()).array();
+    ASSERT_EQ(snapshots.size(), 1);
+    const QString id = snapshots[0].toObject().value("id"_L1).toString();
+    EXPECT_EQ(id, id.toUpper());
+    QFile file(root.path() + u"/home/Library/Application Support/Tessik/Snapshots/"_s + id + u".json"_s);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QJsonObject snapshot = QJsonDocument::fromJson(file.readAll()).object();
+    EXPECT_EQ(snapshot.keys(), (QStringList{u"createdAt"_s, u"handlers"_s, u"id"_s}));
+    EXPECT_TRUE(QRegularExpression(u"^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ$"_s)
+                    .match(snapshot.value("createdAt"_L1).toString())
+                    .hasMatch());
+    EXPECT_EQ(snapshot.value("handlers"_L1).toArray(),
+              (QJsonArray{QJsonObject{{u"bundleIdentifier"_s, u"abnerworks.Typora"_s},
+                                      {u"role"_s, u"editor"_s},
+                                      {u"typeIdentifier"_s, markdown}}}));
+
+    const CliRun restored = cli({u"restore"_s, id});
+    ASSERT_EQ(restored.status, 0) << qPrintable(restored.out + restored.err);
+    EXPECT_EQ(cli({u"get"_s, markdown, u"--role"_s, u"editor"_s}).out, u"abnerworks.Typora\n"_s);
+    EXPECT_EQ(QJsonDocument::fromJson(cli({u"snapshots"_s, u"--json"_s}).out.toUtf8()).array().size(), 2)
+        << "a restore is itself snapshotted";
+
+    EXPECT_TRUE(cli({u"set"_s, u"md"_s, u"abnerworks.Typora"_s, u"--role"_s, u"editor"_s})
+                    .out.startsWith(u"already in effect"_s));
+    // A handler that was absent cannot be put back as absent.
+    auto snapshotIDs = [&] {
+        QSet<QString> ids;
+        for (const QJsonValue& value : QJsonDocument::fromJson(cli({u"snapshots"_s, u"--json"_s}).out.toUtf8()).array())
+            ids.insert(value.toObject().value("id"_L1).toString());
+        return ids;
+    };
+    const QSet<QString> before = snapshotIDs();
+    ASSERT_EQ(cli({u"set"_s, u"md=com.apple.Terminal"_s, u"--role"_s, u"shell"_s}).status, 0);
+    const QSet<QString> added = snapshotIDs() - before;
+    ASSERT_EQ(added.size(), 1);
+    const QString shellSnapshot = *added.begin();
+    const CliRun partial = cli({u"restore"_s, shellSnapshot});
+    EXPECT_EQ(partial.status, 1);
+    EXPECT_TRUE(partial.out.contains(u"not restorable  net.daringfireball.markdown:shell"_s));
+    EXPECT_EQ(cli({u"restore"_s, u"not-a-uuid"_s}).status, 2);
+}
+
+TEST_F(CliTest, SetRefusesBadRequestsAndReportsFailures)
+{
+    QTemporaryDir root;
+    tessik::tools::DemoSystem::write(root.path());
+    auto cli = [&](QStringList arguments) { return run(QStringList{u"--system-root"_s, root.path()} + arguments); };
+
+    // Without --yes and without a terminal the system's question is refused.
+    const CliRun declined = cli({u"set"_s, u"public.html"_s, u"com.apple.Safari"_s});
+    EXPECT_EQ(declined.status, 1);
+    EXPECT_TRUE(declined.out.startsWith(u"declined  public.html:all"_s));
+    EXPECT_EQ(cli({u"get"_s, u"public.html"_s}).out, u"com.google.Chrome\n"_s);
+    EXPECT_EQ(cli({u"set"_s, u"public.html"_s, u"com.apple.Safari"_s, u"--yes"_s}).status, 0);
+    EXPECT_EQ(cli({u"get"_s, u"public.html"_s}).out, u"com.apple.Safari\n"_s);
+
+    const CliRun conflict = cli({u"set"_s, u"md=com.apple.TextEdit"_s, u".md=com.microsoft.VSCode"_s});
+    EXPECT_EQ(conflict.status, 1);
+    EXPECT_TRUE(conflict.err.contains(u"同一格式存在不同目标应用：net.daringfireball.markdown"_s));
+    EXPECT_EQ(cli({u"set"_s, u"md"_s, u"com.example.NotInstalled"_s}).status, 1);
+    EXPECT_EQ(cli({u"set"_s, u"md"_s, u"com.apple.TextEdit"_s, u"--role"_s, u"owner"_s}).status, 2);
+    EXPECT_EQ(cli({u"set"_s, u"md="_s}).status, 2);
+
+    // With the snapshot folder blocked nothing is written and the failure is reported.
+    const QString snapshots = root.path() + u"/home/Library/Application Support/Tessik/Snapshots"_s;
+    QDir(snapshots).removeRecursively();
+    QFile blocker(snapshots);
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const CliRun failed = cli({u"set"_s, u"txt"_s, u"com.apple.TextEdit"_s, u"--role"_s, u"editor"_s});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_TRUE(failed.out.contains(u"无法执行更改："_s));
+    const QJsonArray reports = QJsonDocument::fromJson(cli({u"reports"_s, u"--json"_s}).out.toUtf8()).array();
+    ASSERT_EQ(reports.size(), 1);
+    EXPECT_EQ(reports[0].toObject().value("entryCount"_L1).toInt(), 1);
+    const CliRun shown = cli({u"reports"_s, u"--show"_s, reports[0].toObject().value("id"_L1).toString()});
+    EXPECT_TRUE(shown.out.startsWith(u"Tessik 文件关联失败报告\n时间："_s));
+    EXPECT_TRUE(shown.out.contains(u"类型：public.plain-text\n角色：editor\n目标：com.apple.TextEdit"_s));
+    EXPECT_TRUE(shown.out.endsWith(u"快照：无\n"_s));
 }
