@@ -19,6 +19,8 @@ class Bundle
 public:
     // Nothing when the URL is not a readable folder.
     static std::optional<Bundle> bundleWithURL(const QUrl& url);
+    // The running program's own bundle.
+    static Bundle mainBundle();
 
     QUrl bundleURL() const;
     std::optional<QString> bundleIdentifier() const;

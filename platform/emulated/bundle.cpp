@@ -8,6 +8,7 @@
 #include "strings_file.h"
 
 #include <QDir>
+#include <QFile>
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QHash>
@@ -182,6 +183,24 @@ std::optional<Bundle> Bundle::bundleWithURL(const QUrl& url)
     QMutexLocker locker(&cache.mutex);
     cache.bundles.insert(path, contents);
     return Bundle(std::move(contents));
+}
+
+Bundle Bundle::mainBundle()
+{
+    // The program carries its bundle's Contents as resources; they cannot change while it runs.
+    static const std::shared_ptr<const BundleContents> contents = [] {
+        auto main = std::make_shared<BundleContents>();
+        main->url = QUrl(u"qrc:/"_s);
+        main->path = u":"_s;
+        QFile file(u":/Contents/Info.plist"_s);
+        if (file.open(QIODevice::ReadOnly)) {
+            const std::optional<QVariant> list = PropertyList::read(file.readAll());
+            if (list && list->typeId() == QMetaType::QVariantMap)
+                main->info = list->toMap();
+        }
+        return main;
+    }();
+    return Bundle(contents);
 }
 
 QUrl Bundle::bundleURL() const
