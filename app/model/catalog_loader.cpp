@@ -3,6 +3,7 @@
 #include "core/catalog/association_catalog_builder.h"
 #include "core/discovery/app_scanner.h"
 #include "core/services/launch_services_association_reader.h"
+#include "app/update/format_catalog_updater.h"
 
 #include <QSet>
 
@@ -10,7 +11,11 @@ namespace tessik {
 
 FormatKnowledgeBase CatalogLoader::chooseKnowledge(const std::optional<FormatKnowledgeBase>& current)
 {
-    return current ? *current : FormatKnowledgeBase::bundled();
+    if (current)
+        return *current;
+    if (auto downloaded = FormatCatalogUpdater::loadCached(FormatCatalogUpdater::defaultConfiguration().cacheURL))
+        return *downloaded;
+    return FormatKnowledgeBase::bundled();
 }
 
 LoadedCatalog CatalogLoader::load(const QList<CustomAssociation>& custom, const FormatKnowledgeBase& knowledge)

@@ -24,7 +24,8 @@ struct LoadedCatalog
 class CatalogLoader
 {
 public:
-    // The knowledge base a refresh uses: the one already held, else the shipped catalog.
+    // The knowledge base a refresh uses: the one already held, else the downloaded copy when it loads and
+    // validates, else the shipped catalog.
     // Throws what loading the shipped catalog throws.
     static FormatKnowledgeBase chooseKnowledge(const std::optional<FormatKnowledgeBase>& current);
 
