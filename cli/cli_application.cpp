@@ -10,6 +10,7 @@
 #include "commands/set_command.h"
 #include "commands/snapshots_command.h"
 #include "commands/type_command.h"
+#include "commands/update_catalog_command.h"
 #include "platform/system_root.h"
 
 #include <QDir>
@@ -52,6 +53,7 @@ CliApplication::CliApplication()
     m_commands.push_back(std::make_unique<SnapshotsCommand>());
     m_commands.push_back(std::make_unique<RestoreCommand>());
     m_commands.push_back(std::make_unique<ReportsCommand>());
+    m_commands.push_back(std::make_unique<UpdateCatalogCommand>());
 }
 
 CliApplication::~CliApplication() = default;

@@ -39,6 +39,7 @@ void FormatsCommand::configure(QCommandLineParser& parser) const
 {
     parser.addOption({u"json"_s, u"Print a JSON array of typeIdentifier, extensions, category, capableApps, "
                                  "suggestedAppIDs, defaultHandlers."_s});
+    parser.addOption({u"server-url"_s, u"The update service whose downloaded catalog to prefer."_s, u"url"_s});
     parser.addOption({u"language"_s, u"Language of category names: zh, en, fr, de, es, ja or ko "
                                      "(default: the program's language setting)."_s,
                       u"code"_s});
