@@ -1,7 +1,10 @@
 #include "core/support/name_order.h"
+#include "loopback_http_server.h"
 #include "systemwriter/demo_system.h"
 
 #include <QDir>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -44,8 +47,15 @@ protected:
         process.setProcessEnvironment(environment);
         process.start(QString::fromUtf8(TESSIK_CLI_PATH), arguments);
         process.closeWriteChannel();
-        if (!process.waitForFinished(60000))
+        // Keep this thread's event loop going: a test's loopback server may be answering the command.
+        const QDeadlineTimer deadline(60000);
+        while (process.state() != QProcess::NotRunning && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished();
             return {};
+        }
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
                 QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
     }
@@ -286,4 +296,42 @@ TEST_F(CliTest, SetRefusesBadRequestsAndReportsFailures)
     EXPECT_TRUE(shown.out.startsWith(u"Tessik 文件关联失败报告\n时间："_s));
     EXPECT_TRUE(shown.out.contains(u"类型：public.plain-text\n角色：editor\n目标：com.apple.TextEdit"_s));
     EXPECT_TRUE(shown.out.endsWith(u"快照：无\n"_s));
+}
+
+TEST_F(CliTest, UpdateCatalogDownloadsForTheServerItIsGiven)
+{
+    QTemporaryDir root;
+    tessik::tools::DemoSystem::write(root.path());
+    auto cli = [&](QStringList arguments) { return run(QStringList{u"--system-root"_s, root.path()} + arguments); };
+    EXPECT_EQ(cli({u"update-catalog"_s}).status, 1) << "the shipped program names no server";
+
+    tessik::testing::LoopbackHttpServer server;
+    const QJsonObject catalog{
+        {u"schemaVersion"_s, 1},
+        {u"categories"_s, QJsonArray{QJsonObject{{u"id"_s, u"plain"_s}, {u"name"_s, u"纯文本"_s},
+                                                 {u"extensions"_s, QJsonArray{u"txt"_s}}}}},
+        {u"apps"_s, QJsonArray()}};
+    server.respond({200, {{"ETag", "\"7\""}}, QJsonDocument(catalog).toJson()});
+    const QString url = server.url().toString();
+    const CliRun updated = cli({u"update-catalog"_s, u"--server-url"_s, url});
+    ASSERT_EQ(updated.status, 0) << qPrintable(updated.err);
+    EXPECT_TRUE(updated.out.startsWith(u"Updated to a catalog with 1 categories and 0 applications"_s));
+    EXPECT_TRUE(updated.out.contains(u"/Tessik/Debug/"_s));
+
+    const QJsonArray rows =
+        QJsonDocument::fromJson(cli({u"formats"_s, u"--json"_s, u"--server-url="_s + url}).out.toUtf8()).array();
+    EXPECT_EQ(formatRow(rows, u"public.plain-text"_s).value("category"_L1).toString(), u"plain"_s);
+    EXPECT_NE(formatRow(QJsonDocument::fromJson(cli({u"formats"_s, u"--json"_s}).out.toUtf8()).array(),
+                        u"public.plain-text"_s)
+                  .value("category"_L1)
+                  .toString(),
+              u"plain"_s)
+        << "the shipped server's data is kept apart";
+
+    EXPECT_TRUE(cli({u"update-catalog"_s, u"--server-url"_s, url}).out.startsWith(u"Not due"_s));
+    server.respond({304, {}, {}});
+    EXPECT_TRUE(cli({u"update-catalog"_s, u"--server-url"_s, url, u"--force"_s}).out.startsWith(u"Not modified"_s));
+    EXPECT_EQ(server.requests().last().headers.value("if-none-match"), "\"7\"");
+    server.respond({500, {}, {}});
+    EXPECT_EQ(cli({u"update-catalog"_s, u"--server-url"_s, url, u"--force"_s}).status, 1);
 }

@@ -1,0 +1,195 @@
+#include "app/update/format_catalog_updater.h"
+#include "app/update/runtime_configuration.h"
+#include "loopback_http_server.h"
+#include "platform/user_defaults.h"
+#include "temporary_system.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using namespace tessik;
+using namespace tessik::testing;
+using Outcome = FormatCatalogUpdater::Outcome;
+
+namespace {
+
+QByteArray catalogBody(int schemaVersion = 1)
+{
+    return QJsonDocument(QJsonObject{
+                             {u"schemaVersion"_s, schemaVersion},
+                             {u"categories"_s, QJsonArray{QJsonObject{{u"id"_s, u"text"_s},
+                                                                      {u"name"_s, u"文本"_s},
+                                                                      {u"extensions"_s, QJsonArray{u"txt"_s}}}}},
+                             {u"apps"_s, QJsonArray()}})
+        .toJson();
+}
+
+class UpdaterTest : public ::testing::Test
+{
+protected:
+    UpdaterTest()
+    {
+        configuration.server = ServerConfiguration{server.url(), true};
+        configuration.cacheURL = QUrl::fromLocalFile(system.root() + u"/cache/format-catalog.json"_s);
+        configuration.lastSuccessKey = u"LastCheck"_s;
+        configuration.etagKey = u"ETag"_s;
+    }
+
+    FormatCatalogUpdater& updater()
+    {
+        if (!m_updater)
+            m_updater = std::make_unique<FormatCatalogUpdater>(configuration, [this] { return now; });
+        return *m_updater;
+    }
+
+    FormatCatalogUpdater::Check check(bool force = false)
+    {
+        QFuture<FormatCatalogUpdater::Check> pending = updater().check(force);
+        const QDeadlineTimer deadline(20000);
+        while (!pending.isFinished() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        EXPECT_TRUE(pending.isFinished());
+        return pending.isFinished() ? pending.result() : FormatCatalogUpdater::Check{};
+    }
+
+    QByteArray cacheFile() const
+    {
+        QFile file(configuration.cacheURL.toLocalFile());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    static QVariant stored(const QString& key) { return platform::UserDefaults::objectForKey(key); }
+
+    TemporarySystem system;
+    LoopbackHttpServer server;
+    FormatCatalogUpdater::Configuration configuration;
+    QDateTime now = QDateTime(QDate(2026, 3, 1), QTime(8, 0), Qt::UTC);
+
+private:
+    std::unique_ptr<FormatCatalogUpdater> m_updater;
+};
+
+} // namespace
+
+TEST_F(UpdaterTest, StoresAnAcceptedCatalogAndAsksConditionallyAfterADay)
+{
+    server.respond({200, {{"ETag", "\"v1\""}}, catalogBody()});
+    const auto first = check();
+    ASSERT_EQ(first.outcome, Outcome::updated) << qPrintable(first.detail);
+    ASSERT_TRUE(first.knowledge);
+    ASSERT_EQ(server.requests().size(), 1);
+    EXPECT_EQ(server.requests()[0].method, "GET");
+    EXPECT_EQ(server.requests()[0].path, "/v1/formats/catalog");
+    EXPECT_FALSE(server.requests()[0].headers.contains("if-none-match"));
+    EXPECT_EQ(cacheFile(), catalogBody());
+    EXPECT_EQ(stored(u"ETag"_s).toString(), u"\"v1\""_s);
+    EXPECT_EQ(stored(u"LastCheck"_s).toDouble(), now.toSecsSinceEpoch());
+    EXPECT_TRUE(updater().cached());
+
+    now = now.addSecs(23 * 3600);
+    EXPECT_EQ(check().outcome, Outcome::notDue);
+    now = now.addSecs(3600);
+    server.respond({304, {}, {}});
+    EXPECT_EQ(check().outcome, Outcome::notModified);
+    ASSERT_EQ(server.requests().size(), 2);
+    EXPECT_EQ(server.requests()[1].headers.value("if-none-match"), "\"v1\"");
+    EXPECT_EQ(stored(u"LastCheck"_s).toDouble(), now.toSecsSinceEpoch());
+    EXPECT_EQ(cacheFile(), catalogBody());
+
+    // A success stored in the future (the clock was set back) waits a day past it.
+    platform::UserDefaults::setObject(u"LastCheck"_s, double(now.addSecs(3 * 3600).toSecsSinceEpoch()));
+    now = now.addSecs(2 * 3600);
+    EXPECT_EQ(check().outcome, Outcome::notDue);
+    EXPECT_EQ(check(true).outcome, Outcome::notModified) << "forced";
+}
+
+TEST_F(UpdaterTest, WithoutAnEntityTagOrAUsableCopyTheRequestIsUnconditional)
+{
+    server.respond({200, {}, catalogBody()});
+    platform::UserDefaults::setObject(u"ETag"_s, u"\"old\""_s);
+    ASSERT_EQ(check().outcome, Outcome::updated);
+    EXPECT_FALSE(server.requests()[0].headers.contains("if-none-match")) << "no copy to be conditional on";
+    EXPECT_FALSE(stored(u"ETag"_s).isValid()) << "removed: the answer had no ETag";
+
+    platform::UserDefaults::setObject(u"ETag"_s, u"\"v2\""_s);
+    QFile damaged(configuration.cacheURL.toLocalFile());
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    damaged.write("{\"schemaVersion\": 1");
+    damaged.close();
+    check(true);
+    EXPECT_FALSE(server.requests()[1].headers.contains("if-none-match"));
+}
+
+TEST_F(UpdaterTest, RefusedAnswersStoreNothing)
+{
+    QByteArray oversized = catalogBody();
+    oversized += QByteArray(FormatCatalogUpdater::maximumBodySize + 1 - oversized.size(), ' ');
+    const QList<HttpResponse> refused{{201, {}, catalogBody()},
+                                      {203, {}, catalogBody()},
+                                      {404, {}, "missing"},
+                                      {500, {}, "broken"},
+                                      {200, {}, catalogBody(2)},
+                                      {200, {}, "{\"schemaVersion\": 1, \"categ"},
+                                      {200, {}, oversized},
+                                      {200, {}, oversized, false},
+                                      {200, {}, QByteArray(3000000, 'x'), false}};
+    for (const HttpResponse& response : refused) {
+        server.respond(response);
+        const auto result = check(true);
+        EXPECT_EQ(result.outcome, Outcome::failed) << response.status;
+        EXPECT_FALSE(result.knowledge);
+    }
+    EXPECT_EQ(server.requests().size(), refused.size());
+    EXPECT_TRUE(cacheFile().isEmpty());
+    EXPECT_FALSE(stored(u"LastCheck"_s).isValid());
+    EXPECT_FALSE(stored(u"ETag"_s).isValid());
+}
+
+TEST_F(UpdaterTest, AttemptsAtMostHourlyAndNeverOverlap)
+{
+    server.respond({200, {}, catalogBody(), true, false});
+    updater().setTimeout(std::chrono::milliseconds(300));
+    QFuture<FormatCatalogUpdater::Check> first = updater().check();
+    EXPECT_EQ(check().outcome, Outcome::busy);
+    while (!first.isFinished())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    EXPECT_EQ(first.result().outcome, Outcome::failed) << "the server never answered";
+    EXPECT_EQ(server.requests().size(), 1);
+
+    server.respond({500, {}, {}});
+    now = now.addSecs(59 * 60);
+    EXPECT_EQ(check().outcome, Outcome::notDue);
+    now = now.addSecs(60);
+    EXPECT_EQ(check().outcome, Outcome::failed);
+    EXPECT_EQ(server.requests().size(), 2);
+}
+
+TEST_F(UpdaterTest, NoServerMeansNoRequest)
+{
+    configuration.server.reset();
+    EXPECT_EQ(check(true).outcome, Outcome::notConfigured);
+    EXPECT_TRUE(server.requests().isEmpty());
+}
+
+TEST_F(UpdaterTest, AnOverridingServerKeepsItsOwnCopyAndKeys)
+{
+    const auto scope = RuntimeConfiguration::scope(ServerConfiguration{server.url(), true});
+    configuration.cacheURL =
+        QUrl::fromLocalFile(RuntimeConfiguration::dataDirectory(scope).toLocalFile() + u"/format-catalog.json"_s);
+    configuration.lastSuccessKey = RuntimeConfiguration::defaultsKey(u"TessikFormatCatalogLastCheck"_s, scope);
+    configuration.etagKey = RuntimeConfiguration::defaultsKey(u"TessikFormatCatalogETag"_s, scope);
+    server.respond({200, {{"ETag", "\"scoped\""}}, catalogBody()});
+    ASSERT_EQ(check().outcome, Outcome::updated);
+    EXPECT_TRUE(configuration.cacheURL.toLocalFile().contains(u"/Tessik/Debug/"_s + *scope + u"/"_s));
+    EXPECT_FALSE(QFile::exists(RuntimeConfiguration::dataDirectory(std::nullopt).toLocalFile() + u"/format-catalog.json"_s));
+    EXPECT_EQ(stored(u"TessikFormatCatalogETag."_s + *scope).toString(), u"\"scoped\""_s);
+    EXPECT_FALSE(stored(u"TessikFormatCatalogETag"_s).isValid());
+    EXPECT_FALSE(stored(u"TessikFormatCatalogLastCheck"_s).isValid());
+}
