@@ -14,4 +14,12 @@ QStringList requirePositional(const QCommandLineParser& parser, qsizetype count)
     return arguments;
 }
 
+AssociationRole requireRole(const QCommandLineParser& parser)
+{
+    const auto role = associationRoleFromRawValue(parser.value(u"role"_s));
+    if (!role)
+        throw UsageError(u"the role must be viewer, editor, shell or all, not “%1”"_s.arg(parser.value(u"role"_s)));
+    return *role;
+}
+
 } // namespace tessik::cli

@@ -1,9 +1,14 @@
 #pragma once
 
+#include "core/records/association_role.h"
+
 #include <QCommandLineParser>
+#include <QList>
+#include <QUuid>
 #include <QString>
 #include <QTextStream>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace tessik::cli {
@@ -26,16 +31,43 @@ public:
 class CliCommand
 {
 public:
+    CliCommand(QString name, QString summary) : m_name(std::move(name)), m_summary(std::move(summary)) {}
     virtual ~CliCommand() = default;
-    virtual QString name() const = 0;
-    virtual QString summary() const = 0;
+
+    const QString& name() const { return m_name; }
+    const QString& summary() const { return m_summary; }
     // Declares the command's options and arguments.
     virtual void configure(QCommandLineParser& parser) const = 0;
     // Exit status 0 on success, 1 on failure; throws UsageError for a bad command line.
     virtual int execute(const QCommandLineParser& parser, CliStreams& io) const = 0;
+
+private:
+    QString m_name;
+    QString m_summary;
 };
 
 // The positional arguments, which must number exactly `count`.
 QStringList requirePositional(const QCommandLineParser& parser, qsizetype count);
+
+// The value of --role, which must be one of the four roles.
+AssociationRole requireRole(const QCommandLineParser& parser);
+
+// Every record of a snapshot or report store, newest first; unreadable files are named on standard error.
+template <typename Store>
+auto loadNewestFirst(const Store& store, CliStreams& io)
+{
+    QList<decltype(store.load(QUuid()))> records;
+    for (const QUuid& id : store.ids()) {
+        try {
+            records.append(store.load(id));
+        } catch (const std::exception& error) {
+            io.err << QStringLiteral("Skipping an unreadable file: %1\n").arg(QString::fromUtf8(error.what()));
+        }
+    }
+    std::sort(records.begin(), records.end(), [](const auto& a, const auto& b) {
+        return a.createdAt != b.createdAt ? a.createdAt > b.createdAt : a.id < b.id;
+    });
+    return records;
+}
 
 } // namespace tessik::cli

@@ -9,14 +9,10 @@ using namespace Qt::StringLiterals;
 
 namespace tessik::cli {
 
-QString AppsCommand::name() const
+AppsCommand::AppsCommand()
+    : CliCommand(u"apps"_s,
+                 u"List the installed applications, sorted by name."_s)
 {
-    return u"apps"_s;
-}
-
-QString AppsCommand::summary() const
-{
-    return u"List the installed applications, sorted by name."_s;
 }
 
 void AppsCommand::configure(QCommandLineParser& parser) const

@@ -9,15 +9,11 @@ using namespace Qt::StringLiterals;
 
 namespace tessik::cli {
 
-QString AssociateCommand::name() const
+AssociateCommand::AssociateCommand()
+    : CliCommand(u"associate"_s,
+                 u"Associate an installed application with an extension (EXTENSION BUNDLE_ID) or a content type "
+                 "(--type TYPE [--extension EXTENSION] BUNDLE_ID)."_s)
 {
-    return u"associate"_s;
-}
-
-QString AssociateCommand::summary() const
-{
-    return u"Associate an installed application with an extension (EXTENSION BUNDLE_ID) or a content type "
-           "(--type TYPE [--extension EXTENSION] BUNDLE_ID)."_s;
 }
 
 void AssociateCommand::configure(QCommandLineParser& parser) const

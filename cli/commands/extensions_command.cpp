@@ -6,14 +6,10 @@ using namespace Qt::StringLiterals;
 
 namespace tessik::cli {
 
-QString ExtensionsCommand::name() const
+ExtensionsCommand::ExtensionsCommand()
+    : CliCommand(u"extensions"_s,
+                 u"Print the filename extensions of a content type, one a line."_s)
 {
-    return u"extensions"_s;
-}
-
-QString ExtensionsCommand::summary() const
-{
-    return u"Print the filename extensions of a content type, one a line."_s;
 }
 
 void ExtensionsCommand::configure(QCommandLineParser& parser) const

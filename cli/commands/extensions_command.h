@@ -8,8 +8,7 @@ namespace tessik::cli {
 class ExtensionsCommand : public CliCommand
 {
 public:
-    QString name() const override;
-    QString summary() const override;
+    ExtensionsCommand();
     void configure(QCommandLineParser& parser) const override;
     int execute(const QCommandLineParser& parser, CliStreams& io) const override;
 };

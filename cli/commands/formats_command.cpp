@@ -25,14 +25,10 @@ QStringList bundleIdentifiers(const QList<InstalledApp>& apps)
 
 } // namespace
 
-QString FormatsCommand::name() const
+FormatsCommand::FormatsCommand()
+    : CliCommand(u"formats"_s,
+                 u"Print the format catalog: every content type with its applications and handlers."_s)
 {
-    return u"formats"_s;
-}
-
-QString FormatsCommand::summary() const
-{
-    return u"Print the format catalog: every content type with its applications and handlers."_s;
 }
 
 void FormatsCommand::configure(QCommandLineParser& parser) const

@@ -6,14 +6,10 @@ using namespace Qt::StringLiterals;
 
 namespace tessik::cli {
 
-QString GetCommand::name() const
+GetCommand::GetCommand()
+    : CliCommand(u"get"_s,
+                 u"Print the current handler of a content type."_s)
 {
-    return u"get"_s;
-}
-
-QString GetCommand::summary() const
-{
-    return u"Print the current handler of a content type."_s;
 }
 
 void GetCommand::configure(QCommandLineParser& parser) const
@@ -25,12 +21,10 @@ void GetCommand::configure(QCommandLineParser& parser) const
 int GetCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
 {
     const QString type = requirePositional(parser, 1).constFirst();
-    const auto role = associationRoleFromRawValue(parser.value(u"role"_s));
-    if (!role)
-        throw UsageError(u"the role must be viewer, editor, shell or all, not “%1”"_s.arg(parser.value(u"role"_s)));
-    const auto handler = LaunchServicesAssociationReader().defaultHandler(type, *role);
+    const AssociationRole role = requireRole(parser);
+    const auto handler = LaunchServicesAssociationReader().defaultHandler(type, role);
     if (!handler) {
-        io.err << u"No application opens %1 in the role %2.\n"_s.arg(type, rawValue(*role));
+        io.err << u"No application opens %1 in the role %2.\n"_s.arg(type, rawValue(role));
         return 1;
     }
     io.out << *handler << u'\n';

@@ -8,8 +8,7 @@ namespace tessik::cli {
 class GetCommand : public CliCommand
 {
 public:
-    QString name() const override;
-    QString summary() const override;
+    GetCommand();
     void configure(QCommandLineParser& parser) const override;
     int execute(const QCommandLineParser& parser, CliStreams& io) const override;
 };

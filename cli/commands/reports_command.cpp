@@ -11,14 +11,10 @@ using namespace Qt::StringLiterals;
 
 namespace tessik::cli {
 
-QString ReportsCommand::name() const
+ReportsCommand::ReportsCommand()
+    : CliCommand(u"reports"_s,
+                 u"List the saved failure reports, newest first, or print one with --show ID."_s)
 {
-    return u"reports"_s;
-}
-
-QString ReportsCommand::summary() const
-{
-    return u"List the saved failure reports, newest first, or print one with --show ID."_s;
 }
 
 void ReportsCommand::configure(QCommandLineParser& parser) const
@@ -38,17 +34,7 @@ int ReportsCommand::execute(const QCommandLineParser& parser, CliStreams& io) co
         io.out << store.load(id).emailBody() << u'\n';
         return 0;
     }
-    QList<FailureReport> reports;
-    for (const QUuid& id : store.ids()) {
-        try {
-            reports.append(store.load(id));
-        } catch (const std::exception& error) {
-            io.err << u"Skipping an unreadable report: %1\n"_s.arg(QString::fromUtf8(error.what()));
-        }
-    }
-    std::sort(reports.begin(), reports.end(), [](const FailureReport& a, const FailureReport& b) {
-        return a.createdAt != b.createdAt ? a.createdAt > b.createdAt : a.id < b.id;
-    });
+    const QList<FailureReport> reports = loadNewestFirst(store, io);
     QJsonArray array;
     for (const FailureReport& report : reports) {
         const QString id = RecordFolder::uuidText(report.id);

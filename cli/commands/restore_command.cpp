@@ -7,15 +7,11 @@ using namespace Qt::StringLiterals;
 
 namespace tessik::cli {
 
-QString RestoreCommand::name() const
+RestoreCommand::RestoreCommand()
+    : CliCommand(u"restore"_s,
+                 u"Put back the handlers a snapshot recorded, through the change pipeline (itself snapshotted, "
+                 "verified and reported)."_s)
 {
-    return u"restore"_s;
-}
-
-QString RestoreCommand::summary() const
-{
-    return u"Put back the handlers a snapshot recorded, through the change pipeline (itself snapshotted, "
-           "verified and reported)."_s;
 }
 
 void RestoreCommand::configure(QCommandLineParser& parser) const

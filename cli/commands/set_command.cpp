@@ -8,15 +8,11 @@ using namespace Qt::StringLiterals;
 
 namespace tessik::cli {
 
-QString SetCommand::name() const
+SetCommand::SetCommand()
+    : CliCommand(u"set"_s,
+                 u"Make an application the default for a format: TARGET BUNDLE_ID, or several TARGET=BUNDLE_ID in one "
+                 "plan. TARGET is a content type or an extension (.md or md)."_s)
 {
-    return u"set"_s;
-}
-
-QString SetCommand::summary() const
-{
-    return u"Make an application the default for a format: TARGET BUNDLE_ID, or several TARGET=BUNDLE_ID in one "
-           "plan. TARGET is a content type or an extension (.md or md)."_s;
 }
 
 void SetCommand::configure(QCommandLineParser& parser) const
@@ -29,9 +25,7 @@ void SetCommand::configure(QCommandLineParser& parser) const
 
 int SetCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
 {
-    const auto role = associationRoleFromRawValue(parser.value(u"role"_s));
-    if (!role)
-        throw UsageError(u"the role must be viewer, editor, shell or all, not “%1”"_s.arg(parser.value(u"role"_s)));
+    const AssociationRole role = requireRole(parser);
     const QStringList arguments = parser.positionalArguments();
     QList<std::pair<QString, QString>> pairs;
     if (arguments.size() == 2 && !arguments[0].contains(u'=') && !arguments[1].contains(u'=')) {
@@ -65,7 +59,7 @@ int SetCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
             }
             type = *resolved;
         }
-        requests.append({type, *role, bundleIdentifier});
+        requests.append({type, role, bundleIdentifier});
     }
     return ChangeRunner(io, parser.isSet(u"yes"_s)).run(requests);
 }

@@ -11,14 +11,10 @@ using namespace Qt::StringLiterals;
 
 namespace tessik::cli {
 
-QString SnapshotsCommand::name() const
+SnapshotsCommand::SnapshotsCommand()
+    : CliCommand(u"snapshots"_s,
+                 u"List the saved snapshots (id, time, number of handlers), newest first."_s)
 {
-    return u"snapshots"_s;
-}
-
-QString SnapshotsCommand::summary() const
-{
-    return u"List the saved snapshots (id, time, number of handlers), newest first."_s;
 }
 
 void SnapshotsCommand::configure(QCommandLineParser& parser) const
@@ -30,17 +26,7 @@ int SnapshotsCommand::execute(const QCommandLineParser& parser, CliStreams& io) 
 {
     requirePositional(parser, 0);
     const SnapshotStore store;
-    QList<AssociationSnapshot> snapshots;
-    for (const QUuid& id : store.ids()) {
-        try {
-            snapshots.append(store.load(id));
-        } catch (const std::exception& error) {
-            io.err << u"Skipping an unreadable snapshot: %1\n"_s.arg(QString::fromUtf8(error.what()));
-        }
-    }
-    std::sort(snapshots.begin(), snapshots.end(), [](const AssociationSnapshot& a, const AssociationSnapshot& b) {
-        return a.createdAt != b.createdAt ? a.createdAt > b.createdAt : a.id < b.id;
-    });
+    const QList<AssociationSnapshot> snapshots = loadNewestFirst(store, io);
     QJsonArray array;
     for (const AssociationSnapshot& snapshot : snapshots) {
         const QString id = RecordFolder::uuidText(snapshot.id);

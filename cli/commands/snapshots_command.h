@@ -8,8 +8,7 @@ namespace tessik::cli {
 class SnapshotsCommand : public CliCommand
 {
 public:
-    QString name() const override;
-    QString summary() const override;
+    SnapshotsCommand();
     void configure(QCommandLineParser& parser) const override;
     int execute(const QCommandLineParser& parser, CliStreams& io) const override;
 };

@@ -7,14 +7,10 @@ using namespace Qt::StringLiterals;
 
 namespace tessik::cli {
 
-QString TypeCommand::name() const
+TypeCommand::TypeCommand()
+    : CliCommand(u"type"_s,
+                 u"Print the content type of a filename extension."_s)
 {
-    return u"type"_s;
-}
-
-QString TypeCommand::summary() const
-{
-    return u"Print the content type of a filename extension."_s;
 }
 
 void TypeCommand::configure(QCommandLineParser& parser) const

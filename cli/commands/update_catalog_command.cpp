@@ -8,14 +8,10 @@ using namespace Qt::StringLiterals;
 
 namespace tessik::cli {
 
-QString UpdateCatalogCommand::name() const
+UpdateCatalogCommand::UpdateCatalogCommand()
+    : CliCommand(u"update-catalog"_s,
+                 u"Check the update service once for a newer format catalog."_s)
 {
-    return u"update-catalog"_s;
-}
-
-QString UpdateCatalogCommand::summary() const
-{
-    return u"Check the update service once for a newer format catalog."_s;
 }
 
 void UpdateCatalogCommand::configure(QCommandLineParser& parser) const
