@@ -53,7 +53,8 @@ int ChangeRunner::run(const QList<ChangeRequest>& requests) const
         installed.insert(app.bundleIdentifier);
     for (const ChangeRequest& request : requests) {
         if (!installed.contains(request.targetBundleIdentifier)) {
-            m_io.err << u"No installed application has the bundle identifier %1.\n"_s.arg(request.targetBundleIdentifier);
+            m_io.err << u"No installed application has the bundle identifier %1.\n"_s.arg(
+                request.targetBundleIdentifier);
             return 1;
         }
     }

@@ -72,9 +72,9 @@ QString CliApplication::generalHelp() const
                    "Chooses which application opens each file format.\n\nCommands:\n"_s;
     for (const auto& command : m_commands)
         help += u"  %1%2\n"_s.arg(command->name(), -12).arg(command->summary());
-    help += u"\nOptions:\n  --system-root DIR  the emulated machine to use (default: $%1, else this machine)\n"
-            "  -h, --help         show help; \"tessik-cli COMMAND --help\" shows a command's\n"_s
-                .arg(systemRootVariable);
+    help +=
+        u"\nOptions:\n  --system-root DIR  the emulated machine to use (default: $%1, else this machine)\n"
+        "  -h, --help         show help; \"tessik-cli COMMAND --help\" shows a command's\n"_s.arg(systemRootVariable);
     return help;
 }
 

@@ -4,9 +4,9 @@
 
 #include <QCommandLineParser>
 #include <QList>
-#include <QUuid>
 #include <QString>
 #include <QTextStream>
+#include <QUuid>
 
 #include <algorithm>
 #include <stdexcept>
@@ -53,8 +53,7 @@ QStringList requirePositional(const QCommandLineParser& parser, qsizetype count)
 AssociationRole requireRole(const QCommandLineParser& parser);
 
 // Every record of a snapshot or report store, newest first; unreadable files are named on standard error.
-template <typename Store>
-auto loadNewestFirst(const Store& store, CliStreams& io)
+template <typename Store> auto loadNewestFirst(const Store& store, CliStreams& io)
 {
     QList<decltype(store.load(QUuid()))> records;
     for (const QUuid& id : store.ids()) {

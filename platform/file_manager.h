@@ -17,7 +17,8 @@ class DirectoryWalk;
 class DirectoryEnumerator
 {
 public:
-    enum Option {
+    enum Option
+    {
         SkipsSubdirectoryDescendants = 1 << 0,
         SkipsPackageDescendants = 1 << 1,
         SkipsHiddenFiles = 1 << 2,

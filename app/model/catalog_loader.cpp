@@ -1,9 +1,9 @@
 #include "catalog_loader.h"
 
+#include "app/update/format_catalog_updater.h"
 #include "core/catalog/association_catalog_builder.h"
 #include "core/discovery/app_scanner.h"
 #include "core/services/launch_services_association_reader.h"
-#include "app/update/format_catalog_updater.h"
 
 #include <QSet>
 

@@ -29,10 +29,9 @@ AppliedChanges ChangeApplier::execute(const ChangePlan& plan, std::stop_token st
 {
     AppliedChanges applied;
     applied.plan = plan;
-    const AssociationChangeExecutor executor(
-        std::make_shared<LaunchServicesAssociationWriter>(), SnapshotStore(),
-        VerificationService(std::make_shared<LaunchServicesAssociationReader>()), verificationAttempts,
-        verificationInterval, std::move(sleeper));
+    const AssociationChangeExecutor executor(std::make_shared<LaunchServicesAssociationWriter>(), SnapshotStore(),
+                                             VerificationService(std::make_shared<LaunchServicesAssociationReader>()),
+                                             verificationAttempts, verificationInterval, std::move(sleeper));
     try {
         applied.result = executor.execute(plan, stop);
         if (applied.result->failures.isEmpty())

@@ -23,7 +23,15 @@ class FormatCatalogUpdater : public QObject
     Q_OBJECT
 
 public:
-    enum class Outcome { notConfigured, busy, notDue, notModified, updated, failed };
+    enum class Outcome
+    {
+        notConfigured,
+        busy,
+        notDue,
+        notModified,
+        updated,
+        failed
+    };
 
     // What one check came to; `detail` says why a check failed.
     struct Check

@@ -9,11 +9,7 @@ using namespace Qt::StringLiterals;
 
 namespace tessik::cli {
 
-AppsCommand::AppsCommand()
-    : CliCommand(u"apps"_s,
-                 u"List the installed applications, sorted by name."_s)
-{
-}
+AppsCommand::AppsCommand() : CliCommand(u"apps"_s, u"List the installed applications, sorted by name."_s) {}
 
 void AppsCommand::configure(QCommandLineParser& parser) const
 {

@@ -61,8 +61,8 @@ int AssociateCommand::execute(const QCommandLineParser& parser, CliStreams& io) 
         CatalogLoader::persist(store, stored, association);
         io.out << (known ? u"Already stored: "_s : u"Stored: "_s)
                << (association.fileExtension.isEmpty() ? u"(no extension)"_s : u'.' + association.fileExtension)
-               << u" → "_s << association.typeIdentifier << u" → "_s << app->name << u" ("_s
-               << app->bundleIdentifier << u")\n"_s << u"in "_s << store.fileURL().toLocalFile() << u'\n';
+               << u" → "_s << association.typeIdentifier << u" → "_s << app->name << u" ("_s << app->bundleIdentifier
+               << u")\n"_s << u"in "_s << store.fileURL().toLocalFile() << u'\n';
     } catch (const std::exception& error) {
         io.err << u"The custom associations could not be saved: %1\n"_s.arg(QString::fromUtf8(error.what()));
         return 1;

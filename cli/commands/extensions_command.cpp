@@ -7,8 +7,7 @@ using namespace Qt::StringLiterals;
 namespace tessik::cli {
 
 ExtensionsCommand::ExtensionsCommand()
-    : CliCommand(u"extensions"_s,
-                 u"Print the filename extensions of a content type, one a line."_s)
+    : CliCommand(u"extensions"_s, u"Print the filename extensions of a content type, one a line."_s)
 {
 }
 

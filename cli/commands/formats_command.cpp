@@ -26,8 +26,7 @@ QStringList bundleIdentifiers(const QList<InstalledApp>& apps)
 } // namespace
 
 FormatsCommand::FormatsCommand()
-    : CliCommand(u"formats"_s,
-                 u"Print the format catalog: every content type with its applications and handlers."_s)
+    : CliCommand(u"formats"_s, u"Print the format catalog: every content type with its applications and handlers."_s)
 {
 }
 
@@ -36,8 +35,9 @@ void FormatsCommand::configure(QCommandLineParser& parser) const
     parser.addOption({u"json"_s, u"Print a JSON array of typeIdentifier, extensions, category, capableApps, "
                                  "suggestedAppIDs, defaultHandlers."_s});
     parser.addOption({u"server-url"_s, u"The update service whose downloaded catalog to prefer."_s, u"url"_s});
-    parser.addOption({u"language"_s, u"Language of category names: zh, en, fr, de, es, ja or ko "
-                                     "(default: the program's language setting)."_s,
+    parser.addOption({u"language"_s,
+                      u"Language of category names: zh, en, fr, de, es, ja or ko "
+                      "(default: the program's language setting)."_s,
                       u"code"_s});
 }
 
@@ -71,10 +71,9 @@ int FormatsCommand::execute(const QCommandLineParser& parser, CliStreams& io) co
                 io.out << u"  extensions: ."_s << association.extensions.join(u" ."_s) << u'\n';
             QStringList apps;
             for (const InstalledApp& app : association.capableApps)
-                apps.append(u"%1 (%2)%3"_s.arg(app.name, app.bundleIdentifier,
-                                               association.suggestedAppIDs.contains(app.bundleIdentifier)
-                                                   ? u" suggested"_s
-                                                   : QString()));
+                apps.append(u"%1 (%2)%3"_s.arg(
+                    app.name, app.bundleIdentifier,
+                    association.suggestedAppIDs.contains(app.bundleIdentifier) ? u" suggested"_s : QString()));
             io.out << u"  apps: "_s << apps.join(u", "_s) << u'\n';
             for (AssociationRole role : allAssociationRoles)
                 if (association.defaultHandlers.contains(role))
@@ -84,12 +83,13 @@ int FormatsCommand::execute(const QCommandLineParser& parser, CliStreams& io) co
         QJsonObject handlers;
         for (auto it = association.defaultHandlers.cbegin(); it != association.defaultHandlers.cend(); ++it)
             handlers.insert(rawValue(it.key()), it.value());
-        array.append(QJsonObject{{u"typeIdentifier"_s, association.typeIdentifier},
-                                 {u"extensions"_s, QJsonArray::fromStringList(association.extensions)},
-                                 {u"category"_s, category ? category->id : otherCategory},
-                                 {u"capableApps"_s, QJsonArray::fromStringList(bundleIdentifiers(association.capableApps))},
-                                 {u"suggestedAppIDs"_s, QJsonArray::fromStringList(association.suggestedAppIDs)},
-                                 {u"defaultHandlers"_s, handlers}});
+        array.append(
+            QJsonObject{{u"typeIdentifier"_s, association.typeIdentifier},
+                        {u"extensions"_s, QJsonArray::fromStringList(association.extensions)},
+                        {u"category"_s, category ? category->id : otherCategory},
+                        {u"capableApps"_s, QJsonArray::fromStringList(bundleIdentifiers(association.capableApps))},
+                        {u"suggestedAppIDs"_s, QJsonArray::fromStringList(association.suggestedAppIDs)},
+                        {u"defaultHandlers"_s, handlers}});
     }
     if (parser.isSet(u"json"_s))
         io.out << QJsonDocument(array).toJson(QJsonDocument::Indented);

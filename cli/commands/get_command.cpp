@@ -6,11 +6,7 @@ using namespace Qt::StringLiterals;
 
 namespace tessik::cli {
 
-GetCommand::GetCommand()
-    : CliCommand(u"get"_s,
-                 u"Print the current handler of a content type."_s)
-{
-}
+GetCommand::GetCommand() : CliCommand(u"get"_s, u"Print the current handler of a content type."_s) {}
 
 void GetCommand::configure(QCommandLineParser& parser) const
 {

@@ -12,8 +12,7 @@ using namespace Qt::StringLiterals;
 namespace tessik::cli {
 
 ReportsCommand::ReportsCommand()
-    : CliCommand(u"reports"_s,
-                 u"List the saved failure reports, newest first, or print one with --show ID."_s)
+    : CliCommand(u"reports"_s, u"List the saved failure reports, newest first, or print one with --show ID."_s)
 {
 }
 

@@ -54,7 +54,8 @@ int SetCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
             }
             const auto resolved = TypeResolver().typeIdentifier(target);
             if (!resolved) {
-                io.err << CustomAssociationError::messageFor(CustomAssociationError::Kind::unresolvedExtension) << u'\n';
+                io.err << CustomAssociationError::messageFor(CustomAssociationError::Kind::unresolvedExtension)
+                       << u'\n';
                 return 1;
             }
             type = *resolved;

@@ -12,8 +12,7 @@ using namespace Qt::StringLiterals;
 namespace tessik::cli {
 
 SnapshotsCommand::SnapshotsCommand()
-    : CliCommand(u"snapshots"_s,
-                 u"List the saved snapshots (id, time, number of handlers), newest first."_s)
+    : CliCommand(u"snapshots"_s, u"List the saved snapshots (id, time, number of handlers), newest first."_s)
 {
 }
 

@@ -7,11 +7,7 @@ using namespace Qt::StringLiterals;
 
 namespace tessik::cli {
 
-TypeCommand::TypeCommand()
-    : CliCommand(u"type"_s,
-                 u"Print the content type of a filename extension."_s)
-{
-}
+TypeCommand::TypeCommand() : CliCommand(u"type"_s, u"Print the content type of a filename extension."_s) {}
 
 void TypeCommand::configure(QCommandLineParser& parser) const
 {

@@ -9,8 +9,7 @@ using namespace Qt::StringLiterals;
 namespace tessik::cli {
 
 UpdateCatalogCommand::UpdateCatalogCommand()
-    : CliCommand(u"update-catalog"_s,
-                 u"Check the update service once for a newer format catalog."_s)
+    : CliCommand(u"update-catalog"_s, u"Check the update service once for a newer format catalog."_s)
 {
 }
 

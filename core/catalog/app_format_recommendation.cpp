@@ -28,9 +28,12 @@ QJsonObject AppFormatRecommendation::toJson() const
 AppFormatRecommendation AppFormatRecommendation::fromJson(const QJsonObject& object)
 {
     const StrictJson json(object, u"app"_s);
-    return {json.string(u"name"_s),    json.stringList(u"aliases"_s),
-            json.stringList(u"bundleIdentifiers"_s), json.stringList(u"formats"_s),
-            json.stringList(u"conditionalFormats"_s), json.string(u"source"_s)};
+    return {json.string(u"name"_s),
+            json.stringList(u"aliases"_s),
+            json.stringList(u"bundleIdentifiers"_s),
+            json.stringList(u"formats"_s),
+            json.stringList(u"conditionalFormats"_s),
+            json.string(u"source"_s)};
 }
 
 size_t qHash(const AppFormatRecommendation& r, size_t seed)

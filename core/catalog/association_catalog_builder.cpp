@@ -25,9 +25,8 @@ AssociationCatalogBuilder::AssociationCatalogBuilder(std::shared_ptr<const Assoc
 
 const QStringList& AssociationCatalogBuilder::cameraRawExtensions()
 {
-    static const QStringList extensions{u"3fr"_s, u"arw"_s, u"cr2"_s, u"cr3"_s, u"crw"_s, u"dng"_s,
-                                        u"fff"_s, u"iiq"_s, u"nef"_s, u"nrw"_s, u"orf"_s, u"pef"_s,
-                                        u"raf"_s, u"rw2"_s, u"rwl"_s, u"srw"_s};
+    static const QStringList extensions{u"3fr"_s, u"arw"_s, u"cr2"_s, u"cr3"_s, u"crw"_s, u"dng"_s, u"fff"_s, u"iiq"_s,
+                                        u"nef"_s, u"nrw"_s, u"orf"_s, u"pef"_s, u"raf"_s, u"rw2"_s, u"rwl"_s, u"srw"_s};
     return extensions;
 }
 
@@ -100,14 +99,14 @@ QList<FileAssociation> AssociationCatalogBuilder::build(const QList<InstalledApp
         association.typeIdentifier = type;
         association.capableApps = appsByType.value(type).values();
         sortByName(association.capableApps);
-        for (AssociationRole role : {AssociationRole::all, AssociationRole::viewer, AssociationRole::editor,
-                                     AssociationRole::shell}) {
+        for (AssociationRole role :
+             {AssociationRole::all, AssociationRole::viewer, AssociationRole::editor, AssociationRole::shell}) {
             if (const auto handler = m_reader->defaultHandler(type, role))
                 association.defaultHandlers.insert(role, *handler);
         }
         const QSet<QString> collected = extensionsByType.value(type);
-        association.extensions = sortedUniquePlain(QStringList(collected.begin(), collected.end())
-                                                   + resolver.extensions(type));
+        association.extensions =
+            sortedUniquePlain(QStringList(collected.begin(), collected.end()) + resolver.extensions(type));
         const QSet<QString> suggested = suggestedByType.value(type);
         association.suggestedAppIDs = sortedUniquePlain(QStringList(suggested.begin(), suggested.end()));
         catalog.append(std::move(association));

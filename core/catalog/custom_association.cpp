@@ -17,8 +17,8 @@ CustomAssociation CustomAssociation::forExtension(const QString& fileExtension, 
     return {normalized, *type, app};
 }
 
-CustomAssociation CustomAssociation::forType(const QString& typeIdentifier,
-                                             const std::optional<QString>& fileExtension, const InstalledApp& app)
+CustomAssociation CustomAssociation::forType(const QString& typeIdentifier, const std::optional<QString>& fileExtension,
+                                             const InstalledApp& app)
 {
     return {fileExtension ? TypeResolver::normalize(*fileExtension) : QString(), typeIdentifier, app};
 }

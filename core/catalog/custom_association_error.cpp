@@ -4,7 +4,8 @@ using namespace Qt::StringLiterals;
 
 namespace tessik {
 
-CustomAssociationError::CustomAssociationError(Kind kind) : std::runtime_error(messageFor(kind).toStdString()), m_kind(kind)
+CustomAssociationError::CustomAssociationError(Kind kind)
+    : std::runtime_error(messageFor(kind).toStdString()), m_kind(kind)
 {
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <stdexcept>
-
 #include <QString>
+
+#include <stdexcept>
 
 namespace tessik {
 
@@ -10,7 +10,11 @@ namespace tessik {
 class CustomAssociationError : public std::runtime_error
 {
 public:
-    enum class Kind { invalidExtension, unresolvedExtension };
+    enum class Kind
+    {
+        invalidExtension,
+        unresolvedExtension
+    };
 
     explicit CustomAssociationError(Kind kind);
 

@@ -10,7 +10,12 @@ namespace tessik {
 class FormatKnowledgeBaseError : public std::runtime_error
 {
 public:
-    enum class Kind { unsupportedSchema, fileTooLarge, invalidCatalog };
+    enum class Kind
+    {
+        unsupportedSchema,
+        fileTooLarge,
+        invalidCatalog
+    };
 
     explicit FormatKnowledgeBaseError(Kind kind);
 

@@ -31,8 +31,9 @@ QList<InstalledApp> AppScanner::scan() const
     for (const QUrl& root : m_applicationDirectories) {
         if (!platform::FileManager::fileExists(root.toLocalFile()))
             continue;
-        auto enumerator = platform::FileManager::enumerator(
-            root, platform::DirectoryEnumerator::SkipsHiddenFiles | platform::DirectoryEnumerator::SkipsPackageDescendants);
+        auto enumerator =
+            platform::FileManager::enumerator(root, platform::DirectoryEnumerator::SkipsHiddenFiles |
+                                                        platform::DirectoryEnumerator::SkipsPackageDescendants);
         if (!enumerator)
             continue;
         while (const auto item = enumerator->nextObject()) {

@@ -7,16 +7,16 @@ namespace {
 
 QString notConfirmedReason(const std::optional<QString>& observed, const QString& target)
 {
-    return u"等待 macOS 确认后，系统仍返回 "_s + observed.value_or(u"未设置"_s) + u"，目标为 "_s + target
-           + u"。请检查系统确认窗口；该应用也可能未声明此格式对应的角色。"_s;
+    return u"等待 macOS 确认后，系统仍返回 "_s + observed.value_or(u"未设置"_s) + u"，目标为 "_s + target +
+           u"。请检查系统确认窗口；该应用也可能未声明此格式对应的角色。"_s;
 }
 
 } // namespace
 
 AssociationChangeExecutor::AssociationChangeExecutor(std::shared_ptr<AssociationWriting> writer,
                                                      SnapshotStore snapshotStore,
-                                                     VerificationService verificationService,
-                                                     int verificationAttempts, double verificationIntervalSeconds,
+                                                     VerificationService verificationService, int verificationAttempts,
+                                                     double verificationIntervalSeconds,
                                                      std::shared_ptr<Sleeper> sleeper)
     : m_writer(std::move(writer)), m_snapshotStore(std::move(snapshotStore)),
       m_verificationService(std::move(verificationService)), m_verificationAttempts(std::max(verificationAttempts, 1)),
@@ -32,8 +32,8 @@ ChangeExecutionResult AssociationChangeExecutor::execute(const ChangePlan& plan,
     for (const AssociationChange& change : plan.changes) {
         AssociationWriteOutcome outcome;
         try {
-            outcome = m_writer->setDefaultHandler(change.targetBundleIdentifier, change.typeIdentifier, change.role,
-                                                  stop);
+            outcome =
+                m_writer->setDefaultHandler(change.targetBundleIdentifier, change.typeIdentifier, change.role, stop);
         } catch (const std::exception& error) {
             result.failures.insert(change.id(), QString::fromUtf8(error.what()));
             result.verificationResults.append({change, std::nullopt, false});
@@ -63,8 +63,8 @@ void AssociationChangeExecutor::verifyWritten(const AssociationChange& change, A
         const int attempts = outcome == AssociationWriteOutcome::confirmed
                                  ? std::min(m_verificationAttempts, confirmedAttempts)
                                  : m_verificationAttempts;
-        const auto interval = std::chrono::duration_cast<std::chrono::nanoseconds>(
-            std::chrono::duration<double>(m_verificationInterval));
+        const auto interval =
+            std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::duration<double>(m_verificationInterval));
         VerificationResult latest;
         for (int attempt = 0; attempt < attempts; ++attempt) {
             if (attempt > 0)

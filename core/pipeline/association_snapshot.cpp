@@ -19,7 +19,8 @@ QJsonObject AssociationSnapshot::toJson() const
             object.insert(u"bundleIdentifier"_s, *handler.bundleIdentifier);
         array.append(object);
     }
-    return {{u"id"_s, RecordFolder::uuidText(id)}, {u"createdAt"_s, IsoDate::format(createdAt)}, {u"handlers"_s, array}};
+    return {
+        {u"id"_s, RecordFolder::uuidText(id)}, {u"createdAt"_s, IsoDate::format(createdAt)}, {u"handlers"_s, array}};
 }
 
 AssociationSnapshot AssociationSnapshot::fromJson(const QJsonObject& object)
@@ -31,7 +32,8 @@ AssociationSnapshot AssociationSnapshot::fromJson(const QJsonObject& object)
             throw JsonDecodingError(u"snapshot: a handler is not an object."_s);
         const QJsonObject handler = value.toObject();
         const StrictJson fields(handler, u"snapshot handler"_s);
-        snapshot.handlers.append({fields.string(u"typeIdentifier"_s), decodeRole(handler, u"role"_s, u"snapshot handler"_s),
+        snapshot.handlers.append({fields.string(u"typeIdentifier"_s),
+                                  decodeRole(handler, u"role"_s, u"snapshot handler"_s),
                                   fields.optionalString(u"bundleIdentifier"_s)});
     }
     return snapshot;

@@ -4,9 +4,9 @@ namespace tessik {
 
 bool ChangeExecutionResult::succeeded() const
 {
-    return failures.isEmpty() && declinedChangeIDs.isEmpty()
-           && std::all_of(verificationResults.begin(), verificationResults.end(),
-                          [](const VerificationResult& result) { return result.succeeded; });
+    return failures.isEmpty() && declinedChangeIDs.isEmpty() &&
+           std::all_of(verificationResults.begin(), verificationResults.end(),
+                       [](const VerificationResult& result) { return result.succeeded; });
 }
 
 } // namespace tessik

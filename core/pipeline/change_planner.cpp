@@ -29,8 +29,8 @@ ChangePlan ChangePlanner::plan(const QList<ChangeRequest>& requests,
         if (current == request.targetBundleIdentifier)
             continue;
         changes.append({request.typeIdentifier, request.role, current, request.targetBundleIdentifier,
-                        sortedUniquePlain(resolver.extensions(request.typeIdentifier)
-                                          + knownExtensions.value(request.typeIdentifier))});
+                        sortedUniquePlain(resolver.extensions(request.typeIdentifier) +
+                                          knownExtensions.value(request.typeIdentifier))});
     }
     return {QDateTime::currentDateTimeUtc(), changes};
 }

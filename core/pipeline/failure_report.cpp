@@ -14,8 +14,8 @@ namespace {
 FailureReport::Entry entryFor(const AssociationChange& change, const std::optional<QString>& observed,
                               const QString& reason)
 {
-    return {change.typeIdentifier, change.affectedExtensions, change.role, change.targetBundleIdentifier, observed,
-            reason};
+    return {
+        change.typeIdentifier, change.affectedExtensions, change.role, change.targetBundleIdentifier, observed, reason};
 }
 
 } // namespace
@@ -58,8 +58,8 @@ QString FailureReport::emailBody() const
                                   u"原因："_s + entry.reason}
                           .join(u'\n'));
     }
-    return u"Tessik 文件关联失败报告\n时间："_s + IsoDate::format(createdAt) + u"\n\n"_s + blocks.join(u"\n\n"_s)
-           + u"\n\n快照："_s + snapshotPath.value_or(u"无"_s);
+    return u"Tessik 文件关联失败报告\n时间："_s + IsoDate::format(createdAt) + u"\n\n"_s + blocks.join(u"\n\n"_s) +
+           u"\n\n快照："_s + snapshotPath.value_or(u"无"_s);
 }
 
 QJsonObject FailureReport::toJson() const
@@ -75,8 +75,8 @@ QJsonObject FailureReport::toJson() const
             object.insert(u"observedBundleIdentifier"_s, *entry.observedBundleIdentifier);
         array.append(object);
     }
-    QJsonObject object{{u"createdAt"_s, IsoDate::format(createdAt)}, {u"entries"_s, array},
-                       {u"id"_s, RecordFolder::uuidText(id)}};
+    QJsonObject object{
+        {u"createdAt"_s, IsoDate::format(createdAt)}, {u"entries"_s, array}, {u"id"_s, RecordFolder::uuidText(id)}};
     if (snapshotPath)
         object.insert(u"snapshotPath"_s, *snapshotPath);
     return object;

@@ -2,8 +2,7 @@
 
 namespace tessik {
 
-VerificationService::VerificationService(std::shared_ptr<const AssociationReading> reader)
-    : m_reader(std::move(reader))
+VerificationService::VerificationService(std::shared_ptr<const AssociationReading> reader) : m_reader(std::move(reader))
 {
 }
 

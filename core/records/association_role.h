@@ -10,7 +10,13 @@
 namespace tessik {
 
 // The role in which a default handler applies; stored as its raw string wherever it is written.
-enum class AssociationRole { viewer, editor, shell, all };
+enum class AssociationRole
+{
+    viewer,
+    editor,
+    shell,
+    all
+};
 
 inline constexpr std::array<AssociationRole, 4> allAssociationRoles{AssociationRole::viewer, AssociationRole::editor,
                                                                     AssociationRole::shell, AssociationRole::all};

@@ -5,7 +5,6 @@
 
 #include <QJsonArray>
 
-
 using namespace Qt::StringLiterals;
 
 namespace tessik {

@@ -14,7 +14,8 @@ std::string genericDescription(const AssociationServiceError::Case& value)
 
 } // namespace
 
-AssociationServiceError::AssociationServiceError(Case value) : std::runtime_error(genericDescription(value)), m_case(value)
+AssociationServiceError::AssociationServiceError(Case value)
+    : std::runtime_error(genericDescription(value)), m_case(value)
 {
 }
 

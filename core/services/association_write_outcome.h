@@ -3,7 +3,8 @@
 namespace tessik {
 
 // How a write ended when it did not fail.
-enum class AssociationWriteOutcome {
+enum class AssociationWriteOutcome
+{
     // The confirming path succeeded; the handler is still read back, briefly.
     confirmed,
     // The user refused the system's confirmation; nothing changed.

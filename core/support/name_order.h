@@ -17,8 +17,7 @@ public:
     bool less(const QString& a, const QString& b) const { return m_collator.compare(a, b) < 0; }
     // Sorts by the name `key` gives, computing each collation key once. The names are case-folded first:
     // without ICU, Qt's sort keys ignore the collator's case setting.
-    template <typename T, typename Key>
-    void sort(QList<T>& items, Key key) const
+    template <typename T, typename Key> void sort(QList<T>& items, Key key) const
     {
         std::vector<std::pair<QCollatorSortKey, qsizetype>> keyed;
         keyed.reserve(items.size());

@@ -13,7 +13,8 @@ namespace tessik {
 
 QUrl RecordFolder::dataFolder(const QString& name)
 {
-    return QUrl::fromLocalFile(platform::FileManager::applicationSupportDirectory().toLocalFile() + u"/Tessik/"_s + name);
+    return QUrl::fromLocalFile(platform::FileManager::applicationSupportDirectory().toLocalFile() + u"/Tessik/"_s +
+                               name);
 }
 
 QString RecordFolder::uuidText(const QUuid& id)

@@ -22,8 +22,7 @@ QJsonValue StrictJson::require(const QString& key, QJsonValue::Type type, const 
 
 void StrictJson::mismatch(const QString& key, const char* typeName) const
 {
-    throw JsonDecodingError(
-        u"%1: the value of \"%2\" is not %3."_s.arg(m_record, key, QString::fromLatin1(typeName)));
+    throw JsonDecodingError(u"%1: the value of \"%2\" is not %3."_s.arg(m_record, key, QString::fromLatin1(typeName)));
 }
 
 QString StrictJson::string(const QString& key) const
@@ -115,8 +114,8 @@ QJsonDocument StrictJson::parse(const QByteArray& data, const QString& what)
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(data, &error);
     if (error.error != QJsonParseError::NoError)
-        throw JsonDecodingError(u"%1 is not valid JSON (%2 at byte %3)."_s.arg(what, error.errorString())
-                                    .arg(error.offset));
+        throw JsonDecodingError(
+            u"%1 is not valid JSON (%2 at byte %3)."_s.arg(what, error.errorString()).arg(error.offset));
     return document;
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 
+#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
-#include <QDateTime>
 #include <QUrl>
 #include <QUuid>
 

@@ -45,8 +45,8 @@ ServerConfiguration ServerConfiguration::make(const QStringList& arguments, cons
         throw ConfigurationError();
 
     const QUrl url(*candidate, QUrl::StrictMode);
-    if (!url.isValid() || url.host().isEmpty() || !url.userName().isEmpty() || !url.password().isEmpty()
-        || url.hasQuery() || url.hasFragment())
+    if (!url.isValid() || url.host().isEmpty() || !url.userName().isEmpty() || !url.password().isEmpty() ||
+        url.hasQuery() || url.hasFragment())
         throw ConfigurationError();
     // The scheme as written: QUrl would lower-case it.
     const QString scheme = candidate->section(u':', 0, 0);

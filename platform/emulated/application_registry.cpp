@@ -18,7 +18,6 @@ namespace {
 
 constexpr qint64 recheckIntervalMs = 1000;
 
-
 std::optional<int> rankValue(const QVariant& rank)
 {
     const QString text = rank.toString();
@@ -131,9 +130,9 @@ std::shared_ptr<const ApplicationRegistry::Contents> ApplicationRegistry::Conten
     contents->root = root;
     for (const QString& folder : MachinePaths::applicationFolders()) {
         contents->stamps.push_back(FileStamp::of(folder));
-        auto enumerator = FileManager::enumerator(QUrl::fromLocalFile(folder),
-                                                  DirectoryEnumerator::SkipsHiddenFiles
-                                                      | DirectoryEnumerator::SkipsPackageDescendants);
+        auto enumerator =
+            FileManager::enumerator(QUrl::fromLocalFile(folder), DirectoryEnumerator::SkipsHiddenFiles |
+                                                                     DirectoryEnumerator::SkipsPackageDescendants);
         if (!enumerator)
             continue;
         while (const auto item = enumerator->nextObject()) {

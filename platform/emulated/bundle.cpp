@@ -8,8 +8,8 @@
 #include "strings_file.h"
 
 #include <QDir>
-#include <QFile>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QMutex>
@@ -38,16 +38,16 @@ QVariantMap readDictionary(const QString& path, bool strings, FileStamp& stamp)
 QString languageTag(QString name)
 {
     static const QHash<QString, QString> legacy{
-        {u"english"_s, u"en"_s},   {u"french"_s, u"fr"_s},  {u"german"_s, u"de"_s},  {u"japanese"_s, u"ja"_s},
-        {u"spanish"_s, u"es"_s},   {u"italian"_s, u"it"_s}, {u"dutch"_s, u"nl"_s},   {u"korean"_s, u"ko"_s},
-        {u"zh_cn"_s, u"zh-hans"_s}, {u"zh-cn"_s, u"zh-hans"_s}, {u"zh_tw"_s, u"zh-hant"_s},
-        {u"zh-tw"_s, u"zh-hant"_s}, {u"zh_hk"_s, u"zh-hant"_s}, {u"zh-hk"_s, u"zh-hant"_s}};
+        {u"english"_s, u"en"_s},    {u"french"_s, u"fr"_s},     {u"german"_s, u"de"_s},     {u"japanese"_s, u"ja"_s},
+        {u"spanish"_s, u"es"_s},    {u"italian"_s, u"it"_s},    {u"dutch"_s, u"nl"_s},      {u"korean"_s, u"ko"_s},
+        {u"zh_cn"_s, u"zh-hans"_s}, {u"zh-cn"_s, u"zh-hans"_s}, {u"zh_tw"_s, u"zh-hant"_s}, {u"zh-tw"_s, u"zh-hant"_s},
+        {u"zh_hk"_s, u"zh-hant"_s}, {u"zh-hk"_s, u"zh-hant"_s}};
     name = name.toLower();
     return legacy.value(name, name.replace(u'_', u'-'));
 }
 
-// The localisation folder ("zh-Hans.lproj") that best serves the preferred languages: an exact tag, then the same tag with
-// its region dropped, then the same language (never across Chinese scripts).
+// The localisation folder ("zh-Hans.lproj") that best serves the preferred languages: an exact tag, then the same tag
+// with its region dropped, then the same language (never across Chinese scripts).
 QString chooseLocalization(const QStringList& available, const QStringList& preferred, const QString& development)
 {
     auto tagOf = [](const QString& folder) { return languageTag(folder.chopped(6)); };

@@ -1,8 +1,8 @@
 #include "../file_manager.h"
 
 #include "../ns_error.h"
-#include "machine_paths.h"
 #include "../system_root.h"
+#include "machine_paths.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -23,11 +23,11 @@ namespace {
 bool isPackageFolder(const QFileInfo& folder)
 {
     static const QStringList bundleExtensions{
-        u"app"_s,    u"appex"_s, u"bundle"_s,      u"framework"_s, u"plugin"_s, u"kext"_s,    u"xpc"_s,
-        u"prefpane"_s, u"saver"_s, u"qlgenerator"_s, u"mdimporter"_s, u"rtfd"_s, u"pages"_s, u"numbers"_s,
-        u"key"_s,    u"photoslibrary"_s, u"xcodeproj"_s, u"xcarchive"_s, u"playground"_s, u"wdgt"_s};
-    return bundleExtensions.contains(folder.suffix(), Qt::CaseInsensitive)
-           || QFileInfo::exists(folder.filePath() + u"/Contents/Info.plist"_s);
+        u"app"_s,      u"appex"_s,         u"bundle"_s,      u"framework"_s,  u"plugin"_s,     u"kext"_s,  u"xpc"_s,
+        u"prefpane"_s, u"saver"_s,         u"qlgenerator"_s, u"mdimporter"_s, u"rtfd"_s,       u"pages"_s, u"numbers"_s,
+        u"key"_s,      u"photoslibrary"_s, u"xcodeproj"_s,   u"xcarchive"_s,  u"playground"_s, u"wdgt"_s};
+    return bundleExtensions.contains(folder.suffix(), Qt::CaseInsensitive) ||
+           QFileInfo::exists(folder.filePath() + u"/Contents/Info.plist"_s);
 }
 
 } // namespace
@@ -48,9 +48,9 @@ public:
             const QFileInfo info = level.entries.at(level.next++);
             if (m_options.testFlag(DirectoryEnumerator::SkipsHiddenFiles) && info.fileName().startsWith(u'.'))
                 continue;
-            if (info.isDir() && !info.isSymLink()
-                && !m_options.testFlag(DirectoryEnumerator::SkipsSubdirectoryDescendants)
-                && !(m_options.testFlag(DirectoryEnumerator::SkipsPackageDescendants) && isPackageFolder(info)))
+            if (info.isDir() && !info.isSymLink() &&
+                !m_options.testFlag(DirectoryEnumerator::SkipsSubdirectoryDescendants) &&
+                !(m_options.testFlag(DirectoryEnumerator::SkipsPackageDescendants) && isPackageFolder(info)))
                 descend(info.filePath());
             return QUrl::fromLocalFile(info.filePath());
         }
@@ -131,14 +131,14 @@ bool FileManager::isPackage(const QString& path)
     return info.isDir() && isPackageFolder(info);
 }
 
-
 QByteArray FileManager::contentsOfFile(const QUrl& url, qint64 maximumBytes)
 {
     const QString path = url.scheme() == u"qrc"_s ? u':' + url.path() : url.toLocalFile();
     QFile file(path);
     if (!file.exists())
-        throw NSError(NSCocoaErrorDomain, NSFileReadNoSuchFileError,
-                      u"The file “%1” couldn’t be opened because there is no such file."_s.arg(QFileInfo(path).fileName()));
+        throw NSError(
+            NSCocoaErrorDomain, NSFileReadNoSuchFileError,
+            u"The file “%1” couldn’t be opened because there is no such file."_s.arg(QFileInfo(path).fileName()));
     if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
         throw NSError(NSCocoaErrorDomain, NSFileReadUnknownError,
                       u"The file “%1” couldn’t be opened: %2"_s.arg(QFileInfo(path).fileName(), file.errorString()));

@@ -19,7 +19,6 @@ const QString handlersKey = u"LSHandlers"_s;
 const QString contentTypeKey = u"LSHandlerContentType"_s;
 const QString roleAllKey = u"LSHandlerRoleAll"_s;
 
-
 } // namespace
 
 HandlerDatabase& HandlerDatabase::shared()

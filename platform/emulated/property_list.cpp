@@ -7,10 +7,9 @@
 #include <QVariantList>
 #include <QVariantMap>
 
-#include <plist/plist.h>
-
 #include <limits>
 #include <memory>
+#include <plist/plist.h>
 
 namespace tessik::platform {
 namespace {

@@ -12,7 +12,11 @@ namespace tessik::platform {
 class PropertyList
 {
 public:
-    enum class Format { Xml, Binary };
+    enum class Format
+    {
+        Xml,
+        Binary
+    };
 
     // Deeper nesting than any real property list is refused before parsing: the parser recurses.
     static constexpr int maximumNesting = 256;

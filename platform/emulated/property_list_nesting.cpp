@@ -83,12 +83,12 @@ bool PropertyListNesting::binaryWithin(QByteArrayView data, int limit)
     const unsigned offsetSize = std::uint8_t(data[trailer + 6]);
     const unsigned refSize = std::uint8_t(data[trailer + 7]);
     std::uint64_t objectCount = 0, topObject = 0, tableOffset = 0;
-    if (!readUnsigned(data, trailer + 8, 8, objectCount) || !readUnsigned(data, trailer + 16, 8, topObject)
-        || !readUnsigned(data, trailer + 24, 8, tableOffset))
+    if (!readUnsigned(data, trailer + 8, 8, objectCount) || !readUnsigned(data, trailer + 16, 8, topObject) ||
+        !readUnsigned(data, trailer + 24, 8, tableOffset))
         return false;
-    if (offsetSize == 0 || offsetSize > 8 || refSize == 0 || refSize > 8 || objectCount == 0
-        || topObject >= objectCount || tableOffset < std::uint64_t(headerSize)
-        || tableOffset > std::uint64_t(trailer) || (std::uint64_t(trailer) - tableOffset) / offsetSize < objectCount)
+    if (offsetSize == 0 || offsetSize > 8 || refSize == 0 || refSize > 8 || objectCount == 0 ||
+        topObject >= objectCount || tableOffset < std::uint64_t(headerSize) || tableOffset > std::uint64_t(trailer) ||
+        (std::uint64_t(trailer) - tableOffset) / offsetSize < objectCount)
         return false;
 
     // The references an object holds: its children if it is a container, none otherwise.
@@ -119,7 +119,12 @@ bool PropertyListNesting::binaryWithin(QByteArrayView data, int limit)
         return length <= tableOffset && first <= tableOffset && (tableOffset - first) / refSize >= count;
     };
 
-    enum : std::uint8_t { unseen, open, done };
+    enum : std::uint8_t
+    {
+        unseen,
+        open,
+        done
+    };
     std::vector<std::uint8_t> state(objectCount, unseen);
     struct Frame
     {

@@ -108,13 +108,27 @@ private:
                 return std::nullopt;
             const QChar e = m_text[m_pos++];
             switch (e.unicode()) {
-            case 'n': value.append(u'\n'); break;
-            case 't': value.append(u'\t'); break;
-            case 'r': value.append(u'\r'); break;
-            case 'a': value.append(QChar(7)); break;
-            case 'b': value.append(QChar(8)); break;
-            case 'f': value.append(QChar(12)); break;
-            case 'v': value.append(QChar(11)); break;
+            case 'n':
+                value.append(u'\n');
+                break;
+            case 't':
+                value.append(u'\t');
+                break;
+            case 'r':
+                value.append(u'\r');
+                break;
+            case 'a':
+                value.append(QChar(7));
+                break;
+            case 'b':
+                value.append(QChar(8));
+                break;
+            case 'f':
+                value.append(QChar(12));
+                break;
+            case 'v':
+                value.append(QChar(11));
+                break;
             case 'U':
             case 'u': {
                 bool ok = false;

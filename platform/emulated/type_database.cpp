@@ -140,8 +140,8 @@ std::optional<QString> TypeDatabase::extensionOfDynamicIdentifier(const QString&
         }
     }
     const QString text = QString::fromUtf8(bytes);
-    if (!text.startsWith(dynamicTagSpecification) || text.size() == dynamicTagSpecification.size()
-        || dynamicIdentifier(text.sliced(dynamicTagSpecification.size())) != identifier)
+    if (!text.startsWith(dynamicTagSpecification) || text.size() == dynamicTagSpecification.size() ||
+        dynamicIdentifier(text.sliced(dynamicTagSpecification.size())) != identifier)
         return std::nullopt;
     return text.sliced(dynamicTagSpecification.size());
 }

@@ -38,8 +38,7 @@ std::unique_ptr<QSettings> openDefaults()
     if (root.isEmpty())
         return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, u"Tessik"_s, u"Tessik"_s);
     static const QSettings::Format plistFormat = QSettings::registerFormat(u"plist"_s, readPlist, writePlist);
-    return std::make_unique<QSettings>(MachinePaths::preferences() + u'/' + defaultsDomain + u".plist"_s,
-                                       plistFormat);
+    return std::make_unique<QSettings>(MachinePaths::preferences() + u'/' + defaultsDomain + u".plist"_s, plistFormat);
 }
 
 } // namespace

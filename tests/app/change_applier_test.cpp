@@ -83,8 +83,8 @@ TEST_F(ChangeApplierTest, AnExecutionThatCannotStartIsReported)
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     const ChangePlan plan = ChangeApplier::plan({{markdown, AssociationRole::editor, u"com.example.Editor"_s}}, {});
-    const AppliedChanges applied =
-        ChangeApplier::execute(plan, {}, [](const std::exception&) { return u"快照无法保存"_s; }, sleeper);
+    const AppliedChanges applied = ChangeApplier::execute(
+        plan, {}, [](const std::exception&) { return u"快照无法保存"_s; }, sleeper);
     EXPECT_FALSE(applied.result);
     EXPECT_EQ(applied.executionError, u"快照无法保存"_s);
     ASSERT_TRUE(applied.report && applied.reportPath);

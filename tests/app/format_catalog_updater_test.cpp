@@ -22,12 +22,12 @@ namespace {
 
 QByteArray catalogBody(int schemaVersion = 1)
 {
-    return QJsonDocument(QJsonObject{
-                             {u"schemaVersion"_s, schemaVersion},
-                             {u"categories"_s, QJsonArray{QJsonObject{{u"id"_s, u"text"_s},
-                                                                      {u"name"_s, u"文本"_s},
-                                                                      {u"extensions"_s, QJsonArray{u"txt"_s}}}}},
-                             {u"apps"_s, QJsonArray()}})
+    return QJsonDocument(
+               QJsonObject{{u"schemaVersion"_s, schemaVersion},
+                           {u"categories"_s, QJsonArray{QJsonObject{{u"id"_s, u"text"_s},
+                                                                    {u"name"_s, u"文本"_s},
+                                                                    {u"extensions"_s, QJsonArray{u"txt"_s}}}}},
+                           {u"apps"_s, QJsonArray()}})
         .toJson();
 }
 
@@ -131,15 +131,10 @@ TEST_F(UpdaterTest, RefusedAnswersStoreNothing)
 {
     QByteArray oversized = catalogBody();
     oversized += QByteArray(FormatCatalogUpdater::maximumBodySize + 1 - oversized.size(), ' ');
-    const QList<HttpResponse> refused{{201, {}, catalogBody()},
-                                      {203, {}, catalogBody()},
-                                      {404, {}, "missing"},
-                                      {500, {}, "broken"},
-                                      {200, {}, catalogBody(2)},
-                                      {200, {}, "{\"schemaVersion\": 1, \"categ"},
-                                      {200, {}, oversized},
-                                      {200, {}, oversized, false},
-                                      {200, {}, QByteArray(3000000, 'x'), false}};
+    const QList<HttpResponse> refused{
+        {201, {}, catalogBody()}, {203, {}, catalogBody()},    {404, {}, "missing"},
+        {500, {}, "broken"},      {200, {}, catalogBody(2)},   {200, {}, "{\"schemaVersion\": 1, \"categ"},
+        {200, {}, oversized},     {200, {}, oversized, false}, {200, {}, QByteArray(3000000, 'x'), false}};
     for (const HttpResponse& response : refused) {
         server.respond(response);
         const auto result = check(true);
@@ -188,7 +183,8 @@ TEST_F(UpdaterTest, AnOverridingServerKeepsItsOwnCopyAndKeys)
     server.respond({200, {{"ETag", "\"scoped\""}}, catalogBody()});
     ASSERT_EQ(check().outcome, Outcome::updated);
     EXPECT_TRUE(configuration.cacheURL.toLocalFile().contains(u"/Tessik/Debug/"_s + *scope + u"/"_s));
-    EXPECT_FALSE(QFile::exists(RuntimeConfiguration::dataDirectory(std::nullopt).toLocalFile() + u"/format-catalog.json"_s));
+    EXPECT_FALSE(
+        QFile::exists(RuntimeConfiguration::dataDirectory(std::nullopt).toLocalFile() + u"/format-catalog.json"_s));
     EXPECT_EQ(stored(u"TessikFormatCatalogETag."_s + *scope).toString(), u"\"scoped\""_s);
     EXPECT_FALSE(stored(u"TessikFormatCatalogETag"_s).isValid());
     EXPECT_FALSE(stored(u"TessikFormatCatalogLastCheck"_s).isValid());

@@ -2,9 +2,9 @@
 #include "loopback_http_server.h"
 #include "systemwriter/demo_system.h"
 
-#include <QDir>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -59,7 +59,10 @@ protected:
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
                 QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
     }
-    static CliRun demoRun(QStringList arguments) { return run(QStringList{u"--system-root"_s, demo->path()} + arguments); }
+    static CliRun demoRun(QStringList arguments)
+    {
+        return run(QStringList{u"--system-root"_s, demo->path()} + arguments);
+    }
 
     static QTemporaryDir* demo;
 };
@@ -88,7 +91,8 @@ TEST_F(CliTest, AppsListsEveryDemoApplicationOnceSortedByName)
         seen.insert(app.value("bundleIdentifier"_L1).toString());
         EXPECT_TRUE(app.value("url"_L1).toString().startsWith(u"file:///"_s));
         if (i > 0)
-            EXPECT_FALSE(order.less(app.value("name"_L1).toString(), apps[i - 1].toObject().value("name"_L1).toString()));
+            EXPECT_FALSE(
+                order.less(app.value("name"_L1).toString(), apps[i - 1].toObject().value("name"_L1).toString()));
     }
     EXPECT_EQ(seen, expected);
     EXPECT_TRUE(result.out.contains(u"预览"_s)) << "the demo user reads Chinese names";
@@ -107,7 +111,8 @@ TEST_F(CliTest, LooksUpTypesExtensionsAndHandlers)
 
     EXPECT_EQ(demoRun({u"get"_s, u"public.html"_s}).out, u"com.google.Chrome\n"_s);
     EXPECT_EQ(demoRun({u"get"_s, u"com.adobe.pdf"_s, u"--role"_s, u"viewer"_s}).out, u"com.apple.Preview\n"_s);
-    EXPECT_EQ(run({u"get"_s, u"public.html"_s}, demo->path()).out, u"com.google.Chrome\n"_s) << "root from the environment";
+    EXPECT_EQ(run({u"get"_s, u"public.html"_s}, demo->path()).out, u"com.google.Chrome\n"_s)
+        << "root from the environment";
     const CliRun none = demoRun({u"get"_s, u"com.example.unknown"_s, u"--role"_s, u"shell"_s});
     EXPECT_EQ(none.status, 1);
     EXPECT_TRUE(none.out.isEmpty());
@@ -156,7 +161,8 @@ TEST_F(CliTest, FormatsShowsTheCatalogOfTheDemoSystem)
     const QJsonObject cr2 = formatRow(rows, u"com.canon.cr2-raw-image"_s);
     EXPECT_TRUE(cr2.value("capableApps"_L1).toArray().contains(u"com.adobe.LightroomClassicCC7"_s));
     EXPECT_TRUE(cr2.value("extensions"_L1).toArray().contains(u"cr2"_s));
-    EXPECT_EQ(cr2.value("category"_L1).toString(), formatRow(rows, u"com.adobe.raw-image"_s).value("category"_L1).toString());
+    EXPECT_EQ(cr2.value("category"_L1).toString(),
+              formatRow(rows, u"com.adobe.raw-image"_s).value("category"_L1).toString());
     EXPECT_TRUE(formatRow(rows, u"public.camera-raw-image"_s).isEmpty());
 
     const QJsonObject html = formatRow(rows, u"public.html"_s);
@@ -196,9 +202,8 @@ TEST_F(CliTest, AssociateStoresCustomAssociationsOnce)
     ASSERT_EQ(associations.size(), 2);
     EXPECT_EQ(associations[1].toObject().value("fileExtension"_L1).toString(), QString());
 
-    const QJsonArray rows = QJsonDocument::fromJson(
-                                run({u"--system-root"_s, root.path(), u"formats"_s, u"--json"_s}).out.toUtf8())
-                                .array();
+    const QJsonArray rows =
+        QJsonDocument::fromJson(run({u"--system-root"_s, root.path(), u"formats"_s, u"--json"_s}).out.toUtf8()).array();
     const QString mkkType = associations[0].toObject().value("typeIdentifier"_L1).toString();
     EXPECT_EQ(formatRow(rows, mkkType).value("capableApps"_L1).toArray(), QJsonArray{u"com.microsoft.VSCode"_s});
     EXPECT_EQ(formatRow(rows, mkkType).value("category"_L1).toString(), u"other"_s);
@@ -306,11 +311,11 @@ TEST_F(CliTest, UpdateCatalogDownloadsForTheServerItIsGiven)
     EXPECT_EQ(cli({u"update-catalog"_s}).status, 1) << "the shipped program names no server";
 
     tessik::testing::LoopbackHttpServer server;
-    const QJsonObject catalog{
-        {u"schemaVersion"_s, 1},
-        {u"categories"_s, QJsonArray{QJsonObject{{u"id"_s, u"plain"_s}, {u"name"_s, u"纯文本"_s},
-                                                 {u"extensions"_s, QJsonArray{u"txt"_s}}}}},
-        {u"apps"_s, QJsonArray()}};
+    const QJsonObject catalog{{u"schemaVersion"_s, 1},
+                              {u"categories"_s, QJsonArray{QJsonObject{{u"id"_s, u"plain"_s},
+                                                                       {u"name"_s, u"纯文本"_s},
+                                                                       {u"extensions"_s, QJsonArray{u"txt"_s}}}}},
+                              {u"apps"_s, QJsonArray()}};
     server.respond({200, {{"ETag", "\"7\""}}, QJsonDocument(catalog).toJson()});
     const QString url = server.url().toString();
     const CliRun updated = cli({u"update-catalog"_s, u"--server-url"_s, url});

@@ -4,9 +4,8 @@
 #include <QJsonDocument>
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
-
 #include <csignal>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 

@@ -72,8 +72,8 @@ FormatKnowledgeBase knowledgeWith(const QJsonArray& apps)
 {
     const QJsonObject catalog{
         {u"schemaVersion"_s, 1},
-        {u"categories"_s, QJsonArray{QJsonObject{{u"id"_s, u"text"_s}, {u"name"_s, u"文本"_s},
-                                                 {u"extensions"_s, QJsonArray{u"txt"_s}}}}},
+        {u"categories"_s, QJsonArray{QJsonObject{
+                              {u"id"_s, u"text"_s}, {u"name"_s, u"文本"_s}, {u"extensions"_s, QJsonArray{u"txt"_s}}}}},
         {u"apps"_s, apps}};
     return FormatKnowledgeBase::decode(QJsonDocument(catalog).toJson());
 }
@@ -94,8 +94,9 @@ QJsonObject recommendation(const QString& name, const QStringList& identifiers, 
 TEST_F(CatalogBuilderTest, JoinsDeclaredTypesWithHandlersAndExtensions)
 {
     const QString text = u"public.plain-text"_s;
-    const InstalledApp zed = install(u"Applications/Zed.app"_s, u"dev.zed"_s, u"zed"_s,
-                                     {TemporarySystem::documentType({text}, {u"TXT"_s, u"*"_s, u"tar.gz"_s, u".Conf"_s})});
+    const InstalledApp zed =
+        install(u"Applications/Zed.app"_s, u"dev.zed"_s, u"zed"_s,
+                {TemporarySystem::documentType({text}, {u"TXT"_s, u"*"_s, u"tar.gz"_s, u".Conf"_s})});
     const InstalledApp apple = install(u"Applications/Apple.app"_s, u"com.example.apple"_s, u"Apple"_s,
                                        {TemporarySystem::documentType({text, u"com.example.own"_s}, {})});
     reader->handlers.insert({text, AssociationRole::all}, u"dev.zed"_s);
@@ -123,8 +124,8 @@ TEST_F(CatalogBuilderTest, JoinsDeclaredTypesWithHandlersAndExtensions)
 TEST_F(CatalogBuilderTest, RawViewersMoveToTheConcreteRawFormats)
 {
     const QString raw = u"public.camera-raw-image"_s;
-    const InstalledApp viewer = install(u"Applications/Raw.app"_s, u"com.example.raw"_s, u"Raw"_s,
-                                        {TemporarySystem::documentType({raw}, {})});
+    const InstalledApp viewer =
+        install(u"Applications/Raw.app"_s, u"com.example.raw"_s, u"Raw"_s, {TemporarySystem::documentType({raw}, {})});
     QList<FileAssociation> catalog = build({viewer});
     EXPECT_FALSE(row(catalog, raw));
     const FileAssociation* dng = row(catalog, u"com.adobe.raw-image"_s);

@@ -5,7 +5,6 @@
 #include <QFile>
 
 #include <gtest/gtest.h>
-
 #include <thread>
 
 using namespace Qt::StringLiterals;
@@ -119,7 +118,8 @@ TEST_F(ChangeExecutorTest, AnUnsavedSnapshotStopsEverythingBeforeAnyWrite)
     QFile blocker(system.root() + u"/blocker"_s);
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    const AssociationChangeExecutor blocked(writer, SnapshotStore(QUrl::fromLocalFile(blocker.fileName() + u"/Snapshots"_s)),
+    const AssociationChangeExecutor blocked(writer,
+                                            SnapshotStore(QUrl::fromLocalFile(blocker.fileName() + u"/Snapshots"_s)),
                                             VerificationService(reader), 121, 0.5, sleeper);
     EXPECT_THROW(blocked.execute({{}, {change(u"t"_s, std::nullopt)}}), std::exception);
     EXPECT_TRUE(writer->written.isEmpty());

@@ -16,8 +16,8 @@ using tessik::testing::TemporarySystem;
 
 namespace {
 
-const InstalledApp editor{u"Editor"_s, u"com.example.Editor"_s, QUrl::fromLocalFile(u"/Applications/Editor.app"_s),
-                          {u"public.plain-text"_s}};
+const InstalledApp editor{
+    u"Editor"_s, u"com.example.Editor"_s, QUrl::fromLocalFile(u"/Applications/Editor.app"_s), {u"public.plain-text"_s}};
 
 QByteArray contents(const QString& path)
 {
@@ -55,7 +55,8 @@ TEST(CustomAssociationStore, SavesSortedWithoutDuplicatesAndLoadsBack)
 {
     TemporarySystem system;
     const CustomAssociationStore store;
-    EXPECT_TRUE(store.fileURL().toLocalFile().endsWith(u"/Library/Application Support/Tessik/CustomAssociations.json"_s));
+    EXPECT_TRUE(
+        store.fileURL().toLocalFile().endsWith(u"/Library/Application Support/Tessik/CustomAssociations.json"_s));
     EXPECT_TRUE(store.load().isEmpty());
     EXPECT_FALSE(QFileInfo::exists(store.fileURL().toLocalFile())) << "loading creates nothing";
 

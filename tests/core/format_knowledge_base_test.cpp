@@ -138,7 +138,8 @@ TEST(FormatKnowledgeBase, ContentRules)
 
     EXPECT_EQ(failure(catalog({category(u"a"_s)}, {app({}, {u"pdf"_s})})), Kind::invalidCatalog);
     EXPECT_EQ(failure(catalog({category(u"a"_s)}, {app({u"pdf"_s}, {u"pdf"_s})})), Kind::invalidCatalog);
-    for (const QString& source : {u"http://example.com"_s, u"docs/formats.html"_s, u"HTTPS://example.com"_s, QString()}) {
+    for (const QString& source :
+         {u"http://example.com"_s, u"docs/formats.html"_s, u"HTTPS://example.com"_s, QString()}) {
         QJsonObject recommendation = app();
         recommendation.insert(u"source"_s, source);
         EXPECT_EQ(failure(catalog({category(u"a"_s)}, {recommendation})), Kind::invalidCatalog) << qPrintable(source);
@@ -174,8 +175,8 @@ TEST(FormatKnowledgeBase, TheShippedCatalogIsValidAndComplete)
         for (const QString& language : {u"zh"_s, u"en"_s, u"fr"_s, u"de"_s, u"es"_s, u"ja"_s, u"ko"_s})
             EXPECT_TRUE(category.names->contains(language)) << qPrintable(category.id + u' ' + language);
     }
-    for (const QString& raw : {u"3fr"_s, u"arw"_s, u"cr2"_s, u"cr3"_s, u"crw"_s, u"dng"_s, u"fff"_s, u"iiq"_s,
-                               u"nef"_s, u"nrw"_s, u"orf"_s, u"pef"_s, u"raf"_s, u"rw2"_s, u"rwl"_s, u"srw"_s})
+    for (const QString& raw : {u"3fr"_s, u"arw"_s, u"cr2"_s, u"cr3"_s, u"crw"_s, u"dng"_s, u"fff"_s, u"iiq"_s, u"nef"_s,
+                               u"nrw"_s, u"orf"_s, u"pef"_s, u"raf"_s, u"rw2"_s, u"rwl"_s, u"srw"_s})
         EXPECT_TRUE(knowledge.category({raw})) << qPrintable(raw);
     for (const AppFormatRecommendation& app : knowledge.apps())
         EXPECT_EQ(AppFormatRecommendation::fromJson(app.toJson()), app);

@@ -57,8 +57,8 @@ TEST(SnapshotStore, WritesTheFileFormatAndReadsItBack)
                                 "            \"bundleIdentifier\": \"com.example.Old\",\n"
                                 "            \"role\": \"shell\",\n            \"typeIdentifier\": \"t1\"\n        },\n"
                                 "        {\n            \"role\": \"viewer\",\n            \"typeIdentifier\": \"t2\"\n"
-                                "        }\n    ],\n    \"id\": \""
-                                + RecordFolder::uuidText(snapshot.id).toUtf8() + "\"\n}\n";
+                                "        }\n    ],\n    \"id\": \"" +
+                                RecordFolder::uuidText(snapshot.id).toUtf8() + "\"\n}\n";
     EXPECT_EQ(contents(url), expected);
 
     const AssociationSnapshot loaded = store.load(snapshot.id);
@@ -70,8 +70,8 @@ TEST(SnapshotStore, WritesTheFileFormatAndReadsItBack)
     const QByteArray saved = contents(url);
     replaceFile(url, QByteArray(saved).replace("2025-01-31T08:15:00Z", "2025-01-31T09:15:00+01:00"));
     EXPECT_EQ(store.load(snapshot.id).createdAt, loaded.createdAt);
-    for (const auto& [from, to] : {std::pair{"2025-01-31T08:15:00Z", "2025-01-31T08:15:00.5Z"},
-                                   std::pair{"\"shell\"", "\"Shell\""}}) {
+    for (const auto& [from, to] :
+         {std::pair{"2025-01-31T08:15:00Z", "2025-01-31T08:15:00.5Z"}, std::pair{"\"shell\"", "\"Shell\""}}) {
         replaceFile(url, QByteArray(saved).replace(from, to));
         EXPECT_THROW(store.load(snapshot.id), JsonDecodingError) << to;
     }
@@ -86,9 +86,9 @@ TEST(FailureReport, CollectsTheFailedChangesInPlanOrder)
         result.plan.changes.append(change(type));
     result.plan.changes[3].affectedExtensions.clear();
     for (const AssociationChange& c : result.plan.changes)
-        result.verificationResults.append({c, c.typeIdentifier == u"b"_s ? std::optional<QString>(u"com.x"_s)
-                                                                         : std::nullopt,
-                                           c.typeIdentifier == u"a"_s});
+        result.verificationResults.append(
+            {c, c.typeIdentifier == u"b"_s ? std::optional<QString>(u"com.x"_s) : std::nullopt,
+             c.typeIdentifier == u"a"_s});
     result.failures = {{u"d:shell"_s, u"reason d"_s}, {u"b:shell"_s, u"reason b"_s}};
     result.declinedChangeIDs = {u"c:shell"_s};
 
@@ -102,7 +102,8 @@ TEST(FailureReport, CollectsTheFailedChangesInPlanOrder)
 
     const QString body = report.emailBody();
     EXPECT_TRUE(body.startsWith(u"Tessik 文件关联失败报告\n时间："_s + IsoDate::format(report.createdAt) + u"\n\n"_s));
-    EXPECT_TRUE(body.contains(u"格式：.md, .markdown\n类型：b\n角色：shell\n目标：com.example.New\n实际：com.x\n原因：reason b"_s));
+    EXPECT_TRUE(body.contains(
+        u"格式：.md, .markdown\n类型：b\n角色：shell\n目标：com.example.New\n实际：com.x\n原因：reason b"_s));
     EXPECT_TRUE(body.contains(u"原因：reason b\n\n格式：d\n"_s));
     EXPECT_TRUE(body.contains(u"实际：未设置\n"_s));
     EXPECT_TRUE(body.endsWith(u"\n\n快照：/tmp/S.json"_s));

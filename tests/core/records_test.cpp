@@ -45,7 +45,9 @@ TEST(InstalledApp, IdentityIsTheBundleIdentifierButEqualityIsMemberwise)
 
 TEST(InstalledApp, JsonRoundTripAndStrictDecoding)
 {
-    const InstalledApp app{u"预览"_s, u"com.apple.Preview"_s, QUrl::fromLocalFile(u"/System/Applications/Pre view.app"_s),
+    const InstalledApp app{u"预览"_s,
+                           u"com.apple.Preview"_s,
+                           QUrl::fromLocalFile(u"/System/Applications/Pre view.app"_s),
                            {u"com.adobe.pdf"_s, u"public.png"_s}};
     const QJsonObject json = app.toJson();
     EXPECT_EQ(json.keys(), (QStringList{u"bundleIdentifier"_s, u"name"_s, u"supportedTypeIdentifiers"_s, u"url"_s}));

@@ -44,7 +44,8 @@ TEST(FileManager, WalksFoldersButNotPackagesHiddenItemsOrLinks)
     touch(dir.filePath(u"Tools/.DS_Store"_s));
     ASSERT_TRUE(QFile::link(dir.path(), dir.filePath(u"Tools/loop"_s)));
 
-    const QStringList items = walk(dir.path(), DirectoryEnumerator::SkipsHiddenFiles | DirectoryEnumerator::SkipsPackageDescendants);
+    const QStringList items =
+        walk(dir.path(), DirectoryEnumerator::SkipsHiddenFiles | DirectoryEnumerator::SkipsPackageDescendants);
     EXPECT_EQ(items, (QStringList{u"A.app"_s, u"Tools"_s, u"Tools/B.app"_s, u"Tools/NoExtension"_s, u"Tools/loop"_s}));
     EXPECT_TRUE(walk(dir.path(), {}).contains(u"A.app/Contents/Inner.app"_s));
     EXPECT_TRUE(walk(dir.path(), {}).contains(u".hidden"_s));

@@ -102,14 +102,14 @@ TEST(PropertyList, RefusesNestingThatWouldExhaustTheStack)
 {
     const int deep = 300000;
     const QByteArray header = "<?xml version=\"1.0\"?><plist version=\"1.0\">";
-    EXPECT_FALSE(PropertyList::read(header + QByteArray("<array>").repeated(deep) + QByteArray("</array>").repeated(deep)
-                                    + "</plist>"));
+    EXPECT_FALSE(PropertyList::read(header + QByteArray("<array>").repeated(deep) +
+                                    QByteArray("</array>").repeated(deep) + "</plist>"));
     // Closing tags hidden in a comment must not cancel the nesting that follows.
-    EXPECT_FALSE(PropertyList::read(header + "<!-- " + QByteArray("</array>").repeated(deep) + " -->"
-                                    + QByteArray("<array>").repeated(deep) + QByteArray("</array>").repeated(deep)
-                                    + "</plist>"));
-    const auto shallow = PropertyList::read(header + QByteArray("<array>").repeated(50) + QByteArray("</array>").repeated(50)
-                                            + "</plist>");
+    EXPECT_FALSE(PropertyList::read(header + "<!-- " + QByteArray("</array>").repeated(deep) + " -->" +
+                                    QByteArray("<array>").repeated(deep) + QByteArray("</array>").repeated(deep) +
+                                    "</plist>"));
+    const auto shallow = PropertyList::read(header + QByteArray("<array>").repeated(50) +
+                                            QByteArray("</array>").repeated(50) + "</plist>");
     ASSERT_TRUE(shallow);
     EXPECT_EQ(shallow->typeId(), QMetaType::QVariantList);
 

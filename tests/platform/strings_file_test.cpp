@@ -9,7 +9,8 @@ using tessik::platform::StringsFile;
 
 TEST(StringsFile, ReadsWhatXcodeWrites)
 {
-    const QVariantMap entries{{u"CFBundleDisplayName"_s, u"预览 \"quoted\" \\ done"_s}, {u"CFBundleName"_s, u"プレビュー"_s}};
+    const QVariantMap entries{{u"CFBundleDisplayName"_s, u"预览 \"quoted\" \\ done"_s},
+                              {u"CFBundleName"_s, u"プレビュー"_s}};
     EXPECT_EQ(StringsFile::parse(tessik::tools::BundleWriter::stringsFile(entries)), entries);
 }
 
@@ -28,8 +29,10 @@ TEST(StringsFile, ReadsOldStyleSyntaxAndStopsAtTheFirstFault)
 TEST(StringsFile, AcceptsPropertyListForm)
 {
     const QVariantMap entries{{u"CFBundleDisplayName"_s, u"Vorschau"_s}};
-    EXPECT_EQ(StringsFile::parse(tessik::platform::PropertyList::write(entries, tessik::platform::PropertyList::Format::Binary)),
+    EXPECT_EQ(StringsFile::parse(
+                  tessik::platform::PropertyList::write(entries, tessik::platform::PropertyList::Format::Binary)),
               entries);
-    EXPECT_TRUE(StringsFile::parse(tessik::platform::PropertyList::write(QVariantList{1}, tessik::platform::PropertyList::Format::Xml))
+    EXPECT_TRUE(StringsFile::parse(
+                    tessik::platform::PropertyList::write(QVariantList{1}, tessik::platform::PropertyList::Format::Xml))
                     .isEmpty());
 }

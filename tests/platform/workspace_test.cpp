@@ -30,8 +30,8 @@ TEST(Workspace, LocatesApplicationsInFolderOrder)
 TEST(Workspace, SetsTheDefaultOnlyWhenTheUserAccepts)
 {
     TemporarySystem system;
-    const QUrl app = QUrl::fromLocalFile(system.addApp(u"Applications/Editor.app"_s, u"com.example.Editor"_s, {},
-                                                       {{u"CFBundleName"_s, u"Editor"_s}}));
+    const QUrl app = QUrl::fromLocalFile(
+        system.addApp(u"Applications/Editor.app"_s, u"com.example.Editor"_s, {}, {{u"CFBundleName"_s, u"Editor"_s}}));
     const UTType markdown = *UTType::typeWithIdentifier(u"net.daringfireball.markdown"_s);
 
     // Nobody to ask: the system refuses rather than change a default silently.
@@ -58,7 +58,8 @@ TEST(Workspace, SetsTheDefaultOnlyWhenTheUserAccepts)
     EXPECT_EQ(asked.contentType, markdown.identifier());
     EXPECT_EQ(LSCopyDefaultRoleHandlerForContentType(markdown.identifier(), kLSRolesAll), u"com.example.Editor"_s);
 
-    const auto missing = Workspace::setDefaultApplication(QUrl::fromLocalFile(system.root() + u"/Nope.app"_s), markdown);
+    const auto missing =
+        Workspace::setDefaultApplication(QUrl::fromLocalFile(system.root() + u"/Nope.app"_s), markdown);
     ASSERT_TRUE(missing);
     EXPECT_NE(missing->code(), NSUserCancelledError);
 }

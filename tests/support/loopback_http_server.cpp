@@ -24,7 +24,8 @@ LoopbackHttpServer::LoopbackHttpServer()
                 for (qsizetype i = 1; i < lines.size(); ++i) {
                     const qsizetype colon = lines[i].indexOf(':');
                     if (colon > 0)
-                        request.headers.insert(lines[i].left(colon).trimmed().toLower(), lines[i].mid(colon + 1).trimmed());
+                        request.headers.insert(lines[i].left(colon).trimmed().toLower(),
+                                               lines[i].mid(colon + 1).trimmed());
                 }
                 buffer->clear();
                 m_requests.append(request);

@@ -15,10 +15,9 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -67,10 +66,9 @@ FormatKnowledgeBase syntheticKnowledge(int appCount, unsigned seed)
                                 {u"conditionalFormats"_s, QJsonArray::fromStringList(formats.mid(15))},
                                 {u"source"_s, u"https://example.com/synthetic"_s}});
     }
-    return FormatKnowledgeBase::decode(QJsonDocument(QJsonObject{{u"schemaVersion"_s, 1},
-                                                                 {u"categories"_s, categories},
-                                                                 {u"apps"_s, apps}})
-                                           .toJson(QJsonDocument::Compact));
+    return FormatKnowledgeBase::decode(
+        QJsonDocument(QJsonObject{{u"schemaVersion"_s, 1}, {u"categories"_s, categories}, {u"apps"_s, apps}})
+            .toJson(QJsonDocument::Compact));
 }
 
 } // namespace

@@ -38,8 +38,8 @@ int main(int argc, char* argv[])
         }
         if (names.isEmpty() || names.contains(u"catalog"_s)) {
             const auto result = tessik::tools::CatalogBenchmark::run(count, seedValue, rounds);
-            std::printf("catalog: %d applications, %d suggestions, %d content types\n", result.apps,
-                        result.suggestions, result.associations);
+            std::printf("catalog: %d applications, %d suggestions, %d content types\n", result.apps, result.suggestions,
+                        result.associations);
             std::printf("  scan                   %8.2f ms (median of %d)\n", result.scanMs, rounds);
             std::printf("  suggestions            %8.2f ms\n", result.suggestionsMs);
             std::printf("  catalog build          %8.2f ms\n", result.buildMs);

@@ -48,11 +48,11 @@ BundleSpec bundleSpec(const QJsonObject& app)
     if (!types.isEmpty())
         spec.info.insert(u"CFBundleDocumentTypes"_s, types);
     spec.format = app.value("format"_L1).toString() == u"binary"_s ? platform::PropertyList::Format::Binary
-                                                                  : platform::PropertyList::Format::Xml;
+                                                                   : platform::PropertyList::Format::Xml;
     const QJsonObject localized = app.value("localizedNames"_L1).toObject();
     for (auto it = localized.constBegin(); it != localized.constEnd(); ++it)
-        spec.localizedStrings.insert(it.key(), {{u"CFBundleDisplayName"_s, it.value().toString()},
-                                                {u"CFBundleName"_s, it.value().toString()}});
+        spec.localizedStrings.insert(
+            it.key(), {{u"CFBundleDisplayName"_s, it.value().toString()}, {u"CFBundleName"_s, it.value().toString()}});
     return spec;
 }
 

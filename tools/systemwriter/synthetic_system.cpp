@@ -11,10 +11,10 @@ using namespace Qt::StringLiterals;
 namespace tessik::tools {
 namespace {
 
-const QStringList firstWords{u"Quick"_s, u"Bright"_s, u"Silent"_s, u"Nimble"_s, u"Clear"_s,  u"Swift"_s,
-                             u"Amber"_s, u"Cobalt"_s, u"Lunar"_s,  u"Polar"_s,  u"Maple"_s,  u"Cedar"_s};
-const QStringList secondWords{u"Edit"_s, u"View"_s,   u"Studio"_s, u"Player"_s, u"Reader"_s, u"Notes"_s,
-                              u"Lens"_s, u"Archive"_s, u"Draw"_s,  u"Code"_s,   u"Sheets"_s, u"Frame"_s};
+const QStringList firstWords{u"Quick"_s, u"Bright"_s, u"Silent"_s, u"Nimble"_s, u"Clear"_s, u"Swift"_s,
+                             u"Amber"_s, u"Cobalt"_s, u"Lunar"_s,  u"Polar"_s,  u"Maple"_s, u"Cedar"_s};
+const QStringList secondWords{u"Edit"_s, u"View"_s,    u"Studio"_s, u"Player"_s, u"Reader"_s, u"Notes"_s,
+                              u"Lens"_s, u"Archive"_s, u"Draw"_s,   u"Code"_s,   u"Sheets"_s, u"Frame"_s};
 const QStringList roles{u"Editor"_s, u"Viewer"_s, u"Editor"_s, u"Viewer"_s, u"Shell"_s, u"None"_s};
 const QStringList ranks{u"Default"_s, u"Alternate"_s, u"Owner"_s, QString(), u"Alternate"_s, u"None"_s};
 
@@ -44,24 +44,30 @@ SyntheticSystem::Summary SyntheticSystem::write(const QString& root, int appCoun
     const SystemRootWriter writer(root);
     writer.setPreferredLanguages({u"zh-Hans"_s, u"en"_s});
     const QList<TypeChoice> pool = typePool();
-    const QStringList folders{u"Applications"_s, u"Applications"_s, u"Applications"_s, u"Applications/Utilities"_s,
-                              u"Applications/Tools/Media"_s, u"System/Applications"_s, u"home/Applications"_s};
+    const QStringList folders{u"Applications"_s,
+                              u"Applications"_s,
+                              u"Applications"_s,
+                              u"Applications/Utilities"_s,
+                              u"Applications/Tools/Media"_s,
+                              u"System/Applications"_s,
+                              u"home/Applications"_s};
 
     Summary summary;
     QSet<QString> identifiers;
     QList<QPair<QString, QStringList>> installed;
     for (int i = 0; i < appCount; ++i) {
-        const QString name = u"%1 %2 %3"_s.arg(firstWords[random.bounded(firstWords.size())],
-                                                 secondWords[random.bounded(secondWords.size())])
-                                 .arg(i);
+        const QString name =
+            u"%1 %2 %3"_s
+                .arg(firstWords[random.bounded(firstWords.size())], secondWords[random.bounded(secondWords.size())])
+                .arg(i);
         // A few copies of an earlier application, as when one is installed twice.
         const bool copy = i > 0 && random.bounded(50) == 0;
-        const QString identifier = copy ? installed[random.bounded(installed.size())].first
-                                        : u"com.synthetic.app%1"_s.arg(i);
+        const QString identifier =
+            copy ? installed[random.bounded(installed.size())].first : u"com.synthetic.app%1"_s.arg(i);
         BundleSpec spec;
         spec.path = folders[random.bounded(folders.size())] + u'/' + name + u".app"_s;
-        spec.format = random.bounded(10) < 4 ? platform::PropertyList::Format::Binary
-                                             : platform::PropertyList::Format::Xml;
+        spec.format =
+            random.bounded(10) < 4 ? platform::PropertyList::Format::Binary : platform::PropertyList::Format::Xml;
         spec.info = {{u"CFBundleIdentifier"_s, identifier},
                      {u"CFBundleName"_s, name},
                      {u"CFBundleExecutable"_s, name},

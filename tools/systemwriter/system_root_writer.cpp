@@ -26,8 +26,8 @@ SystemRootWriter::SystemRootWriter(QString root) : m_root(QDir::cleanPath(QDir(r
     QDir dir(m_root);
     if (dir.exists() && !dir.isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)) {
         if (!QFile::exists(dir.filePath(markerName)))
-            throw std::runtime_error("refusing to write into the non-empty folder " + m_root.toStdString()
-                                     + ", which is not an emulated system");
+            throw std::runtime_error("refusing to write into the non-empty folder " + m_root.toStdString() +
+                                     ", which is not an emulated system");
         for (const QString& top : {u"Applications"_s, u"System"_s, u"home"_s})
             QDir(dir.filePath(top)).removeRecursively();
     }
