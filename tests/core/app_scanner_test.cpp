@@ -67,17 +67,17 @@ TEST(AppScanner, NamesComeFromTheUsersLocalisation)
 {
     TemporarySystem system;
     system.writer().setPreferredLanguages({u"zh-Hans-CN"_s, u"en"_s});
-    tools::BundleSpec spec;
-    spec.path = u"System/Applications/Preview.app"_s;
-    spec.info = {{u"CFBundleIdentifier"_s, u"com.apple.Preview"_s}, {u"CFBundleName"_s, u"Preview"_s}};
-    spec.localizedStrings = {{u"en"_s, {{u"CFBundleDisplayName"_s, u"Preview"_s}}},
-                             {u"zh_CN"_s, {{u"CFBundleDisplayName"_s, u"预览"_s}}},
-                             {u"ja"_s, {{u"CFBundleDisplayName"_s, u"プレビュー"_s}}}};
-    system.addBundle(spec);
-    spec.path = u"Applications/Empty.app"_s;
-    spec.info = {{u"CFBundleIdentifier"_s, u"com.example.Empty"_s}, {u"CFBundleDisplayName"_s, QString()}};
-    spec.localizedStrings.clear();
-    system.addBundle(spec);
+    tools::BundleDescription bundle;
+    bundle.path = u"System/Applications/Preview.app"_s;
+    bundle.info = {{u"CFBundleIdentifier"_s, u"com.apple.Preview"_s}, {u"CFBundleName"_s, u"Preview"_s}};
+    bundle.localizedStrings = {{u"en"_s, {{u"CFBundleDisplayName"_s, u"Preview"_s}}},
+                               {u"zh_CN"_s, {{u"CFBundleDisplayName"_s, u"预览"_s}}},
+                               {u"ja"_s, {{u"CFBundleDisplayName"_s, u"プレビュー"_s}}}};
+    system.addBundle(bundle);
+    bundle.path = u"Applications/Empty.app"_s;
+    bundle.info = {{u"CFBundleIdentifier"_s, u"com.example.Empty"_s}, {u"CFBundleDisplayName"_s, QString()}};
+    bundle.localizedStrings.clear();
+    system.addBundle(bundle);
 
     const QList<InstalledApp> apps = AppScanner().scan();
     EXPECT_EQ(find(apps, u"com.apple.Preview"_s)->name, u"预览"_s);
@@ -101,10 +101,10 @@ TEST(AppScanner, BrokenBundlesAreSkippedOrReadAsFarAsValid)
         garbage[i] = char(i * 131 % 256);
     int n = 0;
     for (const QByteArray& raw : {valid.left(valid.size() / 2), deep, garbage, QByteArray("<?xml"), QByteArray()}) {
-        tools::BundleSpec spec;
-        spec.path = u"Applications/Broken%1.app"_s.arg(++n);
-        spec.rawInfoPlist = raw;
-        system.addBundle(spec);
+        tools::BundleDescription bundle;
+        bundle.path = u"Applications/Broken%1.app"_s.arg(++n);
+        bundle.rawInfoPlist = raw;
+        system.addBundle(bundle);
     }
     // The identifier is valid but the document types are not: the application is still listed.
     system.addApp(u"Applications/Odd.app"_s, u"com.example.Odd"_s, {}, {{u"CFBundleDocumentTypes"_s, u"oops"_s}});

@@ -67,14 +67,14 @@ TEST(Workspace, SetsTheDefaultOnlyWhenTheUserAccepts)
 TEST(Workspace, FindsTheBundleIcon)
 {
     TemporarySystem system;
-    tessik::tools::BundleSpec spec;
-    spec.path = u"Applications/Icon.app"_s;
-    spec.info = {{u"CFBundleIdentifier"_s, u"com.example.icon"_s}, {u"CFBundleIconFile"_s, u"AppIcon"_s}};
-    spec.icon = QByteArray("icns");
-    const QString withIcon = system.addBundle(spec);
-    spec.path = u"Applications/NoIcon.app"_s;
-    spec.icon.clear();
-    const QString withoutIcon = system.addBundle(spec);
+    tessik::tools::BundleDescription bundle;
+    bundle.path = u"Applications/Icon.app"_s;
+    bundle.info = {{u"CFBundleIdentifier"_s, u"com.example.icon"_s}, {u"CFBundleIconFile"_s, u"AppIcon"_s}};
+    bundle.icon = QByteArray("icns");
+    const QString withIcon = system.addBundle(bundle);
+    bundle.path = u"Applications/NoIcon.app"_s;
+    bundle.icon.clear();
+    const QString withoutIcon = system.addBundle(bundle);
     EXPECT_EQ(Workspace::iconFileForApplication(QUrl::fromLocalFile(withIcon)),
               withIcon + u"/Contents/Resources/AppIcon.icns"_s);
     EXPECT_FALSE(Workspace::iconFileForApplication(QUrl::fromLocalFile(withoutIcon)));

@@ -22,19 +22,19 @@ QString TemporarySystem::addApp(const QString& relativePath, const QString& bund
                                 const QVariantList& documentTypes, const QVariantMap& extraInfo,
                                 platform::PropertyList::Format format)
 {
-    tools::BundleSpec spec;
-    spec.path = relativePath;
-    spec.format = format;
-    spec.info = {{u"CFBundleIdentifier"_s, bundleIdentifier}, {u"CFBundlePackageType"_s, u"APPL"_s}};
+    tools::BundleDescription bundle;
+    bundle.path = relativePath;
+    bundle.format = format;
+    bundle.info = {{u"CFBundleIdentifier"_s, bundleIdentifier}, {u"CFBundlePackageType"_s, u"APPL"_s}};
     if (!documentTypes.isEmpty())
-        spec.info.insert(u"CFBundleDocumentTypes"_s, documentTypes);
-    spec.info.insert(extraInfo);
-    return addBundle(spec);
+        bundle.info.insert(u"CFBundleDocumentTypes"_s, documentTypes);
+    bundle.info.insert(extraInfo);
+    return addBundle(bundle);
 }
 
-QString TemporarySystem::addBundle(const tools::BundleSpec& spec)
+QString TemporarySystem::addBundle(const tools::BundleDescription& bundle)
 {
-    const QString path = m_writer->addBundle(spec);
+    const QString path = m_writer->addBundle(bundle);
     platform::LSRegisterURL(QUrl::fromLocalFile(path), true);
     return path;
 }

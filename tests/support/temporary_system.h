@@ -1,6 +1,6 @@
 #pragma once
 
-#include "systemwriter/bundle_spec.h"
+#include "systemwriter/bundle_description.h"
 #include "systemwriter/system_root_writer.h"
 
 #include <QTemporaryDir>
@@ -24,7 +24,7 @@ public:
     QString addApp(const QString& relativePath, const QString& bundleIdentifier, const QVariantList& documentTypes = {},
                    const QVariantMap& extraInfo = {},
                    platform::PropertyList::Format format = platform::PropertyList::Format::Xml);
-    QString addBundle(const tools::BundleSpec& spec);
+    QString addBundle(const tools::BundleDescription& bundle);
 
     static QVariantMap documentType(const QStringList& contentTypes, const QStringList& extensions,
                                     const QString& role = QStringLiteral("Viewer"),

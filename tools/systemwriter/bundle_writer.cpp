@@ -28,17 +28,17 @@ QString quoted(QString text)
 
 } // namespace
 
-QString BundleWriter::write(const BundleSpec& spec) const
+QString BundleWriter::write(const BundleDescription& bundle) const
 {
-    const QString path = QDir::isAbsolutePath(spec.path) ? spec.path : m_root + u'/' + spec.path;
+    const QString path = QDir::isAbsolutePath(bundle.path) ? bundle.path : m_root + u'/' + bundle.path;
     const QString contents = path + u"/Contents"_s;
     writeFile(contents + u"/Info.plist"_s,
-              spec.rawInfoPlist ? *spec.rawInfoPlist : platform::PropertyList::write(spec.info, spec.format));
-    for (auto it = spec.localizedStrings.cbegin(); it != spec.localizedStrings.cend(); ++it)
+              bundle.rawInfoPlist ? *bundle.rawInfoPlist : platform::PropertyList::write(bundle.info, bundle.format));
+    for (auto it = bundle.localizedStrings.cbegin(); it != bundle.localizedStrings.cend(); ++it)
         writeFile(contents + u"/Resources/"_s + it.key() + u".lproj/InfoPlist.strings"_s, stringsFile(it.value()));
-    const QString icon = spec.info.value(u"CFBundleIconFile"_s).toString();
-    if (!icon.isEmpty() && !spec.icon.isEmpty())
-        writeFile(contents + u"/Resources/"_s + (icon.endsWith(u".icns"_s) ? icon : icon + u".icns"_s), spec.icon);
+    const QString icon = bundle.info.value(u"CFBundleIconFile"_s).toString();
+    if (!icon.isEmpty() && !bundle.icon.isEmpty())
+        writeFile(contents + u"/Resources/"_s + (icon.endsWith(u".icns"_s) ? icon : icon + u".icns"_s), bundle.icon);
     return path;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "bundle_spec.h"
+#include "bundle_description.h"
 
 #include <QString>
 
@@ -14,7 +14,7 @@ public:
     explicit BundleWriter(QString root) : m_root(std::move(root)) {}
 
     // The bundle's absolute path. Throws std::runtime_error when a file cannot be written.
-    QString write(const BundleSpec& spec) const;
+    QString write(const BundleDescription& bundle) const;
 
     // The old-style strings form, UTF-16 with a byte order mark as Xcode writes it.
     static QByteArray stringsFile(const QVariantMap& entries);

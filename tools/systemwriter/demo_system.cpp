@@ -27,33 +27,33 @@ QVariantMap documentType(const QJsonObject& entry)
     return type;
 }
 
-BundleSpec bundleSpec(const QJsonObject& app)
+BundleDescription describeBundle(const QJsonObject& app)
 {
-    BundleSpec spec;
-    spec.path = app.value("path"_L1).toString();
+    BundleDescription bundle;
+    bundle.path = app.value("path"_L1).toString();
     const QString name = app.value("name"_L1).toString();
-    spec.info = {{u"CFBundleIdentifier"_s, app.value("bundleIdentifier"_L1).toString()},
-                 {u"CFBundleName"_s, name},
-                 {u"CFBundleExecutable"_s, name},
-                 {u"CFBundlePackageType"_s, u"APPL"_s},
-                 {u"CFBundleInfoDictionaryVersion"_s, u"6.0"_s},
-                 {u"CFBundleDevelopmentRegion"_s, u"en"_s},
-                 {u"CFBundleShortVersionString"_s, app.value("version"_L1).toString()},
-                 {u"CFBundleVersion"_s, app.value("version"_L1).toString()}};
+    bundle.info = {{u"CFBundleIdentifier"_s, app.value("bundleIdentifier"_L1).toString()},
+                   {u"CFBundleName"_s, name},
+                   {u"CFBundleExecutable"_s, name},
+                   {u"CFBundlePackageType"_s, u"APPL"_s},
+                   {u"CFBundleInfoDictionaryVersion"_s, u"6.0"_s},
+                   {u"CFBundleDevelopmentRegion"_s, u"en"_s},
+                   {u"CFBundleShortVersionString"_s, app.value("version"_L1).toString()},
+                   {u"CFBundleVersion"_s, app.value("version"_L1).toString()}};
     if (app.contains("displayName"_L1))
-        spec.info.insert(u"CFBundleDisplayName"_s, app.value("displayName"_L1).toString());
+        bundle.info.insert(u"CFBundleDisplayName"_s, app.value("displayName"_L1).toString());
     QVariantList types;
     for (const QJsonValue& entry : app.value("documentTypes"_L1).toArray())
         types.append(documentType(entry.toObject()));
     if (!types.isEmpty())
-        spec.info.insert(u"CFBundleDocumentTypes"_s, types);
-    spec.format = app.value("format"_L1).toString() == u"binary"_s ? platform::PropertyList::Format::Binary
-                                                                   : platform::PropertyList::Format::Xml;
+        bundle.info.insert(u"CFBundleDocumentTypes"_s, types);
+    bundle.format = app.value("format"_L1).toString() == u"binary"_s ? platform::PropertyList::Format::Binary
+                                                                     : platform::PropertyList::Format::Xml;
     const QJsonObject localized = app.value("localizedNames"_L1).toObject();
     for (auto it = localized.constBegin(); it != localized.constEnd(); ++it)
-        spec.localizedStrings.insert(
+        bundle.localizedStrings.insert(
             it.key(), {{u"CFBundleDisplayName"_s, it.value().toString()}, {u"CFBundleName"_s, it.value().toString()}});
-    return spec;
+    return bundle;
 }
 
 } // namespace
@@ -72,7 +72,7 @@ int DemoSystem::write(const QString& root)
     writer.setPreferredLanguages(languages);
     const QJsonArray apps = demo.value("apps"_L1).toArray();
     for (const QJsonValue& app : apps)
-        writer.addBundle(bundleSpec(app.toObject()));
+        writer.addBundle(describeBundle(app.toObject()));
     for (const QJsonValue& value : demo.value("handlers"_L1).toArray()) {
         const QJsonObject handler = value.toObject();
         const auto role = associationRoleFromRawValue(handler.value("role"_L1).toString());

@@ -64,17 +64,18 @@ SyntheticSystem::Summary SyntheticSystem::write(const QString& root, int appCoun
         const bool copy = i > 0 && random.bounded(50) == 0;
         const QString identifier =
             copy ? installed[random.bounded(installed.size())].first : u"com.synthetic.app%1"_s.arg(i);
-        BundleSpec spec;
-        spec.path = folders[random.bounded(folders.size())] + u'/' + name + u".app"_s;
-        spec.format =
+        BundleDescription bundle;
+        bundle.path = folders[random.bounded(folders.size())] + u'/' + name + u".app"_s;
+        bundle.format =
             random.bounded(10) < 4 ? platform::PropertyList::Format::Binary : platform::PropertyList::Format::Xml;
-        spec.info = {{u"CFBundleIdentifier"_s, identifier},
-                     {u"CFBundleName"_s, name},
-                     {u"CFBundleExecutable"_s, name},
-                     {u"CFBundlePackageType"_s, u"APPL"_s},
-                     {u"CFBundleShortVersionString"_s, u"%1.%2"_s.arg(1 + random.bounded(9)).arg(random.bounded(20))}};
+        bundle.info = {
+            {u"CFBundleIdentifier"_s, identifier},
+            {u"CFBundleName"_s, name},
+            {u"CFBundleExecutable"_s, name},
+            {u"CFBundlePackageType"_s, u"APPL"_s},
+            {u"CFBundleShortVersionString"_s, u"%1.%2"_s.arg(1 + random.bounded(9)).arg(random.bounded(20))}};
         if (random.bounded(5) == 0)
-            spec.localizedStrings.insert(u"zh-Hans"_s, {{u"CFBundleDisplayName"_s, u"合成应用 %1"_s.arg(i)}});
+            bundle.localizedStrings.insert(u"zh-Hans"_s, {{u"CFBundleDisplayName"_s, u"合成应用 %1"_s.arg(i)}});
 
         QVariantList documentTypes;
         QStringList declared;
@@ -100,8 +101,8 @@ SyntheticSystem::Summary SyntheticSystem::write(const QString& root, int appCoun
             documentTypes.append(entry);
         }
         if (!documentTypes.isEmpty())
-            spec.info.insert(u"CFBundleDocumentTypes"_s, documentTypes);
-        writer.addBundle(spec);
+            bundle.info.insert(u"CFBundleDocumentTypes"_s, documentTypes);
+        writer.addBundle(bundle);
         identifiers.insert(identifier);
         installed.append({identifier, declared});
         ++summary.bundles;

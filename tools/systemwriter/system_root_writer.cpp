@@ -40,9 +40,9 @@ SystemRootWriter::SystemRootWriter(QString root) : m_root(QDir::cleanPath(QDir(r
         throw std::runtime_error("cannot write " + marker.fileName().toStdString());
 }
 
-QString SystemRootWriter::addBundle(const BundleSpec& spec) const
+QString SystemRootWriter::addBundle(const BundleDescription& bundle) const
 {
-    return BundleWriter(m_root).write(spec);
+    return BundleWriter(m_root).write(bundle);
 }
 
 void SystemRootWriter::setPreferredLanguages(const QStringList& languages) const

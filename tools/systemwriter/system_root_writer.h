@@ -1,6 +1,6 @@
 #pragma once
 
-#include "bundle_spec.h"
+#include "bundle_description.h"
 #include "core/records/association_role.h"
 
 #include <QString>
@@ -17,7 +17,7 @@ public:
     explicit SystemRootWriter(QString root);
 
     const QString& root() const { return m_root; }
-    QString addBundle(const BundleSpec& spec) const;
+    QString addBundle(const BundleDescription& bundle) const;
     void setPreferredLanguages(const QStringList& languages) const;
     // Records an explicit handler through the machine's own Launch Services, which makes this folder the
     // current system root.

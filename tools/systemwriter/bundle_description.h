@@ -12,7 +12,7 @@
 namespace tessik::tools {
 
 // Everything needed to put one bundle folder on disk.
-struct BundleSpec
+struct BundleDescription
 {
     // Relative to the system root ("Applications/Foo.app") or absolute.
     QString path;
