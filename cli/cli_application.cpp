@@ -71,7 +71,7 @@ QString CliApplication::generalHelp() const
     QString help = u"Usage: tessik-cli [--system-root DIR] COMMAND [options]\n\n"
                    "Chooses which application opens each file format.\n\nCommands:\n"_s;
     for (const auto& command : m_commands)
-        help += u"  %1%2\n"_s.arg(command->name(), -12).arg(command->summary());
+        help += u"  %1  %2\n"_s.arg(command->name(), -14).arg(command->summary());
     help +=
         u"\nOptions:\n  --system-root DIR  the emulated machine to use (default: $%1, else this machine)\n"
         "  -h, --help         show help; \"tessik-cli COMMAND --help\" shows a command's\n"_s.arg(systemRootVariable);
@@ -98,22 +98,24 @@ int CliApplication::run(const QStringList& arguments, QTextStream& out, QTextStr
 
     QCommandLineParser parser;
     parser.setApplicationDescription(chosen->summary());
-    const QCommandLineOption help({u"h"_s, u"help"_s}, u"Show this help."_s);
+    const QCommandLineOption helpOption({u"h"_s, u"help"_s}, u"Show this help."_s);
     const QCommandLineOption root(systemRootOption, u"The emulated machine to use."_s, u"dir"_s);
-    parser.addOptions({help, root});
+    parser.addOptions({helpOption, root});
     chosen->configure(parser);
     QStringList commandArguments = arguments;
     commandArguments.removeAt(index);
-    commandArguments[0] = u"tessik-cli %1"_s.arg(chosen->name());
 
+    // Qt names the program by its path; the usage line should show the command as it is typed.
+    const QString help =
+        parser.helpText().replace(arguments.constFirst() + u' ', u"tessik-cli "_s + chosen->name() + u' ');
     const auto usage = [&](const QString& message) {
-        err << u"tessik-cli %1: %2\n\n"_s.arg(chosen->name(), message) << parser.helpText();
+        err << u"tessik-cli %1: %2\n\n"_s.arg(chosen->name(), message) << help;
         return 2;
     };
     if (!parser.parse(commandArguments))
         return usage(parser.errorText());
-    if (parser.isSet(help)) {
-        out << parser.helpText();
+    if (parser.isSet(helpOption)) {
+        out << help;
         return 0;
     }
 
