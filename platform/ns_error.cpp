@@ -2,9 +2,10 @@
 
 namespace tessik::platform {
 
-NSError::NSError(QString domain, qint64 code, QString description, std::shared_ptr<const NSError> underlying)
+NSError::NSError(QString domain, qint64 code, QString description, std::shared_ptr<const NSError> underlying,
+                 QString filePath)
     : m_domain(std::move(domain)), m_code(code), m_description(std::move(description)),
-      m_underlying(std::move(underlying)), m_what(m_description.toUtf8())
+      m_underlying(std::move(underlying)), m_filePath(std::move(filePath)), m_what(m_description.toUtf8())
 {
 }
 

@@ -22,13 +22,16 @@ inline constexpr int userCanceledErr = -128;
 class NSError : public std::exception
 {
 public:
-    NSError(QString domain, qint64 code, QString description, std::shared_ptr<const NSError> underlying = {});
+    NSError(QString domain, qint64 code, QString description, std::shared_ptr<const NSError> underlying = {},
+            QString filePath = {});
 
     const QString& domain() const { return m_domain; }
     qint64 code() const { return m_code; }
     const QString& localizedDescription() const { return m_description; }
     // The error stored under NSUnderlyingErrorKey of the user-information map.
     const NSError* underlyingError() const { return m_underlying.get(); }
+    // The file the error is about (NSFilePathErrorKey), or empty.
+    const QString& filePath() const { return m_filePath; }
 
     const char* what() const noexcept override { return m_what.constData(); }
 
@@ -39,6 +42,7 @@ private:
     qint64 m_code = 0;
     QString m_description;
     std::shared_ptr<const NSError> m_underlying;
+    QString m_filePath;
     QByteArray m_what;
 };
 

@@ -25,11 +25,13 @@ QList<CustomAssociation> CustomAssociationStore::load() const
         return {};
     const QJsonDocument document = JsonFile::read(m_fileURL);
     if (!document.isArray())
-        throw JsonDecodingError(u"%1 does not hold a list of custom associations."_s.arg(m_fileURL.fileName()));
+        throw JsonDecodingError(u"%1 does not hold a list of custom associations."_s.arg(m_fileURL.fileName()),
+                                m_fileURL.fileName());
     QList<CustomAssociation> associations;
     for (const QJsonValue& value : document.array()) {
         if (!value.isObject())
-            throw JsonDecodingError(u"%1 holds an entry that is not an object."_s.arg(m_fileURL.fileName()));
+            throw JsonDecodingError(u"%1 holds an entry that is not an object."_s.arg(m_fileURL.fileName()),
+                                    m_fileURL.fileName());
         associations.append(CustomAssociation::fromJson(value.toObject()));
     }
     return associations;

@@ -50,18 +50,20 @@ FormatKnowledgeBase FormatKnowledgeBase::decode(const QByteArray& data)
         throw FormatKnowledgeBaseError(FormatKnowledgeBaseError::Kind::fileTooLarge);
     const QJsonDocument document = StrictJson::parse(data, u"The format catalog"_s);
     if (!document.isObject())
-        throw JsonDecodingError(u"The format catalog is not a JSON object."_s);
+        throw JsonDecodingError(u"The format catalog is not a JSON object."_s, u"format catalog"_s);
     const StrictJson json(document.object(), u"format catalog"_s);
     FormatKnowledgeBase knowledge;
     knowledge.m_schemaVersion = json.integer(u"schemaVersion"_s);
     for (const QJsonValue& value : json.array(u"categories"_s)) {
         if (!value.isObject())
-            throw JsonDecodingError(u"format catalog: an entry of \"categories\" is not an object."_s);
+            throw JsonDecodingError(u"format catalog: an entry of \"categories\" is not an object."_s,
+                                    u"format catalog"_s, u"categories"_s);
         knowledge.m_categories.append(FormatCategory::fromJson(value.toObject()));
     }
     for (const QJsonValue& value : json.array(u"apps"_s)) {
         if (!value.isObject())
-            throw JsonDecodingError(u"format catalog: an entry of \"apps\" is not an object."_s);
+            throw JsonDecodingError(u"format catalog: an entry of \"apps\" is not an object."_s, u"format catalog"_s,
+                                    u"apps"_s);
         knowledge.m_apps.append(AppFormatRecommendation::fromJson(value.toObject()));
     }
     if (knowledge.m_schemaVersion != 1)

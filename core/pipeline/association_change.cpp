@@ -38,7 +38,7 @@ AssociationRole decodeRole(const QJsonObject& object, const QString& key, const 
     const QString raw = StrictJson(object, record).string(key);
     const auto role = associationRoleFromRawValue(raw);
     if (!role)
-        throw JsonDecodingError(u"%1: \"%2\" is not a role (viewer, editor, shell or all)."_s.arg(record, raw));
+        throw JsonDecodingError(u"%1: \"%2\" is not a role (viewer, editor, shell or all)."_s.arg(record, raw), record, key);
     return *role;
 }
 

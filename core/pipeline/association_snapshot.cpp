@@ -29,7 +29,7 @@ AssociationSnapshot AssociationSnapshot::fromJson(const QJsonObject& object)
     AssociationSnapshot snapshot{json.uuid(u"id"_s), json.date(u"createdAt"_s), {}};
     for (const QJsonValue& value : json.array(u"handlers"_s)) {
         if (!value.isObject())
-            throw JsonDecodingError(u"snapshot: a handler is not an object."_s);
+            throw JsonDecodingError(u"snapshot: a handler is not an object."_s, u"snapshot"_s, u"handlers"_s);
         const QJsonObject handler = value.toObject();
         const StrictJson fields(handler, u"snapshot handler"_s);
         snapshot.handlers.append({fields.string(u"typeIdentifier"_s),

@@ -23,7 +23,7 @@ ChangePlan ChangePlan::fromJson(const QJsonObject& object)
     ChangePlan plan{json.date(u"createdAt"_s), {}};
     for (const QJsonValue& value : json.array(u"changes"_s)) {
         if (!value.isObject())
-            throw JsonDecodingError(u"plan: a change is not an object."_s);
+            throw JsonDecodingError(u"plan: a change is not an object."_s, u"plan"_s, u"changes"_s);
         plan.changes.append(AssociationChange::fromJson(value.toObject()));
     }
     return plan;

@@ -88,7 +88,7 @@ FailureReport FailureReport::fromJson(const QJsonObject& object)
     FailureReport report{json.uuid(u"id"_s), json.date(u"createdAt"_s), json.optionalString(u"snapshotPath"_s), {}};
     for (const QJsonValue& value : json.array(u"entries"_s)) {
         if (!value.isObject())
-            throw JsonDecodingError(u"failure report: an entry is not an object."_s);
+            throw JsonDecodingError(u"failure report: an entry is not an object."_s, u"failure report"_s, u"entries"_s);
         const QJsonObject entry = value.toObject();
         const StrictJson fields(entry, u"failure report entry"_s);
         report.entries.append({fields.string(u"typeIdentifier"_s), fields.stringList(u"extensions"_s),

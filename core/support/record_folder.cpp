@@ -41,7 +41,8 @@ QJsonObject RecordFolder::load(const QUuid& id) const
 {
     const QJsonDocument document = JsonFile::read(fileURL(id));
     if (!document.isObject())
-        throw JsonDecodingError(u"%1 does not hold a JSON object."_s.arg(fileURL(id).fileName()));
+        throw JsonDecodingError(u"%1 does not hold a JSON object."_s.arg(fileURL(id).fileName()),
+                                fileURL(id).fileName());
     return document.object();
 }
 

@@ -8,13 +8,16 @@ using namespace Qt::StringLiterals;
 
 namespace tessik {
 
-JsonDecodingError::JsonDecodingError(const QString& message) : std::runtime_error(message.toStdString()) {}
+JsonDecodingError::JsonDecodingError(const QString& message, QString record, std::optional<QString> key)
+    : std::runtime_error(message.toStdString()), m_record(std::move(record)), m_key(std::move(key))
+{
+}
 
 QJsonValue StrictJson::require(const QString& key, QJsonValue::Type type, const char* typeName) const
 {
     const auto it = m_object.constFind(key);
     if (it == m_object.constEnd())
-        throw JsonDecodingError(u"%1: the required key \"%2\" is missing."_s.arg(m_record, key));
+        throw JsonDecodingError(u"%1: the required key \"%2\" is missing."_s.arg(m_record, key), m_record, key);
     if (it->type() != type)
         mismatch(key, typeName);
     return *it;
@@ -22,7 +25,8 @@ QJsonValue StrictJson::require(const QString& key, QJsonValue::Type type, const 
 
 void StrictJson::mismatch(const QString& key, const char* typeName) const
 {
-    throw JsonDecodingError(u"%1: the value of \"%2\" is not %3."_s.arg(m_record, key, QString::fromLatin1(typeName)));
+    throw JsonDecodingError(u"%1: the value of \"%2\" is not %3."_s.arg(m_record, key, QString::fromLatin1(typeName)),
+                            m_record, key);
 }
 
 QString StrictJson::string(const QString& key) const
@@ -115,7 +119,7 @@ QJsonDocument StrictJson::parse(const QByteArray& data, const QString& what)
     const QJsonDocument document = QJsonDocument::fromJson(data, &error);
     if (error.error != QJsonParseError::NoError)
         throw JsonDecodingError(
-            u"%1 is not valid JSON (%2 at byte %3)."_s.arg(what, error.errorString()).arg(error.offset));
+            u"%1 is not valid JSON (%2 at byte %3)."_s.arg(what, error.errorString()).arg(error.offset), what);
     return document;
 }
 

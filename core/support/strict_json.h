@@ -17,8 +17,15 @@ namespace tessik {
 class JsonDecodingError : public std::runtime_error
 {
 public:
-    explicit JsonDecodingError(const QString& message);
+    // `record` names what was being read; `key` the member that is missing or of the wrong type, if any.
+    JsonDecodingError(const QString& message, QString record, std::optional<QString> key = std::nullopt);
     QString message() const { return QString::fromUtf8(what()); }
+    const QString& record() const { return m_record; }
+    const std::optional<QString>& key() const { return m_key; }
+
+private:
+    QString m_record;
+    std::optional<QString> m_key;
 };
 
 // Reads the members of one JSON object strictly: a missing required key or a member of the wrong JSON type
