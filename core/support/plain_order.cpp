@@ -45,6 +45,27 @@ void sortPlain(QStringList& list)
         list[i] = keyed[size_t(i)].second;
 }
 
+void sortPlainBy(QStringList& items, const std::function<QString(const QString&)>& key)
+{
+    struct Keyed
+    {
+        QString key;
+        QString item;
+        QString original;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(size_t(items.size()));
+    for (const QString& item : items)
+        keyed.push_back({key(item).normalized(QString::NormalizationForm_C),
+                         item.normalized(QString::NormalizationForm_C), item});
+    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+        const int byKey = compareScalars(a.key, b.key);
+        return byKey != 0 ? byKey < 0 : compareScalars(a.item, b.item) < 0;
+    });
+    for (qsizetype i = 0; i < items.size(); ++i)
+        items[i] = keyed[size_t(i)].original;
+}
+
 QStringList sortedUniquePlain(QStringList list)
 {
     sortPlain(list);
