@@ -1,0 +1,43 @@
+#pragma once
+
+#include "core/pipeline/change_execution_result.h"
+#include "core/pipeline/failure_report.h"
+
+#include <QString>
+#include <QUrl>
+
+#include <optional>
+
+namespace tessik {
+
+// The texts a user reads about changes that did not take: the model's message and the failure mail.
+class FailureTexts
+{
+public:
+    // Where the report went: its path, or why it could not be saved.
+    struct SavedReport
+    {
+        std::optional<QString> path;
+        std::optional<QString> error;
+    };
+
+    // Lists each change that failed (not those the user declined) with its reason, then where the report is.
+    static QString failureMessage(const ChangeExecutionResult& result, const SavedReport& saved,
+                                  const QString& language);
+    // For a run that could not start.
+    static QString executionErrorMessage(const QString& reason, const SavedReport& saved, const QString& language);
+    // A mail draft without recipient carrying the report.
+    static QUrl failureEmail(const FailureReport& report, const QString& language);
+
+    // A recorded reason as the user reads it: the terse text of an unconfirmed change is explained.
+    static QString reason(const QString& recorded, const std::optional<QString>& observed, const QString& target,
+                          const QString& language);
+    static QString roleName(AssociationRole role, const QString& language);
+    // ".jpeg, .jpg", or the type identifier when there are no extensions.
+    static QString subject(const QStringList& extensions, const QString& typeIdentifier);
+
+private:
+    static QString savedLine(const SavedReport& saved, const QString& language);
+};
+
+} // namespace tessik
