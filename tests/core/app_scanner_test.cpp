@@ -100,7 +100,16 @@ TEST(AppScanner, BrokenBundlesAreSkippedOrReadAsFarAsValid)
     for (int i = 0; i < garbage.size(); ++i)
         garbage[i] = char(i * 131 % 256);
     int n = 0;
-    for (const QByteArray& raw : {valid.left(valid.size() / 2), deep, garbage, QByteArray("<?xml"), QByteArray()}) {
+    // A NUL in a string or a key would abort the property list parser's getters.
+    const QByteArray nulString =
+        PropertyList::write(QVariantMap{{u"CFBundleIdentifier"_s, u"com.example.Nul"_s}}, PropertyList::Format::Xml)
+            .replace("example.Nul", QByteArray("example\0Nul", 11));
+    const QByteArray nulKey = PropertyList::write(QVariantMap{{u"CFBundleIdentifier"_s, u"com.example.NulKey"_s},
+                                                              {u"CFBundleName"_s, u"Nul"_s}},
+                                                  PropertyList::Format::Binary)
+                                  .replace("CFBundleName", QByteArray("CFBundle\0ame", 12));
+    for (const QByteArray& raw :
+         {valid.left(valid.size() / 2), deep, garbage, QByteArray("<?xml"), QByteArray(), nulString, nulKey}) {
         tools::BundleDescription bundle;
         bundle.path = u"Applications/Broken%1.app"_s.arg(++n);
         bundle.rawInfoPlist = raw;

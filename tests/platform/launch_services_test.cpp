@@ -98,12 +98,22 @@ TEST(LaunchServices, RejectsBadWritesAndNeverOverwritesAnUnreadableDatabase)
     EXPECT_EQ(LSSetDefaultRoleHandlerForContentType(u"public.html"_s, kLSRolesNone, u"com.example.a"_s), paramErr);
     EXPECT_FALSE(handler(u"public.html"_s, kLSRolesNone));
 
-    QFile file(MachinePaths::handlerDatabase());
-    ASSERT_TRUE(QDir().mkpath(QFileInfo(file).absolutePath()));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("not a property list");
-    file.close();
-    EXPECT_EQ(LSSetDefaultRoleHandlerForContentType(u"public.html"_s, kLSRolesViewer, u"com.example.a"_s), ioErr);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), QByteArray("not a property list"));
+    system.addApp(u"Applications/A.app"_s, u"com.example.a"_s);
+    // A NUL in a key would abort the property list parser's getters; such a file is unreadable.
+    QByteArray nulKey = PropertyList::write(
+        QVariantMap{{u"LSHandlers"_s, QVariantList{QVariantMap{{u"LSHandlerContentType"_s, u"public.html"_s},
+                                                               {u"LSHandlerRoleViewer"_s, u"com.example.a"_s}}}}},
+        PropertyList::Format::Binary);
+    nulKey.replace("RoleViewer", QByteArray("Role\0iewer", 10));
+    for (const QByteArray& unreadable : {QByteArray("not a property list"), nulKey}) {
+        QFile file(MachinePaths::handlerDatabase());
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(file).absolutePath()));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(unreadable);
+        file.close();
+        EXPECT_FALSE(handler(u"public.html"_s, kLSRolesViewer));
+        EXPECT_EQ(LSSetDefaultRoleHandlerForContentType(u"public.html"_s, kLSRolesViewer, u"com.example.a"_s), ioErr);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), unreadable);
+    }
 }
