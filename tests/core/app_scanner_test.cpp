@@ -4,7 +4,12 @@
 #include <QDir>
 #include <QFile>
 
+#include <chrono>
+#include <fcntl.h>
+#include <future>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using namespace tessik;
@@ -135,4 +140,34 @@ TEST(AppScanner, MissingRootsAreSkipped)
     const AppScanner custom({QUrl::fromLocalFile(system.root() + u"/nowhere"_s)});
     EXPECT_TRUE(custom.scan().isEmpty());
     EXPECT_EQ(AppScanner().applicationDirectories().size(), 3);
+}
+
+TEST(AppScanner, SpecialFilesInBundlesAreNeverOpened)
+{
+    TemporarySystem system;
+    system.addApp(u"Applications/Good.app"_s, u"com.example.Good"_s);
+    QDir().mkpath(system.root() + u"/Applications/Pipe.app/Contents"_s);
+    tools::BundleDescription localized;
+    localized.path = u"Applications/Localized.app"_s;
+    localized.info = {{u"CFBundleIdentifier"_s, u"com.example.Localized"_s}, {u"CFBundleName"_s, u"Localized"_s}};
+    localized.localizedStrings = {{u"en"_s, {{u"CFBundleDisplayName"_s, u"Localised"_s}}}};
+    const QString strings = system.addBundle(localized) + u"/Contents/Resources/en.lproj/InfoPlist.strings"_s;
+    QFile::remove(strings);
+    const QStringList pipes{system.root() + u"/Applications/Pipe.app/Contents/Info.plist"_s, strings};
+    for (const QString& pipe : pipes)
+        ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+
+    auto scan = std::async(std::launch::async, [] { return AppScanner().scan(); });
+    // A reader blocked on a pipe is let go by a writer opening it, so a hang fails the test instead of blocking it.
+    bool hung = false;
+    while (scan.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        hung = true;
+        for (const QString& pipe : pipes)
+            if (const int fd = ::open(QFile::encodeName(pipe).constData(), O_WRONLY | O_NONBLOCK); fd >= 0)
+                ::close(fd);
+    }
+    EXPECT_FALSE(hung) << "the scan blocked on a named pipe";
+    const QList<InstalledApp> apps = scan.get();
+    EXPECT_EQ(identifiers(apps), (QStringList{u"com.example.Good"_s, u"com.example.Localized"_s}));
+    EXPECT_EQ(find(apps, u"com.example.Localized"_s)->name, u"Localized"_s);
 }
