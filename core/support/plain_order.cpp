@@ -25,6 +25,30 @@ int compareScalars(QStringView a, QStringView b)
     return i < a.size() ? 1 : (j < b.size() ? -1 : 0);
 }
 
+struct Keyed
+{
+    QString composed;
+    QString original;
+};
+
+// Sorted plain; canonically equal spellings with the composed one first, then in code-unit order, so that the result
+// never depends on the order the strings came in.
+std::vector<Keyed> sortedKeyed(const QStringList& list)
+{
+    // Normalise each string once rather than at every comparison.
+    std::vector<Keyed> keyed;
+    keyed.reserve(list.size());
+    for (const QString& item : list)
+        keyed.push_back({item.normalized(QString::NormalizationForm_C), item});
+    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+        if (const int order = compareScalars(a.composed, b.composed); order != 0)
+            return order < 0;
+        const bool aComposed = a.original == a.composed, bComposed = b.original == b.composed;
+        return aComposed != bComposed ? aComposed : a.original < b.original;
+    });
+    return keyed;
+}
+
 } // namespace
 
 int comparePlain(const QString& a, const QString& b)
@@ -34,21 +58,18 @@ int comparePlain(const QString& a, const QString& b)
 
 void sortPlain(QStringList& list)
 {
-    // Normalise each string once rather than at every comparison.
-    std::vector<std::pair<QString, QString>> keyed;
-    keyed.reserve(list.size());
-    for (const QString& item : list)
-        keyed.emplace_back(item.normalized(QString::NormalizationForm_C), item);
-    std::stable_sort(keyed.begin(), keyed.end(),
-                     [](const auto& a, const auto& b) { return compareScalars(a.first, b.first) < 0; });
+    const std::vector<Keyed> keyed = sortedKeyed(list);
     for (qsizetype i = 0; i < list.size(); ++i)
-        list[i] = keyed[size_t(i)].second;
+        list[i] = keyed[size_t(i)].original;
 }
 
 QStringList sortedUniquePlain(QStringList list)
 {
-    sortPlain(list);
-    list.erase(std::unique(list.begin(), list.end()), list.end());
+    const std::vector<Keyed> keyed = sortedKeyed(list);
+    list.clear();
+    for (size_t i = 0; i < keyed.size(); ++i)
+        if (i == 0 || keyed[i].composed != keyed[i - 1].composed)
+            list.append(keyed[i].original);
     return list;
 }
 

@@ -13,7 +13,8 @@ inline bool plainLess(const QString& a, const QString& b)
     return comparePlain(a, b) < 0;
 }
 void sortPlain(QStringList& list);
-// Sorted plain and without duplicates.
+// Sorted plain and without duplicates; of canonically equal spellings (composed and decomposed) the composed one
+// is kept.
 QStringList sortedUniquePlain(QStringList list);
 
 } // namespace tessik

@@ -130,6 +130,23 @@ TEST(AppScanner, BrokenBundlesAreSkippedOrReadAsFarAsValid)
     EXPECT_FALSE(AppScanner().installedApp(QUrl::fromLocalFile(system.root() + u"/Applications/Missing.app"_s)));
 }
 
+TEST(AppScanner, EqualNamesComeOutInIdentifierOrder)
+{
+    TemporarySystem system;
+    // Folder order runs against identifier order, so neither the walk nor an intermediate hash decides.
+    const QStringList names{u"Editor"_s, u"editor"_s, u"EDITOR"_s};
+    QStringList expected;
+    for (int i = 0; i < 8; ++i) {
+        const QString identifier = u"com.example.editor%1"_s.arg(i);
+        system.addApp(u"Applications/%1.app"_s.arg(QChar(u'h' - i)), identifier, {},
+                      {{u"CFBundleName"_s, names[i % names.size()]}});
+        expected.append(identifier);
+    }
+    system.addApp(u"Applications/Z.app"_s, u"com.example.a"_s, {}, {{u"CFBundleName"_s, u"Alpha"_s}});
+    expected.prepend(u"com.example.a"_s);
+    EXPECT_EQ(identifiers(AppScanner().scan()), expected);
+}
+
 TEST(AppScanner, MissingRootsAreSkipped)
 {
     TemporarySystem system;
