@@ -134,12 +134,13 @@ void HandlerDatabase::recordModification(QVariantMap& entry)
     const double delay = EmulationSettings::current().handlerWriteDelay;
     const QHash<QString, QString> visible = Entry::from(entry).visibleRoles(now, delay);
     entry.remove(previousRolesKey);
-    if (delay > 0) {
-        QVariantMap previous;
-        for (auto it = visible.cbegin(); it != visible.cend(); ++it)
-            previous.insert(it.key(), it.value());
-        entry.insert(previousRolesKey, previous);
-    }
+    // Only a delayed write is dated, so a machine written twice from one seed comes out byte for byte the same.
+    if (delay <= 0)
+        return;
+    QVariantMap previous;
+    for (auto it = visible.cbegin(); it != visible.cend(); ++it)
+        previous.insert(it.key(), it.value());
+    entry.insert(previousRolesKey, previous);
     entry.insert(modificationDateKey, now);
 }
 
