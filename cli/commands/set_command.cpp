@@ -18,7 +18,7 @@ SetCommand::SetCommand()
 void SetCommand::configure(QCommandLineParser& parser) const
 {
     parser.addOption({u"role"_s, u"viewer, editor, shell or all (default all)."_s, u"role"_s, u"all"_s});
-    parser.addOption({u"yes"_s, u"Answer the system's confirmation with yes."_s});
+    ChangeRunner::addChangeOptions(parser);
     parser.addPositionalArgument(u"target"_s, u"An extension or a known content type identifier."_s);
     parser.addPositionalArgument(u"bundle-id"_s, u"The bundle identifier of an installed application."_s);
 }
@@ -26,6 +26,7 @@ void SetCommand::configure(QCommandLineParser& parser) const
 int SetCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
 {
     const AssociationRole role = requireRole(parser);
+    const ChangeRunner runner(io, parser);
     const QStringList arguments = parser.positionalArguments();
     QList<std::pair<QString, QString>> pairs;
     if (arguments.size() == 2 && !arguments[0].contains(u'=') && !arguments[1].contains(u'=')) {
@@ -49,7 +50,7 @@ int SetCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
             throw UsageError(u"“%1” is neither an extension nor a known content type"_s.arg(target));
         requests.append({*type, role, bundleIdentifier});
     }
-    return ChangeRunner(io, parser.isSet(u"yes"_s)).run(requests);
+    return runner.run(requests);
 }
 
 } // namespace tessik::cli

@@ -395,3 +395,50 @@ TEST_F(CliTest, UpdateCatalogDownloadsForTheServerItIsGiven)
     server.respond({500, {}, {}});
     EXPECT_EQ(cli({u"update-catalog"_s, u"--server-url"_s, url, u"--force"_s}).status, 1);
 }
+
+TEST_F(CliTest, ChangesThatNeverTakeOrEndElsewhereAreDeclinedOrReported)
+{
+    QTemporaryDir dir;
+    const QString root = dir.filePath(u"root"_s);
+    QProcess makeSystem;
+    makeSystem.start(QString::fromUtf8(TESSIK_MAKE_SYSTEM_PATH),
+                     {u"--demo"_s, root, u"--ignore-type"_s, u"net.daringfireball.markdown"_s, u"--override-type"_s,
+                      u"public.plain-text=com.apple.TextEdit"_s});
+    ASSERT_TRUE(makeSystem.waitForFinished(60000));
+    ASSERT_EQ(makeSystem.exitCode(), 0);
+    auto cli = [&](QStringList arguments) { return run(QStringList{u"--system-root"_s, root} + arguments); };
+    auto reports = [&] { return QJsonDocument::fromJson(cli({u"reports"_s, u"--json"_s}).out.toUtf8()).array(); };
+
+    for (const QString& wait : {u"-1"_s, u"soon"_s, u"nan"_s, u"1e9"_s})
+        EXPECT_EQ(cli({u"set"_s, u"md"_s, u"com.microsoft.VSCode"_s, u"--wait"_s, wait}).status, 2) << qPrintable(wait);
+    EXPECT_EQ(cli({u"restore"_s, QUuid::createUuid().toString(), u"--wait"_s, u"-1"_s}).status, 2);
+
+    // An ignored type keeps its handler: declined, and no report.
+    const CliRun declined =
+        cli({u"set"_s, u"md"_s, u"com.microsoft.VSCode"_s, u"--role"_s, u"editor"_s, u"--wait"_s, u"0"_s});
+    EXPECT_EQ(declined.status, 1);
+    EXPECT_TRUE(declined.out.startsWith(u"declined  net.daringfireball.markdown:editor"_s)) << qPrintable(declined.out);
+    EXPECT_FALSE(declined.out.contains(u"failure report"_s));
+    EXPECT_TRUE(reports().isEmpty());
+    EXPECT_EQ(cli({u"get"_s, u"net.daringfireball.markdown"_s, u"--role"_s, u"editor"_s}).out,
+              u"abnerworks.Typora\n"_s);
+
+    // An overridden type ends with another application: a failure, saved in a report.
+    const CliRun failed =
+        cli({u"set"_s, u"txt"_s, u"com.microsoft.VSCode"_s, u"--role"_s, u"editor"_s, u"--wait"_s, u"0"_s});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_TRUE(failed.out.startsWith(u"failed: 等待 macOS 确认后，系统仍返回 com.apple.TextEdit，目标为 "
+                                      "com.microsoft.VSCode"_s))
+        << qPrintable(failed.out);
+    EXPECT_TRUE(failed.out.contains(u"failure report: "_s));
+    const QJsonArray saved = reports();
+    ASSERT_EQ(saved.size(), 1);
+    const CliRun shown = cli({u"reports"_s, u"--show"_s, saved[0].toObject().value("id"_L1).toString()});
+    EXPECT_TRUE(shown.out.contains(u"类型：public.plain-text\n角色：editor\n目标：com.microsoft.VSCode\n实际："
+                                   "com.apple.TextEdit\n原因：等待 macOS 确认后"_s))
+        << qPrintable(shown.out);
+
+    // Other types take at once.
+    EXPECT_EQ(cli({u"set"_s, u"json"_s, u"com.apple.TextEdit"_s, u"--role"_s, u"editor"_s, u"--wait"_s, u"0"_s}).status,
+              0);
+}
