@@ -37,7 +37,29 @@ public:
     ~ConfirmationScope() { platform::Workspace::setConfirmationHandler({}); }
 };
 
+constexpr int maximumWaitSeconds = 86400;
+
 } // namespace
+
+ChangeRunner::ChangeRunner(CliStreams& io, const QCommandLineParser& parser)
+    : m_io(io), m_assumeYes(parser.isSet(u"yes"_s))
+{
+    bool ok = false;
+    const QString text = parser.value(u"wait"_s);
+    const double seconds = text.toDouble(&ok);
+    if (!ok || !(seconds >= 0 && seconds <= maximumWaitSeconds))
+        throw UsageError(u"--wait needs a number of seconds from 0 to %1, not “%2”"_s.arg(
+            QString::number(maximumWaitSeconds), text));
+    m_attempts = ChangeApplier::attemptsWithin(seconds);
+}
+
+void ChangeRunner::addChangeOptions(QCommandLineParser& parser)
+{
+    parser.addOption({u"yes"_s, u"Answer the system's confirmation with yes."_s});
+    parser.addOption({u"wait"_s,
+                      u"How long to keep checking that a change took, in seconds (default 60; 0 checks once)."_s,
+                      u"seconds"_s, QString::number(ChangeApplier::defaultWaitSeconds)});
+}
 
 int ChangeRunner::run(const QList<ChangeRequest>& requests) const
 {
@@ -78,7 +100,8 @@ int ChangeRunner::run(const QList<ChangeRequest>& requests) const
         return 0;
 
     const ConfirmationScope confirmation(m_assumeYes, m_io.err);
-    const AppliedChanges applied = ChangeApplier::execute(plan);
+    const AppliedChanges applied =
+        ChangeApplier::execute(plan, {}, ChangeApplier::whatOf, std::make_shared<MonotonicSleeper>(), m_attempts);
     bool allTook = true;
     if (applied.result) {
         for (const VerificationResult& verification : applied.result->verificationResults) {

@@ -12,7 +12,11 @@ namespace tessik::cli {
 class ChangeRunner
 {
 public:
-    ChangeRunner(CliStreams& io, bool assumeYes) : m_io(io), m_assumeYes(assumeYes) {}
+    // Reads the options that addChangeOptions declared (--yes, --wait).
+    ChangeRunner(CliStreams& io, const QCommandLineParser& parser);
+
+    // The options of every command that changes handlers.
+    static void addChangeOptions(QCommandLineParser& parser);
 
     // 0 when every requested handler is now the target, else 1.
     int run(const QList<ChangeRequest>& requests) const;
@@ -20,6 +24,7 @@ public:
 private:
     CliStreams& m_io;
     bool m_assumeYes;
+    int m_attempts;
 };
 
 } // namespace tessik::cli

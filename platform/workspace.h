@@ -38,6 +38,9 @@ public:
     // Who answers the confirmation. Without one the system has nobody to ask and refuses.
     static void setConfirmationHandler(ConfirmationHandler handler);
 
+    // Opens the URL with the application that handles its scheme; false when no application does.
+    static bool openURL(const QUrl& url);
+
     // The bundle's icon file (.icns), or nothing when it has none and the generic icon stands in.
     static std::optional<QString> iconFileForApplication(const QUrl& applicationURL);
 };

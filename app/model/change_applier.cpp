@@ -25,13 +25,13 @@ ChangePlan ChangeApplier::plan(const QList<ChangeRequest>& requests, const QHash
 }
 
 AppliedChanges ChangeApplier::execute(const ChangePlan& plan, std::stop_token stop, const ErrorDescription& describe,
-                                      std::shared_ptr<Sleeper> sleeper)
+                                      std::shared_ptr<Sleeper> sleeper, int attempts)
 {
     AppliedChanges applied;
     applied.plan = plan;
     const AssociationChangeExecutor executor(std::make_shared<LaunchServicesAssociationWriter>(), SnapshotStore(),
                                              VerificationService(std::make_shared<LaunchServicesAssociationReader>()),
-                                             verificationAttempts, verificationInterval, std::move(sleeper));
+                                             attempts, verificationInterval, std::move(sleeper));
     try {
         applied.result = executor.execute(plan, stop);
         if (applied.result->failures.isEmpty())

@@ -30,13 +30,17 @@ struct AppliedChanges
 };
 
 // Plans and carries out default-handler changes exactly as the program applies them: over Launch Services,
-// with the default snapshot and report stores, 121 checks half a second apart. Shared by the program and the
-// command line. Blocking; run it off the interface thread.
+// with the default snapshot and report stores, checks half a second apart for up to a minute (121 checks).
+// Shared by the program and the command line. Blocking; run it off the interface thread.
 class ChangeApplier
 {
 public:
-    static constexpr int verificationAttempts = 121;
     static constexpr double verificationInterval = 0.5;
+    static constexpr double defaultWaitSeconds = 60;
+
+    // The checks that fit in the wait, the first one at once: a minute is 121 checks, no wait is one.
+    static constexpr int attemptsWithin(double waitSeconds) { return int(waitSeconds / verificationInterval) + 1; }
+    static const int verificationAttempts;
 
     using ErrorDescription = std::function<QString(const std::exception&)>;
 
@@ -51,9 +55,12 @@ public:
     // that cannot start is reported with `describe` of its error as the reason.
     static AppliedChanges execute(const ChangePlan& plan, std::stop_token stop = {},
                                   const ErrorDescription& describe = whatOf,
-                                  std::shared_ptr<Sleeper> sleeper = std::make_shared<MonotonicSleeper>());
+                                  std::shared_ptr<Sleeper> sleeper = std::make_shared<MonotonicSleeper>(),
+                                  int attempts = verificationAttempts);
 
     static QString whatOf(const std::exception& error) { return QString::fromUtf8(error.what()); }
 };
+
+inline constexpr int ChangeApplier::verificationAttempts = attemptsWithin(defaultWaitSeconds);
 
 } // namespace tessik

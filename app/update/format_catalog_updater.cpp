@@ -111,7 +111,8 @@ QFuture<FormatCatalogUpdater::Check> FormatCatalogUpdater::check(bool ignoreInte
             refuseLarge();
     });
     connect(reply, &QNetworkReply::finished, this, [this, reply, body, tooLarge, promise] {
-        if (!*tooLarge)
+        // A reply that failed or was aborted is closed and has nothing more to read.
+        if (!*tooLarge && reply->error() == QNetworkReply::NoError)
             *body += reply->read(maximumBodySize + 1 - body->size());
         const Check result = finish(reply, *body, *tooLarge || body->size() > maximumBodySize);
         reply->deleteLater();
@@ -129,13 +130,16 @@ FormatCatalogUpdater::Check FormatCatalogUpdater::finish(QNetworkReply* reply, c
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (!status.isValid())
         return outcome(Outcome::failed, reply->errorString());
+    if (status.toInt() != 200 && status.toInt() != 304)
+        return outcome(Outcome::failed, u"the server answered with HTTP status %1"_s.arg(status.toInt()));
+    // The connection broke off or timed out after the headers: what arrived is not the answer.
+    if (reply->error() != QNetworkReply::NoError)
+        return outcome(Outcome::failed, reply->errorString());
     const double now = m_clock().toMSecsSinceEpoch() / 1000.0;
     if (status.toInt() == 304) {
         platform::UserDefaults::setObject(m_configuration.lastSuccessKey, now);
         return outcome(Outcome::notModified);
     }
-    if (status.toInt() != 200)
-        return outcome(Outcome::failed, u"the server answered with HTTP status %1"_s.arg(status.toInt()));
 
     Check result{Outcome::updated, std::nullopt, {}};
     try {

@@ -4,6 +4,7 @@
 #include "core/catalog/custom_association_error.h"
 #include "core/catalog/custom_association_store.h"
 #include "core/discovery/app_scanner.h"
+#include "core/services/target_type_resolver.h"
 
 using namespace Qt::StringLiterals;
 
@@ -18,7 +19,7 @@ AssociateCommand::AssociateCommand()
 
 void AssociateCommand::configure(QCommandLineParser& parser) const
 {
-    parser.addOption({u"type"_s, u"The content type to associate, taken as given."_s, u"type"_s});
+    parser.addOption({u"type"_s, u"The content type to associate; it must be known."_s, u"type"_s});
     parser.addOption({u"extension"_s, u"With --type: an extension to record with the type."_s, u"extension"_s});
     parser.addPositionalArgument(u"extension"_s, u"Without --type: an extension such as mkk or .mkk."_s);
     parser.addPositionalArgument(u"bundle-id"_s, u"The bundle identifier of an installed application."_s);
@@ -32,10 +33,17 @@ int AssociateCommand::execute(const QCommandLineParser& parser, CliStreams& io) 
     const QStringList arguments = requirePositional(parser, byType ? 1 : 2);
     const QString bundleIdentifier = arguments.constLast();
 
+    const QList<InstalledApp> installed = AppScanner().scan();
+    std::optional<QString> type;
+    if (byType) {
+        type = TargetTypeResolver(installed).knownType(parser.value(u"type"_s));
+        if (!type)
+            throw UsageError(u"“%1” is not a known content type"_s.arg(parser.value(u"type"_s)));
+    }
     std::optional<InstalledApp> app;
-    for (const InstalledApp& installed : AppScanner().scan())
-        if (installed.bundleIdentifier == bundleIdentifier)
-            app = installed;
+    for (const InstalledApp& candidate : installed)
+        if (candidate.bundleIdentifier == bundleIdentifier)
+            app = candidate;
     if (!app) {
         io.err << u"No installed application has the bundle identifier %1.\n"_s.arg(bundleIdentifier);
         return 1;
@@ -43,7 +51,7 @@ int AssociateCommand::execute(const QCommandLineParser& parser, CliStreams& io) 
 
     CustomAssociation association;
     try {
-        association = byType ? CustomAssociation::forType(parser.value(u"type"_s),
+        association = byType ? CustomAssociation::forType(*type,
                                                           parser.isSet(u"extension"_s)
                                                               ? std::optional<QString>(parser.value(u"extension"_s))
                                                               : std::nullopt,

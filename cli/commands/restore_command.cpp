@@ -16,7 +16,7 @@ RestoreCommand::RestoreCommand()
 
 void RestoreCommand::configure(QCommandLineParser& parser) const
 {
-    parser.addOption({u"yes"_s, u"Answer the system's confirmation with yes."_s});
+    ChangeRunner::addChangeOptions(parser);
     parser.addPositionalArgument(u"snapshot-id"_s, u"The id that \"tessik-cli snapshots\" lists."_s);
 }
 
@@ -26,6 +26,7 @@ int RestoreCommand::execute(const QCommandLineParser& parser, CliStreams& io) co
     const QUuid id = QUuid::fromString(text);
     if (id.isNull())
         throw UsageError(u"“%1” is not a snapshot id"_s.arg(text));
+    const ChangeRunner runner(io, parser);
     const AssociationSnapshot snapshot = SnapshotStore().load(id);
 
     QList<ChangeRequest> requests;
@@ -40,7 +41,7 @@ int RestoreCommand::execute(const QCommandLineParser& parser, CliStreams& io) co
                << u" had no handler\n"_s;
         complete = false;
     }
-    const int status = requests.isEmpty() ? 0 : ChangeRunner(io, parser.isSet(u"yes"_s)).run(requests);
+    const int status = requests.isEmpty() ? 0 : runner.run(requests);
     return complete ? status : std::max(status, 1);
 }
 

@@ -1,8 +1,8 @@
 #include "set_command.h"
 
 #include "cli/change_runner.h"
-#include "core/catalog/custom_association_error.h"
-#include "core/services/type_resolver.h"
+#include "core/discovery/app_scanner.h"
+#include "core/services/target_type_resolver.h"
 
 using namespace Qt::StringLiterals;
 
@@ -11,21 +11,22 @@ namespace tessik::cli {
 SetCommand::SetCommand()
     : CliCommand(u"set"_s,
                  u"Make an application the default for a format: TARGET BUNDLE_ID, or several TARGET=BUNDLE_ID in one "
-                 "plan. TARGET is a content type or an extension (.md or md)."_s)
+                 "plan. TARGET is an extension (.md or md) or a known content type."_s)
 {
 }
 
 void SetCommand::configure(QCommandLineParser& parser) const
 {
     parser.addOption({u"role"_s, u"viewer, editor, shell or all (default all)."_s, u"role"_s, u"all"_s});
-    parser.addOption({u"yes"_s, u"Answer the system's confirmation with yes."_s});
-    parser.addPositionalArgument(u"target"_s, u"A content type identifier or an extension."_s);
+    ChangeRunner::addChangeOptions(parser);
+    parser.addPositionalArgument(u"target"_s, u"An extension or a known content type identifier."_s);
     parser.addPositionalArgument(u"bundle-id"_s, u"The bundle identifier of an installed application."_s);
 }
 
 int SetCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
 {
     const AssociationRole role = requireRole(parser);
+    const ChangeRunner runner(io, parser);
     const QStringList arguments = parser.positionalArguments();
     QList<std::pair<QString, QString>> pairs;
     if (arguments.size() == 2 && !arguments[0].contains(u'=') && !arguments[1].contains(u'=')) {
@@ -41,28 +42,15 @@ int SetCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
         }
     }
 
+    const TargetTypeResolver resolver(AppScanner().scan());
     QList<ChangeRequest> requests;
     for (const auto& [target, bundleIdentifier] : pairs) {
-        QString type = target;
-        // Content type identifiers always hold a dot after their first character; extensions do not.
-        if (target.startsWith(u'.') || !target.contains(u'.')) {
-            try {
-                TypeResolver::normalize(target);
-            } catch (const CustomAssociationError& error) {
-                io.err << error.message() << u'\n';
-                return 1;
-            }
-            const auto resolved = TypeResolver().typeIdentifier(target);
-            if (!resolved) {
-                io.err << CustomAssociationError::messageFor(CustomAssociationError::Kind::unresolvedExtension)
-                       << u'\n';
-                return 1;
-            }
-            type = *resolved;
-        }
-        requests.append({type, role, bundleIdentifier});
+        const auto type = resolver.typeForTarget(target);
+        if (!type)
+            throw UsageError(u"“%1” is neither an extension nor a known content type"_s.arg(target));
+        requests.append({*type, role, bundleIdentifier});
     }
-    return ChangeRunner(io, parser.isSet(u"yes"_s)).run(requests);
+    return runner.run(requests);
 }
 
 } // namespace tessik::cli

@@ -49,11 +49,14 @@ QList<FileAssociation> AssociationCatalogBuilder::build(const QList<InstalledApp
             appsByType[type].insert(app.id(), app);
         for (const TypeCapability& capability : parser.parse(app.url)) {
             for (const QString& extension : capability.extensions) {
+                // Only a valid extension creates the type's entry: an empty one keeps the abstract raw row.
+                QString normalized;
                 try {
-                    extensionsByType[capability.typeIdentifier].insert(TypeResolver::normalize(extension));
+                    normalized = TypeResolver::normalize(extension);
                 } catch (const CustomAssociationError&) {
-                    // Wildcards and dotted values are no extension of their own.
+                    continue;
                 }
+                extensionsByType[capability.typeIdentifier].insert(normalized);
             }
         }
     }

@@ -1,6 +1,5 @@
 #include "format_knowledge_base.h"
 
-#include "core/catalog/custom_association_error.h"
 #include "core/services/type_resolver.h"
 #include "core/support/strict_json.h"
 #include "format_knowledge_base_error.h"
@@ -110,11 +109,7 @@ void FormatKnowledgeBase::validate() const
 
 bool FormatKnowledgeBase::validExtension(const QString& value)
 {
-    try {
-        return TypeResolver::normalize(value) == value;
-    } catch (const CustomAssociationError&) {
-        return false;
-    }
+    return TypeResolver::isNormalized(value);
 }
 
 std::optional<FormatCategory> FormatKnowledgeBase::category(const QStringList& extensions) const

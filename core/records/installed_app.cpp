@@ -1,6 +1,7 @@
 #include "installed_app.h"
 
 #include "core/support/name_order.h"
+#include "core/support/plain_order.h"
 #include "core/support/strict_json.h"
 
 #include <QJsonArray>
@@ -35,7 +36,14 @@ size_t qHash(const InstalledApp& app, size_t seed)
 
 void sortByName(QList<InstalledApp>& apps)
 {
-    NameOrder().sort(apps, [](const InstalledApp& app) -> const QString& { return app.name; });
+    // Equal names ("Editor" and "editor") get a fixed order, so that an unchanged list never reorders.
+    NameOrder().sort(
+        apps, [](const InstalledApp& app) -> const QString& { return app.name; },
+        [](const InstalledApp& a, const InstalledApp& b) {
+            if (const int order = comparePlain(a.bundleIdentifier, b.bundleIdentifier); order != 0)
+                return order < 0;
+            return comparePlain(a.url.toString(), b.url.toString()) < 0;
+        });
 }
 
 } // namespace tessik

@@ -26,7 +26,7 @@ struct InstalledApp
 
 size_t qHash(const InstalledApp& app, size_t seed = 0);
 
-// Sorts by name, locale-aware and ignoring case; equal names keep no particular order.
+// Sorts by name, locale-aware and ignoring case; equal names by bundle identifier, then location.
 void sortByName(QList<InstalledApp>& apps);
 
 } // namespace tessik

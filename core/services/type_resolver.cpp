@@ -42,6 +42,15 @@ QString TypeResolver::normalize(const QString& raw)
     return text;
 }
 
+bool TypeResolver::isNormalized(const QString& value)
+{
+    try {
+        return normalize(value) == value;
+    } catch (const CustomAssociationError&) {
+        return false;
+    }
+}
+
 std::optional<QString> TypeResolver::typeIdentifier(const QString& extension) const
 {
     QString normalized;

@@ -14,6 +14,8 @@ public:
     // Trimmed, lower-cased, one leading dot removed; only letters, marks, digits, "_" and "-".
     // Throws CustomAssociationError (invalidExtension) otherwise.
     static QString normalize(const QString& raw);
+    // Whether the text is already a normalised extension.
+    static bool isNormalized(const QString& value);
 
     // Nothing when the extension is not valid or the platform has no type for it; never fails.
     std::optional<QString> typeIdentifier(const QString& extension) const;

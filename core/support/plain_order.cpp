@@ -25,6 +25,30 @@ int compareScalars(QStringView a, QStringView b)
     return i < a.size() ? 1 : (j < b.size() ? -1 : 0);
 }
 
+struct Keyed
+{
+    QString composed;
+    QString original;
+};
+
+// Sorted plain; canonically equal spellings with the composed one first, then in code-unit order, so that the result
+// never depends on the order the strings came in.
+std::vector<Keyed> sortedKeyed(const QStringList& list)
+{
+    // Normalise each string once rather than at every comparison.
+    std::vector<Keyed> keyed;
+    keyed.reserve(list.size());
+    for (const QString& item : list)
+        keyed.push_back({item.normalized(QString::NormalizationForm_C), item});
+    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+        if (const int order = compareScalars(a.composed, b.composed); order != 0)
+            return order < 0;
+        const bool aComposed = a.original == a.composed, bComposed = b.original == b.composed;
+        return aComposed != bComposed ? aComposed : a.original < b.original;
+    });
+    return keyed;
+}
+
 } // namespace
 
 int comparePlain(const QString& a, const QString& b)
@@ -34,42 +58,34 @@ int comparePlain(const QString& a, const QString& b)
 
 void sortPlain(QStringList& list)
 {
-    // Normalise each string once rather than at every comparison.
-    std::vector<std::pair<QString, QString>> keyed;
-    keyed.reserve(list.size());
-    for (const QString& item : list)
-        keyed.emplace_back(item.normalized(QString::NormalizationForm_C), item);
-    std::stable_sort(keyed.begin(), keyed.end(),
-                     [](const auto& a, const auto& b) { return compareScalars(a.first, b.first) < 0; });
+    const std::vector<Keyed> keyed = sortedKeyed(list);
     for (qsizetype i = 0; i < list.size(); ++i)
-        list[i] = keyed[size_t(i)].second;
+        list[i] = keyed[size_t(i)].original;
 }
 
 void sortPlainBy(QStringList& items, const std::function<QString(const QString&)>& key)
 {
-    struct Keyed
-    {
-        QString key;
-        QString item;
-        QString original;
-    };
-    std::vector<Keyed> keyed;
+    // Keys normalised once; ties fall back to the items' own order.
+    std::vector<std::pair<QString, QString>> keyed;
     keyed.reserve(size_t(items.size()));
     for (const QString& item : items)
-        keyed.push_back({key(item).normalized(QString::NormalizationForm_C),
-                         item.normalized(QString::NormalizationForm_C), item});
-    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
-        const int byKey = compareScalars(a.key, b.key);
-        return byKey != 0 ? byKey < 0 : compareScalars(a.item, b.item) < 0;
+        keyed.emplace_back(key(item).normalized(QString::NormalizationForm_C), item);
+    std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
+        if (const int order = compareScalars(a.first, b.first); order != 0)
+            return order < 0;
+        return comparePlain(a.second, b.second) < 0 || (comparePlain(a.second, b.second) == 0 && a.second < b.second);
     });
     for (qsizetype i = 0; i < items.size(); ++i)
-        items[i] = keyed[size_t(i)].original;
+        items[i] = keyed[size_t(i)].second;
 }
 
 QStringList sortedUniquePlain(QStringList list)
 {
-    sortPlain(list);
-    list.erase(std::unique(list.begin(), list.end()), list.end());
+    const std::vector<Keyed> keyed = sortedKeyed(list);
+    list.clear();
+    for (size_t i = 0; i < keyed.size(); ++i)
+        if (i == 0 || keyed[i].composed != keyed[i - 1].composed)
+            list.append(keyed[i].original);
     return list;
 }
 

@@ -2,6 +2,7 @@
 
 #include "iso_date.h"
 
+#include <QDir>
 #include <QJsonDocument>
 
 using namespace Qt::StringLiterals;
@@ -91,7 +92,11 @@ std::optional<QJsonObject> StrictJson::optionalObject(const QString& key) const
 
 QUrl StrictJson::url(const QString& key) const
 {
-    const QUrl url(string(key), QUrl::StrictMode);
+    const QString text = string(key);
+    // A hand-written plain path names a local file; cleaning it keeps "//x" from reading as a host.
+    if (text.startsWith(u'/'))
+        return QUrl::fromLocalFile(QDir::cleanPath(text));
+    const QUrl url(text, QUrl::StrictMode);
     if (!url.isValid() || url.isRelative())
         mismatch(key, "an absolute URL");
     return url;

@@ -44,6 +44,7 @@ public:
     QJsonObject object(const QString& key) const;
     // Nothing when the key is absent or null.
     std::optional<QJsonObject> optionalObject(const QString& key) const;
+    // An absolute URL, or an absolute path taken as a file URL.
     QUrl url(const QString& key) const;
     // An ISO 8601 date-time in whole seconds.
     QDateTime date(const QString& key) const;

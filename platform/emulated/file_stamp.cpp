@@ -22,7 +22,8 @@ FileStamp stampFrom(const QString& path, const struct stat& status)
 std::optional<QByteArray> FileStamp::read(const QString& path, qint64 limit, FileStamp& stamp)
 {
     stamp = {path};
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK, opening a named pipe waits for a writer that may never come; the type is checked below.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return std::nullopt;
     struct stat status;

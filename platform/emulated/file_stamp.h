@@ -19,7 +19,8 @@ struct FileStamp
 
     static FileStamp of(const QString& path);
     // Reads a regular file of at most `limit` bytes and stamps it from the same open file, so reading costs
-    // no separate look-up. Nothing when it cannot be read or is larger.
+    // no separate look-up. Nothing when it cannot be read, is larger or is not a regular file (a pipe or device is
+    // never waited on).
     static std::optional<QByteArray> read(const QString& path, qint64 limit, FileStamp& stamp);
     bool exists() const { return size >= 0; }
     bool isCurrent() const { return *this == of(path); }

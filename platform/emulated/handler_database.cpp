@@ -1,7 +1,9 @@
 #include "handler_database.h"
 
+#include "../clock.h"
 #include "../file_manager.h"
 #include "../ns_error.h"
+#include "emulation_settings.h"
 #include "file_stamp.h"
 #include "machine_paths.h"
 #include "property_list.h"
@@ -18,6 +20,16 @@ namespace {
 const QString handlersKey = u"LSHandlers"_s;
 const QString contentTypeKey = u"LSHandlerContentType"_s;
 const QString roleAllKey = u"LSHandlerRoleAll"_s;
+const QString urlSchemeKey = u"LSHandlerURLScheme"_s;
+const QString modificationDateKey = u"LSHandlerModificationDate"_s;
+// The emulation's own key: the roles reads keep answering until a delayed write shows.
+const QString previousRolesKey = u"TessikEmulationPreviousRoles"_s;
+
+double secondsSinceReferenceDate(const QDateTime& time)
+{
+    static const QDateTime referenceDate(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC);
+    return referenceDate.msecsTo(time) / 1000.0;
+}
 
 } // namespace
 
@@ -41,43 +53,95 @@ QStringList HandlerDatabase::roleKeys(LSRolesMask role)
     return keys;
 }
 
-const HandlerDatabase::Entries& HandlerDatabase::entries()
+HandlerDatabase::Entry HandlerDatabase::Entry::from(const QVariantMap& entry)
+{
+    Entry result;
+    for (auto it = entry.cbegin(); it != entry.cend(); ++it)
+        if (it.key().startsWith(u"LSHandlerRole"_s) && it.value().typeId() == QMetaType::QString)
+            result.roles.insert(it.key(), it.value().toString());
+    if (const QVariant previous = entry.value(previousRolesKey); previous.typeId() == QMetaType::QVariantMap) {
+        result.previousRoles.emplace();
+        const QVariantMap roles = previous.toMap();
+        for (auto it = roles.cbegin(); it != roles.cend(); ++it)
+            if (it.value().typeId() == QMetaType::QString)
+                result.previousRoles->insert(it.key(), it.value().toString());
+    }
+    result.modified = entry.value(modificationDateKey).toDouble();
+    return result;
+}
+
+const QHash<QString, QString>& HandlerDatabase::Entry::visibleRoles(double now, double delay) const
+{
+    return previousRoles && now < modified + delay ? *previousRoles : roles;
+}
+
+void HandlerDatabase::reload()
 {
     const QString path = MachinePaths::handlerDatabase();
     const FileStamp stamp = FileStamp::of(path);
     if (stamp == m_stamp)
-        return m_entries;
+        return;
     m_entries.clear();
+    m_schemes.clear();
     QFile file(path);
     if (file.open(QIODevice::ReadOnly)) {
         const std::optional<QVariant> list = PropertyList::read(file.readAll());
         for (const QVariant& value : list ? list->toMap().value(handlersKey).toList() : QVariantList()) {
             const QVariantMap entry = value.toMap();
-            const QString type = entry.value(contentTypeKey).toString().toLower();
-            if (type.isEmpty())
-                continue;
-            auto& roles = m_entries[type];
-            for (auto it = entry.cbegin(); it != entry.cend(); ++it)
-                if (it.key().startsWith(u"LSHandlerRole"_s) && it.value().typeId() == QMetaType::QString)
-                    roles.insert(it.key(), it.value().toString());
+            if (const QString type = entry.value(contentTypeKey).toString().toLower(); !type.isEmpty())
+                m_entries.insert(type, Entry::from(entry));
+            else if (const QString scheme = entry.value(urlSchemeKey).toString().toLower(); !scheme.isEmpty())
+                m_schemes.insert(scheme, Entry::from(entry));
         }
     }
     m_stamp = stamp;
-    return m_entries;
+}
+
+QStringList HandlerDatabase::handlersIn(const Entries& entries, const QString& key, LSRolesMask role)
+{
+    const auto found = entries.constFind(key.toLower());
+    if (found == entries.cend())
+        return {};
+    const auto& roles =
+        found->visibleRoles(secondsSinceReferenceDate(Clock::now()), EmulationSettings::current().handlerWriteDelay);
+    QStringList keys = roleKeys(role);
+    if (!keys.contains(roleAllKey))
+        keys.append(roleAllKey);
+    QStringList handlers;
+    for (const QString& roleKey : keys)
+        if (const QString handler = roles.value(roleKey); !handler.isEmpty())
+            handlers.append(handler);
+    return handlers;
 }
 
 QStringList HandlerDatabase::storedHandlers(const QString& contentType, LSRolesMask role)
 {
     QMutexLocker locker(&m_mutex);
-    const auto roles = entries().value(contentType.toLower());
-    QStringList keys = roleKeys(role);
-    if (!keys.contains(roleAllKey))
-        keys.append(roleAllKey);
-    QStringList handlers;
-    for (const QString& key : keys)
-        if (const QString handler = roles.value(key); !handler.isEmpty())
-            handlers.append(handler);
-    return handlers;
+    reload();
+    return handlersIn(m_entries, contentType, role);
+}
+
+QStringList HandlerDatabase::storedURLSchemeHandlers(const QString& scheme)
+{
+    QMutexLocker locker(&m_mutex);
+    reload();
+    return handlersIn(m_schemes, scheme, kLSRolesViewer | kLSRolesEditor | kLSRolesShell);
+}
+
+void HandlerDatabase::recordModification(QVariantMap& entry)
+{
+    const double now = secondsSinceReferenceDate(Clock::now());
+    const double delay = EmulationSettings::current().handlerWriteDelay;
+    const QHash<QString, QString> visible = Entry::from(entry).visibleRoles(now, delay);
+    entry.remove(previousRolesKey);
+    // Only a delayed write is dated, so a machine written twice from one seed comes out byte for byte the same.
+    if (delay <= 0)
+        return;
+    QVariantMap previous;
+    for (auto it = visible.cbegin(); it != visible.cend(); ++it)
+        previous.insert(it.key(), it.value());
+    entry.insert(previousRolesKey, previous);
+    entry.insert(modificationDateKey, now);
 }
 
 OSStatus HandlerDatabase::store(const QString& contentType, LSRolesMask role, const QString& bundleIdentifier)
@@ -105,6 +169,7 @@ OSStatus HandlerDatabase::store(const QString& contentType, LSRolesMask role, co
     if (entry == handlers.end())
         entry = handlers.insert(handlers.end(), QVariantMap{{contentTypeKey, contentType}});
     QVariantMap updated = entry->toMap();
+    recordModification(updated);
     QVariantMap versions = updated.value(u"LSHandlerPreferredVersions"_s).toMap();
     for (const QString& key : keys) {
         updated.insert(key, bundleIdentifier);

@@ -1,6 +1,7 @@
 #include "../launch_services.h"
 
 #include "application_registry.h"
+#include "emulation_settings.h"
 #include "handler_database.h"
 
 namespace tessik::platform {
@@ -20,7 +21,12 @@ std::optional<QString> LSCopyDefaultRoleHandlerForContentType(const QString& con
 OSStatus LSSetDefaultRoleHandlerForContentType(const QString& contentType, LSRolesMask role,
                                                const QString& handlerBundleID)
 {
-    return HandlerDatabase::shared().store(contentType, role, handlerBundleID);
+    const EmulationSettings emulation = EmulationSettings::current();
+    // Accepted without complaint either way, as a real Mac sometimes keeps the old handler or picks another.
+    if (emulation.ignores(contentType) && !handlerBundleID.isEmpty() && !HandlerDatabase::roleKeys(role).isEmpty())
+        return noErr;
+    return HandlerDatabase::shared().store(contentType, role,
+                                           emulation.overrideFor(contentType).value_or(handlerBundleID));
 }
 
 OSStatus LSRegisterURL(const QUrl& url, bool)

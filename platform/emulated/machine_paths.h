@@ -16,6 +16,10 @@ public:
     static QString globalPreferences();
     // The per-user Launch Services handler database.
     static QString handlerDatabase();
+    // The optional Emulation.plist at the root; empty on the real machine.
+    static QString emulationSettings();
+    // Where opened URLs are recorded instead of being opened on the host.
+    static QString openedURLsLog();
     // The folders whose applications Launch Services knows, in the order it prefers them.
     static QStringList applicationFolders();
 };

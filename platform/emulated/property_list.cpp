@@ -1,6 +1,6 @@
 #include "property_list.h"
 
-#include "property_list_nesting.h"
+#include "property_list_precheck.h"
 
 #include <QDateTime>
 #include <QTimeZone>
@@ -151,11 +151,11 @@ std::optional<QVariant> PropertyList::read(const QByteArray& data)
         return std::nullopt;
     plist_t root = nullptr;
     if (data.startsWith("bplist00")) {
-        if (!PropertyListNesting::binaryWithin(data, maximumNesting))
+        if (!PropertyListPrecheck::binaryAcceptable(data, maximumNesting))
             return std::nullopt;
         plist_from_bin(data.constData(), uint32_t(data.size()), &root);
     } else {
-        if (!PropertyListNesting::xmlWithin(data, maximumNesting))
+        if (!PropertyListPrecheck::xmlAcceptable(data, maximumNesting))
             return std::nullopt;
         plist_from_xml(data.constData(), uint32_t(data.size()), &root);
     }

@@ -68,6 +68,17 @@ QString MachinePaths::handlerDatabase()
     return preferences() + u"/com.apple.LaunchServices/com.apple.launchservices.secure.plist"_s;
 }
 
+QString MachinePaths::emulationSettings()
+{
+    const QString root = systemRoot();
+    return root.isEmpty() ? QString() : root + u"/Emulation.plist"_s;
+}
+
+QString MachinePaths::openedURLsLog()
+{
+    return home() + u"/Library/Logs/OpenedURLs.log"_s;
+}
+
 QStringList MachinePaths::applicationFolders()
 {
     return {path(u"/Applications"_s), path(u"/System/Applications"_s), home() + u"/Applications"_s};

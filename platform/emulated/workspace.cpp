@@ -1,9 +1,13 @@
 #include "../workspace.h"
 
 #include "../bundle.h"
+#include "../file_manager.h"
 #include "../launch_services.h"
 #include "application_registry.h"
+#include "handler_database.h"
+#include "machine_paths.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QMutex>
 
@@ -14,6 +18,30 @@ namespace {
 
 QMutex confirmationMutex;
 ConfirmationHandler confirmationHandler;
+
+bool declaresURLScheme(const Bundle& bundle, const QString& scheme)
+{
+    for (const QVariant& type : bundle.infoDictionary().value(u"CFBundleURLTypes"_s).toList())
+        for (const QVariant& declared : type.toMap().value(u"CFBundleURLSchemes"_s).toList())
+            if (declared.typeId() == QMetaType::QString &&
+                declared.toString().compare(scheme, Qt::CaseInsensitive) == 0)
+                return true;
+    return false;
+}
+
+bool handlesURLScheme(const QString& scheme)
+{
+    const auto registry = ApplicationRegistry::shared().current();
+    const QStringList stored = HandlerDatabase::shared().storedURLSchemeHandlers(scheme);
+    if (std::any_of(stored.begin(), stored.end(), [&](const QString& id) { return registry->isInstalled(id); }))
+        return true;
+    for (const QString& path : registry->locations) {
+        const auto bundle = Bundle::bundleWithURL(QUrl::fromLocalFile(path));
+        if (bundle && declaresURLScheme(*bundle, scheme))
+            return true;
+    }
+    return false;
+}
 
 } // namespace
 
@@ -77,6 +105,24 @@ std::optional<QString> Workspace::iconFileForApplication(const QUrl& application
         return std::nullopt;
     const auto url = bundle->urlForResource(iconFile.toString(), u"icns"_s);
     return url ? std::optional<QString>(url->toLocalFile()) : std::nullopt;
+}
+
+// Nothing is opened on the host: the emulated machine records the URL for whoever checks what was opened.
+bool Workspace::openURL(const QUrl& url)
+{
+    static QMutex logMutex;
+    if (!url.isValid() || url.scheme().isEmpty() || !handlesURLScheme(url.scheme()))
+        return false;
+    const QString log = MachinePaths::openedURLsLog();
+    QMutexLocker locker(&logMutex);
+    if (!FileManager::createDirectory(QUrl::fromLocalFile(QFileInfo(log).absolutePath())))
+        return false;
+    QFile file(log);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return false;
+    // Fully encoded, the URL holds no line break, so each one stays on its own line.
+    const QByteArray line = url.toEncoded(QUrl::FullyEncoded) + '\n';
+    return file.write(line) == line.size();
 }
 
 } // namespace tessik::platform

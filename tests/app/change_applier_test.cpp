@@ -2,6 +2,7 @@
 #include "core/pipeline/change_planner_error.h"
 #include "core/pipeline/failure_report_store.h"
 #include "core/pipeline/snapshot_store.h"
+#include "platform/emulated/emulation_settings.h"
 #include "platform/launch_services.h"
 #include "scripted_services.h"
 #include "temporary_system.h"
@@ -94,4 +95,32 @@ TEST_F(ChangeApplierTest, AnExecutionThatCannotStartIsReported)
     EXPECT_EQ(platform::LSCopyDefaultRoleHandlerForContentType(markdown, platform::kLSRolesEditor),
               u"com.example.Other"_s)
         << "nothing was written";
+}
+
+TEST_F(ChangeApplierTest, ADelayedChangeIsCheckedUntilItShows)
+{
+    EXPECT_EQ(ChangeApplier::verificationAttempts, 121);
+    EXPECT_EQ(ChangeApplier::attemptsWithin(0), 1);
+    EXPECT_EQ(ChangeApplier::attemptsWithin(1.2), 3);
+
+    FakeClock clock;
+    platform::EmulationSettings emulation;
+    emulation.handlerWriteDelay = 5;
+    tools::SystemRootWriter::writeEmulation(system.root(), emulation);
+    const auto clockSleeper = std::make_shared<ClockSleeper>(clock);
+    const ChangePlan plan = ChangeApplier::plan({{markdown, AssociationRole::editor, u"com.example.Editor"_s}}, {});
+    const AppliedChanges applied = ChangeApplier::execute(plan, {}, ChangeApplier::whatOf, clockSleeper);
+    ASSERT_TRUE(applied.result);
+    EXPECT_TRUE(applied.result->succeeded());
+    EXPECT_EQ(clockSleeper->waits.size(), 10u) << "five seconds of half-second waits";
+
+    // With fewer checks than the delay needs, the change that has not shown yet counts as declined.
+    const ChangePlan back = ChangeApplier::plan({{markdown, AssociationRole::editor, u"com.example.Other"_s}}, {});
+    const AppliedChanges early =
+        ChangeApplier::execute(back, {}, ChangeApplier::whatOf, clockSleeper, ChangeApplier::attemptsWithin(2));
+    ASSERT_TRUE(early.result);
+    EXPECT_EQ(early.result->declinedChangeIDs, QSet<QString>{markdown + u":editor"_s});
+    clock.advance(std::chrono::seconds(3));
+    EXPECT_EQ(platform::LSCopyDefaultRoleHandlerForContentType(markdown, platform::kLSRolesEditor),
+              u"com.example.Other"_s);
 }

@@ -147,6 +147,34 @@ TEST_F(UpdaterTest, RefusedAnswersStoreNothing)
     EXPECT_FALSE(stored(u"ETag"_s).isValid());
 }
 
+TEST_F(UpdaterTest, ABrokenTransferStoresNothing)
+{
+    // Warnings of the network layer, such as a read from a reply that was aborted.
+    static QStringList warnings;
+    warnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& message) { warnings.append(message); });
+    updater().setTimeout(std::chrono::milliseconds(200));
+
+    // Each answer carries a whole valid catalog, then drops or stalls before the length it declared.
+    HttpResponse dropped{200, {{"ETag", "\"cut\""}}, catalogBody()};
+    dropped.missingBytes = 100;
+    HttpResponse stalled = dropped;
+    stalled.close = false;
+    for (const HttpResponse& response : {dropped, stalled}) {
+        server.respond(response);
+        const auto result = check(true);
+        EXPECT_EQ(result.outcome, Outcome::failed) << "closed: " << response.close;
+        EXPECT_FALSE(result.knowledge);
+    }
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(server.requests().size(), 2);
+    EXPECT_TRUE(cacheFile().isEmpty());
+    EXPECT_FALSE(stored(u"LastCheck"_s).isValid());
+    EXPECT_FALSE(stored(u"ETag"_s).isValid());
+    EXPECT_TRUE(warnings.isEmpty()) << qPrintable(warnings.join(u'\n'));
+}
+
 TEST_F(UpdaterTest, AttemptsAtMostHourlyAndNeverOverlap)
 {
     server.respond({200, {}, catalogBody(), true, false});

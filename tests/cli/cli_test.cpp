@@ -13,6 +13,7 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QUuid>
 
 #include <gtest/gtest.h>
 
@@ -303,6 +304,60 @@ TEST_F(CliTest, SetRefusesBadRequestsAndReportsFailures)
     EXPECT_TRUE(shown.out.endsWith(u"快照：无\n"_s));
 }
 
+TEST_F(CliTest, SetAndAssociateRefuseTargetsThatAreNoFormat)
+{
+    QTemporaryDir root;
+    tessik::tools::DemoSystem::write(root.path());
+    auto cli = [&](QStringList arguments) { return run(QStringList{u"--system-root"_s, root.path()} + arguments); };
+    const QString preferences = root.path() + u"/home/Library/Preferences/com.apple.LaunchServices"_s;
+    auto handlerFile = [&] {
+        QFile file(preferences + u"/com.apple.launchservices.secure.plist"_s);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray before = handlerFile();
+
+    for (const QStringList& arguments :
+         {QStringList{u"tar.gz"_s, u"com.apple.TextEdit"_s}, QStringList{u"x y/../z"_s, u"com.apple.TextEdit"_s},
+          QStringList{u"com.example.nothing"_s, u"com.apple.TextEdit"_s},
+          QStringList{u"md=com.apple.TextEdit"_s, u"tar.gz=com.apple.TextEdit"_s}}) {
+        const CliRun refused = cli(QStringList{u"set"_s} + arguments + QStringList{u"--role"_s, u"editor"_s});
+        EXPECT_EQ(refused.status, 2) << qPrintable(arguments.join(u' '));
+        EXPECT_TRUE(refused.err.contains(arguments.constFirst().section(u'=', 0, 0))) << qPrintable(refused.err);
+    }
+    EXPECT_TRUE(handlerFile() == before) << "nothing written";
+    EXPECT_FALSE(QDir(root.path() + u"/home/Library/Application Support/Tessik/Snapshots"_s).exists());
+
+    // A type only an application's document types name, and the dynamic type of a valid extension.
+    const QString dynamic = cli({u"type"_s, u"mkk"_s}).out.trimmed();
+    for (const QString& known : {u"org.blenderfoundation.blender.file"_s, dynamic}) {
+        const CliRun set = cli({u"set"_s, known, u"com.apple.TextEdit"_s, u"--role"_s, u"editor"_s});
+        EXPECT_EQ(set.status, 0) << qPrintable(set.out + set.err);
+        EXPECT_EQ(cli({u"get"_s, known, u"--role"_s, u"editor"_s}).out, u"com.apple.TextEdit\n"_s);
+    }
+
+    const QStringList associate{u"associate"_s, u"--type"_s};
+    EXPECT_EQ(cli(associate + QStringList{u"tar.gz"_s, u"com.apple.TextEdit"_s}).status, 2);
+    EXPECT_FALSE(QFile::exists(root.path() + u"/home/Library/Application Support/Tessik/CustomAssociations.json"_s));
+    EXPECT_EQ(cli(associate + QStringList{u"com.apple.iwork.pages.template"_s, u"com.apple.TextEdit"_s}).status, 0);
+
+    // What a snapshot recorded is put back without being judged again.
+    const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+    QDir().mkpath(root.path() + u"/home/Library/Application Support/Tessik/Snapshots"_s);
+    QFile snapshot(root.path() + u"/home/Library/Application Support/Tessik/Snapshots/"_s + id + u".json"_s);
+    ASSERT_TRUE(snapshot.open(QIODevice::WriteOnly));
+    snapshot.write(QJsonDocument(QJsonObject{{u"createdAt"_s, u"2026-01-01T00:00:00Z"_s},
+                                             {u"id"_s, id},
+                                             {u"handlers"_s,
+                                              QJsonArray{QJsonObject{{u"bundleIdentifier"_s, u"com.apple.TextEdit"_s},
+                                                                     {u"role"_s, u"editor"_s},
+                                                                     {u"typeIdentifier"_s, u"org.example.gone"_s}}}}})
+                       .toJson());
+    snapshot.close();
+    const CliRun restored = cli({u"restore"_s, id});
+    EXPECT_EQ(restored.status, 0) << qPrintable(restored.out + restored.err);
+    EXPECT_EQ(cli({u"get"_s, u"org.example.gone"_s, u"--role"_s, u"editor"_s}).out, u"com.apple.TextEdit\n"_s);
+}
+
 TEST_F(CliTest, UpdateCatalogDownloadsForTheServerItIsGiven)
 {
     QTemporaryDir root;
@@ -339,4 +394,51 @@ TEST_F(CliTest, UpdateCatalogDownloadsForTheServerItIsGiven)
     EXPECT_EQ(server.requests().last().headers.value("if-none-match"), "\"7\"");
     server.respond({500, {}, {}});
     EXPECT_EQ(cli({u"update-catalog"_s, u"--server-url"_s, url, u"--force"_s}).status, 1);
+}
+
+TEST_F(CliTest, ChangesThatNeverTakeOrEndElsewhereAreDeclinedOrReported)
+{
+    QTemporaryDir dir;
+    const QString root = dir.filePath(u"root"_s);
+    QProcess makeSystem;
+    makeSystem.start(QString::fromUtf8(TESSIK_MAKE_SYSTEM_PATH),
+                     {u"--demo"_s, root, u"--ignore-type"_s, u"net.daringfireball.markdown"_s, u"--override-type"_s,
+                      u"public.plain-text=com.apple.TextEdit"_s});
+    ASSERT_TRUE(makeSystem.waitForFinished(60000));
+    ASSERT_EQ(makeSystem.exitCode(), 0);
+    auto cli = [&](QStringList arguments) { return run(QStringList{u"--system-root"_s, root} + arguments); };
+    auto reports = [&] { return QJsonDocument::fromJson(cli({u"reports"_s, u"--json"_s}).out.toUtf8()).array(); };
+
+    for (const QString& wait : {u"-1"_s, u"soon"_s, u"nan"_s, u"1e9"_s})
+        EXPECT_EQ(cli({u"set"_s, u"md"_s, u"com.microsoft.VSCode"_s, u"--wait"_s, wait}).status, 2) << qPrintable(wait);
+    EXPECT_EQ(cli({u"restore"_s, QUuid::createUuid().toString(), u"--wait"_s, u"-1"_s}).status, 2);
+
+    // An ignored type keeps its handler: declined, and no report.
+    const CliRun declined =
+        cli({u"set"_s, u"md"_s, u"com.microsoft.VSCode"_s, u"--role"_s, u"editor"_s, u"--wait"_s, u"0"_s});
+    EXPECT_EQ(declined.status, 1);
+    EXPECT_TRUE(declined.out.startsWith(u"declined  net.daringfireball.markdown:editor"_s)) << qPrintable(declined.out);
+    EXPECT_FALSE(declined.out.contains(u"failure report"_s));
+    EXPECT_TRUE(reports().isEmpty());
+    EXPECT_EQ(cli({u"get"_s, u"net.daringfireball.markdown"_s, u"--role"_s, u"editor"_s}).out,
+              u"abnerworks.Typora\n"_s);
+
+    // An overridden type ends with another application: a failure, saved in a report.
+    const CliRun failed =
+        cli({u"set"_s, u"txt"_s, u"com.microsoft.VSCode"_s, u"--role"_s, u"editor"_s, u"--wait"_s, u"0"_s});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_TRUE(failed.out.startsWith(u"failed: 等待 macOS 确认后，系统仍返回 com.apple.TextEdit，目标为 "
+                                      "com.microsoft.VSCode"_s))
+        << qPrintable(failed.out);
+    EXPECT_TRUE(failed.out.contains(u"failure report: "_s));
+    const QJsonArray saved = reports();
+    ASSERT_EQ(saved.size(), 1);
+    const CliRun shown = cli({u"reports"_s, u"--show"_s, saved[0].toObject().value("id"_L1).toString()});
+    EXPECT_TRUE(shown.out.contains(u"类型：public.plain-text\n角色：editor\n目标：com.microsoft.VSCode\n实际："
+                                   "com.apple.TextEdit\n原因：等待 macOS 确认后"_s))
+        << qPrintable(shown.out);
+
+    // Other types take at once.
+    EXPECT_EQ(cli({u"set"_s, u"json"_s, u"com.apple.TextEdit"_s, u"--role"_s, u"editor"_s, u"--wait"_s, u"0"_s}).status,
+              0);
 }

@@ -4,7 +4,12 @@
 #include <QDir>
 #include <QFile>
 
+#include <chrono>
+#include <fcntl.h>
+#include <future>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using namespace tessik;
@@ -100,7 +105,16 @@ TEST(AppScanner, BrokenBundlesAreSkippedOrReadAsFarAsValid)
     for (int i = 0; i < garbage.size(); ++i)
         garbage[i] = char(i * 131 % 256);
     int n = 0;
-    for (const QByteArray& raw : {valid.left(valid.size() / 2), deep, garbage, QByteArray("<?xml"), QByteArray()}) {
+    // A NUL in a string or a key would abort the property list parser's getters.
+    const QByteArray nulString =
+        PropertyList::write(QVariantMap{{u"CFBundleIdentifier"_s, u"com.example.Nul"_s}}, PropertyList::Format::Xml)
+            .replace("example.Nul", QByteArray("example\0Nul", 11));
+    const QByteArray nulKey = PropertyList::write(QVariantMap{{u"CFBundleIdentifier"_s, u"com.example.NulKey"_s},
+                                                              {u"CFBundleName"_s, u"Nul"_s}},
+                                                  PropertyList::Format::Binary)
+                                  .replace("CFBundleName", QByteArray("CFBundle\0ame", 12));
+    for (const QByteArray& raw :
+         {valid.left(valid.size() / 2), deep, garbage, QByteArray("<?xml"), QByteArray(), nulString, nulKey}) {
         tools::BundleDescription bundle;
         bundle.path = u"Applications/Broken%1.app"_s.arg(++n);
         bundle.rawInfoPlist = raw;
@@ -116,6 +130,23 @@ TEST(AppScanner, BrokenBundlesAreSkippedOrReadAsFarAsValid)
     EXPECT_FALSE(AppScanner().installedApp(QUrl::fromLocalFile(system.root() + u"/Applications/Missing.app"_s)));
 }
 
+TEST(AppScanner, EqualNamesComeOutInIdentifierOrder)
+{
+    TemporarySystem system;
+    // Folder order runs against identifier order, so neither the walk nor an intermediate hash decides.
+    const QStringList names{u"Editor"_s, u"editor"_s, u"EDITOR"_s};
+    QStringList expected;
+    for (int i = 0; i < 8; ++i) {
+        const QString identifier = u"com.example.editor%1"_s.arg(i);
+        system.addApp(u"Applications/%1.app"_s.arg(QChar(u'h' - i)), identifier, {},
+                      {{u"CFBundleName"_s, names[i % names.size()]}});
+        expected.append(identifier);
+    }
+    system.addApp(u"Applications/Z.app"_s, u"com.example.a"_s, {}, {{u"CFBundleName"_s, u"Alpha"_s}});
+    expected.prepend(u"com.example.a"_s);
+    EXPECT_EQ(identifiers(AppScanner().scan()), expected);
+}
+
 TEST(AppScanner, MissingRootsAreSkipped)
 {
     TemporarySystem system;
@@ -126,4 +157,34 @@ TEST(AppScanner, MissingRootsAreSkipped)
     const AppScanner custom({QUrl::fromLocalFile(system.root() + u"/nowhere"_s)});
     EXPECT_TRUE(custom.scan().isEmpty());
     EXPECT_EQ(AppScanner().applicationDirectories().size(), 3);
+}
+
+TEST(AppScanner, SpecialFilesInBundlesAreNeverOpened)
+{
+    TemporarySystem system;
+    system.addApp(u"Applications/Good.app"_s, u"com.example.Good"_s);
+    QDir().mkpath(system.root() + u"/Applications/Pipe.app/Contents"_s);
+    tools::BundleDescription localized;
+    localized.path = u"Applications/Localized.app"_s;
+    localized.info = {{u"CFBundleIdentifier"_s, u"com.example.Localized"_s}, {u"CFBundleName"_s, u"Localized"_s}};
+    localized.localizedStrings = {{u"en"_s, {{u"CFBundleDisplayName"_s, u"Localised"_s}}}};
+    const QString strings = system.addBundle(localized) + u"/Contents/Resources/en.lproj/InfoPlist.strings"_s;
+    QFile::remove(strings);
+    const QStringList pipes{system.root() + u"/Applications/Pipe.app/Contents/Info.plist"_s, strings};
+    for (const QString& pipe : pipes)
+        ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+
+    auto scan = std::async(std::launch::async, [] { return AppScanner().scan(); });
+    // A reader blocked on a pipe is let go by a writer opening it, so a hang fails the test instead of blocking it.
+    bool hung = false;
+    while (scan.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        hung = true;
+        for (const QString& pipe : pipes)
+            if (const int fd = ::open(QFile::encodeName(pipe).constData(), O_WRONLY | O_NONBLOCK); fd >= 0)
+                ::close(fd);
+    }
+    EXPECT_FALSE(hung) << "the scan blocked on a named pipe";
+    const QList<InstalledApp> apps = scan.get();
+    EXPECT_EQ(identifiers(apps), (QStringList{u"com.example.Good"_s, u"com.example.Localized"_s}));
+    EXPECT_EQ(find(apps, u"com.example.Localized"_s)->name, u"Localized"_s);
 }

@@ -140,6 +140,14 @@ TEST_F(CatalogBuilderTest, RawViewersMoveToTheConcreteRawFormats)
     catalog = build({viewer, listing});
     ASSERT_TRUE(row(catalog, raw));
     EXPECT_EQ(row(catalog, raw)->capableApps.size(), 2);
+
+    // A wildcard is no extension: the abstract row must not survive on it alone.
+    const InstalledApp wildcard = install(u"Applications/Raw3.app"_s, u"com.example.raw3"_s, u"Raw 3"_s,
+                                          {TemporarySystem::documentType({raw}, {u"*"_s, u"tar.gz"_s})});
+    catalog = build({viewer, wildcard});
+    EXPECT_FALSE(row(catalog, raw));
+    ASSERT_TRUE(row(catalog, u"com.adobe.raw-image"_s));
+    EXPECT_EQ(names(row(catalog, u"com.adobe.raw-image"_s)->capableApps), (QStringList{u"Raw"_s, u"Raw 3"_s}));
 }
 
 TEST_F(CatalogBuilderTest, CustomAssociationsAndSuggestionsAddRows)

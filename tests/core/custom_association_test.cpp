@@ -93,6 +93,28 @@ TEST(CustomAssociationStore, BrokenFilesFailLoudlyAndStayIntact)
     }
 }
 
+TEST(CustomAssociationStore, APlainPathIsAFileURL)
+{
+    TemporarySystem system;
+    const CustomAssociationStore store;
+    const QString path = store.fileURL().toLocalFile();
+    const auto entry = [](const char* url) {
+        return QByteArray(
+                   R"([{"app": {"bundleIdentifier": "a", "name": "A", "supportedTypeIdentifiers": [], "url": ")") +
+               url + R"("}, "fileExtension": "", "typeIdentifier": "public.jpeg"}])";
+    };
+    for (const char* plain : {"/Applications/X Y.app", "//Applications/X Y.app"}) {
+        writeFile(path, entry(plain));
+        const QList<CustomAssociation> loaded = store.load();
+        ASSERT_EQ(loaded.size(), 1) << plain;
+        EXPECT_EQ(loaded[0].app.url, QUrl::fromLocalFile(u"/Applications/X Y.app"_s)) << plain;
+    }
+    for (const char* notURL : {"Applications/X.app", "", "not a url", "http://[broken"}) {
+        writeFile(path, entry(notURL));
+        EXPECT_THROW(store.load(), JsonDecodingError) << notURL;
+    }
+}
+
 TEST(CustomAssociationStore, AFailedSaveLeavesThePreviousFile)
 {
     TemporarySystem system;

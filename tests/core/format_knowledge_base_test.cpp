@@ -1,15 +1,20 @@
 #include "core/catalog/format_knowledge_base.h"
 #include "core/catalog/format_knowledge_base_error.h"
 #include "core/support/strict_json.h"
+#include "platform/uniform_type.h"
+#include "systemwriter/demo_system.h"
+#include "temporary_system.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 using namespace tessik;
+using tessik::testing::TemporarySystem;
 
 namespace {
 
@@ -180,4 +185,33 @@ TEST(FormatKnowledgeBase, TheShippedCatalogIsValidAndComplete)
         EXPECT_TRUE(knowledge.category({raw})) << qPrintable(raw);
     for (const AppFormatRecommendation& app : knowledge.apps())
         EXPECT_EQ(AppFormatRecommendation::fromJson(app.toJson()), app);
+}
+
+TEST(FormatKnowledgeBase, TheShippedCatalogPlacesEachFormatOnce)
+{
+    TemporarySystem system;
+    tools::DemoSystem::write(system.root());
+    const auto package = platform::UTType::typeWithIdentifier(u"com.apple.package"_s);
+    ASSERT_TRUE(package);
+
+    const FormatKnowledgeBase knowledge = FormatKnowledgeBase::bundled();
+    QHash<QString, QString> categoryOf;
+    for (const FormatCategory& category : knowledge.categories()) {
+        for (const QString& extension : category.extensions) {
+            EXPECT_FALSE(categoryOf.contains(extension))
+                << qPrintable(extension + u" in "_s + categoryOf.value(extension) + u" and "_s + category.id);
+            categoryOf.insert(extension, category.id);
+            // A package is a folder: no default application applies to documents of its kind.
+            if (const auto type = platform::UTType::typeWithFilenameExtension(extension, platform::UTType::item()))
+                EXPECT_FALSE(type->conformsTo(*package)) << qPrintable(extension + u' ' + type->identifier());
+        }
+    }
+    for (const AppFormatRecommendation& app : knowledge.apps()) {
+        for (const QString& extension : app.formats + app.conditionalFormats)
+            EXPECT_TRUE(categoryOf.contains(extension)) << qPrintable(app.name + u' ' + extension);
+        // Without an identifier only the name can match; abbreviations are never the name of an installed bundle.
+        EXPECT_FALSE(app.bundleIdentifiers.isEmpty()) << qPrintable(app.name);
+        for (const QString& alias : app.aliases)
+            EXPECT_FALSE(QRegularExpression(u"^[A-Za-z]{1,2}$"_s).match(alias).hasMatch()) << qPrintable(alias);
+    }
 }

@@ -79,9 +79,31 @@ TEST(Orders, IdentifiersSortByScalarValueAndNamesIgnoreCase)
     EXPECT_EQ(comparePlain(u"caf\u00e9"_s, u"cafe\u0301"_s), 0);
     EXPECT_EQ(sortedUniquePlain({u"jpg"_s, u"jpeg"_s, u"jpg"_s}), (QStringList{u"jpeg"_s, u"jpg"_s}));
 
+    // One extension spelled composed and decomposed is one extension, whatever order the spellings come in.
+    const QString composed = u"caf\u00e9"_s, decomposed = u"cafe\u0301"_s;
+    EXPECT_EQ(sortedUniquePlain({decomposed, u"jpg"_s, composed}), (QStringList{composed, u"jpg"_s}));
+    EXPECT_EQ(sortedUniquePlain({composed, decomposed}), QStringList{composed});
+    EXPECT_EQ(sortedUniquePlain({decomposed, decomposed}), QStringList{decomposed});
+
     QList<InstalledApp> apps{{u"zebra"_s, u"z"_s, {}, {}}, {u"Apple"_s, u"a"_s, {}, {}}, {u"banana"_s, u"b"_s, {}, {}}};
     sortByName(apps);
     EXPECT_EQ(apps[0].name, u"Apple"_s);
     EXPECT_EQ(apps[1].name, u"banana"_s);
     EXPECT_EQ(apps[2].name, u"zebra"_s);
+}
+
+TEST(Orders, EqualNamesSortByIdentifierThenLocationWhateverTheInputOrder)
+{
+    const QList<InstalledApp> expected{{u"EDITOR"_s, u"com.a"_s, QUrl(u"file:///a/Editor.app"_s), {}},
+                                       {u"editor"_s, u"com.a"_s, QUrl(u"file:///z/Editor.app"_s), {}},
+                                       {u"Editor"_s, u"com.b"_s, QUrl(u"file:///b/Editor.app"_s), {}},
+                                       {u"Editors"_s, u"com.0"_s, QUrl(u"file:///0/Editors.app"_s), {}}};
+    std::vector<int> order{0, 1, 2, 3};
+    do {
+        QList<InstalledApp> apps;
+        for (int i : order)
+            apps.append(expected[i]);
+        sortByName(apps);
+        EXPECT_EQ(apps, expected);
+    } while (std::next_permutation(order.begin(), order.end()));
 }

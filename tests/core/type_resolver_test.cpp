@@ -1,5 +1,7 @@
 #include "core/catalog/custom_association_error.h"
+#include "core/services/target_type_resolver.h"
 #include "core/services/type_resolver.h"
+#include "platform/emulated/type_database.h"
 
 #include <gtest/gtest.h>
 
@@ -39,4 +41,27 @@ TEST(TypeResolver, TranslatesBetweenExtensionsAndTypes)
     EXPECT_TRUE(std::is_sorted(jpeg.begin(), jpeg.end()));
     EXPECT_TRUE(resolver.extensions(u"com.example.unknown"_s).isEmpty());
     EXPECT_TRUE(resolver.extensions(u"public.data"_s).isEmpty());
+}
+
+TEST(TargetTypeResolver, AcceptsExtensionsAndKnownTypesOnly)
+{
+    const InstalledApp pages{u"Pages"_s,
+                             u"com.apple.iWork.Pages"_s,
+                             QUrl::fromLocalFile(u"/Applications/Pages.app"_s),
+                             {u"com.apple.iwork.pages.template"_s}};
+    const TargetTypeResolver resolver({pages});
+    EXPECT_EQ(resolver.typeForTarget(u".md"_s), u"net.daringfireball.markdown"_s);
+    EXPECT_EQ(resolver.typeForTarget(u"md"_s), u"net.daringfireball.markdown"_s);
+    EXPECT_EQ(resolver.typeForTarget(u"public.html"_s), u"public.html"_s);
+    EXPECT_EQ(resolver.typeForTarget(u"Public.HTML"_s), u"public.html"_s) << "spelled as the system spells it";
+    EXPECT_EQ(resolver.typeForTarget(u"com.apple.iwork.pages.template"_s), u"com.apple.iwork.pages.template"_s);
+    const QString dynamic = platform::TypeDatabase::dynamicIdentifier(u"mkk"_s);
+    EXPECT_EQ(resolver.typeForTarget(dynamic), dynamic);
+    EXPECT_EQ(resolver.typeForTarget(u"mkk"_s), dynamic);
+
+    for (const QString& bad :
+         {u"tar.gz"_s, u"x y/../z"_s, u"..md"_s, u"com.example.unknown"_s, u"com.apple.iwork.pages.TEMPLATE"_s,
+          platform::TypeDatabase::dynamicIdentifier(u"tar.gz"_s), platform::TypeDatabase::dynamicIdentifier(u"a b"_s),
+          u"dyn.a-broken"_s, QString()})
+        EXPECT_FALSE(resolver.typeForTarget(bad)) << qPrintable(bad);
 }

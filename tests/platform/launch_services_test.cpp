@@ -1,6 +1,8 @@
+#include "platform/emulated/emulation_settings.h"
 #include "platform/emulated/machine_paths.h"
 #include "platform/emulated/property_list.h"
 #include "platform/launch_services.h"
+#include "scripted_services.h"
 #include "temporary_system.h"
 
 #include <QDir>
@@ -98,12 +100,79 @@ TEST(LaunchServices, RejectsBadWritesAndNeverOverwritesAnUnreadableDatabase)
     EXPECT_EQ(LSSetDefaultRoleHandlerForContentType(u"public.html"_s, kLSRolesNone, u"com.example.a"_s), paramErr);
     EXPECT_FALSE(handler(u"public.html"_s, kLSRolesNone));
 
-    QFile file(MachinePaths::handlerDatabase());
-    ASSERT_TRUE(QDir().mkpath(QFileInfo(file).absolutePath()));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("not a property list");
-    file.close();
-    EXPECT_EQ(LSSetDefaultRoleHandlerForContentType(u"public.html"_s, kLSRolesViewer, u"com.example.a"_s), ioErr);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), QByteArray("not a property list"));
+    system.addApp(u"Applications/A.app"_s, u"com.example.a"_s);
+    // A NUL in a key would abort the property list parser's getters; such a file is unreadable.
+    QByteArray nulKey = PropertyList::write(
+        QVariantMap{{u"LSHandlers"_s, QVariantList{QVariantMap{{u"LSHandlerContentType"_s, u"public.html"_s},
+                                                               {u"LSHandlerRoleViewer"_s, u"com.example.a"_s}}}}},
+        PropertyList::Format::Binary);
+    nulKey.replace("RoleViewer", QByteArray("Role\0iewer", 10));
+    for (const QByteArray& unreadable : {QByteArray("not a property list"), nulKey}) {
+        QFile file(MachinePaths::handlerDatabase());
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(file).absolutePath()));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(unreadable);
+        file.close();
+        EXPECT_FALSE(handler(u"public.html"_s, kLSRolesViewer));
+        EXPECT_EQ(LSSetDefaultRoleHandlerForContentType(u"public.html"_s, kLSRolesViewer, u"com.example.a"_s), ioErr);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), unreadable);
+    }
+}
+
+TEST(LaunchServices, EmulationDelaysIgnoresAndRedirectsWrites)
+{
+    TemporarySystem system;
+    tessik::testing::FakeClock clock;
+    const QString markdown = u"net.daringfireball.markdown"_s;
+    const QString text = u"public.plain-text"_s;
+    const QString html = u"public.html"_s;
+    for (const QString& name : {u"Owner"_s, u"Editor"_s, u"Other"_s})
+        system.addApp(u"Applications/%1.app"_s.arg(name), u"com.example."_s + name,
+                      {TemporarySystem::documentType({markdown, text, html}, {}, u"Editor"_s,
+                                                     name == u"Owner"_s ? u"Owner"_s : u"Alternate"_s)});
+    EmulationSettings emulation;
+    emulation.handlerWriteDelay = 5;
+    emulation.ignoredContentTypes = {u"PUBLIC.plain-text"_s};
+    emulation.overriddenContentTypes = {{html, u"com.example.Other"_s}};
+    tessik::tools::SystemRootWriter::writeEmulation(system.root(), emulation);
+    EXPECT_EQ(EmulationSettings::current(), emulation);
+
+    // A delayed write answers what reads answered before it, also to a second write in the meantime.
+    EXPECT_EQ(LSSetDefaultRoleHandlerForContentType(markdown, kLSRolesEditor, u"com.example.Editor"_s), noErr);
+    EXPECT_EQ(handler(markdown, kLSRolesEditor), u"com.example.Owner"_s);
+    clock.advance(std::chrono::milliseconds(4900));
+    EXPECT_EQ(handler(markdown, kLSRolesEditor), u"com.example.Owner"_s);
+    clock.advance(std::chrono::milliseconds(100));
+    EXPECT_EQ(handler(markdown, kLSRolesEditor), u"com.example.Editor"_s);
+    EXPECT_EQ(LSSetDefaultRoleHandlerForContentType(markdown, kLSRolesEditor, u"com.example.Other"_s), noErr);
+    clock.advance(std::chrono::seconds(2));
+    EXPECT_EQ(handler(markdown, kLSRolesEditor), u"com.example.Editor"_s);
+    clock.advance(std::chrono::seconds(3));
+    EXPECT_EQ(handler(markdown, kLSRolesEditor), u"com.example.Other"_s);
+
+    // The delay is kept in the database, so another process sees the same.
+    QFile database(MachinePaths::handlerDatabase());
+    ASSERT_TRUE(database.open(QIODevice::ReadOnly));
+    const QVariantMap entry =
+        PropertyList::read(database.readAll())->toMap().value(u"LSHandlers"_s).toList().constFirst().toMap();
+    EXPECT_TRUE(entry.contains(u"LSHandlerModificationDate"_s));
+
+    // An ignored type accepts the write and keeps its handler; an overridden one ends elsewhere.
+    EXPECT_EQ(LSSetDefaultRoleHandlerForContentType(text, kLSRolesEditor, u"com.example.Editor"_s), noErr);
+    clock.advance(std::chrono::seconds(10));
+    EXPECT_EQ(handler(text, kLSRolesEditor), u"com.example.Owner"_s);
+    EXPECT_EQ(LSSetDefaultRoleHandlerForContentType(html, kLSRolesAll, u"com.example.Editor"_s), noErr);
+    clock.advance(std::chrono::seconds(10));
+    EXPECT_EQ(handler(html, kLSRolesAll), u"com.example.Other"_s);
+
+    // Without the file, or with one of the wrong shape, writes take at once.
+    QFile settings(system.root() + u"/Emulation.plist"_s);
+    ASSERT_TRUE(settings.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    settings.write(PropertyList::write(
+        QVariantMap{{u"HandlerWriteDelay"_s, u"soon"_s}, {u"IgnoredContentTypes"_s, text}}, PropertyList::Format::Xml));
+    settings.close();
+    EXPECT_EQ(EmulationSettings::current(), EmulationSettings());
+    EXPECT_EQ(LSSetDefaultRoleHandlerForContentType(text, kLSRolesEditor, u"com.example.Editor"_s), noErr);
+    EXPECT_EQ(handler(text, kLSRolesEditor), u"com.example.Editor"_s);
 }

@@ -1,6 +1,11 @@
+#include "platform/emulated/machine_paths.h"
+#include "platform/emulated/property_list.h"
+#include "platform/file_manager.h"
 #include "platform/launch_services.h"
 #include "platform/workspace.h"
 #include "temporary_system.h"
+
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -78,4 +83,44 @@ TEST(Workspace, FindsTheBundleIcon)
     EXPECT_EQ(Workspace::iconFileForApplication(QUrl::fromLocalFile(withIcon)),
               withIcon + u"/Contents/Resources/AppIcon.icns"_s);
     EXPECT_FALSE(Workspace::iconFileForApplication(QUrl::fromLocalFile(withoutIcon)));
+}
+
+TEST(Workspace, OpensAURLOnlyWhenAnApplicationHandlesItsScheme)
+{
+    TemporarySystem system;
+    const QString log = system.root() + u"/home/Library/Logs/OpenedURLs.log"_s;
+    auto logged = [&] {
+        QFile file(log);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    };
+    const QUrl mail(u"mailto:?subject=Tessik 反馈&body=第一行\n第二行"_s);
+    EXPECT_FALSE(Workspace::openURL(mail)) << "no mail application yet";
+    EXPECT_FALSE(QFile::exists(log));
+
+    system.addApp(
+        u"Applications/Mail.app"_s, u"com.example.Mail"_s, {},
+        {{u"CFBundleURLTypes"_s, QVariantList{QVariantMap{{u"CFBundleURLName"_s, u"Mail"_s},
+                                                          {u"CFBundleURLSchemes"_s, QVariantList{u"MailTo"_s, 42}}}}}});
+    EXPECT_TRUE(Workspace::openURL(mail));
+    EXPECT_TRUE(Workspace::openURL(QUrl(u"MAILTO:someone@example.com"_s)));
+    EXPECT_FALSE(Workspace::openURL(QUrl(u"https://example.com"_s)));
+    EXPECT_FALSE(Workspace::openURL(QUrl()));
+    const QStringList lines = logged().split(u'\n');
+    ASSERT_EQ(lines.size(), 3) << qPrintable(logged());
+    EXPECT_EQ(QUrl::fromEncoded(lines[0].toUtf8()), mail);
+    EXPECT_TRUE(lines[0].contains(u"%0A"_s)) << "the body's line break is encoded";
+    EXPECT_TRUE(lines[2].isEmpty());
+
+    // A stored scheme handler counts while its application is installed.
+    auto storeSchemeHandler = [](const QString& scheme, const QString& bundleIdentifier) {
+        const QVariantMap entry{{u"LSHandlerURLScheme"_s, scheme}, {u"LSHandlerRoleAll"_s, bundleIdentifier}};
+        FileManager::writeAtomically(
+            PropertyList::write(QVariantMap{{u"LSHandlers"_s, QVariantList{entry}}}, PropertyList::Format::Binary),
+            QUrl::fromLocalFile(MachinePaths::handlerDatabase()));
+    };
+    storeSchemeHandler(u"x-tessik"_s, u"com.example.Gone"_s);
+    EXPECT_FALSE(Workspace::openURL(QUrl(u"x-tessik://open"_s)));
+    storeSchemeHandler(u"x-tessik"_s, u"com.example.mail"_s);
+    EXPECT_TRUE(Workspace::openURL(QUrl(u"X-Tessik://open"_s)));
+    EXPECT_TRUE(logged().endsWith(u"x-tessik://open\n"_s));
 }

@@ -48,9 +48,10 @@ void LoopbackHttpServer::serve(QTcpSocket* socket)
     for (const auto& [name, value] : m_response.headers)
         head += name + ": " + value + "\r\n";
     if (m_response.sendContentLength)
-        head += "Content-Length: " + QByteArray::number(m_response.body.size()) + "\r\n";
+        head += "Content-Length: " + QByteArray::number(m_response.body.size() + m_response.missingBytes) + "\r\n";
     socket->write(head + "\r\n" + m_response.body);
-    socket->disconnectFromHost();
+    if (m_response.close)
+        socket->disconnectFromHost();
 }
 
 } // namespace tessik::testing

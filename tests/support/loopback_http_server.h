@@ -28,6 +28,10 @@ struct HttpResponse
     bool sendContentLength = true;
     // A server that takes the request and never answers.
     bool answer = true;
+    // Bytes the Content-Length promises beyond the body but never sent.
+    qsizetype missingBytes = 0;
+    // Whether the connection closes after the answer; left open, the client waits for what is missing.
+    bool close = true;
 };
 
 // A small HTTP/1.1 server on 127.0.0.1 that answers every request with the response it is given.

@@ -1,6 +1,7 @@
 #include "scripted_services.h"
 
 #include "core/services/association_service_error.h"
+#include "platform/clock.h"
 
 namespace tessik::testing {
 
@@ -39,6 +40,34 @@ void RecordingSleeper::sleep(std::chrono::nanoseconds duration, std::stop_token 
     if (stop.stop_requested())
         throw CancellationError();
     waits.push_back(duration);
+}
+
+FakeClock::FakeClock() : m_now(QDateTime(QDate(2025, 1, 31), QTime(8, 15), Qt::UTC))
+{
+    platform::Clock::setSource([this] { return now(); });
+}
+
+FakeClock::~FakeClock()
+{
+    platform::Clock::setSource({});
+}
+
+QDateTime FakeClock::now() const
+{
+    QMutexLocker locker(&m_mutex);
+    return m_now;
+}
+
+void FakeClock::advance(std::chrono::milliseconds duration)
+{
+    QMutexLocker locker(&m_mutex);
+    m_now = m_now.addMSecs(duration.count());
+}
+
+void ClockSleeper::sleep(std::chrono::nanoseconds duration, std::stop_token stop)
+{
+    RecordingSleeper::sleep(duration, stop);
+    m_clock.advance(std::chrono::duration_cast<std::chrono::milliseconds>(duration));
 }
 
 } // namespace tessik::testing

@@ -4,8 +4,10 @@
 #include "core/services/association_reading.h"
 #include "core/services/association_writing.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QList>
+#include <QMutex>
 #include <QString>
 
 #include <functional>
@@ -54,6 +56,31 @@ class RecordingSleeper : public Sleeper
 public:
     std::vector<std::chrono::nanoseconds> waits;
     void sleep(std::chrono::nanoseconds duration, std::stop_token stop) override;
+};
+
+// Replaces the platform's clock for its lifetime; time moves only when a test advances it.
+class FakeClock
+{
+public:
+    FakeClock();
+    ~FakeClock();
+    QDateTime now() const;
+    void advance(std::chrono::milliseconds duration);
+
+private:
+    mutable QMutex m_mutex;
+    QDateTime m_now;
+};
+
+// A sleeper whose waits pass on a fake clock, so a delayed change shows after the checks it takes.
+class ClockSleeper : public RecordingSleeper
+{
+public:
+    explicit ClockSleeper(FakeClock& clock) : m_clock(clock) {}
+    void sleep(std::chrono::nanoseconds duration, std::stop_token stop) override;
+
+private:
+    FakeClock& m_clock;
 };
 
 } // namespace tessik::testing

@@ -1,6 +1,9 @@
 #include "core/discovery/app_scanner.h"
 #include "core/services/launch_services_association_reader.h"
+#include "platform/emulated/emulation_settings.h"
+#include "platform/emulated/property_list.h"
 #include "platform/system_root.h"
+#include "platform/workspace.h"
 #include "systemwriter/demo_system.h"
 #include "systemwriter/synthetic_system.h"
 
@@ -10,6 +13,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -71,6 +75,10 @@ TEST(DemoSystem, HasTheApplicationsAndChoicesItDescribes)
         EXPECT_EQ(LaunchServicesAssociationReader().defaultHandler(handler.value("contentType"_L1).toString(), *role),
                   handler.value("bundleIdentifier"_L1).toString());
     }
+    // Its mail application and browsers take the program's mail drafts and links.
+    EXPECT_TRUE(platform::Workspace::openURL(QUrl(u"mailto:?subject=Tessik"_s)));
+    EXPECT_TRUE(platform::Workspace::openURL(QUrl(u"https://example.com"_s)));
+    EXPECT_FALSE(platform::Workspace::openURL(QUrl(u"ftp://example.com"_s)));
     // Writing again over an earlier demo replaces it; a folder that is not a machine is refused.
     EXPECT_NO_THROW(tools::DemoSystem::write(dir.path()));
     QTemporaryDir other;
@@ -80,4 +88,50 @@ TEST(DemoSystem, HasTheApplicationsAndChoicesItDescribes)
     EXPECT_THROW(tools::DemoSystem::write(other.path()), std::runtime_error);
     EXPECT_TRUE(precious.exists());
     platform::setSystemRoot({});
+}
+
+namespace {
+
+int makeSystem(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(QString::fromUtf8(TESSIK_MAKE_SYSTEM_PATH), arguments);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return -1;
+    return process.exitCode();
+}
+
+} // namespace
+
+TEST(MakeSystem, WritesTheEmulationSettingsItIsGiven)
+{
+    QTemporaryDir dir;
+    const QString root = dir.filePath(u"root"_s);
+    const QString settingsFile = root + u"/Emulation.plist"_s;
+    for (const QStringList& bad : {QStringList{u"--write-delay"_s, u"-1"_s},
+                                   {u"--write-delay"_s, u"soon"_s},
+                                   {u"--write-delay"_s, u"inf"_s},
+                                   {u"--override-type"_s, u"public.html"_s},
+                                   {u"--override-type"_s, u"=com.example.A"_s},
+                                   {u"--override-type"_s, u"a=b=c"_s},
+                                   {u"--ignore-type"_s, u" "_s}}) {
+        EXPECT_EQ(makeSystem(QStringList{u"--synthetic"_s, root, u"--apps"_s, u"2"_s} + bad), 2)
+            << qPrintable(bad.join(u' '));
+        EXPECT_FALSE(QFile::exists(root)) << "nothing is written after a usage error";
+    }
+
+    ASSERT_EQ(makeSystem({u"--synthetic"_s, root, u"--apps"_s, u"2"_s, u"--write-delay"_s, u"2.5"_s, u"--ignore-type"_s,
+                          u"public.plain-text"_s, u"--ignore-type"_s, u"public.json"_s, u"--override-type"_s,
+                          u"public.html=com.example.Browser"_s}),
+              0);
+    QFile file(settingsFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    platform::EmulationSettings expected;
+    expected.handlerWriteDelay = 2.5;
+    expected.ignoredContentTypes = {u"public.plain-text"_s, u"public.json"_s};
+    expected.overriddenContentTypes = {{u"public.html"_s, u"com.example.Browser"_s}};
+    EXPECT_EQ(platform::EmulationSettings::fromPropertyList(*platform::PropertyList::read(file.readAll())), expected);
+
+    ASSERT_EQ(makeSystem({u"--demo"_s, root}), 0);
+    EXPECT_FALSE(QFile::exists(settingsFile)) << "a rewritten machine starts without the old settings";
 }

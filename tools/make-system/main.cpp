@@ -1,11 +1,14 @@
 // Writes an emulated macOS machine into a folder: the demo machine, or a synthetic one of any size.
 #include "systemwriter/demo_system.h"
 #include "systemwriter/synthetic_system.h"
+#include "systemwriter/system_root_writer.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include <cmath>
 #include <cstdio>
+#include <optional>
 #include <stdexcept>
 
 using namespace Qt::StringLiterals;
@@ -16,6 +19,32 @@ int usageError(const QCommandLineParser& parser, const QString& message)
 {
     std::fprintf(stderr, "make-system: %s\n\n%s", qPrintable(message), qPrintable(parser.helpText()));
     return 2;
+}
+
+// Reads --write-delay, --ignore-type and --override-type; nothing when none is given.
+std::optional<tessik::platform::EmulationSettings> emulationOptions(const QCommandLineParser& parser)
+{
+    if (!parser.isSet(u"write-delay"_s) && !parser.isSet(u"ignore-type"_s) && !parser.isSet(u"override-type"_s))
+        return std::nullopt;
+    tessik::platform::EmulationSettings settings;
+    if (parser.isSet(u"write-delay"_s)) {
+        bool ok = false;
+        settings.handlerWriteDelay = parser.value(u"write-delay"_s).toDouble(&ok);
+        if (!ok || !std::isfinite(settings.handlerWriteDelay) || settings.handlerWriteDelay < 0)
+            throw std::invalid_argument("--write-delay needs a number of seconds, 0 or more");
+    }
+    for (const QString& type : parser.values(u"ignore-type"_s)) {
+        if (type.trimmed().isEmpty())
+            throw std::invalid_argument("--ignore-type needs a content type");
+        settings.ignoredContentTypes.append(type.trimmed());
+    }
+    for (const QString& pair : parser.values(u"override-type"_s)) {
+        const QStringList parts = pair.split(u'=');
+        if (parts.size() != 2 || parts[0].trimmed().isEmpty() || parts[1].trimmed().isEmpty())
+            throw std::invalid_argument("--override-type needs TYPE=BUNDLE_ID, not " + pair.toStdString());
+        settings.overriddenContentTypes.insert(parts[0].trimmed(), parts[1].trimmed());
+    }
+    return settings;
 }
 
 } // namespace
@@ -30,7 +59,14 @@ int main(int argc, char* argv[])
     const QCommandLineOption synthetic(u"synthetic"_s, u"Write a synthetic system into <dir>."_s, u"dir"_s);
     const QCommandLineOption apps(u"apps"_s, u"Number of applications of the synthetic system."_s, u"n"_s);
     const QCommandLineOption seed(u"seed"_s, u"Seed of the synthetic system (default 1)."_s, u"s"_s, u"1"_s);
-    parser.addOptions({help, demo, synthetic, apps, seed});
+    const QCommandLineOption writeDelay(
+        u"write-delay"_s, u"Seconds before a handler change becomes visible (Emulation.plist)."_s, u"seconds"_s);
+    const QCommandLineOption ignoreType(u"ignore-type"_s, u"A type whose handler changes never take (repeatable)."_s,
+                                        u"type"_s);
+    const QCommandLineOption overrideType(u"override-type"_s,
+                                          u"A type whose handler changes end with another application (repeatable)."_s,
+                                          u"type=bundle-id"_s);
+    parser.addOptions({help, demo, synthetic, apps, seed, writeDelay, ignoreType, overrideType});
 
     if (!parser.parse(application.arguments()))
         return usageError(parser, parser.errorText());
@@ -42,10 +78,19 @@ int main(int argc, char* argv[])
         return usageError(parser, u"unexpected argument “%1”"_s.arg(parser.positionalArguments().constFirst()));
     if (parser.isSet(demo) == parser.isSet(synthetic))
         return usageError(parser, u"give exactly one of --demo and --synthetic"_s);
+    std::optional<tessik::platform::EmulationSettings> emulation;
+    try {
+        emulation = emulationOptions(parser);
+    } catch (const std::invalid_argument& error) {
+        return usageError(parser, QString::fromUtf8(error.what()));
+    }
+    const QString root = parser.value(parser.isSet(demo) ? demo : synthetic);
 
     try {
         if (parser.isSet(demo)) {
-            const int bundles = tessik::tools::DemoSystem::write(parser.value(demo));
+            const int bundles = tessik::tools::DemoSystem::write(root);
+            if (emulation)
+                tessik::tools::SystemRootWriter::writeEmulation(root, *emulation);
             std::printf("Wrote the demo system (%d bundles) to %s\n", bundles, qPrintable(parser.value(demo)));
             return 0;
         }
@@ -56,7 +101,9 @@ int main(int argc, char* argv[])
             return usageError(parser, u"--apps needs a count from 0 to 1000000"_s);
         if (!seedOk)
             return usageError(parser, u"--seed needs a non-negative integer"_s);
-        const auto summary = tessik::tools::SyntheticSystem::write(parser.value(synthetic), count, seedValue);
+        const auto summary = tessik::tools::SyntheticSystem::write(root, count, seedValue);
+        if (emulation)
+            tessik::tools::SystemRootWriter::writeEmulation(root, *emulation);
         std::printf("Wrote a synthetic system (%d bundles, %d applications, %d handlers) to %s\n", summary.bundles,
                     summary.distinctIdentifiers, summary.handlers, qPrintable(parser.value(synthetic)));
         return 0;

@@ -47,6 +47,11 @@ BundleDescription describeBundle(const QJsonObject& app)
         types.append(documentType(entry.toObject()));
     if (!types.isEmpty())
         bundle.info.insert(u"CFBundleDocumentTypes"_s, types);
+    if (app.contains("urlSchemes"_L1))
+        bundle.info.insert(
+            u"CFBundleURLTypes"_s,
+            QVariantList{QVariantMap{{u"CFBundleURLName"_s, app.value("bundleIdentifier"_L1).toString()},
+                                     {u"CFBundleURLSchemes"_s, app.value("urlSchemes"_L1).toArray().toVariantList()}}});
     bundle.format = app.value("format"_L1).toString() == u"binary"_s ? platform::PropertyList::Format::Binary
                                                                      : platform::PropertyList::Format::Xml;
     const QJsonObject localized = app.value("localizedNames"_L1).toObject();

@@ -18,6 +18,7 @@ namespace tessik::tools {
 namespace {
 
 const QString markerName = u".tessik-system-root"_s;
+const QString emulationName = u"Emulation.plist"_s;
 
 } // namespace
 
@@ -30,6 +31,7 @@ SystemRootWriter::SystemRootWriter(QString root) : m_root(QDir::cleanPath(QDir(r
                                      ", which is not an emulated system");
         for (const QString& top : {u"Applications"_s, u"System"_s, u"home"_s})
             QDir(dir.filePath(top)).removeRecursively();
+        QFile::remove(dir.filePath(emulationName));
     }
     for (const QString& folder : {u"Applications"_s, u"System/Applications"_s, u"home/Applications"_s,
                                   u"home/Library/Application Support"_s, u"home/Library/Preferences"_s})
@@ -61,6 +63,13 @@ void SystemRootWriter::setHandler(const QString& contentType, AssociationRole ro
         platform::LSSetDefaultRoleHandlerForContentType(contentType, *lsRole(role), bundleIdentifier);
     if (status != platform::noErr)
         throw std::runtime_error("cannot record the handler of " + contentType.toStdString());
+}
+
+void SystemRootWriter::writeEmulation(const QString& root, const platform::EmulationSettings& settings)
+{
+    platform::FileManager::writeAtomically(
+        platform::PropertyList::write(settings.propertyList(), platform::PropertyList::Format::Xml),
+        QUrl::fromLocalFile(QDir(root).filePath(emulationName)));
 }
 
 } // namespace tessik::tools

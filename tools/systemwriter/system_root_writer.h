@@ -2,6 +2,7 @@
 
 #include "bundle_description.h"
 #include "core/records/association_role.h"
+#include "platform/emulated/emulation_settings.h"
 
 #include <QString>
 #include <QStringList>
@@ -22,6 +23,9 @@ public:
     // Records an explicit handler through the machine's own Launch Services, which makes this folder the
     // current system root.
     void setHandler(const QString& contentType, AssociationRole role, const QString& bundleIdentifier) const;
+
+    // Writes the root's Emulation.plist (after the machine itself, which it would otherwise affect).
+    static void writeEmulation(const QString& root, const platform::EmulationSettings& settings);
 
 private:
     QString m_root;

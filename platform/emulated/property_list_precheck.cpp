@@ -1,4 +1,4 @@
-#include "property_list_nesting.h"
+#include "property_list_precheck.h"
 
 #include <algorithm>
 #include <cctype>
@@ -30,13 +30,39 @@ bool readUnsigned(QByteArrayView data, std::uint64_t offset, unsigned size, std:
     return true;
 }
 
+// Whether the character reference ("&#65;", "&#x41;") at `at` is well formed and names a character other than
+// NUL; `end` is set just past it.
+bool characterReferenceAcceptable(QByteArrayView data, qsizetype at, qsizetype& end)
+{
+    qsizetype i = at + 2;
+    const bool hex = i < data.size() && (data[i] == 'x' || data[i] == 'X');
+    if (hex)
+        ++i;
+    const qsizetype digitsStart = i;
+    std::uint32_t value = 0;
+    for (; i < data.size() && (hex ? std::isxdigit(std::uint8_t(data[i])) : std::isdigit(std::uint8_t(data[i]))); ++i) {
+        const char c = char(std::tolower(std::uint8_t(data[i])));
+        value = std::min<std::uint32_t>(0x110000,
+                                        value * (hex ? 16 : 10) + std::uint32_t(c <= '9' ? c - '0' : c - 'a' + 10));
+    }
+    end = i + 1;
+    return i > digitsStart && i < data.size() && data[i] == ';' && value != 0 && value < 0x110000;
+}
+
 } // namespace
 
-bool PropertyListNesting::xmlWithin(QByteArrayView data, int limit)
+bool PropertyListPrecheck::xmlAcceptable(QByteArrayView data, int limit)
 {
+    if (data.contains('\0'))
+        return false;
     int depth = 0;
     qsizetype i = 0;
     while (i < data.size()) {
+        if (data[i] == '&' && startsWithAt(data, i, "&#")) {
+            if (!characterReferenceAcceptable(data, i, i))
+                return false;
+            continue;
+        }
         if (data[i] != '<') {
             ++i;
             continue;
@@ -73,7 +99,7 @@ bool PropertyListNesting::xmlWithin(QByteArrayView data, int limit)
     return true;
 }
 
-bool PropertyListNesting::binaryWithin(QByteArrayView data, int limit)
+bool PropertyListPrecheck::binaryAcceptable(QByteArrayView data, int limit)
 {
     constexpr qsizetype headerSize = 8;
     constexpr qsizetype trailerSize = 32;
@@ -91,16 +117,18 @@ bool PropertyListNesting::binaryWithin(QByteArrayView data, int limit)
         (std::uint64_t(trailer) - tableOffset) / offsetSize < objectCount)
         return false;
 
-    // The references an object holds: its children if it is a container, none otherwise.
+    // The references an object holds: its children if it is a container, none otherwise. False when the object is
+    // malformed or a string holding NUL.
     auto children = [&](std::uint64_t object, std::uint64_t& first, std::uint64_t& count) {
         std::uint64_t offset = 0;
         if (!readUnsigned(data, tableOffset + object * offsetSize, offsetSize, offset) || offset >= tableOffset)
             return false;
         const std::uint8_t marker = std::uint8_t(data[qsizetype(offset)]);
         const unsigned kind = marker >> 4;
+        const bool ascii = kind == 0x5, utf16 = kind == 0x6;
         count = 0;
         first = 0;
-        if (kind != 0xA && kind != 0xC && kind != 0xD)
+        if (kind != 0xA && kind != 0xC && kind != 0xD && !ascii && !utf16)
             return true;
         std::uint64_t length = marker & 0x0F;
         first = offset + 1;
@@ -114,6 +142,17 @@ bool PropertyListNesting::binaryWithin(QByteArrayView data, int limit)
             if (!readUnsigned(data, first + 1, intSize, length))
                 return false;
             first += 1 + intSize;
+        }
+        if (ascii || utf16) {
+            const unsigned unit = utf16 ? 2 : 1;
+            if (first > tableOffset || (tableOffset - first) / unit < length)
+                return false;
+            const QByteArrayView text = data.sliced(qsizetype(first), qsizetype(length * unit));
+            for (qsizetype i = 0; i < text.size(); i += unit)
+                if (text[i] == 0 && (unit == 1 || text[i + 1] == 0))
+                    return false;
+            first = 0;
+            return true;
         }
         count = kind == 0xD ? length * 2 : length;
         return length <= tableOffset && first <= tableOffset && (tableOffset - first) / refSize >= count;
