@@ -21,13 +21,20 @@ std::optional<AppLanguage> AppLanguage::fromRawValue(const QString& rawValue)
 QString AppLanguage::rawValue() const
 {
     switch (m_value) {
-    case zh: return u"zh"_s;
-    case en: return u"en"_s;
-    case fr: return u"fr"_s;
-    case de: return u"de"_s;
-    case es: return u"es"_s;
-    case ja: return u"ja"_s;
-    case ko: return u"ko"_s;
+    case zh:
+        return u"zh"_s;
+    case en:
+        return u"en"_s;
+    case fr:
+        return u"fr"_s;
+    case de:
+        return u"de"_s;
+    case es:
+        return u"es"_s;
+    case ja:
+        return u"ja"_s;
+    case ko:
+        return u"ko"_s;
     }
     return {};
 }
@@ -35,13 +42,20 @@ QString AppLanguage::rawValue() const
 QString AppLanguage::name() const
 {
     switch (m_value) {
-    case zh: return u"中文"_s;
-    case en: return u"English"_s;
-    case fr: return u"Français"_s;
-    case de: return u"Deutsch"_s;
-    case es: return u"Español"_s;
-    case ja: return u"日本語"_s;
-    case ko: return u"한국어"_s;
+    case zh:
+        return u"中文"_s;
+    case en:
+        return u"English"_s;
+    case fr:
+        return u"Français"_s;
+    case de:
+        return u"Deutsch"_s;
+    case es:
+        return u"Español"_s;
+    case ja:
+        return u"日本語"_s;
+    case ko:
+        return u"한국어"_s;
     }
     return {};
 }

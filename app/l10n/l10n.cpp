@@ -23,8 +23,8 @@ namespace {
 
 bool isUserCancelled(const platform::NSError& error)
 {
-    return (error.domain() == platform::NSCocoaErrorDomain && error.code() == platform::NSUserCancelledError)
-        || (error.domain() == platform::NSOSStatusErrorDomain && error.code() == platform::userCanceledErr);
+    return (error.domain() == platform::NSCocoaErrorDomain && error.code() == platform::NSUserCancelledError) ||
+           (error.domain() == platform::NSOSStatusErrorDomain && error.code() == platform::userCanceledErr);
 }
 
 // The source text for a file error, by domain and code; empty when the error is of another kind.

@@ -28,17 +28,21 @@ QString FailureTexts::reason(const QString& recorded, const std::optional<QStrin
 {
     if (!recorded.startsWith(unconfirmedPrefix))
         return recorded;
-    return L10n::text(u"等待 macOS 确认后，系统仍返回 {observed}，目标为 {target}。请检查系统确认窗口；该应用也可能未声明此格式对应的角色。"_s,
-                      language, {{u"observed"_s, observed.value_or(notSet(language))}, {u"target"_s, target}});
+    return L10n::text(
+        u"等待 macOS 确认后，系统仍返回 {observed}，目标为 {target}。请检查系统确认窗口；该应用也可能未声明此格式对应的角色。"_s,
+        language, {{u"observed"_s, observed.value_or(notSet(language))}, {u"target"_s, target}});
 }
 
 QString FailureTexts::roleName(AssociationRole role, const QString& language)
 {
     switch (role) {
-    case AssociationRole::all: return L10n::text(u"默认打开方式（所有角色）"_s, language);
-    case AssociationRole::viewer: return L10n::text(u"默认查看器"_s, language);
+    case AssociationRole::all:
+        return L10n::text(u"默认打开方式（所有角色）"_s, language);
+    case AssociationRole::viewer:
+        return L10n::text(u"默认查看器"_s, language);
     case AssociationRole::editor:
-    case AssociationRole::shell: return L10n::text(u"默认编辑器"_s, language);
+    case AssociationRole::shell:
+        return L10n::text(u"默认编辑器"_s, language);
     }
     return {};
 }
@@ -60,11 +64,9 @@ QString FailureTexts::failureMessage(const ChangeExecutionResult& result, const 
         if (verification.succeeded || result.declinedChangeIDs.contains(change.id()))
             continue;
         const auto failure = result.failures.constFind(change.id());
-        const QString recorded =
-            failure != result.failures.cend() ? *failure : L10n::text(u"验证失败"_s, language);
+        const QString recorded = failure != result.failures.cend() ? *failure : L10n::text(u"验证失败"_s, language);
         lines.append(subject(change.affectedExtensions, change.typeIdentifier) + u"："_s +
-                     reason(recorded, verification.observedBundleIdentifier, change.targetBundleIdentifier,
-                            language));
+                     reason(recorded, verification.observedBundleIdentifier, change.targetBundleIdentifier, language));
     }
     return L10n::text(u"以下格式修改失败："_s, language) + u'\n' + lines.join(u'\n') + u"\n\n"_s +
            savedLine(saved, language);
@@ -91,7 +93,8 @@ QUrl FailureTexts::failureEmail(const FailureReport& report, const QString& lang
             tr(u"实际：{observed}"_s, u"observed"_s, entry.observedBundleIdentifier.value_or(notSet(language))),
             tr(u"原因：{reason}"_s, u"reason"_s,
                reason(entry.reason, entry.observedBundleIdentifier, entry.targetBundleIdentifier, language)),
-        }.join(u'\n'));
+        }
+                           .join(u'\n'));
     }
     const QString body = L10n::text(u"Tessik 文件关联失败报告"_s, language) + u'\n' +
                          tr(u"时间：{date}"_s, u"date"_s, IsoDate::format(report.createdAt)) + u"\n\n"_s +

@@ -15,10 +15,12 @@ namespace {
 
 FormatKnowledgeBase knowledge()
 {
-    const QJsonObject images{{u"id"_s, u"images"_s}, {u"name"_s, u"图片"_s},
+    const QJsonObject images{{u"id"_s, u"images"_s},
+                             {u"name"_s, u"图片"_s},
                              {u"extensions"_s, QJsonArray{u"jpeg"_s, u"jpg"_s, u"png"_s, u"zed"_s, u"avi"_s}}};
     const QJsonObject text{{u"id"_s, u"text"_s}, {u"name"_s, u"文本"_s}, {u"extensions"_s, QJsonArray{u"txt"_s}}};
-    const QJsonObject root{{u"schemaVersion"_s, 1}, {u"categories"_s, QJsonArray{images, text}}, {u"apps"_s, QJsonArray{}}};
+    const QJsonObject root{
+        {u"schemaVersion"_s, 1}, {u"categories"_s, QJsonArray{images, text}}, {u"apps"_s, QJsonArray{}}};
     return FormatKnowledgeBase::decode(QJsonDocument(root).toJson());
 }
 
@@ -60,8 +62,8 @@ TEST(CatalogDisplayIndexTest, ListsTypesWithExtensionsByCategoryAndApplicationIn
     // A record without extensions is reachable by its type only.
     EXPECT_TRUE(index.associationsByType.contains(u"public.folder"_s));
     EXPECT_FALSE(index.types.contains(u"public.folder"_s));
-    EXPECT_FALSE(index.labels.contains(u"public.folder"_s) || index.descriptions.contains(u"public.folder"_s)
-                 || index.categoryByType.contains(u"public.folder"_s));
+    EXPECT_FALSE(index.labels.contains(u"public.folder"_s) || index.descriptions.contains(u"public.folder"_s) ||
+                 index.categoryByType.contains(u"public.folder"_s));
 
     EXPECT_FALSE(index.descriptions.value(u"public.jpeg"_s).isEmpty());
     EXPECT_NE(index.descriptions.value(u"public.jpeg"_s), u"public.jpeg"_s) << "the type database describes it";

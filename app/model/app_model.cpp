@@ -1,0 +1,590 @@
+#include "app_model.h"
+
+#include "app/l10n/app_language.h"
+#include "app/l10n/l10n.h"
+#include "app/model/background_task.h"
+#include "app/model/catalog_loader.h"
+#include "app/model/change_applier.h"
+#include "app/model/failure_texts.h"
+#include "app/update/format_catalog_updater.h"
+#include "core/catalog/custom_association_error.h"
+#include "core/services/type_resolver.h"
+#include "core/support/plain_order.h"
+#include "platform/uniform_type.h"
+#include "platform/user_defaults.h"
+#include "platform/workspace.h"
+
+#include <QTimer>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace tessik {
+namespace {
+
+const QString processingMessage = u"正在处理…"_s;
+const QString refreshingMessage = u"正在刷新…"_s;
+const QString verifyingMessage = u"正在等待 macOS 确认并验证…"_s;
+
+struct Refreshed
+{
+    LoadedCatalog loaded;
+    CatalogDisplayIndex index;
+};
+
+struct Rebuilt
+{
+    QList<FileAssociation> associations;
+    CatalogDisplayIndex index;
+};
+
+template <typename T>
+void assign(T& field, const T& value, QList<void (AppModel::*)()>& changed, void (AppModel::*signal)())
+{
+    if (field == value)
+        return;
+    field = value;
+    changed.append(signal);
+}
+
+} // namespace
+
+AppModel::AppModel(FormatCatalogUpdater* updater, QObject* parent)
+    : QObject(parent), m_updater(updater ? *updater : FormatCatalogUpdater::shared()),
+      m_sleeper(std::make_shared<MonotonicSleeper>()), m_busyMessage(processingMessage)
+{
+    const QVariant stored = platform::UserDefaults::objectForKey(AppLanguage::defaultsKey);
+    m_languageCode =
+        stored.typeId() == QMetaType::QString ? stored.toString() : AppLanguage(AppLanguage::zh).rawValue();
+    // One thread is enough to wait for the system; the refresh pool leaves a core to the interface thread.
+    m_applyPool.setMaxThreadCount(1);
+    m_pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
+}
+
+AppModel::~AppModel()
+{
+    m_stop.request_stop();
+    m_applyPool.waitForDone();
+    m_pool.waitForDone();
+}
+
+QString AppModel::tr(const QString& key, const StringMap& values) const
+{
+    return L10n::text(key, m_languageCode, values);
+}
+
+// Setters
+
+void AppModel::setSelectedApp(const OptionalString& bundleIdentifier)
+{
+    if (m_selectedApp == bundleIdentifier)
+        return;
+    m_selectedApp = bundleIdentifier;
+    Q_EMIT selectedAppChanged();
+}
+
+void AppModel::setSelectedType(const OptionalString& typeIdentifier)
+{
+    if (m_selectedType == typeIdentifier)
+        return;
+    m_selectedType = typeIdentifier;
+    Q_EMIT selectedTypeChanged();
+}
+
+void AppModel::setPending(const StringMap& pending)
+{
+    if (m_pending == pending)
+        return;
+    m_pending = pending;
+    Q_EMIT pendingChanged();
+}
+
+void AppModel::stage(const QString& typeIdentifier, const QString& bundleIdentifier)
+{
+    StringMap pending = m_pending;
+    pending.insert(typeIdentifier, bundleIdentifier);
+    setPending(pending);
+}
+
+void AppModel::unstage(const QString& typeIdentifier)
+{
+    StringMap pending = m_pending;
+    pending.remove(typeIdentifier);
+    setPending(pending);
+}
+
+void AppModel::setRole(AssociationRole role)
+{
+    if (m_role == role)
+        return;
+    m_role = role;
+    Q_EMIT roleChanged();
+}
+
+void AppModel::setLanguageCode(const QString& languageCode)
+{
+    if (m_languageCode == languageCode)
+        return;
+    m_languageCode = languageCode;
+    Q_EMIT languageCodeChanged();
+}
+
+void AppModel::setBusy(bool busy, const QString& busyMessage)
+{
+    if (m_busyMessage != busyMessage) {
+        m_busyMessage = busyMessage;
+        Q_EMIT busyMessageChanged();
+    }
+    if (m_busy != busy) {
+        m_busy = busy;
+        Q_EMIT busyChanged();
+    }
+}
+
+void AppModel::setMessage(const OptionalString& message)
+{
+    if (m_message == message)
+        return;
+    m_message = message;
+    Q_EMIT messageChanged();
+}
+
+void AppModel::setFailureReport(const OptionalReport& report)
+{
+    if (m_failureReport == report)
+        return;
+    m_failureReport = report;
+    Q_EMIT failureReportChanged();
+}
+
+void AppModel::dismissMessage()
+{
+    setMessage(std::nullopt);
+    setFailureReport(std::nullopt);
+}
+
+// Loading
+
+QFuture<void> AppModel::refresh()
+{
+    if (m_busy)
+        return QtFuture::makeReadyFuture();
+    setBusy(true, refreshingMessage);
+
+    QList<CustomAssociation> custom;
+    std::optional<FormatKnowledgeBase> knowledge;
+    try {
+        custom = m_loaded ? m_custom : m_store.load();
+        knowledge = CatalogLoader::chooseKnowledge(m_knowledge);
+    } catch (const std::exception& error) {
+        setMessage(tr(u"读取失败：{reason}"_s, {{u"reason"_s, L10n::error(error, m_languageCode)}}));
+        setBusy(false, m_busyMessage);
+        return QtFuture::makeReadyFuture();
+    }
+
+    return runAttempt(&m_pool,
+                      [custom, knowledge = *knowledge] {
+                          Refreshed refreshed{CatalogLoader::load(custom, knowledge), {}};
+                          refreshed.index = CatalogDisplayIndex(refreshed.loaded.apps, refreshed.loaded.associations,
+                                                                custom, refreshed.loaded.suggestions, knowledge);
+                          return refreshed;
+                      })
+        .then(this, [this, custom, knowledge = *knowledge](const Attempt<Refreshed>& attempt) {
+            if (attempt.error) {
+                setMessage(tr(u"读取失败：{reason}"_s, {{u"reason"_s, L10n::error(attempt.error, m_languageCode)}}));
+                setBusy(false, m_busyMessage);
+                return;
+            }
+            const Refreshed& refreshed = *attempt.value;
+            // Everything first, then the signals, so that no view pairs new applications with an old index.
+            QList<void (AppModel::*)()> changed;
+            assign(m_custom, custom, changed, &AppModel::customChanged);
+            assign(m_apps, refreshed.loaded.apps, changed, &AppModel::appsChanged);
+            assign(m_associations, refreshed.loaded.associations, changed, &AppModel::associationsChanged);
+            assign(m_suggestions, refreshed.loaded.suggestions, changed, &AppModel::suggestionsChanged);
+            assign(m_index, refreshed.index, changed, &AppModel::indexChanged);
+            assign(m_knowledge, OptionalKnowledge(knowledge), changed, &AppModel::knowledgeChanged);
+            m_loaded = true;
+            const OptionalString previousApp = m_selectedApp;
+            const OptionalString previousType = m_selectedType;
+            repairSelection();
+            if (m_selectedApp != previousApp)
+                changed.append(&AppModel::selectedAppChanged);
+            if (m_selectedType != previousType)
+                changed.append(&AppModel::selectedTypeChanged);
+            for (const auto signal : changed)
+                (this->*signal)();
+            setBusy(false, m_busyMessage);
+        });
+}
+
+void AppModel::repairSelection()
+{
+    if (!m_selectedApp && !m_apps.isEmpty())
+        m_selectedApp = m_apps.first().id();
+    if (!m_selectedType || !m_index.associationsByType.contains(*m_selectedType) ||
+        !m_index.labels.contains(*m_selectedType)) {
+        m_selectedType = m_index.types.isEmpty() ? OptionalString() : OptionalString(m_index.types.first());
+    }
+}
+
+QFuture<void> AppModel::reloadCatalog()
+{
+    if (!m_knowledge)
+        return QtFuture::makeReadyFuture();
+    return runAttempt(&m_pool,
+                      [apps = m_apps, custom = m_custom, suggestions = m_suggestions, knowledge = *m_knowledge] {
+                          Rebuilt rebuilt{CatalogLoader::buildAssociations(apps, custom, suggestions), {}};
+                          rebuilt.index =
+                              CatalogDisplayIndex(apps, rebuilt.associations, custom, suggestions, knowledge);
+                          return rebuilt;
+                      })
+        .then(this, [this](const Attempt<Rebuilt>& attempt) {
+            if (attempt.error) {
+                setMessage(
+                    tr(u"读取关联失败：{reason}"_s, {{u"reason"_s, L10n::error(attempt.error, m_languageCode)}}));
+                return;
+            }
+            QList<void (AppModel::*)()> changed;
+            assign(m_associations, attempt.value->associations, changed, &AppModel::associationsChanged);
+            assign(m_index, attempt.value->index, changed, &AppModel::indexChanged);
+            for (const auto signal : changed)
+                (this->*signal)();
+        });
+}
+
+QFuture<void> AppModel::updateCatalogIfDue()
+{
+    auto promise = std::make_shared<QPromise<void>>();
+    promise->start();
+    QFuture<void> future = promise->future();
+    m_updater.checkIfDue().then(this, [this, promise](const std::optional<FormatKnowledgeBase>& knowledge) {
+        if (!knowledge) {
+            promise->finish();
+            return;
+        }
+        installWhenIdle(promise, *knowledge);
+    });
+    return future;
+}
+
+// Waits on the interface thread without blocking it: looks again after each interval while the model is busy.
+void AppModel::installWhenIdle(std::shared_ptr<QPromise<void>> promise, FormatKnowledgeBase knowledge)
+{
+    if (promise->isCanceled()) {
+        promise->finish();
+        return;
+    }
+    if (m_busy) {
+        QTimer::singleShot(m_busyPollInterval, this,
+                           [this, promise, knowledge] { installWhenIdle(promise, knowledge); });
+        return;
+    }
+    m_knowledge = knowledge;
+    Q_EMIT knowledgeChanged();
+    refresh().then(this, [promise] { promise->finish(); });
+}
+
+// Queries
+
+QList<FormatCategory> AppModel::categoryOptions() const
+{
+    return m_knowledge ? m_knowledge->categories() : QList<FormatCategory>();
+}
+
+QString AppModel::categoryID(const QString& typeIdentifier) const
+{
+    if (const auto found = m_index.categoryByType.constFind(typeIdentifier); found != m_index.categoryByType.cend())
+        return *found;
+    if (const auto extra = m_extraTypes.constFind(typeIdentifier); extra != m_extraTypes.cend() && m_knowledge)
+        if (const auto category = m_knowledge->category({*extra}))
+            return category->id;
+    return CatalogDisplayIndex::otherCategory;
+}
+
+QString AppModel::categoryName(const QString& categoryID) const
+{
+    const QList<FormatCategory> options = categoryOptions();
+    const auto category = std::find_if(options.cbegin(), options.cend(),
+                                       [&categoryID](const FormatCategory& c) { return c.id == categoryID; });
+    if (category != options.cend() && category->names && category->names->contains(m_languageCode))
+        return category->localizedName(m_languageCode);
+    const QString key = u"category."_s + categoryID;
+    if (const QString translated = tr(key); translated != key)
+        return translated;
+    return category != options.cend() ? category->name : tr(u"其他格式"_s);
+}
+
+std::optional<CatalogSuggestion> AppModel::suggestion(const QString& typeIdentifier, const InstalledApp& app) const
+{
+    const auto found = m_index.suggestionByTypeAndApp.constFind(CatalogDisplayIndex::key(typeIdentifier, app.id()));
+    return found != m_index.suggestionByTypeAndApp.cend() ? std::optional(*found) : std::nullopt;
+}
+
+std::optional<InstalledApp> AppModel::currentApp() const
+{
+    if (!m_selectedApp)
+        return std::nullopt;
+    const auto found = m_index.appsByID.constFind(*m_selectedApp);
+    return found != m_index.appsByID.cend() ? std::optional(*found) : std::nullopt;
+}
+
+std::optional<FileAssociation> AppModel::currentAssociation() const
+{
+    return m_selectedType ? association(*m_selectedType) : std::nullopt;
+}
+
+QStringList AppModel::currentExtensions() const
+{
+    if (const auto current = currentAssociation())
+        return current->extensions;
+    if (m_selectedType && m_extraTypes.contains(*m_selectedType))
+        return {m_extraTypes.value(*m_selectedType)};
+    return {};
+}
+
+QString AppModel::label(const QString& typeIdentifier) const
+{
+    if (const auto found = m_index.labels.constFind(typeIdentifier); found != m_index.labels.cend())
+        return *found;
+    if (const auto extra = m_extraTypes.constFind(typeIdentifier); extra != m_extraTypes.cend())
+        return u'.' + *extra;
+    return typeIdentifier;
+}
+
+QStringList AppModel::types(const QString& categoryID, const OptionalString& appID) const
+{
+    if (appID)
+        return m_index.typesByAppAndCategory.value(*appID).value(categoryID);
+    QStringList list = m_index.typesByCategory.value(categoryID);
+    QStringList extra;
+    for (auto it = m_extraTypes.cbegin(); it != m_extraTypes.cend(); ++it)
+        if (!m_index.associationsByType.contains(it.key()) && this->categoryID(it.key()) == categoryID)
+            extra.append(it.key());
+    if (extra.isEmpty())
+        return list;
+    list += extra;
+    sortPlainBy(list, [this](const QString& type) { return label(type); });
+    return list;
+}
+
+std::optional<FileAssociation> AppModel::association(const QString& typeIdentifier) const
+{
+    const auto found = m_index.associationsByType.constFind(typeIdentifier);
+    return found != m_index.associationsByType.cend() ? std::optional(*found) : std::nullopt;
+}
+
+QString AppModel::description(const QString& typeIdentifier) const
+{
+    if (const auto found = m_index.descriptions.constFind(typeIdentifier); found != m_index.descriptions.cend())
+        return *found;
+    if (const auto type = platform::UTType::typeWithIdentifier(typeIdentifier)) {
+        if (const QString text = type->localizedDescription(); !text.isEmpty())
+            return text;
+    }
+    return tr(u"自定义格式"_s);
+}
+
+QString AppModel::appName(const OptionalString& bundleIdentifier) const
+{
+    if (!bundleIdentifier)
+        return tr(u"未设置"_s);
+    const auto found = m_index.appsByID.constFind(*bundleIdentifier);
+    return found != m_index.appsByID.cend() ? found->name : *bundleIdentifier;
+}
+
+QString AppModel::defaultName(const QString& typeIdentifier) const
+{
+    const auto record = association(typeIdentifier);
+    const auto handler =
+        record ? record->defaultHandlers.constFind(m_role) : QHash<AssociationRole, QString>::const_iterator();
+    return appName(record && handler != record->defaultHandlers.cend() ? OptionalString(*handler) : std::nullopt);
+}
+
+bool AppModel::isManual(const QString& typeIdentifier, const QString& bundleIdentifier) const
+{
+    return m_index.manualKeys.contains(CatalogDisplayIndex::key(typeIdentifier, bundleIdentifier));
+}
+
+// Local additions
+
+void AppModel::persist(const CustomAssociation& association)
+{
+    const QList<CustomAssociation> saved = CatalogLoader::persist(m_store, m_custom, association);
+    if (saved == m_custom)
+        return;
+    m_custom = saved;
+    Q_EMIT customChanged();
+}
+
+QFuture<void> AppModel::addFormat(const QString& text, bool forApp)
+{
+    const QString extension = TypeResolver::normalize(text);
+    const auto type = TypeResolver().typeIdentifier(extension);
+    if (!type)
+        throw CustomAssociationError(CustomAssociationError::Kind::unresolvedExtension);
+    QFuture<void> added = QtFuture::makeReadyFuture();
+    if (forApp) {
+        if (const auto app = currentApp()) {
+            const CustomAssociation association = CustomAssociation::forExtension(extension, *app);
+            persist(association);
+            stage(*type, app->id());
+            added = addLocalAssociation(association);
+        }
+    }
+    StringMap extraTypes = m_extraTypes;
+    extraTypes.insert(*type, extension);
+    if (extraTypes != m_extraTypes) {
+        m_extraTypes = extraTypes;
+        Q_EMIT extraTypesChanged();
+    }
+    setSelectedType(*type);
+    return added;
+}
+
+QFuture<void> AppModel::chooseApp(const InstalledApp& app)
+{
+    if (!m_selectedType)
+        return QtFuture::makeReadyFuture();
+    const QStringList extensions = currentExtensions();
+    const CustomAssociation association = CustomAssociation::forType(
+        *m_selectedType, extensions.isEmpty() ? std::nullopt : std::optional(extensions.first()), app);
+    persist(association);
+    stage(*m_selectedType, app.id());
+    return addLocalAssociation(association);
+}
+
+QFuture<void> AppModel::addLocalAssociation(const CustomAssociation& association)
+{
+    if (!m_knowledge)
+        return QtFuture::makeReadyFuture();
+    QList<InstalledApp> apps = m_apps;
+    const auto sameApp = [&association](const InstalledApp& app) { return app.id() == association.app.id(); };
+    if (std::none_of(apps.cbegin(), apps.cend(), sameApp))
+        apps.append(association.app);
+
+    QList<FileAssociation> associations = m_associations;
+    const auto record =
+        std::find_if(associations.begin(), associations.end(), [&association](const FileAssociation& a) {
+            return a.typeIdentifier == association.typeIdentifier;
+        });
+    if (record != associations.end()) {
+        if (std::none_of(record->capableApps.cbegin(), record->capableApps.cend(), sameApp)) {
+            record->capableApps.append(association.app);
+            std::stable_sort(record->capableApps.begin(), record->capableApps.end(),
+                             [](const InstalledApp& a, const InstalledApp& b) { return plainLess(a.name, b.name); });
+        }
+        if (!association.fileExtension.isEmpty())
+            record->extensions.append(association.fileExtension);
+        record->extensions = sortedUniquePlain(record->extensions);
+    } else {
+        associations.append(
+            {association.typeIdentifier,
+             association.fileExtension.isEmpty() ? QStringList() : QStringList{association.fileExtension},
+             {association.app},
+             {},
+             {}});
+    }
+
+    return runAttempt(&m_pool,
+                      [apps, associations, custom = m_custom, suggestions = m_suggestions, knowledge = *m_knowledge] {
+                          return CatalogDisplayIndex(apps, associations, custom, suggestions, knowledge);
+                      })
+        .then(this, [this, apps, associations](const Attempt<CatalogDisplayIndex>& attempt) {
+            if (attempt.error)
+                return;
+            QList<void (AppModel::*)()> changed;
+            assign(m_apps, apps, changed, &AppModel::appsChanged);
+            assign(m_associations, associations, changed, &AppModel::associationsChanged);
+            assign(m_index, *attempt.value, changed, &AppModel::indexChanged);
+            for (const auto signal : changed)
+                (this->*signal)();
+        });
+}
+
+// Applying
+
+QFuture<void> AppModel::applyPending()
+{
+    if (m_busy)
+        return QtFuture::makeReadyFuture();
+    setBusy(true, processingMessage);
+
+    QStringList types = m_pending.keys();
+    sortPlain(types);
+    QList<ChangeRequest> requests;
+    for (const QString& type : types)
+        requests.append({type, m_role, m_pending.value(type)});
+    const auto known = ChangeApplier::knownExtensions(m_associations, m_extraTypes);
+
+    return runAttempt(&m_applyPool, [requests, known] { return ChangeApplier::plan(requests, known); })
+        .then(this,
+              [this](const Attempt<ChangePlan>& attempt) {
+                  if (attempt.error) {
+                      setMessage(L10n::error(attempt.error, m_languageCode));
+                      setBusy(false, m_busyMessage);
+                      return QtFuture::makeReadyFuture();
+                  }
+                  if (attempt.value->changes.isEmpty()) {
+                      setPending({});
+                      setBusy(false, m_busyMessage);
+                      return QtFuture::makeReadyFuture();
+                  }
+                  return apply(*attempt.value);
+              })
+        .unwrap();
+}
+
+QFuture<void> AppModel::apply(const ChangePlan& plan)
+{
+    setFailureReport(std::nullopt);
+    setBusy(true, verifyingMessage);
+    const QString language = m_languageCode;
+    return QtConcurrent::run(&m_applyPool,
+                             [plan, language, sleeper = m_sleeper, stop = m_stop.get_token()] {
+                                 return ChangeApplier::execute(
+                                     plan, stop,
+                                     [&language](const std::exception& error) { return L10n::error(error, language); },
+                                     sleeper);
+                             })
+        .then(this,
+              [this](const AppliedChanges& applied) {
+                  const FailureTexts::SavedReport saved{applied.reportPath, applied.reportError};
+                  if (applied.result) {
+                      StringMap pending = m_pending;
+                      for (const VerificationResult& verification : applied.result->verificationResults)
+                          if (verification.succeeded)
+                              pending.remove(verification.change.typeIdentifier);
+                      for (const AssociationChange& change : applied.result->plan.changes)
+                          if (applied.result->declinedChangeIDs.contains(change.id()))
+                              pending.remove(change.typeIdentifier);
+                      setPending(pending);
+                      if (!applied.result->failures.isEmpty()) {
+                          setFailureReport(applied.report);
+                          setMessage(FailureTexts::failureMessage(*applied.result, saved, m_languageCode));
+                      }
+                  } else {
+                      setFailureReport(applied.report);
+                      setMessage(FailureTexts::executionErrorMessage(applied.executionError.value_or(QString()), saved,
+                                                                     m_languageCode));
+                  }
+                  setBusy(false, m_busyMessage);
+                  return reloadCatalog();
+              })
+        .unwrap();
+}
+
+void AppModel::composeFailureEmail()
+{
+    if (!m_failureReport)
+        return;
+    const QUrl url = FailureTexts::failureEmail(*m_failureReport, m_languageCode);
+    if (url.isValid() && platform::Workspace::openURL(url)) {
+        dismissMessage();
+        return;
+    }
+    setMessage(tr(u"无法打开邮件应用。失败原因已保存在本地。"_s));
+}
+
+} // namespace tessik

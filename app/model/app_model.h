@@ -1,0 +1,189 @@
+#pragma once
+
+#include "app/model/catalog_display_index.h"
+#include "core/catalog/catalog_suggestion.h"
+#include "core/catalog/custom_association.h"
+#include "core/catalog/custom_association_store.h"
+#include "core/catalog/format_knowledge_base.h"
+#include "core/pipeline/change_plan.h"
+#include "core/pipeline/failure_report.h"
+#include "core/pipeline/sleeper.h"
+#include "core/records/association_role.h"
+#include "core/records/file_association.h"
+#include "core/records/installed_app.h"
+
+#include <QFuture>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QPromise>
+#include <QThreadPool>
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <stop_token>
+
+namespace tessik {
+
+class FormatCatalogUpdater;
+
+// The one observable state of a main window: what is installed and in effect, what the user added, selected and
+// staged, and the status shown. Lives on the interface thread; heavy work runs in background tasks on copies and
+// comes back as one assignment.
+class AppModel : public QObject
+{
+    Q_OBJECT
+
+public:
+    using StringMap = QHash<QString, QString>;
+    using OptionalString = std::optional<QString>;
+    using OptionalKnowledge = std::optional<FormatKnowledgeBase>;
+    using OptionalReport = std::optional<FailureReport>;
+
+private:
+    Q_PROPERTY(QList<InstalledApp> apps READ apps NOTIFY appsChanged)
+    Q_PROPERTY(QList<FileAssociation> associations READ associations NOTIFY associationsChanged)
+    Q_PROPERTY(QList<CustomAssociation> custom READ custom NOTIFY customChanged)
+    Q_PROPERTY(OptionalKnowledge knowledge READ knowledge NOTIFY knowledgeChanged)
+    Q_PROPERTY(QList<CatalogSuggestion> suggestions READ suggestions NOTIFY suggestionsChanged)
+    Q_PROPERTY(CatalogDisplayIndex index READ index NOTIFY indexChanged)
+    Q_PROPERTY(StringMap extraTypes READ extraTypes NOTIFY extraTypesChanged)
+    Q_PROPERTY(OptionalString selectedApp READ selectedApp WRITE setSelectedApp NOTIFY selectedAppChanged)
+    Q_PROPERTY(OptionalString selectedType READ selectedType WRITE setSelectedType NOTIFY selectedTypeChanged)
+    Q_PROPERTY(StringMap pending READ pending WRITE setPending NOTIFY pendingChanged)
+    Q_PROPERTY(AssociationRole role READ role WRITE setRole NOTIFY roleChanged)
+    Q_PROPERTY(QString languageCode READ languageCode WRITE setLanguageCode NOTIFY languageCodeChanged)
+    Q_PROPERTY(bool busy READ busy NOTIFY busyChanged)
+    Q_PROPERTY(QString busyMessage READ busyMessage NOTIFY busyMessageChanged)
+    Q_PROPERTY(OptionalString message READ message NOTIFY messageChanged)
+    Q_PROPERTY(OptionalReport failureReport READ failureReport NOTIFY failureReportChanged)
+
+public:
+    // Without an updater the process's shared one is used.
+    explicit AppModel(FormatCatalogUpdater* updater = nullptr, QObject* parent = nullptr);
+    // Stops what is running and waits for the background tasks, so none outlives the model.
+    ~AppModel() override;
+
+    const QList<InstalledApp>& apps() const { return m_apps; }
+    const QList<FileAssociation>& associations() const { return m_associations; }
+    const QList<CustomAssociation>& custom() const { return m_custom; }
+    const OptionalKnowledge& knowledge() const { return m_knowledge; }
+    const QList<CatalogSuggestion>& suggestions() const { return m_suggestions; }
+    const CatalogDisplayIndex& index() const { return m_index; }
+    const StringMap& extraTypes() const { return m_extraTypes; }
+    const OptionalString& selectedApp() const { return m_selectedApp; }
+    const OptionalString& selectedType() const { return m_selectedType; }
+    const StringMap& pending() const { return m_pending; }
+    AssociationRole role() const { return m_role; }
+    const QString& languageCode() const { return m_languageCode; }
+    bool busy() const { return m_busy; }
+    // Always a source text; the view translates it.
+    const QString& busyMessage() const { return m_busyMessage; }
+    const OptionalString& message() const { return m_message; }
+    const OptionalReport& failureReport() const { return m_failureReport; }
+
+    void setSelectedApp(const OptionalString& bundleIdentifier);
+    void setSelectedType(const OptionalString& typeIdentifier);
+    void setPending(const StringMap& pending);
+    void setRole(AssociationRole role);
+    void setLanguageCode(const QString& languageCode);
+    // Stages the application as the target of the type, replacing an earlier target.
+    void stage(const QString& typeIdentifier, const QString& bundleIdentifier);
+    void unstage(const QString& typeIdentifier);
+    // Clears the message and the report it offers to mail.
+    void dismissMessage();
+
+    // Loading.
+    QFuture<void> refresh();
+    QFuture<void> reloadCatalog();
+    QFuture<void> updateCatalogIfDue();
+
+    // Queries.
+    QList<FormatCategory> categoryOptions() const;
+    QString categoryID(const QString& typeIdentifier) const;
+    QString categoryName(const QString& categoryID) const;
+    std::optional<CatalogSuggestion> suggestion(const QString& typeIdentifier, const InstalledApp& app) const;
+    std::optional<InstalledApp> currentApp() const;
+    std::optional<FileAssociation> currentAssociation() const;
+    QStringList currentExtensions() const;
+    QString label(const QString& typeIdentifier) const;
+    QStringList types(const QString& categoryID, const OptionalString& appID = std::nullopt) const;
+    std::optional<FileAssociation> association(const QString& typeIdentifier) const;
+    QString description(const QString& typeIdentifier) const;
+    QString appName(const OptionalString& bundleIdentifier) const;
+    QString defaultName(const QString& typeIdentifier) const;
+    bool isManual(const QString& typeIdentifier, const QString& bundleIdentifier) const;
+
+    // Local additions. Each throws before anything changes: CustomAssociationError for the input, NSError when
+    // the custom associations cannot be saved. The future ends when the catalog shows the addition.
+    QFuture<void> addFormat(const QString& text, bool forApp);
+    QFuture<void> chooseApp(const InstalledApp& app);
+    void persist(const CustomAssociation& association);
+
+    // Applying.
+    QFuture<void> applyPending();
+    void composeFailureEmail();
+
+    // For tests: how verification waits, and how often a catalog update looks whether the model is still busy.
+    void setSleeper(std::shared_ptr<Sleeper> sleeper) { m_sleeper = std::move(sleeper); }
+    void setBusyPollInterval(std::chrono::milliseconds interval) { m_busyPollInterval = interval; }
+
+Q_SIGNALS:
+    void appsChanged();
+    void associationsChanged();
+    void customChanged();
+    void knowledgeChanged();
+    void suggestionsChanged();
+    void indexChanged();
+    void extraTypesChanged();
+    void selectedAppChanged();
+    void selectedTypeChanged();
+    void pendingChanged();
+    void roleChanged();
+    void languageCodeChanged();
+    void busyChanged();
+    void busyMessageChanged();
+    void messageChanged();
+    void failureReportChanged();
+
+private:
+    QFuture<void> apply(const ChangePlan& plan);
+    QFuture<void> addLocalAssociation(const CustomAssociation& association);
+    void installWhenIdle(std::shared_ptr<QPromise<void>> promise, FormatKnowledgeBase knowledge);
+    QString tr(const QString& key, const StringMap& values = {}) const;
+
+    void setBusy(bool busy, const QString& busyMessage);
+    void setMessage(const OptionalString& message);
+    void setFailureReport(const OptionalReport& report);
+    void repairSelection();
+
+    FormatCatalogUpdater& m_updater;
+    CustomAssociationStore m_store;
+    std::shared_ptr<Sleeper> m_sleeper;
+    std::chrono::milliseconds m_busyPollInterval{250};
+    // Applying may verify for a minute; its own pool keeps refreshes running meanwhile.
+    QThreadPool m_pool;
+    QThreadPool m_applyPool;
+    std::stop_source m_stop;
+    bool m_loaded = false;
+
+    QList<InstalledApp> m_apps;
+    QList<FileAssociation> m_associations;
+    QList<CustomAssociation> m_custom;
+    OptionalKnowledge m_knowledge;
+    QList<CatalogSuggestion> m_suggestions;
+    CatalogDisplayIndex m_index;
+    StringMap m_extraTypes;
+    OptionalString m_selectedApp;
+    OptionalString m_selectedType;
+    StringMap m_pending;
+    AssociationRole m_role = AssociationRole::all;
+    QString m_languageCode;
+    bool m_busy = false;
+    QString m_busyMessage;
+    OptionalString m_message;
+    OptionalReport m_failureReport;
+};
+
+} // namespace tessik

@@ -1,0 +1,293 @@
+#include "app/l10n/l10n.h"
+#include "app/model/app_model.h"
+#include "app/model/failure_texts.h"
+#include "app/update/format_catalog_updater.h"
+#include "core/catalog/custom_association_error.h"
+#include "core/catalog/custom_association_store.h"
+#include "core/pipeline/failure_report_store.h"
+#include "core/pipeline/snapshot_store.h"
+#include "future_wait.h"
+#include "loopback_http_server.h"
+#include "platform/emulated/emulation_settings.h"
+#include "platform/launch_services.h"
+#include "platform/workspace.h"
+#include "scripted_services.h"
+#include "temporary_system.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QUrlQuery>
+#include <QUuid>
+
+#include <gtest/gtest.h>
+#include <latch>
+
+using namespace Qt::StringLiterals;
+using namespace tessik;
+using namespace tessik::testing;
+
+namespace {
+
+const QString markdown = u"net.daringfireball.markdown"_s;
+const QString plainText = u"public.plain-text"_s;
+const QString jpeg = u"public.jpeg"_s;
+const QString editor = u"com.example.Editor"_s;
+const QString viewer = u"com.example.Viewer"_s;
+const QString third = u"com.example.Third"_s;
+
+class AppModelTest : public ::testing::Test
+{
+protected:
+    AppModelTest()
+    {
+        system.addApp(u"Applications/Editor.app"_s, editor,
+                      {TemporarySystem::documentType({markdown}, {u"md"_s}, u"Editor"_s),
+                       TemporarySystem::documentType({plainText}, {u"txt"_s}, u"Editor"_s)},
+                      {{u"CFBundleName"_s, u"Editor"_s}});
+        system.addApp(u"Applications/Viewer.app"_s, viewer,
+                      {TemporarySystem::documentType({jpeg}, {u"jpg"_s}, u"Viewer"_s, u"Owner"_s),
+                       TemporarySystem::documentType({markdown, plainText}, {u"md"_s}, u"Viewer"_s, u"Owner"_s)},
+                      {{u"CFBundleName"_s, u"Viewer"_s}});
+        system.addApp(u"Applications/Third.app"_s, third, {}, {{u"CFBundleName"_s, u"Third"_s}});
+        model.setSleeper(sleeper);
+        model.setBusyPollInterval(std::chrono::milliseconds(1));
+    }
+
+    ~AppModelTest() override { platform::Workspace::setConfirmationHandler({}); }
+
+    void refresh() { ASSERT_TRUE(finish(model.refresh())); }
+
+    std::optional<QString> handler(const QString& type, platform::LSRolesMask role = platform::kLSRolesAll)
+    {
+        return platform::LSCopyDefaultRoleHandlerForContentType(type, role);
+    }
+
+    static void answer(bool accept)
+    {
+        platform::Workspace::setConfirmationHandler([accept](const auto&) { return accept; });
+    }
+
+    TemporarySystem system;
+    FormatCatalogUpdater updater{FormatCatalogUpdater::Configuration{}};
+    std::shared_ptr<RecordingSleeper> sleeper = std::make_shared<RecordingSleeper>();
+    AppModel model{&updater};
+};
+
+} // namespace
+
+TEST_F(AppModelTest, RefreshLoadsEverythingAndRepairsTheSelection)
+{
+    EXPECT_EQ(model.index(), CatalogDisplayIndex());
+    EXPECT_EQ(model.busyMessage(), u"正在处理…"_s);
+    int indexSignals = 0;
+    QObject::connect(&model, &AppModel::indexChanged, [&] {
+        ++indexSignals;
+        EXPECT_EQ(model.index().appsByID.size(), model.apps().size()) << "apps and index change as one step";
+    });
+
+    QFuture<void> first = model.refresh();
+    EXPECT_TRUE(model.busy());
+    EXPECT_EQ(model.busyMessage(), u"正在刷新…"_s);
+    EXPECT_TRUE(model.refresh().isFinished()) << "a second refresh while busy returns at once";
+    ASSERT_TRUE(finish(first));
+
+    EXPECT_FALSE(model.busy());
+    EXPECT_EQ(indexSignals, 1);
+    ASSERT_EQ(model.apps().size(), 3);
+    EXPECT_EQ(model.apps().constFirst().name, u"Editor"_s);
+    EXPECT_TRUE(model.knowledge());
+    EXPECT_EQ(model.selectedApp(), editor);
+    ASSERT_FALSE(model.index().types.isEmpty());
+    EXPECT_EQ(model.selectedType(), model.index().types.constFirst());
+    EXPECT_EQ(model.label(jpeg), u".jpe, .jpeg, .jpg"_s) << "declared and system extensions";
+    EXPECT_EQ(model.categoryID(jpeg), u"images"_s);
+    EXPECT_EQ(model.types(u"images"_s, viewer), QStringList{jpeg});
+    EXPECT_TRUE(model.types(u"images"_s, editor).isEmpty());
+    EXPECT_EQ(model.defaultName(jpeg), u"Viewer"_s);
+
+    // A listed selection stays; one that disappeared is replaced by the first listed type.
+    model.setSelectedType(jpeg);
+    refresh();
+    EXPECT_EQ(model.selectedType(), jpeg);
+    model.setSelectedType(u"com.example.gone"_s);
+    refresh();
+    EXPECT_EQ(model.selectedType(), model.index().types.constFirst());
+}
+
+TEST_F(AppModelTest, QueriesFallBackAsTheUserExpects)
+{
+    refresh();
+    EXPECT_EQ(model.categoryID(u"com.example.unknown"_s), u"other"_s);
+    EXPECT_EQ(model.categoryName(u"no-such-category"_s), u"其他格式"_s);
+    model.setLanguageCode(u"de"_s);
+    EXPECT_EQ(model.categoryName(u"images"_s), u"Bilder"_s);
+    EXPECT_EQ(model.categoryName(u"no-such-category"_s), L10n::text(u"其他格式"_s, u"de"_s));
+    EXPECT_EQ(model.appName(std::nullopt), L10n::text(u"未设置"_s, u"de"_s));
+    EXPECT_EQ(model.appName(u"com.example.Unknown"_s), u"com.example.Unknown"_s);
+    EXPECT_EQ(model.description(u"com.example.unknown"_s), L10n::text(u"自定义格式"_s, u"de"_s));
+}
+
+TEST_F(AppModelTest, FormatsAddedWithoutAnApplicationAreKeptForTheSessionOnly)
+{
+    refresh();
+    EXPECT_THROW(model.addFormat(u"a/b"_s, false), CustomAssociationError);
+    EXPECT_TRUE(model.extraTypes().isEmpty());
+
+    ASSERT_TRUE(finish(model.addFormat(u".MKK"_s, false)));
+    ASSERT_EQ(model.extraTypes().size(), 1);
+    const QString type = model.extraTypes().constBegin().key();
+    EXPECT_EQ(model.extraTypes().value(type), u"mkk"_s);
+    EXPECT_EQ(model.selectedType(), type);
+    EXPECT_EQ(model.label(type), u".mkk"_s);
+    EXPECT_EQ(model.currentExtensions(), QStringList{u"mkk"_s});
+    EXPECT_TRUE(model.types(u"other"_s).contains(type));
+    EXPECT_FALSE(model.types(u"other"_s, editor).contains(type));
+    EXPECT_TRUE(model.pending().isEmpty());
+    EXPECT_FALSE(QFile::exists(CustomAssociationStore::defaultFileURL().toLocalFile()));
+
+    refresh();
+    EXPECT_NE(model.selectedType(), type) << "an unlisted type is not kept as the selection";
+    EXPECT_TRUE(model.extraTypes().contains(type));
+}
+
+TEST_F(AppModelTest, ChoosingAnApplicationStoresStagesAndShowsIt)
+{
+    EXPECT_TRUE(model.chooseApp(model.apps().value(0)).isFinished()) << "nothing selected, nothing chosen";
+    refresh();
+    model.setSelectedType(jpeg);
+    const InstalledApp editorApp = *model.index().appsByID.constFind(editor);
+    ASSERT_TRUE(finish(model.chooseApp(editorApp)));
+    ASSERT_TRUE(finish(model.chooseApp(editorApp)));
+
+    EXPECT_EQ(CustomAssociationStore().load().size(), 1) << "the same association is stored once";
+    EXPECT_EQ(model.pending().value(jpeg), editor);
+    EXPECT_TRUE(model.isManual(jpeg, editor));
+    EXPECT_TRUE(model.types(u"images"_s, editor).contains(jpeg));
+}
+
+TEST_F(AppModelTest, AcceptedChangesTakeAndAreUnstaged)
+{
+    answer(true);
+    refresh();
+    model.stage(markdown, editor);
+    model.stage(plainText, editor);
+    model.stage(jpeg, third);
+    ASSERT_TRUE(finish(model.applyPending()));
+
+    EXPECT_EQ(handler(markdown), editor);
+    EXPECT_EQ(handler(plainText), editor);
+    EXPECT_EQ(handler(jpeg), third);
+    EXPECT_TRUE(model.pending().isEmpty());
+    EXPECT_EQ(SnapshotStore().ids().size(), 1);
+    EXPECT_TRUE(FailureReportStore().ids().isEmpty());
+    EXPECT_FALSE(model.message());
+    EXPECT_FALSE(model.busy());
+    EXPECT_EQ(model.defaultName(jpeg), u"Third"_s) << "the catalog was read again";
+}
+
+TEST_F(AppModelTest, DeclinedChangesAreUnstagedWithoutAMessage)
+{
+    answer(false);
+    refresh();
+    model.stage(markdown, editor);
+    ASSERT_TRUE(finish(model.applyPending()));
+    EXPECT_TRUE(model.pending().isEmpty());
+    EXPECT_FALSE(model.message());
+    EXPECT_FALSE(model.failureReport());
+    EXPECT_EQ(handler(markdown), viewer);
+}
+
+TEST_F(AppModelTest, AChangeThatEndsWithAnotherApplicationIsReportedAndCanBeMailed)
+{
+    platform::EmulationSettings emulation;
+    emulation.overriddenContentTypes.insert(markdown, third);
+    tools::SystemRootWriter::writeEmulation(system.root(), emulation);
+    refresh();
+    model.setRole(AssociationRole::viewer);
+    model.stage(markdown, editor);
+    ASSERT_TRUE(finish(model.applyPending()));
+
+    EXPECT_EQ(model.pending().value(markdown), editor) << "a failed change stays staged";
+    ASSERT_TRUE(model.failureReport());
+    ASSERT_TRUE(model.message());
+    const QList<QUuid> reports = FailureReportStore().ids();
+    ASSERT_EQ(reports.size(), 1);
+    const QString subject = model.label(markdown);
+    EXPECT_TRUE(subject.contains(u".md"_s));
+    EXPECT_TRUE(model.message()->startsWith(u"以下格式修改失败：\n"_s + subject +
+                                            u"：等待 macOS 确认后，系统仍返回 com.example.Third"_s))
+        << model.message()->toStdString();
+    EXPECT_TRUE(model.message()->contains(FailureReportStore().directory().toLocalFile()));
+
+    // No application takes mailto yet: the report is kept.
+    model.composeFailureEmail();
+    EXPECT_EQ(model.message(), u"无法打开邮件应用。失败原因已保存在本地。"_s);
+    ASSERT_TRUE(model.failureReport());
+
+    system.addApp(
+        u"Applications/Mail.app"_s, u"com.apple.mail"_s, {},
+        {{u"CFBundleURLTypes"_s, QVariantList{QVariantMap{{u"CFBundleURLSchemes"_s, QStringList{u"mailto"_s}}}}}});
+    const FailureReport report = *model.failureReport();
+    model.composeFailureEmail();
+    EXPECT_FALSE(model.message());
+    EXPECT_FALSE(model.failureReport());
+
+    QFile log(system.root() + u"/home/Library/Logs/OpenedURLs.log"_s);
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QUrl opened(QString::fromUtf8(log.readAll().trimmed()));
+    EXPECT_EQ(opened.scheme(), u"mailto"_s);
+    const QUrlQuery query(opened);
+    EXPECT_EQ(query.queryItemValue(u"subject"_s, QUrl::FullyDecoded), u"Tessik 文件关联失败反馈"_s);
+    const QString body = query.queryItemValue(u"body"_s, QUrl::FullyDecoded);
+    EXPECT_TRUE(body.startsWith(u"Tessik 文件关联失败报告\n时间："_s)) << body.toStdString();
+    EXPECT_TRUE(body.contains(
+        u"格式："_s + subject +
+        u"\n类型：net.daringfireball.markdown\n角色：默认查看器\n目标：com.example.Editor\n实际：com.example.Third"_s))
+        << body.toStdString();
+    EXPECT_TRUE(body.endsWith(u"\n\n快照："_s + report.snapshotPath.value_or(QString()))) << body.toStdString();
+}
+
+TEST_F(AppModelTest, ACatalogUpdateWaitsUntilTheModelIsIdle)
+{
+    LoopbackHttpServer server;
+    const QJsonObject category{
+        {u"id"_s, u"images"_s}, {u"name"_s, u"新图片"_s}, {u"extensions"_s, QJsonArray{u"jpg"_s}}};
+    server.respond(
+        {200,
+         {{"ETag", "\"v2\""}},
+         QJsonDocument(
+             QJsonObject{{u"schemaVersion"_s, 1}, {u"categories"_s, QJsonArray{category}}, {u"apps"_s, QJsonArray{}}})
+             .toJson()});
+    FormatCatalogUpdater::Configuration configuration;
+    configuration.server = ServerConfiguration{server.url(), true};
+    configuration.cacheURL = QUrl::fromLocalFile(system.root() + u"/cache/format-catalog.json"_s);
+    configuration.lastSuccessKey = u"LastCheck"_s;
+    configuration.etagKey = u"ETag"_s;
+    FormatCatalogUpdater online(configuration);
+    AppModel busyModel(&online);
+    busyModel.setSleeper(sleeper);
+    busyModel.setBusyPollInterval(std::chrono::milliseconds(1));
+    ASSERT_TRUE(finish(busyModel.refresh()));
+
+    // An apply that waits for the user keeps the model busy while the update arrives.
+    std::latch answered(1);
+    platform::Workspace::setConfirmationHandler([&answered](const auto&) {
+        answered.wait();
+        return true;
+    });
+    busyModel.stage(markdown, editor);
+    QFuture<void> applying = busyModel.applyPending();
+    ASSERT_TRUE(eventually([&] { return busyModel.busyMessage() == u"正在等待 macOS 确认并验证…"_s; }));
+    QFuture<void> updating = busyModel.updateCatalogIfDue();
+    ASSERT_TRUE(eventually([&] { return !server.requests().isEmpty(); }));
+    EXPECT_FALSE(finish(updating, 50));
+    EXPECT_GT(busyModel.knowledge()->categories().size(), 1) << "not installed while busy";
+
+    answered.count_down();
+    ASSERT_TRUE(finish(applying));
+    ASSERT_TRUE(finish(updating));
+    EXPECT_EQ(busyModel.knowledge()->categories().size(), 1);
+    EXPECT_EQ(busyModel.categoryID(jpeg), u"images"_s);
+}
