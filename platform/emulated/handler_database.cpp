@@ -3,6 +3,7 @@
 #include "../file_manager.h"
 #include "../ns_error.h"
 #include "file_stamp.h"
+#include "launch_services_lock.h"
 #include "machine_paths.h"
 #include "property_list.h"
 
@@ -87,6 +88,9 @@ OSStatus HandlerDatabase::store(const QString& contentType, LSRolesMask role, co
         return paramErr;
 
     QMutexLocker locker(&m_mutex);
+    const LaunchServicesLock lock;
+    if (!lock.isLocked())
+        return ioErr;
     const QString path = MachinePaths::handlerDatabase();
     QVariantMap database;
     QFile file(path);

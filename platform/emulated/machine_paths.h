@@ -16,6 +16,10 @@ public:
     static QString globalPreferences();
     // The per-user Launch Services handler database.
     static QString handlerDatabase();
+    // The bundles registered with LSRegisterURL, beside the handler database.
+    static QString registrations();
+    // The lock file that serialises changes to both.
+    static QString launchServicesLock();
     // The folders whose applications Launch Services knows, in the order it prefers them.
     static QStringList applicationFolders();
 };

@@ -1,5 +1,6 @@
 #include "core/support/name_order.h"
 #include "loopback_http_server.h"
+#include "platform/emulated/property_list.h"
 #include "systemwriter/demo_system.h"
 
 #include <QCoreApplication>
@@ -301,6 +302,64 @@ TEST_F(CliTest, SetRefusesBadRequestsAndReportsFailures)
     EXPECT_TRUE(shown.out.startsWith(u"Tessik 文件关联失败报告\n时间："_s));
     EXPECT_TRUE(shown.out.contains(u"类型：public.plain-text\n角色：editor\n目标：com.apple.TextEdit"_s));
     EXPECT_TRUE(shown.out.endsWith(u"快照：无\n"_s));
+}
+
+TEST_F(CliTest, ConcurrentSetsLoseNoChange)
+{
+    QTemporaryDir root;
+    tessik::tools::DemoSystem::write(root.path());
+    const QStringList types{u"public.rss"_s,
+                            u"public.css"_s,
+                            u"public.ndjson"_s,
+                            u"public.patch-file"_s,
+                            u"com.apple.crashreport"_s,
+                            u"org.w3.webvtt"_s,
+                            u"public.assembly-source"_s,
+                            u"public.lex-source"_s,
+                            u"public.yacc-source"_s,
+                            u"public.fortran-source"_s,
+                            u"public.pascal-source"_s,
+                            u"public.ada-source"_s,
+                            u"public.csh-script"_s,
+                            u"public.tcsh-script"_s,
+                            u"public.ksh-script"_s,
+                            u"public.make-source"_s,
+                            u"com.microsoft.ico"_s,
+                            u"com.apple.icns"_s,
+                            u"public.avif"_s,
+                            u"com.truevision.tga-image"_s,
+                            u"public.jpeg-2000"_s,
+                            u"com.apple.pict"_s,
+                            u"com.sgi.sgi-image"_s,
+                            u"public.xbitmap-image"_s};
+    const QString calculator = u"com.apple.calculator"_s;
+
+    // Eight writers at once, three changes each: every read-modify-write of the handler file must see the others.
+    std::vector<std::unique_ptr<QProcess>> writers;
+    for (qsizetype first = 0; first < types.size(); first += 3) {
+        QStringList arguments{u"--system-root"_s, root.path(), u"set"_s, u"--role"_s, u"editor"_s};
+        for (const QString& type : types.mid(first, 3))
+            arguments.append(type + u'=' + calculator);
+        writers.push_back(std::make_unique<QProcess>());
+        writers.back()->start(QString::fromUtf8(TESSIK_CLI_PATH), arguments);
+    }
+    for (const auto& writer : writers) {
+        ASSERT_TRUE(writer->waitForFinished(120000));
+        EXPECT_EQ(writer->exitCode(), 0) << writer->readAllStandardError().constData();
+    }
+
+    QFile file(root.path() +
+               u"/home/Library/Preferences/com.apple.LaunchServices/com.apple.launchservices.secure.plist"_s);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QStringList stored;
+    for (const QVariant& entry :
+         tessik::platform::PropertyList::read(file.readAll())->toMap().value(u"LSHandlers"_s).toList())
+        if (entry.toMap().value(u"LSHandlerRoleEditor"_s).toString() == calculator)
+            stored.append(entry.toMap().value(u"LSHandlerContentType"_s).toString());
+    stored.sort();
+    QStringList expected = types;
+    expected.sort();
+    EXPECT_EQ(stored, expected);
 }
 
 TEST_F(CliTest, UpdateCatalogDownloadsForTheServerItIsGiven)

@@ -3,9 +3,11 @@
 #include "platform/launch_services.h"
 #include "temporary_system.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSysInfo>
 
 #include <gtest/gtest.h>
 
@@ -106,4 +108,21 @@ TEST(LaunchServices, RejectsBadWritesAndNeverOverwritesAnUnreadableDatabase)
     EXPECT_EQ(LSSetDefaultRoleHandlerForContentType(u"public.html"_s, kLSRolesViewer, u"com.example.a"_s), ioErr);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), QByteArray("not a property list"));
+}
+
+TEST(LaunchServices, ALockLeftByADeadProcessDoesNotBlockWrites)
+{
+    TemporarySystem system;
+    system.addApp(u"Applications/Editor.app"_s, u"com.example.editor"_s);
+    QFile lock(MachinePaths::launchServicesLock());
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(lock).absolutePath()));
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    // The owner's process id, program and host, as a lock file records them; no process has that id.
+    lock.write("2147483646\n" + QCoreApplication::applicationName().toUtf8() + '\n' +
+               QSysInfo::machineHostName().toUtf8() + '\n');
+    lock.close();
+
+    ASSERT_EQ(LSSetDefaultRoleHandlerForContentType(u"public.html"_s, kLSRolesEditor, u"com.example.editor"_s), noErr);
+    EXPECT_EQ(handler(u"public.html"_s, kLSRolesEditor), u"com.example.editor"_s);
+    EXPECT_FALSE(lock.exists()) << "the lock is given back";
 }
