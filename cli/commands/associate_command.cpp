@@ -5,6 +5,8 @@
 #include "core/catalog/custom_association_store.h"
 #include "core/discovery/app_scanner.h"
 
+#include <QFileInfo>
+
 using namespace Qt::StringLiterals;
 
 namespace tessik::cli {
@@ -21,7 +23,8 @@ void AssociateCommand::configure(QCommandLineParser& parser) const
     parser.addOption({u"type"_s, u"The content type to associate, taken as given."_s, u"type"_s});
     parser.addOption({u"extension"_s, u"With --type: an extension to record with the type."_s, u"extension"_s});
     parser.addPositionalArgument(u"extension"_s, u"Without --type: an extension such as mkk or .mkk."_s);
-    parser.addPositionalArgument(u"bundle-id"_s, u"The bundle identifier of an installed application."_s);
+    parser.addPositionalArgument(u"bundle-id"_s, u"The bundle identifier of an installed application, or the path "
+                                                 "of an application bundle anywhere."_s);
 }
 
 int AssociateCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
@@ -33,9 +36,17 @@ int AssociateCommand::execute(const QCommandLineParser& parser, CliStreams& io) 
     const QString bundleIdentifier = arguments.constLast();
 
     std::optional<InstalledApp> app;
-    for (const InstalledApp& installed : AppScanner().scan())
-        if (installed.bundleIdentifier == bundleIdentifier)
-            app = installed;
+    // Bundle identifiers never hold a slash; paths do.
+    if (bundleIdentifier.contains(u'/'))
+        app = AppScanner().installedApp(QUrl::fromLocalFile(QFileInfo(bundleIdentifier).absoluteFilePath()));
+    else
+        for (const InstalledApp& installed : AppScanner().scan())
+            if (installed.bundleIdentifier == bundleIdentifier)
+                app = installed;
+    if (!app && bundleIdentifier.contains(u'/')) {
+        io.err << u"No application bundle is at %1.\n"_s.arg(bundleIdentifier);
+        return 1;
+    }
     if (!app) {
         io.err << u"No installed application has the bundle identifier %1.\n"_s.arg(bundleIdentifier);
         return 1;

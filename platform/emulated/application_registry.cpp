@@ -2,8 +2,8 @@
 
 #include "../bundle.h"
 #include "../file_manager.h"
-#include "../system_root.h"
 #include "../ns_error.h"
+#include "../system_root.h"
 #include "file_stamp.h"
 #include "launch_services_lock.h"
 #include "machine_paths.h"
@@ -157,9 +157,9 @@ std::shared_ptr<const ApplicationRegistry::Contents> ApplicationRegistry::Conten
     const QStringList folders = MachinePaths::applicationFolders();
     for (int order = 0; order < folders.size(); ++order) {
         contents->stamps.push_back(FileStamp::of(folders[order]));
-        auto enumerator =
-            FileManager::enumerator(QUrl::fromLocalFile(folders[order]), DirectoryEnumerator::SkipsHiddenFiles |
-                                                                             DirectoryEnumerator::SkipsPackageDescendants);
+        auto enumerator = FileManager::enumerator(QUrl::fromLocalFile(folders[order]),
+                                                  DirectoryEnumerator::SkipsHiddenFiles |
+                                                      DirectoryEnumerator::SkipsPackageDescendants);
         while (const auto item = enumerator ? enumerator->nextObject() : std::nullopt) {
             const QFileInfo info(item->toLocalFile());
             if (info.isSymLink()) {

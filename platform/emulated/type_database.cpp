@@ -53,7 +53,8 @@ std::shared_ptr<const TypeDatabase> TypeDatabase::current()
     return ApplicationRegistry::shared().current()->types;
 }
 
-std::shared_ptr<const TypeDatabase> TypeDatabase::withDeclarations(const std::vector<QVariantMap>& infoDictionaries) const
+std::shared_ptr<const TypeDatabase>
+TypeDatabase::withDeclarations(const std::vector<QVariantMap>& infoDictionaries) const
 {
     auto joined = std::make_shared<TypeDatabase>(*this);
     const std::size_t first = joined->m_types.size();

@@ -1,6 +1,7 @@
 #include "core/support/name_order.h"
 #include "loopback_http_server.h"
 #include "platform/emulated/property_list.h"
+#include "systemwriter/bundle_writer.h"
 #include "systemwriter/demo_system.h"
 
 #include <QCoreApplication>
@@ -208,6 +209,23 @@ TEST_F(CliTest, AssociateStoresCustomAssociationsOnce)
     const QString mkkType = associations[0].toObject().value("typeIdentifier"_L1).toString();
     EXPECT_EQ(formatRow(rows, mkkType).value("capableApps"_L1).toArray(), QJsonArray{u"com.microsoft.VSCode"_s});
     EXPECT_EQ(formatRow(rows, mkkType).value("category"_L1).toString(), u"other"_s);
+}
+
+TEST_F(CliTest, AssociatingAnApplicationOutsideTheFoldersRegistersIt)
+{
+    QTemporaryDir root;
+    tessik::tools::DemoSystem::write(root.path());
+    const QString tool = tessik::tools::BundleWriter(root.path())
+                             .write({u"Downloads/Tool.app"_s, {{u"CFBundleIdentifier"_s, u"com.example.tool"_s}}});
+    auto cli = [&](QStringList arguments) { return run(QStringList{u"--system-root"_s, root.path()} + arguments); };
+
+    EXPECT_EQ(cli({u"associate"_s, u"mkk"_s, root.path() + u"/Downloads/Missing.app"_s}).status, 1);
+    const CliRun stored = cli({u"associate"_s, u"mkk"_s, tool});
+    ASSERT_EQ(stored.status, 0) << qPrintable(stored.err);
+    // A later process knows the application, so a default naming it takes.
+    const CliRun set = cli({u"set"_s, u"mkk"_s, u"com.example.tool"_s, u"--role"_s, u"viewer"_s});
+    EXPECT_EQ(set.status, 0) << qPrintable(set.out + set.err);
+    EXPECT_TRUE(set.out.startsWith(u"succeeded"_s));
 }
 
 TEST_F(CliTest, SetSnapshotsAndRestoreRunThroughThePipeline)
