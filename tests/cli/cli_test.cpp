@@ -110,6 +110,10 @@ TEST_F(CliTest, LooksUpTypesExtensionsAndHandlers)
     EXPECT_TRUE(demoRun({u"extensions"_s, u"public.html"_s}).out.startsWith(u"htm\nhtml\n"_s));
     EXPECT_TRUE(demoRun({u"extensions"_s, u"public.jpeg"_s}).out.contains(u"jpeg\njpg\n"_s));
     EXPECT_EQ(demoRun({u"extensions"_s, u"com.example.unknown"_s}).out, QString());
+    // Types that installed applications declare.
+    EXPECT_EQ(demoRun({u"type"_s, u"torrent"_s}).out, u"org.bittorrent.torrent\n"_s);
+    EXPECT_EQ(demoRun({u"extensions"_s, u"org.bittorrent.torrent"_s}).out, u"torrent\n"_s);
+    EXPECT_EQ(demoRun({u"type"_s, u"blend"_s}).out, u"org.blenderfoundation.blender.file\n"_s);
 
     EXPECT_EQ(demoRun({u"get"_s, u"public.html"_s}).out, u"com.google.Chrome\n"_s);
     EXPECT_EQ(demoRun({u"get"_s, u"com.adobe.pdf"_s, u"--role"_s, u"viewer"_s}).out, u"com.apple.Preview\n"_s);

@@ -47,6 +47,11 @@ BundleDescription describeBundle(const QJsonObject& app)
         types.append(documentType(entry.toObject()));
     if (!types.isEmpty())
         bundle.info.insert(u"CFBundleDocumentTypes"_s, types);
+    // Type declarations are written as the bundle's Info.plist spells them.
+    if (app.contains("exportedTypes"_L1))
+        bundle.info.insert(u"UTExportedTypeDeclarations"_s, app.value("exportedTypes"_L1).toArray().toVariantList());
+    if (app.contains("importedTypes"_L1))
+        bundle.info.insert(u"UTImportedTypeDeclarations"_s, app.value("importedTypes"_L1).toArray().toVariantList());
     bundle.format = app.value("format"_L1).toString() == u"binary"_s ? platform::PropertyList::Format::Binary
                                                                      : platform::PropertyList::Format::Xml;
     const QJsonObject localized = app.value("localizedNames"_L1).toObject();
