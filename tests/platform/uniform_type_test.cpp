@@ -140,7 +140,8 @@ TEST(UniformTypes, ApplicationsDeclareTypesInOrderOfPrecedence)
     EXPECT_EQ(UTType::typeWithIdentifier(u"com.example.markdown"_s)->filenameExtensions(), QStringList{u"md"_s});
 
     // A declaration that is not one is passed over.
-    system.addApp(u"Applications/Broken.app"_s, u"com.example.broken"_s, {},
-                  {{u"UTExportedTypeDeclarations"_s, QVariantList{u"text"_s, QVariantMap{{u"UTTypeIdentifier"_s, 7}}}}});
+    system.addApp(
+        u"Applications/Broken.app"_s, u"com.example.broken"_s, {},
+        {{u"UTExportedTypeDeclarations"_s, QVariantList{u"text"_s, QVariantMap{{u"UTTypeIdentifier"_s, 7}}}}});
     EXPECT_EQ(typeOf(u"torrent"_s), u"org.bittorrent.torrent"_s);
 }
