@@ -8,6 +8,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -226,6 +227,10 @@ TEST_F(CliTest, AssociatingAnApplicationOutsideTheFoldersRegistersIt)
     EXPECT_EQ(cli({u"associate"_s, u"mkk"_s, root.path() + u"/Downloads/Missing.app"_s}).status, 1);
     const CliRun stored = cli({u"associate"_s, u"mkk"_s, tool});
     ASSERT_EQ(stored.status, 0) << qPrintable(stored.err);
+    QFile registrations(root.path() + u"/home/Library/Preferences/com.apple.LaunchServices/"
+                                      "com.apple.launchservices.registrations.plist"_s);
+    ASSERT_TRUE(registrations.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(registrations.readAll().contains(QFileInfo(tool).canonicalFilePath().toUtf8()));
     // A later process knows the application, so a default naming it takes.
     const CliRun set = cli({u"set"_s, u"mkk"_s, u"com.example.tool"_s, u"--role"_s, u"viewer"_s});
     EXPECT_EQ(set.status, 0) << qPrintable(set.out + set.err);
