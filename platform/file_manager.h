@@ -49,7 +49,7 @@ public:
     static QUrl applicationSupportDirectory();
     // Nothing when the root is not a readable folder.
     static std::optional<DirectoryEnumerator> enumerator(const QUrl& url, DirectoryEnumerator::Options options);
-    // Whether a folder is a package (a bundle extension, or a Contents/Info.plist inside).
+    // Whether a folder is a package: its name has a bundle or document package extension.
     static bool isPackage(const QString& path);
 
     // The file's bytes, at most `maximumBytes` of them when that is not negative (so a caller can tell that the

@@ -28,7 +28,8 @@ std::optional<QString> LSCopyDefaultRoleHandlerForContentType(const QString& con
 OSStatus LSSetDefaultRoleHandlerForContentType(const QString& contentType, LSRolesMask role,
                                                const QString& handlerBundleID);
 
-// Tells Launch Services that an application was installed, moved or changed, so its claims count at once.
+// Tells Launch Services about an application bundle wherever it is, so that it is known from now on and its
+// claims count at once; the registration is kept. paramErr when the URL is not a folder.
 OSStatus LSRegisterURL(const QUrl& url, bool update);
 
 } // namespace tessik::platform

@@ -4,6 +4,7 @@
 #include "core/catalog/association_catalog_builder.h"
 #include "core/discovery/app_scanner.h"
 #include "core/services/launch_services_association_reader.h"
+#include "platform/launch_services.h"
 
 #include <QSet>
 
@@ -31,6 +32,7 @@ LoadedCatalog CatalogLoader::load(const QList<CustomAssociation>& custom, const 
             continue;
         // An application outside the application folders, remembered from where the user picked it.
         if (auto app = scanner.installedApp(association.app.url)) {
+            platform::LSRegisterURL(app->url, true);
             known.insert(app->id());
             loaded.apps.append(std::move(*app));
         }
@@ -55,6 +57,9 @@ QList<CustomAssociation> CatalogLoader::persist(const CustomAssociationStore& st
     if (!current.contains(association))
         current.append(association);
     store.save(current);
+    // Launch Services must know the application for a default naming it to take. Failing that, the next
+    // refresh registers it again.
+    platform::LSRegisterURL(association.app.url, true);
     return current;
 }
 

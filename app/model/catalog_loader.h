@@ -29,7 +29,7 @@ public:
     // Throws what loading the shipped catalog throws.
     static FormatKnowledgeBase chooseKnowledge(const std::optional<FormatKnowledgeBase>& current);
 
-    // Scans the applications, adds those known only from custom associations, sorts them, derives the
+    // Scans the applications, adds (and registers) those known only from custom associations, sorts them, derives the
     // suggestions and builds the catalog over the system's current handlers. Blocking; run it off the
     // interface thread. Throws what the scan or the handler reads throw.
     static LoadedCatalog load(const QList<CustomAssociation>& custom, const FormatKnowledgeBase& knowledge);
@@ -39,7 +39,8 @@ public:
                                                     const QList<CustomAssociation>& custom,
                                                     const QList<CatalogSuggestion>& suggestions);
 
-    // Adds one association to the stored list, as the user adds it: no duplicate, the whole list saved.
+    // Adds one association to the stored list, as the user adds it: no duplicate, the whole list saved; the
+    // application is registered with Launch Services.
     // Returns the new list; throws what saving throws, and the stored file is then as it was.
     static QList<CustomAssociation> persist(const CustomAssociationStore& store, QList<CustomAssociation> current,
                                             const CustomAssociation& association);

@@ -6,6 +6,8 @@
 #include "core/discovery/app_scanner.h"
 #include "core/services/target_type_resolver.h"
 
+#include <QFileInfo>
+
 using namespace Qt::StringLiterals;
 
 namespace tessik::cli {
@@ -22,7 +24,8 @@ void AssociateCommand::configure(QCommandLineParser& parser) const
     parser.addOption({u"type"_s, u"The content type to associate; it must be known."_s, u"type"_s});
     parser.addOption({u"extension"_s, u"With --type: an extension to record with the type."_s, u"extension"_s});
     parser.addPositionalArgument(u"extension"_s, u"Without --type: an extension such as mkk or .mkk."_s);
-    parser.addPositionalArgument(u"bundle-id"_s, u"The bundle identifier of an installed application."_s);
+    parser.addPositionalArgument(u"bundle-id"_s, u"The bundle identifier of an installed application, or the path "
+                                                 "of an application bundle anywhere."_s);
 }
 
 int AssociateCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
@@ -41,9 +44,17 @@ int AssociateCommand::execute(const QCommandLineParser& parser, CliStreams& io) 
             throw UsageError(u"“%1” is not a known content type"_s.arg(parser.value(u"type"_s)));
     }
     std::optional<InstalledApp> app;
-    for (const InstalledApp& candidate : installed)
-        if (candidate.bundleIdentifier == bundleIdentifier)
-            app = candidate;
+    // Bundle identifiers never hold a slash; paths do.
+    if (bundleIdentifier.contains(u'/'))
+        app = AppScanner().installedApp(QUrl::fromLocalFile(QFileInfo(bundleIdentifier).absoluteFilePath()));
+    else
+        for (const InstalledApp& candidate : installed)
+            if (candidate.bundleIdentifier == bundleIdentifier)
+                app = candidate;
+    if (!app && bundleIdentifier.contains(u'/')) {
+        io.err << u"No application bundle is at %1.\n"_s.arg(bundleIdentifier);
+        return 1;
+    }
     if (!app) {
         io.err << u"No installed application has the bundle identifier %1.\n"_s.arg(bundleIdentifier);
         return 1;

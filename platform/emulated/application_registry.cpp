@@ -2,12 +2,15 @@
 
 #include "../bundle.h"
 #include "../file_manager.h"
+#include "../ns_error.h"
 #include "../system_root.h"
-#include "../uniform_type.h"
 #include "file_stamp.h"
+#include "launch_services_lock.h"
 #include "machine_paths.h"
+#include "property_list.h"
 #include "type_database.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 
@@ -51,6 +54,25 @@ QStringList strings(const QVariant& value)
         if (item.typeId() == QMetaType::QString)
             result.append(item.toString());
     return result;
+}
+
+const QString registeredBundlesKey = u"RegisteredBundles"_s;
+
+// The application bundle a path stands for, links resolved; empty when it is not one.
+QString applicationTarget(const QString& path)
+{
+    const QFileInfo target(QFileInfo(path).canonicalFilePath());
+    return target.isDir() && target.suffix() == u"app"_s ? target.filePath() : QString();
+}
+
+// The paths registered so far, in registration order; an unreadable file registers nothing.
+QStringList registeredPaths()
+{
+    QFile file(MachinePaths::registrations());
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const std::optional<QVariant> list = PropertyList::read(file.readAll());
+    return list ? strings(list->toMap().value(registeredBundlesKey)) : QStringList();
 }
 
 } // namespace
@@ -106,7 +128,7 @@ std::optional<QString> ApplicationRegistry::Contents::claimant(const QString& co
             return best->bundleIdentifier;
         QStringList parents;
         for (const QString& type : level) {
-            const auto record = TypeDatabase::shared().type(type);
+            const auto record = types->type(type);
             for (const QString& parent : record ? record->parents : QStringList()) {
                 if (!seen.contains(parent.toLower())) {
                     seen.insert(parent.toLower());
@@ -128,48 +150,99 @@ std::shared_ptr<const ApplicationRegistry::Contents> ApplicationRegistry::Conten
 {
     auto contents = std::make_shared<Contents>();
     contents->root = root;
-    for (const QString& folder : MachinePaths::applicationFolders()) {
-        contents->stamps.push_back(FileStamp::of(folder));
-        auto enumerator =
-            FileManager::enumerator(QUrl::fromLocalFile(folder), DirectoryEnumerator::SkipsHiddenFiles |
-                                                                     DirectoryEnumerator::SkipsPackageDescendants);
-        if (!enumerator)
-            continue;
-        while (const auto item = enumerator->nextObject()) {
-            const QString path = item->toLocalFile();
-            const QFileInfo info(path);
-            if (!info.isDir() || info.isSymLink())
-                continue;
-            if (info.suffix() != u"app"_s) {
-                if (!FileManager::isPackage(path))
-                    contents->stamps.push_back(FileStamp::of(path));
-                continue;
-            }
-            contents->stamps.push_back(FileStamp::of(path + u"/Contents/Info.plist"_s));
-            const auto bundle = Bundle::bundleWithURL(*item);
-            const auto identifier = bundle ? bundle->bundleIdentifier() : std::nullopt;
-            if (!identifier || identifier->isEmpty())
-                continue;
-            if (!contents->locations.contains(identifier->toLower()))
-                contents->locations.insert(identifier->toLower(), path);
-            for (const QVariant& entryValue : bundle->infoDictionary().value(u"CFBundleDocumentTypes"_s).toList()) {
-                const QVariantMap entry = entryValue.toMap();
-                const auto rank = rankValue(entry.value(u"LSHandlerRank"_s));
-                const auto roles = rolesServed(entry.value(u"CFBundleTypeRole"_s));
-                if (!rank || !roles)
-                    continue;
-                QStringList types = strings(entry.value(u"LSItemContentTypes"_s));
-                if (types.isEmpty()) {
-                    for (const QString& extension : strings(entry.value(u"CFBundleTypeExtensions"_s)))
-                        if (const auto type = UTType::typeWithFilenameExtension(extension); type && extension != u"*"_s)
-                            types.append(type->identifier());
-                }
-                for (const QString& type : types)
-                    contents->claims[type.toLower()].push_back({*identifier, *rank, *roles});
+
+    // Where each bundle is known from: the folder's place in the search order (registrations come last), then
+    // its path, which is the order of precedence among applications.
+    std::vector<std::pair<int, QString>> candidates;
+    const QStringList folders = MachinePaths::applicationFolders();
+    for (int order = 0; order < folders.size(); ++order) {
+        contents->stamps.push_back(FileStamp::of(folders[order]));
+        auto enumerator = FileManager::enumerator(QUrl::fromLocalFile(folders[order]),
+                                                  DirectoryEnumerator::SkipsHiddenFiles |
+                                                      DirectoryEnumerator::SkipsPackageDescendants);
+        while (const auto item = enumerator ? enumerator->nextObject() : std::nullopt) {
+            const QFileInfo info(item->toLocalFile());
+            if (info.isSymLink()) {
+                if (const QString target = applicationTarget(info.filePath()); !target.isEmpty())
+                    candidates.emplace_back(order, target);
+            } else if (info.isDir() && info.suffix() == u"app"_s) {
+                candidates.emplace_back(order, info.filePath());
+            } else if (info.isDir() && !FileManager::isPackage(info.filePath())) {
+                contents->stamps.push_back(FileStamp::of(info.filePath()));
             }
         }
     }
+    contents->stamps.push_back(FileStamp::of(MachinePaths::registrations()));
+    for (const QString& path : registeredPaths())
+        if (const QString target = applicationTarget(path); !target.isEmpty())
+            candidates.emplace_back(int(folders.size()), target);
+    std::stable_sort(candidates.begin(), candidates.end());
+
+    std::vector<std::pair<QString, Bundle>> bundles;
+    QSet<QString> seen;
+    for (const auto& [order, path] : candidates) {
+        if (seen.contains(path))
+            continue;
+        seen.insert(path);
+        contents->stamps.push_back(FileStamp::of(path + u"/Contents/Info.plist"_s));
+        const auto bundle = Bundle::bundleWithURL(QUrl::fromLocalFile(path));
+        const auto identifier = bundle ? bundle->bundleIdentifier() : std::nullopt;
+        if (!identifier || identifier->isEmpty())
+            continue;
+        if (!contents->locations.contains(identifier->toLower()))
+            contents->locations.insert(identifier->toLower(), path);
+        bundles.emplace_back(*identifier, *bundle);
+    }
+
+    std::vector<QVariantMap> infoDictionaries;
+    for (const auto& [identifier, bundle] : bundles)
+        infoDictionaries.push_back(bundle.infoDictionary());
+    contents->types = TypeDatabase::system()->withDeclarations(infoDictionaries);
+
+    for (const auto& [identifier, bundle] : bundles) {
+        for (const QVariant& entryValue : bundle.infoDictionary().value(u"CFBundleDocumentTypes"_s).toList()) {
+            const QVariantMap entry = entryValue.toMap();
+            const auto rank = rankValue(entry.value(u"LSHandlerRank"_s));
+            const auto roles = rolesServed(entry.value(u"CFBundleTypeRole"_s));
+            if (!rank || !roles)
+                continue;
+            QStringList types = strings(entry.value(u"LSItemContentTypes"_s));
+            if (types.isEmpty()) {
+                for (const QString& extension : strings(entry.value(u"CFBundleTypeExtensions"_s)))
+                    if (const auto type = contents->types->typeForExtension(extension, u"public.data"_s);
+                        type && extension != u"*"_s)
+                        types.append(type->identifier);
+            }
+            for (const QString& type : types)
+                contents->claims[type.toLower()].push_back({identifier, *rank, *roles});
+        }
+    }
     return contents;
+}
+
+bool ApplicationRegistry::registerBundle(const QString& path)
+{
+    const QString target = QFileInfo(path).canonicalFilePath();
+    if (target.isEmpty())
+        return false;
+    {
+        const LaunchServicesLock lock;
+        if (!lock.isLocked())
+            return false;
+        QStringList paths = registeredPaths();
+        if (!paths.contains(target)) {
+            paths.append(target);
+            try {
+                FileManager::writeAtomically(
+                    PropertyList::write(QVariantMap{{registeredBundlesKey, paths}}, PropertyList::Format::Xml),
+                    QUrl::fromLocalFile(MachinePaths::registrations()));
+            } catch (const NSError&) {
+                return false;
+            }
+        }
+    }
+    shared().invalidate();
+    return true;
 }
 
 } // namespace tessik::platform

@@ -2,6 +2,7 @@
 
 #include "../launch_services.h"
 #include "file_stamp.h"
+#include "type_database.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -14,8 +15,9 @@
 
 namespace tessik::platform {
 
-// What Launch Services knows of the installed applications: where each one is and which content types it
-// claims in which roles and ranks. Built from the application folders and refreshed when they change.
+// What Launch Services knows of the installed applications: where each one is, which content types it claims
+// in which roles and ranks, and the types it declares. Built from the application folders (links resolved to
+// their targets) and the registered bundles, and refreshed when they change.
 class ApplicationRegistry
 {
 public:
@@ -36,6 +38,11 @@ public:
     // Forces the next call to re-check the disk.
     void invalidate();
 
+    // Records a bundle outside the application folders so that Launch Services knows it from now on, in every
+    // process. Links are resolved first, as the target is what is registered. Returns false when the
+    // registrations could not be saved.
+    static bool registerBundle(const QString& path);
+
 private:
     QMutex m_mutex;
     std::shared_ptr<const Contents> m_contents;
@@ -49,6 +56,8 @@ struct ApplicationRegistry::Contents
     QHash<QString, QString> locations;
     // Lower-cased content type → claims in registration order.
     QHash<QString, std::vector<Claim>> claims;
+    // The system's types joined by those the applications declare.
+    std::shared_ptr<const TypeDatabase> types;
     // Paths whose modification stamps were current when this was built.
     std::vector<FileStamp> stamps;
 

@@ -19,15 +19,15 @@ namespace tessik::platform {
 
 namespace {
 
-// Whether a folder is a package: a bundle extension, or a Contents/Info.plist inside.
+// Whether a folder is a package: its extension is one of a bundle or a document package. What it holds does
+// not matter, as on a real Mac without package metadata.
 bool isPackageFolder(const QFileInfo& folder)
 {
     static const QStringList bundleExtensions{
         u"app"_s,      u"appex"_s,         u"bundle"_s,      u"framework"_s,  u"plugin"_s,     u"kext"_s,  u"xpc"_s,
         u"prefpane"_s, u"saver"_s,         u"qlgenerator"_s, u"mdimporter"_s, u"rtfd"_s,       u"pages"_s, u"numbers"_s,
         u"key"_s,      u"photoslibrary"_s, u"xcodeproj"_s,   u"xcarchive"_s,  u"playground"_s, u"wdgt"_s};
-    return bundleExtensions.contains(folder.suffix(), Qt::CaseInsensitive) ||
-           QFileInfo::exists(folder.filePath() + u"/Contents/Info.plist"_s);
+    return bundleExtensions.contains(folder.suffix(), Qt::CaseInsensitive);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "../ns_error.h"
 #include "emulation_settings.h"
 #include "file_stamp.h"
+#include "launch_services_lock.h"
 #include "machine_paths.h"
 #include "property_list.h"
 
@@ -151,6 +152,9 @@ OSStatus HandlerDatabase::store(const QString& contentType, LSRolesMask role, co
         return paramErr;
 
     QMutexLocker locker(&m_mutex);
+    const LaunchServicesLock lock;
+    if (!lock.isLocked())
+        return ioErr;
     const QString path = MachinePaths::handlerDatabase();
     QVariantMap database;
     QFile file(path);

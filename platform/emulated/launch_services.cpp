@@ -4,6 +4,8 @@
 #include "emulation_settings.h"
 #include "handler_database.h"
 
+#include <QFileInfo>
+
 namespace tessik::platform {
 
 std::optional<QString> LSCopyDefaultRoleHandlerForContentType(const QString& contentType, LSRolesMask role)
@@ -31,10 +33,9 @@ OSStatus LSSetDefaultRoleHandlerForContentType(const QString& contentType, LSRol
 
 OSStatus LSRegisterURL(const QUrl& url, bool)
 {
-    if (!url.isLocalFile())
+    if (!url.isLocalFile() || !QFileInfo(url.toLocalFile()).isDir())
         return paramErr;
-    ApplicationRegistry::shared().invalidate();
-    return noErr;
+    return ApplicationRegistry::registerBundle(url.toLocalFile()) ? noErr : ioErr;
 }
 
 } // namespace tessik::platform

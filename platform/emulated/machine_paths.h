@@ -20,6 +20,10 @@ public:
     static QString emulationSettings();
     // Where opened URLs are recorded instead of being opened on the host.
     static QString openedURLsLog();
+    // The bundles registered with LSRegisterURL, beside the handler database.
+    static QString registrations();
+    // The lock file that serialises changes to both.
+    static QString launchServicesLock();
     // The folders whose applications Launch Services knows, in the order it prefers them.
     static QStringList applicationFolders();
 };

@@ -79,6 +79,16 @@ QString MachinePaths::openedURLsLog()
     return home() + u"/Library/Logs/OpenedURLs.log"_s;
 }
 
+QString MachinePaths::registrations()
+{
+    return preferences() + u"/com.apple.LaunchServices/com.apple.launchservices.registrations.plist"_s;
+}
+
+QString MachinePaths::launchServicesLock()
+{
+    return handlerDatabase() + u".lock"_s;
+}
+
 QStringList MachinePaths::applicationFolders()
 {
     return {path(u"/Applications"_s), path(u"/System/Applications"_s), home() + u"/Applications"_s};

@@ -1,5 +1,7 @@
 #include "type_database.h"
 
+#include "application_registry.h"
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -25,16 +27,68 @@ QStringList stringList(const QJsonValue& value)
     return list;
 }
 
+// A declaration's tag or conformance: one string or an array of them.
+QStringList oneOrMany(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::QString)
+        return value.toString().isEmpty() ? QStringList() : QStringList{value.toString()};
+    QStringList list;
+    if (value.typeId() == QMetaType::QVariantList)
+        for (const QVariant& item : value.toList())
+            if (item.typeId() == QMetaType::QString && !item.toString().isEmpty())
+                list.append(item.toString());
+    return list;
+}
+
 } // namespace
 
-const TypeDatabase& TypeDatabase::shared()
+std::shared_ptr<const TypeDatabase> TypeDatabase::system()
 {
-    static const TypeDatabase database;
+    static const auto database = std::make_shared<const TypeDatabase>(loadSystemTable());
     return database;
 }
 
-TypeDatabase::TypeDatabase()
+std::shared_ptr<const TypeDatabase> TypeDatabase::current()
 {
+    return ApplicationRegistry::shared().current()->types;
+}
+
+std::shared_ptr<const TypeDatabase>
+TypeDatabase::withDeclarations(const std::vector<QVariantMap>& infoDictionaries) const
+{
+    auto joined = std::make_shared<TypeDatabase>(*this);
+    const std::size_t first = joined->m_types.size();
+    for (const QString key : {u"UTExportedTypeDeclarations"_s, u"UTImportedTypeDeclarations"_s})
+        for (const QVariantMap& info : infoDictionaries)
+            for (const QVariant& declaration : info.value(key).toList())
+                joined->addDeclaration(declaration);
+    joined->resolveConformance(first);
+    return joined;
+}
+
+void TypeDatabase::addDeclaration(const QVariant& declaration)
+{
+    if (declaration.typeId() != QMetaType::QVariantMap)
+        return;
+    const QVariantMap map = declaration.toMap();
+    const QVariant identifier = map.value(u"UTTypeIdentifier"_s);
+    if (identifier.typeId() != QMetaType::QString || identifier.toString().isEmpty() ||
+        m_byIdentifier.contains(identifier.toString().toLower()) || extensionOfDynamicIdentifier(identifier.toString()))
+        return;
+    TypeRecord record;
+    record.identifier = identifier.toString();
+    if (const QVariant description = map.value(u"UTTypeDescription"_s); description.typeId() == QMetaType::QString)
+        record.description = description.toString();
+    const QVariantMap tags = map.value(u"UTTypeTagSpecification"_s).toMap();
+    record.extensions = oneOrMany(tags.value(u"public.filename-extension"_s));
+    record.mimeTypes = oneOrMany(tags.value(u"public.mime-type"_s));
+    record.parents = oneOrMany(map.value(u"UTTypeConformsTo"_s));
+    add(std::move(record));
+}
+
+TypeDatabase TypeDatabase::loadSystemTable()
+{
+    TypeDatabase database;
     QFile file(u":/tessik/platform/uniform-types.json"_s);
     if (!file.open(QIODevice::ReadOnly))
         qFatal("The platform's type table is missing from the build.");
@@ -47,9 +101,10 @@ TypeDatabase::TypeDatabase()
         record.extensions = stringList(object.value("extensions"_L1));
         record.mimeTypes = stringList(object.value("mimeTypes"_L1));
         record.parents = stringList(object.value("conformsTo"_L1));
-        add(std::move(record));
+        database.add(std::move(record));
     }
-    resolveConformance();
+    database.resolveConformance();
+    return database;
 }
 
 void TypeDatabase::add(TypeRecord record)
@@ -61,9 +116,10 @@ void TypeDatabase::add(TypeRecord record)
     m_types.push_back(std::move(shared));
 }
 
-void TypeDatabase::resolveConformance()
+void TypeDatabase::resolveConformance(std::size_t first)
 {
-    for (const auto& type : m_types) {
+    for (std::size_t index = first; index < m_types.size(); ++index) {
+        const auto& type = m_types[index];
         QStringList pending{type->identifier.toLower()};
         while (!pending.isEmpty()) {
             const QString next = pending.takeLast();
@@ -89,6 +145,19 @@ std::shared_ptr<const TypeRecord> TypeDatabase::type(const QString& identifier) 
 std::vector<std::shared_ptr<const TypeRecord>> TypeDatabase::typesForExtension(const QString& extension) const
 {
     return m_byExtension.value(extension.toLower());
+}
+
+std::shared_ptr<const TypeRecord> TypeDatabase::typeForExtension(const QString& extension,
+                                                                 const QString& supertype) const
+{
+    if (extension.isEmpty())
+        return nullptr;
+    const QString wanted = supertype.toLower();
+    for (const auto& record : typesForExtension(extension))
+        if (record->conformance.contains(wanted))
+            return record;
+    auto dynamic = dynamicType(extension);
+    return dynamic->conformance.contains(wanted) ? dynamic : nullptr;
 }
 
 std::shared_ptr<const TypeRecord> TypeDatabase::dynamicType(const QString& extension) const

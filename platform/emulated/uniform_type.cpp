@@ -8,22 +8,15 @@ namespace tessik::platform {
 
 std::optional<UTType> UTType::typeWithIdentifier(const QString& identifier)
 {
-    if (auto record = TypeDatabase::shared().type(identifier))
+    if (auto record = TypeDatabase::current()->type(identifier))
         return UTType(std::move(record));
     return std::nullopt;
 }
 
 std::optional<UTType> UTType::typeWithFilenameExtension(const QString& extension, const UTType& supertype)
 {
-    if (extension.isEmpty())
-        return std::nullopt;
-    for (const auto& record : TypeDatabase::shared().typesForExtension(extension)) {
-        if (UTType(record).conformsTo(supertype))
-            return UTType(record);
-    }
-    UTType dynamic(TypeDatabase::shared().dynamicType(extension));
-    if (dynamic.conformsTo(supertype))
-        return dynamic;
+    if (auto record = TypeDatabase::current()->typeForExtension(extension, supertype.identifier()))
+        return UTType(std::move(record));
     return std::nullopt;
 }
 

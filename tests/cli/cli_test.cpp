@@ -1,11 +1,14 @@
 #include "core/support/name_order.h"
 #include "loopback_http_server.h"
+#include "platform/emulated/property_list.h"
+#include "systemwriter/bundle_writer.h"
 #include "systemwriter/demo_system.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -109,6 +112,10 @@ TEST_F(CliTest, LooksUpTypesExtensionsAndHandlers)
     EXPECT_TRUE(demoRun({u"extensions"_s, u"public.html"_s}).out.startsWith(u"htm\nhtml\n"_s));
     EXPECT_TRUE(demoRun({u"extensions"_s, u"public.jpeg"_s}).out.contains(u"jpeg\njpg\n"_s));
     EXPECT_EQ(demoRun({u"extensions"_s, u"com.example.unknown"_s}).out, QString());
+    // Types that installed applications declare.
+    EXPECT_EQ(demoRun({u"type"_s, u"torrent"_s}).out, u"org.bittorrent.torrent\n"_s);
+    EXPECT_EQ(demoRun({u"extensions"_s, u"org.bittorrent.torrent"_s}).out, u"torrent\n"_s);
+    EXPECT_EQ(demoRun({u"type"_s, u"blend"_s}).out, u"org.blenderfoundation.blender.file\n"_s);
 
     EXPECT_EQ(demoRun({u"get"_s, u"public.html"_s}).out, u"com.google.Chrome\n"_s);
     EXPECT_EQ(demoRun({u"get"_s, u"com.adobe.pdf"_s, u"--role"_s, u"viewer"_s}).out, u"com.apple.Preview\n"_s);
@@ -208,6 +215,27 @@ TEST_F(CliTest, AssociateStoresCustomAssociationsOnce)
     const QString mkkType = associations[0].toObject().value("typeIdentifier"_L1).toString();
     EXPECT_EQ(formatRow(rows, mkkType).value("capableApps"_L1).toArray(), QJsonArray{u"com.microsoft.VSCode"_s});
     EXPECT_EQ(formatRow(rows, mkkType).value("category"_L1).toString(), u"other"_s);
+}
+
+TEST_F(CliTest, AssociatingAnApplicationOutsideTheFoldersRegistersIt)
+{
+    QTemporaryDir root;
+    tessik::tools::DemoSystem::write(root.path());
+    const QString tool = tessik::tools::BundleWriter(root.path())
+                             .write({u"Downloads/Tool.app"_s, {{u"CFBundleIdentifier"_s, u"com.example.tool"_s}}});
+    auto cli = [&](QStringList arguments) { return run(QStringList{u"--system-root"_s, root.path()} + arguments); };
+
+    EXPECT_EQ(cli({u"associate"_s, u"mkk"_s, root.path() + u"/Downloads/Missing.app"_s}).status, 1);
+    const CliRun stored = cli({u"associate"_s, u"mkk"_s, tool});
+    ASSERT_EQ(stored.status, 0) << qPrintable(stored.err);
+    QFile registrations(root.path() + u"/home/Library/Preferences/com.apple.LaunchServices/"
+                                      "com.apple.launchservices.registrations.plist"_s);
+    ASSERT_TRUE(registrations.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(registrations.readAll().contains(QFileInfo(tool).canonicalFilePath().toUtf8()));
+    // A later process knows the application, so a default naming it takes.
+    const CliRun set = cli({u"set"_s, u"mkk"_s, u"com.example.tool"_s, u"--role"_s, u"viewer"_s});
+    EXPECT_EQ(set.status, 0) << qPrintable(set.out + set.err);
+    EXPECT_TRUE(set.out.startsWith(u"succeeded"_s));
 }
 
 TEST_F(CliTest, SetSnapshotsAndRestoreRunThroughThePipeline)
@@ -356,6 +384,64 @@ TEST_F(CliTest, SetAndAssociateRefuseTargetsThatAreNoFormat)
     const CliRun restored = cli({u"restore"_s, id});
     EXPECT_EQ(restored.status, 0) << qPrintable(restored.out + restored.err);
     EXPECT_EQ(cli({u"get"_s, u"org.example.gone"_s, u"--role"_s, u"editor"_s}).out, u"com.apple.TextEdit\n"_s);
+}
+
+TEST_F(CliTest, ConcurrentSetsLoseNoChange)
+{
+    QTemporaryDir root;
+    tessik::tools::DemoSystem::write(root.path());
+    const QStringList types{u"public.rss"_s,
+                            u"public.css"_s,
+                            u"public.ndjson"_s,
+                            u"public.patch-file"_s,
+                            u"com.apple.crashreport"_s,
+                            u"org.w3.webvtt"_s,
+                            u"public.assembly-source"_s,
+                            u"public.lex-source"_s,
+                            u"public.yacc-source"_s,
+                            u"public.fortran-source"_s,
+                            u"public.pascal-source"_s,
+                            u"public.ada-source"_s,
+                            u"public.csh-script"_s,
+                            u"public.tcsh-script"_s,
+                            u"public.ksh-script"_s,
+                            u"public.make-source"_s,
+                            u"com.microsoft.ico"_s,
+                            u"com.apple.icns"_s,
+                            u"public.avif"_s,
+                            u"com.truevision.tga-image"_s,
+                            u"public.jpeg-2000"_s,
+                            u"com.apple.pict"_s,
+                            u"com.sgi.sgi-image"_s,
+                            u"public.xbitmap-image"_s};
+    const QString calculator = u"com.apple.calculator"_s;
+
+    // Eight writers at once, three changes each: every read-modify-write of the handler file must see the others.
+    std::vector<std::unique_ptr<QProcess>> writers;
+    for (qsizetype first = 0; first < types.size(); first += 3) {
+        QStringList arguments{u"--system-root"_s, root.path(), u"set"_s, u"--role"_s, u"editor"_s};
+        for (const QString& type : types.mid(first, 3))
+            arguments.append(type + u'=' + calculator);
+        writers.push_back(std::make_unique<QProcess>());
+        writers.back()->start(QString::fromUtf8(TESSIK_CLI_PATH), arguments);
+    }
+    for (const auto& writer : writers) {
+        ASSERT_TRUE(writer->waitForFinished(120000));
+        EXPECT_EQ(writer->exitCode(), 0) << writer->readAllStandardError().constData();
+    }
+
+    QFile file(root.path() +
+               u"/home/Library/Preferences/com.apple.LaunchServices/com.apple.launchservices.secure.plist"_s);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QStringList stored;
+    for (const QVariant& entry :
+         tessik::platform::PropertyList::read(file.readAll())->toMap().value(u"LSHandlers"_s).toList())
+        if (entry.toMap().value(u"LSHandlerRoleEditor"_s).toString() == calculator)
+            stored.append(entry.toMap().value(u"LSHandlerContentType"_s).toString());
+    stored.sort();
+    QStringList expected = types;
+    expected.sort();
+    EXPECT_EQ(stored, expected);
 }
 
 TEST_F(CliTest, UpdateCatalogDownloadsForTheServerItIsGiven)

@@ -39,14 +39,19 @@ TEST(FileManager, WalksFoldersButNotPackagesHiddenItemsOrLinks)
     touch(dir.filePath(u"A.app/Contents/Info.plist"_s));
     touch(dir.filePath(u"A.app/Contents/Inner.app/Contents/Info.plist"_s));
     touch(dir.filePath(u"Tools/B.app/Contents/Info.plist"_s));
-    touch(dir.filePath(u"Tools/NoExtension/Contents/Info.plist"_s));
+    touch(dir.filePath(u"Tools/X.notapackage/Contents/Info.plist"_s));
     touch(dir.filePath(u".hidden/C.app/Contents/Info.plist"_s));
     touch(dir.filePath(u"Tools/.DS_Store"_s));
     ASSERT_TRUE(QFile::link(dir.path(), dir.filePath(u"Tools/loop"_s)));
 
     const QStringList items =
         walk(dir.path(), DirectoryEnumerator::SkipsHiddenFiles | DirectoryEnumerator::SkipsPackageDescendants);
-    EXPECT_EQ(items, (QStringList{u"A.app"_s, u"Tools"_s, u"Tools/B.app"_s, u"Tools/NoExtension"_s, u"Tools/loop"_s}));
+    // Only the name makes a package: a folder that merely holds Contents/Info.plist is walked into.
+    EXPECT_EQ(items, (QStringList{u"A.app"_s, u"Tools"_s, u"Tools/B.app"_s, u"Tools/X.notapackage"_s,
+                                  u"Tools/X.notapackage/Contents"_s, u"Tools/X.notapackage/Contents/Info.plist"_s,
+                                  u"Tools/loop"_s}));
+    EXPECT_TRUE(FileManager::isPackage(dir.filePath(u"Tools/B.app"_s)));
+    EXPECT_FALSE(FileManager::isPackage(dir.filePath(u"Tools/X.notapackage"_s)));
     EXPECT_TRUE(walk(dir.path(), {}).contains(u"A.app/Contents/Inner.app"_s));
     EXPECT_TRUE(walk(dir.path(), {}).contains(u".hidden"_s));
     EXPECT_FALSE(FileManager::enumerator(QUrl::fromLocalFile(dir.filePath(u"missing"_s)), {}));

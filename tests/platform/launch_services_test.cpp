@@ -1,13 +1,17 @@
+#include "platform/emulated/application_registry.h"
 #include "platform/emulated/emulation_settings.h"
 #include "platform/emulated/machine_paths.h"
 #include "platform/emulated/property_list.h"
 #include "platform/launch_services.h"
+#include "platform/workspace.h"
 #include "scripted_services.h"
 #include "temporary_system.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSysInfo>
 
 #include <gtest/gtest.h>
 
@@ -175,4 +179,69 @@ TEST(LaunchServices, EmulationDelaysIgnoresAndRedirectsWrites)
     EXPECT_EQ(EmulationSettings::current(), EmulationSettings());
     EXPECT_EQ(LSSetDefaultRoleHandlerForContentType(text, kLSRolesEditor, u"com.example.Editor"_s), noErr);
     EXPECT_EQ(handler(text, kLSRolesEditor), u"com.example.Editor"_s);
+}
+
+TEST(LaunchServices, ALockLeftByADeadProcessDoesNotBlockWrites)
+{
+    TemporarySystem system;
+    system.addApp(u"Applications/Editor.app"_s, u"com.example.editor"_s);
+    QFile lock(MachinePaths::launchServicesLock());
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(lock).absolutePath()));
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    // The owner's process id, program and host, as a lock file records them; no process has that id.
+    lock.write("2147483646\n" + QCoreApplication::applicationName().toUtf8() + '\n' +
+               QSysInfo::machineHostName().toUtf8() + '\n');
+    lock.close();
+
+    ASSERT_EQ(LSSetDefaultRoleHandlerForContentType(u"public.html"_s, kLSRolesEditor, u"com.example.editor"_s), noErr);
+    EXPECT_EQ(handler(u"public.html"_s, kLSRolesEditor), u"com.example.editor"_s);
+    EXPECT_FALSE(lock.exists()) << "the lock is given back";
+}
+
+TEST(LaunchServices, KnowsLinkedApplicationsByTheirTargets)
+{
+    TemporarySystem system;
+    const QString target = system.addApp(u"Volumes/Tools/Linked.app"_s, u"com.example.linked"_s,
+                                         {TemporarySystem::documentType({u"public.css"_s}, {})});
+    EXPECT_FALSE(Workspace::urlForApplicationWithBundleIdentifier(u"com.example.linked"_s));
+    ASSERT_TRUE(QFile::link(target, system.root() + u"/Applications/Linked.app"_s));
+    ApplicationRegistry::shared().invalidate();
+    EXPECT_EQ(Workspace::urlForApplicationWithBundleIdentifier(u"com.example.linked"_s), QUrl::fromLocalFile(target));
+    EXPECT_EQ(handler(u"public.css"_s, kLSRolesViewer), u"com.example.linked"_s);
+
+    // A folder is a package by its name alone: an application inside one that is not is still found.
+    system.addApp(u"Applications/Suite.notapackage/Inner.app"_s, u"com.example.inner"_s);
+    system.addBundle({u"Applications/Suite.notapackage"_s, {{u"CFBundleIdentifier"_s, u"com.example.suite"_s}}});
+    EXPECT_TRUE(Workspace::urlForApplicationWithBundleIdentifier(u"com.example.inner"_s));
+    EXPECT_FALSE(Workspace::urlForApplicationWithBundleIdentifier(u"com.example.suite"_s));
+}
+
+TEST(LaunchServices, KnowsABundleOutsideTheFoldersOnlyOnceRegistered)
+{
+    TemporarySystem system;
+    const QString outside = system.addApp(u"Downloads/Tool.app"_s, u"com.example.tool"_s);
+    system.addApp(u"Applications/Viewer.app"_s, u"com.example.viewer"_s,
+                  {TemporarySystem::documentType({u"public.css"_s}, {})});
+
+    // Accepted, but the choice never takes while Launch Services does not know the application.
+    ASSERT_EQ(LSSetDefaultRoleHandlerForContentType(u"public.css"_s, kLSRolesViewer, u"com.example.tool"_s), noErr);
+    EXPECT_EQ(handler(u"public.css"_s, kLSRolesViewer), u"com.example.viewer"_s);
+
+    system.registerBundle(outside);
+    EXPECT_EQ(handler(u"public.css"_s, kLSRolesViewer), u"com.example.tool"_s);
+    EXPECT_EQ(LSRegisterURL(QUrl::fromLocalFile(system.root() + u"/Downloads/Missing.app"_s), true), paramErr);
+
+    // The registration is kept beside the handler database, once, for every later process.
+    system.registerBundle(outside);
+    QFile file(MachinePaths::registrations());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(PropertyList::read(file.readAll())->toMap().value(u"RegisteredBundles"_s).toStringList(),
+              QStringList{QFileInfo(outside).canonicalFilePath()});
+    ApplicationRegistry::shared().invalidate();
+    EXPECT_EQ(handler(u"public.css"_s, kLSRolesViewer), u"com.example.tool"_s);
+
+    // A registered bundle that is removed is forgotten.
+    ASSERT_TRUE(QDir(outside).removeRecursively());
+    ApplicationRegistry::shared().invalidate();
+    EXPECT_EQ(handler(u"public.css"_s, kLSRolesViewer), u"com.example.viewer"_s);
 }

@@ -1,7 +1,10 @@
 #include "temporary_system.h"
 
+#include "platform/emulated/application_registry.h"
 #include "platform/launch_services.h"
 #include "platform/system_root.h"
+
+#include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 
@@ -35,8 +38,14 @@ QString TemporarySystem::addApp(const QString& relativePath, const QString& bund
 QString TemporarySystem::addBundle(const tools::BundleDescription& bundle)
 {
     const QString path = m_writer->addBundle(bundle);
-    platform::LSRegisterURL(QUrl::fromLocalFile(path), true);
+    // Seen at the next lookup, as a folder scan would see it; a bundle outside the folders stays unknown.
+    platform::ApplicationRegistry::shared().invalidate();
     return path;
+}
+
+void TemporarySystem::registerBundle(const QString& path)
+{
+    ASSERT_EQ(platform::LSRegisterURL(QUrl::fromLocalFile(path), true), platform::noErr);
 }
 
 QVariantMap TemporarySystem::documentType(const QStringList& contentTypes, const QStringList& extensions,

@@ -25,6 +25,8 @@ public:
                    const QVariantMap& extraInfo = {},
                    platform::PropertyList::Format format = platform::PropertyList::Format::Xml);
     QString addBundle(const tools::BundleDescription& bundle);
+    // Registers a bundle with Launch Services, as an installer or a custom association does.
+    void registerBundle(const QString& path);
 
     static QVariantMap documentType(const QStringList& contentTypes, const QStringList& extensions,
                                     const QString& role = QStringLiteral("Viewer"),

@@ -52,6 +52,11 @@ BundleDescription describeBundle(const QJsonObject& app)
             u"CFBundleURLTypes"_s,
             QVariantList{QVariantMap{{u"CFBundleURLName"_s, app.value("bundleIdentifier"_L1).toString()},
                                      {u"CFBundleURLSchemes"_s, app.value("urlSchemes"_L1).toArray().toVariantList()}}});
+    // Type declarations are written as the bundle's Info.plist spells them.
+    if (app.contains("exportedTypes"_L1))
+        bundle.info.insert(u"UTExportedTypeDeclarations"_s, app.value("exportedTypes"_L1).toArray().toVariantList());
+    if (app.contains("importedTypes"_L1))
+        bundle.info.insert(u"UTImportedTypeDeclarations"_s, app.value("importedTypes"_L1).toArray().toVariantList());
     bundle.format = app.value("format"_L1).toString() == u"binary"_s ? platform::PropertyList::Format::Binary
                                                                      : platform::PropertyList::Format::Xml;
     const QJsonObject localized = app.value("localizedNames"_L1).toObject();

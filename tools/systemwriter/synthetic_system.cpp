@@ -27,7 +27,7 @@ struct TypeChoice
 QList<TypeChoice> typePool()
 {
     QList<TypeChoice> pool;
-    for (const auto& type : platform::TypeDatabase::shared().declaredTypes())
+    for (const auto& type : platform::TypeDatabase::system()->declaredTypes())
         if (!type->extensions.isEmpty())
             pool.append({type->identifier, type->extensions});
     // Formats no system type knows, as real machines have plenty of.
