@@ -1,6 +1,7 @@
 #include "app_model.h"
 
 #include "app/l10n/app_language.h"
+#include "app/l10n/category_names.h"
 #include "app/l10n/l10n.h"
 #include "app/model/background_task.h"
 #include "app/model/catalog_loader.h"
@@ -305,15 +306,7 @@ QString AppModel::categoryID(const QString& typeIdentifier) const
 
 QString AppModel::categoryName(const QString& categoryID) const
 {
-    const QList<FormatCategory> options = categoryOptions();
-    const auto category = std::find_if(options.cbegin(), options.cend(),
-                                       [&categoryID](const FormatCategory& c) { return c.id == categoryID; });
-    if (category != options.cend() && category->names && category->names->contains(m_languageCode))
-        return category->localizedName(m_languageCode);
-    const QString key = u"category."_s + categoryID;
-    if (const QString translated = tr(key); translated != key)
-        return translated;
-    return category != options.cend() ? category->name : tr(u"其他格式"_s);
+    return CategoryNames::name(categoryOptions(), categoryID, m_languageCode);
 }
 
 std::optional<CatalogSuggestion> AppModel::suggestion(const QString& typeIdentifier, const InstalledApp& app) const
