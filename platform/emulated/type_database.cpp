@@ -98,6 +98,9 @@ TypeDatabase TypeDatabase::loadSystemTable()
         TypeRecord record;
         record.identifier = object.value("identifier"_L1).toString();
         record.description = object.value("description"_L1).toString();
+        const QJsonObject localized = object.value("descriptions"_L1).toObject();
+        for (auto it = localized.begin(); it != localized.end(); ++it)
+            record.localizedDescriptions.insert(it.key(), it->toString());
         record.extensions = stringList(object.value("extensions"_L1));
         record.mimeTypes = stringList(object.value("mimeTypes"_L1));
         record.parents = stringList(object.value("conformsTo"_L1));

@@ -17,6 +17,8 @@ struct TypeRecord
 {
     QString identifier;
     QString description;
+    // Language code ("zh", "de", …) → the description in that language, for the types the system describes so.
+    QHash<QString, QString> localizedDescriptions;
     QStringList extensions;
     QStringList mimeTypes;
     QStringList parents;

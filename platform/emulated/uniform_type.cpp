@@ -1,5 +1,6 @@
 #include "../uniform_type.h"
 
+#include "../user_defaults.h"
 #include "type_database.h"
 
 using namespace Qt::StringLiterals;
@@ -47,6 +48,15 @@ QString UTType::identifier() const
 
 QString UTType::localizedDescription() const
 {
+    // In the machine's language, as the system answers whatever language a program shows.
+    if (!m_record->localizedDescriptions.isEmpty()) {
+        for (const QString& tag : UserDefaults::preferredLanguages()) {
+            const QString language = tag.section(u'-', 0, 0).section(u'_', 0, 0).toLower();
+            if (const auto found = m_record->localizedDescriptions.constFind(language);
+                found != m_record->localizedDescriptions.cend())
+                return *found;
+        }
+    }
     return m_record->description;
 }
 

@@ -145,3 +145,18 @@ TEST(UniformTypes, ApplicationsDeclareTypesInOrderOfPrecedence)
         {{u"UTExportedTypeDeclarations"_s, QVariantList{u"text"_s, QVariantMap{{u"UTTypeIdentifier"_s, 7}}}}});
     EXPECT_EQ(typeOf(u"torrent"_s), u"org.bittorrent.torrent"_s);
 }
+
+TEST(UniformTypes, DescribeTypesInTheMachinesLanguage)
+{
+    const TemporarySystem system;
+    const auto markdown = UTType::typeWithIdentifier(u"net.daringfireball.markdown"_s);
+    ASSERT_TRUE(markdown);
+    const auto describe = [&](const QStringList& languages) {
+        system.writer().setPreferredLanguages(languages);
+        return markdown->localizedDescription();
+    };
+    EXPECT_EQ(describe({u"de-DE"_s, u"en"_s}), u"Markdown-Dokument"_s);
+    EXPECT_EQ(describe({u"zh-Hans"_s}), u"Markdown 文稿"_s);
+    EXPECT_EQ(describe({u"pt-BR"_s, u"fr"_s}), u"Document Markdown"_s) << "the first language the system describes";
+    EXPECT_EQ(describe({u"pt-BR"_s}), u"Markdown document"_s) << "English otherwise";
+}

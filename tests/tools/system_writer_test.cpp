@@ -135,3 +135,17 @@ TEST(MakeSystem, WritesTheEmulationSettingsItIsGiven)
     ASSERT_EQ(makeSystem({u"--demo"_s, root}), 0);
     EXPECT_FALSE(QFile::exists(settingsFile)) << "a rewritten machine starts without the old settings";
 }
+
+TEST(MakeSystem, WritesTheDemoInTheLanguageItIsGiven)
+{
+    QTemporaryDir dir;
+    const QString root = dir.filePath(u"root"_s);
+    EXPECT_EQ(makeSystem({u"--demo"_s, root, u"--language"_s, u"pt"_s}), 2);
+    EXPECT_EQ(makeSystem({u"--synthetic"_s, root, u"--apps"_s, u"1"_s, u"--language"_s, u"de"_s}), 2);
+    EXPECT_FALSE(QFile::exists(root));
+    ASSERT_EQ(makeSystem({u"--demo"_s, root, u"--language"_s, u"de"_s}), 0);
+    QFile file(root + u"/home/Library/Preferences/.GlobalPreferences.plist"_s);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(platform::PropertyList::read(file.readAll())->toMap().value(u"AppleLanguages"_s).toStringList(),
+              (QStringList{u"de"_s, u"en"_s}));
+}

@@ -5,6 +5,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QHash>
 
 #include <cmath>
 #include <cstdio>
@@ -14,6 +15,11 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// The interface languages and the language tag a Mac in that language lists first.
+const QHash<QString, QString> machineLanguages{{u"zh"_s, u"zh-Hans"_s}, {u"en"_s, u"en"_s}, {u"fr"_s, u"fr"_s},
+                                               {u"de"_s, u"de"_s},      {u"es"_s, u"es"_s}, {u"ja"_s, u"ja"_s},
+                                               {u"ko"_s, u"ko"_s}};
 
 int usageError(const QCommandLineParser& parser, const QString& message)
 {
@@ -66,7 +72,9 @@ int main(int argc, char* argv[])
     const QCommandLineOption overrideType(u"override-type"_s,
                                           u"A type whose handler changes end with another application (repeatable)."_s,
                                           u"type=bundle-id"_s);
-    parser.addOptions({help, demo, synthetic, apps, seed, writeDelay, ignoreType, overrideType});
+    const QCommandLineOption language(
+        u"language"_s, u"With --demo: the machine's language (zh, en, fr, de, es, ja or ko; default zh)."_s, u"code"_s);
+    parser.addOptions({help, demo, synthetic, apps, seed, language, writeDelay, ignoreType, overrideType});
 
     if (!parser.parse(application.arguments()))
         return usageError(parser, parser.errorText());
@@ -85,10 +93,22 @@ int main(int argc, char* argv[])
         return usageError(parser, QString::fromUtf8(error.what()));
     }
     const QString root = parser.value(parser.isSet(demo) ? demo : synthetic);
+    QStringList languages;
+    if (parser.isSet(language)) {
+        const QString code = parser.value(language);
+        if (!parser.isSet(demo))
+            return usageError(parser, u"--language goes with --demo"_s);
+        if (!machineLanguages.contains(code))
+            return usageError(parser, u"--language needs one of zh, en, fr, de, es, ja, ko, not “%1”"_s.arg(code));
+        // A Mac lists the system language first and keeps English as the last resort.
+        languages = {machineLanguages.value(code)};
+        if (code != u"en"_s)
+            languages.append(u"en"_s);
+    }
 
     try {
         if (parser.isSet(demo)) {
-            const int bundles = tessik::tools::DemoSystem::write(root);
+            const int bundles = tessik::tools::DemoSystem::write(root, languages);
             if (emulation)
                 tessik::tools::SystemRootWriter::writeEmulation(root, *emulation);
             std::printf("Wrote the demo system (%d bundles) to %s\n", bundles, qPrintable(parser.value(demo)));

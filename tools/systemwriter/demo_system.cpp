@@ -68,7 +68,7 @@ BundleDescription describeBundle(const QJsonObject& app)
 
 } // namespace
 
-int DemoSystem::write(const QString& root)
+int DemoSystem::write(const QString& root, const QStringList& preferredLanguages)
 {
     QFile file(u":/tessik/tools/demo-system.json"_s);
     if (!file.open(QIODevice::ReadOnly))
@@ -79,7 +79,7 @@ int DemoSystem::write(const QString& root)
     QStringList languages;
     for (const QJsonValue& language : demo.value("languages"_L1).toArray())
         languages.append(language.toString());
-    writer.setPreferredLanguages(languages);
+    writer.setPreferredLanguages(preferredLanguages.isEmpty() ? languages : preferredLanguages);
     const QJsonArray apps = demo.value("apps"_L1).toArray();
     for (const QJsonValue& app : apps)
         writer.addBundle(describeBundle(app.toObject()));

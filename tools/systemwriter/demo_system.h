@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace tessik::tools {
 
@@ -9,8 +10,9 @@ namespace tessik::tools {
 class DemoSystem
 {
 public:
-    // Writes the machine into `root`; returns the number of bundles written. Throws std::runtime_error.
-    static int write(const QString& root);
+    // Writes the machine into `root`; returns the number of bundles written. `languages` replaces the machine's
+    // preferred languages (AppleLanguages) when given. Throws std::runtime_error.
+    static int write(const QString& root, const QStringList& languages = {});
 };
 
 } // namespace tessik::tools
