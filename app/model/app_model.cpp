@@ -417,23 +417,25 @@ QFuture<void> AppModel::addFormat(const QString& text, bool forApp)
     const auto type = TypeResolver().typeIdentifier(extension);
     if (!type)
         throw CustomAssociationError(CustomAssociationError::Kind::unresolvedExtension);
-    QFuture<void> added = QtFuture::makeReadyFuture();
-    if (forApp) {
-        if (const auto app = currentApp()) {
-            const CustomAssociation association = CustomAssociation::forExtension(extension, *app);
-            persist(association);
-            stage(*type, app->id());
-            added = addLocalAssociation(association);
+    const auto select = [this, type = *type, extension] {
+        StringMap extraTypes = m_extraTypes;
+        extraTypes.insert(type, extension);
+        if (extraTypes != m_extraTypes) {
+            m_extraTypes = extraTypes;
+            Q_EMIT extraTypesChanged();
         }
+        setSelectedType(type);
+    };
+    const auto app = forApp ? currentApp() : std::nullopt;
+    if (!app) {
+        select();
+        return QtFuture::makeReadyFuture();
     }
-    StringMap extraTypes = m_extraTypes;
-    extraTypes.insert(*type, extension);
-    if (extraTypes != m_extraTypes) {
-        m_extraTypes = extraTypes;
-        Q_EMIT extraTypesChanged();
-    }
-    setSelectedType(*type);
-    return added;
+    const CustomAssociation association = CustomAssociation::forExtension(extension, *app);
+    persist(association);
+    stage(*type, app->id());
+    // Selected once the catalog shows the new format, so the selection never points past the index.
+    return addLocalAssociation(association).then(this, select);
 }
 
 QFuture<void> AppModel::chooseApp(const InstalledApp& app)

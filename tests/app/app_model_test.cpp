@@ -291,3 +291,17 @@ TEST_F(AppModelTest, ACatalogUpdateWaitsUntilTheModelIsIdle)
     EXPECT_EQ(busyModel.knowledge()->categories().size(), 1);
     EXPECT_EQ(busyModel.categoryID(jpeg), u"images"_s);
 }
+
+TEST_F(AppModelTest, AFormatAddedForTheSelectedApplicationIsStoredStagedAndListed)
+{
+    refresh();
+    model.setSelectedApp(editor);
+    ASSERT_TRUE(finish(model.addFormat(u"mkk"_s, true)));
+    const QString type = *model.selectedType();
+    EXPECT_EQ(model.extraTypes().value(type), u"mkk"_s);
+    EXPECT_EQ(model.pending().value(type), editor);
+    EXPECT_TRUE(model.isManual(type, editor));
+    EXPECT_TRUE(model.types(u"other"_s, editor).contains(type)) << "listed for the application at once";
+    EXPECT_EQ(CustomAssociationStore().load().size(), 1);
+    EXPECT_TRUE(platform::Workspace::urlForApplicationWithBundleIdentifier(editor));
+}
