@@ -5,6 +5,7 @@
 #include "core/catalog/custom_association_store.h"
 #include "core/discovery/app_scanner.h"
 #include "core/services/target_type_resolver.h"
+#include "platform/launch_services.h"
 
 #include <QFileInfo>
 
@@ -36,24 +37,28 @@ int AssociateCommand::execute(const QCommandLineParser& parser, CliStreams& io) 
     const QStringList arguments = requirePositional(parser, byType ? 1 : 2);
     const QString bundleIdentifier = arguments.constLast();
 
-    const QList<InstalledApp> installed = AppScanner().scan();
+    std::optional<InstalledApp> app;
+    QList<InstalledApp> installed = AppScanner().scan();
+    // Bundle identifiers never hold a slash; paths do.
+    if (bundleIdentifier.contains(u'/')) {
+        app = AppScanner().installedApp(QUrl::fromLocalFile(QFileInfo(bundleIdentifier).absoluteFilePath()));
+        if (!app) {
+            io.err << u"No application bundle is at %1.\n"_s.arg(bundleIdentifier);
+            return 1;
+        }
+        // Registered first, so that the types it declares count when the target is resolved.
+        platform::LSRegisterURL(app->url, true);
+        installed.append(*app);
+    } else {
+        for (const InstalledApp& candidate : installed)
+            if (candidate.bundleIdentifier == bundleIdentifier)
+                app = candidate;
+    }
     std::optional<QString> type;
     if (byType) {
         type = TargetTypeResolver(installed).knownType(parser.value(u"type"_s));
         if (!type)
             throw UsageError(u"“%1” is not a known content type"_s.arg(parser.value(u"type"_s)));
-    }
-    std::optional<InstalledApp> app;
-    // Bundle identifiers never hold a slash; paths do.
-    if (bundleIdentifier.contains(u'/'))
-        app = AppScanner().installedApp(QUrl::fromLocalFile(QFileInfo(bundleIdentifier).absoluteFilePath()));
-    else
-        for (const InstalledApp& candidate : installed)
-            if (candidate.bundleIdentifier == bundleIdentifier)
-                app = candidate;
-    if (!app && bundleIdentifier.contains(u'/')) {
-        io.err << u"No application bundle is at %1.\n"_s.arg(bundleIdentifier);
-        return 1;
     }
     if (!app) {
         io.err << u"No installed application has the bundle identifier %1.\n"_s.arg(bundleIdentifier);

@@ -50,6 +50,10 @@ QList<InstalledApp> AppScanner::scan() const
 
 std::optional<InstalledApp> AppScanner::installedApp(const QUrl& url) const
 {
+    // Only an application can open documents; a plug-in or framework picked by hand would be stored, registered
+    // and staged, and never take.
+    if (QFileInfo(QDir::cleanPath(url.path())).suffix() != u"app"_s)
+        return std::nullopt;
     const auto bundle = platform::Bundle::bundleWithURL(url);
     if (!bundle)
         return std::nullopt;

@@ -14,6 +14,8 @@
 #include <QFileInfo>
 #include <QSet>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace tessik::platform {
@@ -68,10 +70,7 @@ QString applicationTarget(const QString& path)
 // The paths registered so far, in registration order; an unreadable file registers nothing.
 QStringList registeredPaths()
 {
-    QFile file(MachinePaths::registrations());
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const std::optional<QVariant> list = PropertyList::read(file.readAll());
+    const std::optional<QVariant> list = PropertyList::readFile(MachinePaths::registrations());
     return list ? strings(list->toMap().value(registeredBundlesKey)) : QStringList();
 }
 
@@ -222,9 +221,13 @@ std::shared_ptr<const ApplicationRegistry::Contents> ApplicationRegistry::Conten
 
 bool ApplicationRegistry::registerBundle(const QString& path)
 {
-    const QString target = QFileInfo(path).canonicalFilePath();
+    const QString target = applicationTarget(path);
     if (target.isEmpty())
         return false;
+    // Known already: nothing to write, and no reason to read every bundle again.
+    const auto known = shared().current();
+    if (std::find(known->locations.cbegin(), known->locations.cend(), target) != known->locations.cend())
+        return true;
     {
         const LaunchServicesLock lock;
         if (!lock.isLocked())

@@ -9,7 +9,7 @@
 #include "machine_paths.h"
 #include "property_list.h"
 
-#include <QFile>
+#include <QFileInfo>
 #include <QVariantList>
 #include <QVariantMap>
 
@@ -84,9 +84,8 @@ void HandlerDatabase::reload()
         return;
     m_entries.clear();
     m_schemes.clear();
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly)) {
-        const std::optional<QVariant> list = PropertyList::read(file.readAll());
+    {
+        const std::optional<QVariant> list = PropertyList::readFile(path);
         for (const QVariant& value : list ? list->toMap().value(handlersKey).toList() : QVariantList()) {
             const QVariantMap entry = value.toMap();
             if (const QString type = entry.value(contentTypeKey).toString().toLower(); !type.isEmpty())
@@ -157,11 +156,8 @@ OSStatus HandlerDatabase::store(const QString& contentType, LSRolesMask role, co
         return ioErr;
     const QString path = MachinePaths::handlerDatabase();
     QVariantMap database;
-    QFile file(path);
-    if (file.exists()) {
-        if (!file.open(QIODevice::ReadOnly))
-            return ioErr;
-        const std::optional<QVariant> list = PropertyList::read(file.readAll());
+    if (QFileInfo::exists(path)) {
+        const std::optional<QVariant> list = PropertyList::readFile(path);
         if (!list || list->typeId() != QMetaType::QVariantMap)
             return ioErr;
         database = list->toMap();

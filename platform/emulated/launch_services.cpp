@@ -6,6 +6,8 @@
 
 #include <QFileInfo>
 
+using namespace Qt::StringLiterals;
+
 namespace tessik::platform {
 
 std::optional<QString> LSCopyDefaultRoleHandlerForContentType(const QString& contentType, LSRolesMask role)
@@ -33,7 +35,9 @@ OSStatus LSSetDefaultRoleHandlerForContentType(const QString& contentType, LSRol
 
 OSStatus LSRegisterURL(const QUrl& url, bool)
 {
-    if (!url.isLocalFile() || !QFileInfo(url.toLocalFile()).isDir())
+    // Launch Services serves applications only.
+    if (!url.isLocalFile() || !QFileInfo(url.toLocalFile()).isDir() ||
+        QFileInfo(url.toLocalFile()).suffix() != u"app"_s)
         return paramErr;
     return ApplicationRegistry::registerBundle(url.toLocalFile()) ? noErr : ioErr;
 }

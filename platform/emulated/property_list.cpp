@@ -1,5 +1,6 @@
 #include "property_list.h"
 
+#include "file_stamp.h"
 #include "property_list_precheck.h"
 
 #include <QDateTime>
@@ -144,6 +145,14 @@ plist_t fromVariant(const QVariant& value)
 }
 
 } // namespace
+
+std::optional<QVariant> PropertyList::readFile(const QString& path)
+{
+    constexpr qint64 maximumFileSize = 64 * 1024 * 1024;
+    FileStamp stamp;
+    const std::optional<QByteArray> data = FileStamp::read(path, maximumFileSize, stamp);
+    return data ? read(*data) : std::nullopt;
+}
 
 std::optional<QVariant> PropertyList::read(const QByteArray& data)
 {

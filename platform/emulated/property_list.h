@@ -23,6 +23,9 @@ public:
 
     // Nothing when the bytes are not a whole, valid property list.
     static std::optional<QVariant> read(const QByteArray& data);
+    // A property list file of the machine's own: nothing when it is missing, unreadable, larger than any such
+    // file, not a regular file (a pipe is never waited on) or not a valid property list.
+    static std::optional<QVariant> readFile(const QString& path);
     static QByteArray write(const QVariant& value, Format format);
 };
 

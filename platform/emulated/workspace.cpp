@@ -117,6 +117,9 @@ bool Workspace::openURL(const QUrl& url)
     QMutexLocker locker(&logMutex);
     if (!FileManager::createDirectory(QUrl::fromLocalFile(QFileInfo(log).absolutePath())))
         return false;
+    // Appending to a pipe would wait for a reader.
+    if (const QFileInfo info(log); info.exists() && !info.isFile())
+        return false;
     QFile file(log);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
         return false;

@@ -236,6 +236,25 @@ TEST_F(CliTest, AssociatingAnApplicationOutsideTheFoldersRegistersIt)
     const CliRun set = cli({u"set"_s, u"mkk"_s, u"com.example.tool"_s, u"--role"_s, u"viewer"_s});
     EXPECT_EQ(set.status, 0) << qPrintable(set.out + set.err);
     EXPECT_TRUE(set.out.startsWith(u"succeeded"_s));
+
+    // The types an outside application declares count as soon as it is named.
+    const QVariantList declared{
+        QVariantMap{{u"UTTypeIdentifier"_s, u"org.example.toolfile"_s},
+                    {u"UTTypeConformsTo"_s, u"public.data"_s},
+                    {u"UTTypeTagSpecification"_s, QVariantMap{{u"public.filename-extension"_s, u"toolf"_s}}}}};
+    const QString second =
+        tessik::tools::BundleWriter(root.path())
+            .write({u"Downloads/Tool2.app"_s,
+                    {{u"CFBundleIdentifier"_s, u"com.example.tool2"_s}, {u"UTExportedTypeDeclarations"_s, declared}}});
+    const CliRun byExtension = cli({u"associate"_s, u"toolf"_s, second});
+    ASSERT_EQ(byExtension.status, 0) << qPrintable(byExtension.err);
+    EXPECT_TRUE(byExtension.out.contains(u"org.example.toolfile"_s)) << qPrintable(byExtension.out);
+    EXPECT_EQ(cli({u"associate"_s, u"--type"_s, u"org.example.toolfile"_s, second}).status, 0);
+
+    // Only an application can be the default for anything.
+    const QString plugin = tessik::tools::BundleWriter(root.path())
+                               .write({u"Downloads/Plug.bundle"_s, {{u"CFBundleIdentifier"_s, u"com.example.plug"_s}}});
+    EXPECT_EQ(cli({u"associate"_s, u"mkq"_s, plugin}).status, 1);
 }
 
 TEST_F(CliTest, SetSnapshotsAndRestoreRunThroughThePipeline)

@@ -128,6 +128,9 @@ TEST(AppScanner, BrokenBundlesAreSkippedOrReadAsFarAsValid)
     EXPECT_EQ(identifiers(apps), (QStringList{u"com.example.Good"_s, u"com.example.Odd"_s}));
     EXPECT_FALSE(AppScanner().installedApp(QUrl::fromLocalFile(system.root() + u"/Applications/NoPlist.app"_s)));
     EXPECT_FALSE(AppScanner().installedApp(QUrl::fromLocalFile(system.root() + u"/Applications/Missing.app"_s)));
+    const QString plugin = system.addApp(u"Library/Plug.bundle"_s, u"com.example.Plug"_s);
+    EXPECT_FALSE(AppScanner().installedApp(QUrl::fromLocalFile(plugin))) << "not an application";
+    EXPECT_NE(platform::LSRegisterURL(QUrl::fromLocalFile(plugin), true), platform::noErr);
 }
 
 TEST(AppScanner, EqualNamesComeOutInIdentifierOrder)

@@ -13,7 +13,11 @@
 #include <QFileInfo>
 #include <QSysInfo>
 
+#include <fcntl.h>
+#include <future>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <tuple>
 
 using namespace Qt::StringLiterals;
 using namespace tessik::platform;
@@ -244,4 +248,40 @@ TEST(LaunchServices, KnowsABundleOutsideTheFoldersOnlyOnceRegistered)
     ASSERT_TRUE(QDir(outside).removeRecursively());
     ApplicationRegistry::shared().invalidate();
     EXPECT_EQ(handler(u"public.css"_s, kLSRolesViewer), u"com.example.viewer"_s);
+}
+
+TEST(LaunchServices, PipesInPlaceOfItsFilesAreNeverWaitedOn)
+{
+    TemporarySystem system;
+    system.addApp(
+        u"Applications/Mail.app"_s, u"com.example.mail"_s, {},
+        {{u"CFBundleURLTypes"_s, QVariantList{QVariantMap{{u"CFBundleURLSchemes"_s, QStringList{u"mailto"_s}}}}}});
+    const QStringList pipes{MachinePaths::handlerDatabase(), MachinePaths::registrations(),
+                            MachinePaths::openedURLsLog()};
+    for (const QString& pipe : pipes) {
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(pipe).absolutePath()));
+        ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    }
+    ApplicationRegistry::shared().invalidate();
+
+    auto use = std::async(std::launch::async, [] {
+        return std::tuple(
+            LSCopyDefaultRoleHandlerForContentType(u"public.html"_s, kLSRolesViewer),
+            LSSetDefaultRoleHandlerForContentType(u"public.html"_s, kLSRolesViewer, u"com.example.mail"_s),
+            Workspace::openURL(QUrl(u"mailto:someone@example.com"_s)));
+    });
+    // A reader blocked on a pipe is let go by a writer opening it, so a hang fails the test instead of blocking it.
+    bool hung = false;
+    while (use.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        hung = true;
+        for (const QString& pipe : pipes)
+            for (const int flags : {O_WRONLY | O_NONBLOCK, O_RDONLY | O_NONBLOCK})
+                if (const int fd = ::open(QFile::encodeName(pipe).constData(), flags); fd >= 0)
+                    ::close(fd);
+    }
+    EXPECT_FALSE(hung) << "a pipe was waited on";
+    const auto [handler, status, opened] = use.get();
+    EXPECT_FALSE(handler);
+    EXPECT_EQ(status, ioErr) << "a database that cannot be read is left alone";
+    EXPECT_FALSE(opened);
 }
