@@ -2,6 +2,7 @@
 
 #include "app/model/catalog_loader.h"
 #include "app/model/change_applier.h"
+#include "app/model/failure_texts.h"
 #include "core/catalog/custom_association_store.h"
 #include "platform/workspace.h"
 
@@ -19,14 +20,19 @@ namespace {
 class ConfirmationScope
 {
 public:
-    ConfirmationScope(bool assumeYes, QTextStream& err)
+    ConfirmationScope(bool assumeYes, CliStreams& io)
     {
-        platform::Workspace::setConfirmationHandler([assumeYes, &err](const platform::DefaultApplicationQuestion& q) {
+        platform::Workspace::setConfirmationHandler([assumeYes, &io](const platform::DefaultApplicationQuestion& q) {
             if (assumeYes)
                 return true;
-            err << u"Make “%1” (%2) the default application for %3 (%4) in every role? [y/N] "_s.arg(
-                q.applicationName, q.bundleIdentifier, q.contentTypeDescription, q.contentType);
-            err.flush();
+            // The answer stays y or yes in every language, as the prompt shows.
+            io.err << L10n::text(u"要在所有角色中将“{app}”（{id}）设为{format}（{type}）的默认应用吗？[y/N] "_s,
+                                 io.language,
+                                 {{u"app"_s, q.applicationName},
+                                  {u"id"_s, q.bundleIdentifier},
+                                  {u"format"_s, q.contentTypeDescription},
+                                  {u"type"_s, q.contentType}});
+            io.err.flush();
             std::string answer;
             if (!std::getline(std::cin, answer))
                 return false;
@@ -48,8 +54,8 @@ ChangeRunner::ChangeRunner(CliStreams& io, const QCommandLineParser& parser)
     const QString text = parser.value(u"wait"_s);
     const double seconds = text.toDouble(&ok);
     if (!ok || !(seconds >= 0 && seconds <= maximumWaitSeconds))
-        throw UsageError(u"--wait needs a number of seconds from 0 to %1, not “%2”"_s.arg(
-            QString::number(maximumWaitSeconds), text));
+        throw UsageError(L10n::text(u"--wait 需要 0 到 {maximum} 之间的秒数，而不是“{value}”"_s, io.language,
+                                    {{u"maximum"_s, QString::number(maximumWaitSeconds)}, {u"value"_s, text}}));
     m_attempts = ChangeApplier::attemptsWithin(seconds);
 }
 
@@ -63,11 +69,13 @@ void ChangeRunner::addChangeOptions(QCommandLineParser& parser)
 
 int ChangeRunner::run(const QList<ChangeRequest>& requests) const
 {
+    const QString& language = m_io.language;
     LoadedCatalog catalog;
     try {
         catalog = CatalogLoader::load(CustomAssociationStore().load(), CatalogLoader::chooseKnowledge(std::nullopt));
     } catch (const std::exception& error) {
-        m_io.err << u"读取失败：%1\n"_s.arg(QString::fromUtf8(error.what()));
+        m_io.err << L10n::text(u"读取失败：{reason}"_s, language, {{u"reason"_s, L10n::error(error, language)}})
+                 << u'\n';
         return 1;
     }
     QSet<QString> installed;
@@ -75,8 +83,9 @@ int ChangeRunner::run(const QList<ChangeRequest>& requests) const
         installed.insert(app.bundleIdentifier);
     for (const ChangeRequest& request : requests) {
         if (!installed.contains(request.targetBundleIdentifier)) {
-            m_io.err << u"No installed application has the bundle identifier %1.\n"_s.arg(
-                request.targetBundleIdentifier);
+            m_io.err << L10n::text(u"没有已安装的应用的 Bundle ID 是 {id}。"_s, language,
+                                   {{u"id"_s, request.targetBundleIdentifier}})
+                     << u'\n';
             return 1;
         }
     }
@@ -85,7 +94,7 @@ int ChangeRunner::run(const QList<ChangeRequest>& requests) const
     try {
         plan = ChangeApplier::plan(requests, ChangeApplier::knownExtensions(catalog.associations));
     } catch (const std::exception& error) {
-        m_io.err << QString::fromUtf8(error.what()) << u'\n';
+        m_io.err << L10n::error(error, language) << u'\n';
         return 1;
     }
     QSet<QString> planned;
@@ -94,38 +103,55 @@ int ChangeRunner::run(const QList<ChangeRequest>& requests) const
     for (const ChangeRequest& request : requests) {
         const QString id = request.typeIdentifier + u':' + rawValue(request.role);
         if (!planned.contains(id))
-            m_io.out << u"already in effect  "_s << id << u" → "_s << request.targetBundleIdentifier << u'\n';
+            m_io.out << L10n::text(u"已生效  {change} → {app}"_s, language,
+                                   {{u"change"_s, id}, {u"app"_s, request.targetBundleIdentifier}})
+                     << u'\n';
     }
     if (plan.changes.isEmpty())
         return 0;
 
-    const ConfirmationScope confirmation(m_assumeYes, m_io.err);
-    const AppliedChanges applied =
-        ChangeApplier::execute(plan, {}, ChangeApplier::whatOf, std::make_shared<MonotonicSleeper>(), m_attempts);
+    const ConfirmationScope confirmation(m_assumeYes, m_io);
+    const AppliedChanges applied = ChangeApplier::execute(
+        plan, {}, [&language](const std::exception& error) { return L10n::error(error, language); },
+        std::make_shared<MonotonicSleeper>(), m_attempts);
     bool allTook = true;
     if (applied.result) {
         for (const VerificationResult& verification : applied.result->verificationResults) {
-            const QString id = verification.change.id();
-            QString outcome = u"succeeded"_s;
-            if (applied.result->declinedChangeIDs.contains(id))
-                outcome = u"declined"_s;
-            else if (applied.result->failures.contains(id))
-                outcome = u"failed: "_s + applied.result->failures.value(id);
-            else if (!verification.succeeded)
-                outcome = u"failed: 验证失败"_s;
+            const AssociationChange& change = verification.change;
+            const QString id = change.id();
+            QString outcome = L10n::text(u"成功"_s, language);
+            if (applied.result->declinedChangeIDs.contains(id)) {
+                outcome = L10n::text(u"已拒绝"_s, language);
+            } else if (applied.result->failures.contains(id)) {
+                outcome = L10n::text(u"失败：{reason}"_s, language,
+                                     {{u"reason"_s, FailureTexts::reason(applied.result->failures.value(id),
+                                                                         verification.observedBundleIdentifier,
+                                                                         change.targetBundleIdentifier, language)}});
+            } else if (!verification.succeeded) {
+                outcome =
+                    L10n::text(u"失败：{reason}"_s, language, {{u"reason"_s, L10n::text(u"验证失败"_s, language)}});
+            }
             allTook = allTook && verification.succeeded;
-            m_io.out << outcome << u"  "_s << id << u" → "_s << verification.change.targetBundleIdentifier
-                     << u" (was "_s << verification.change.previousBundleIdentifier.value_or(u"未设置"_s) << u")\n"_s;
+            m_io.out << L10n::text(u"{outcome}  {change} → {app}（原为 {previous}）"_s, language,
+                                   {{u"outcome"_s, outcome},
+                                    {u"change"_s, id},
+                                    {u"app"_s, change.targetBundleIdentifier},
+                                    {u"previous"_s,
+                                     change.previousBundleIdentifier.value_or(L10n::text(u"未设置"_s, language))}})
+                     << u'\n';
         }
-        m_io.out << u"snapshot: "_s << applied.result->snapshotURL.toLocalFile() << u'\n';
+        m_io.out << L10n::text(u"快照：{path}"_s, language, {{u"path"_s, applied.result->snapshotURL.toLocalFile()}})
+                 << u'\n';
     } else {
         allTook = false;
-        m_io.out << u"无法执行更改：%1\n"_s.arg(*applied.executionError);
+        m_io.out << L10n::text(u"无法执行更改：{reason}"_s, language, {{u"reason"_s, *applied.executionError}})
+                 << u'\n';
     }
     if (applied.reportPath)
-        m_io.out << u"failure report: "_s << *applied.reportPath << u'\n';
+        m_io.out << L10n::text(u"失败原因已记录：{path}"_s, language, {{u"path"_s, *applied.reportPath}}) << u'\n';
     if (applied.reportError)
-        m_io.out << u"保存失败原因时出错：%1\n"_s.arg(*applied.reportError);
+        m_io.out << L10n::text(u"保存失败原因时出错：{reason}"_s, language, {{u"reason"_s, *applied.reportError}})
+                 << u'\n';
     return allTook ? 0 : 1;
 }
 

@@ -4,21 +4,23 @@ using namespace Qt::StringLiterals;
 
 namespace tessik::cli {
 
-QStringList requirePositional(const QCommandLineParser& parser, qsizetype count)
+QStringList requirePositional(const QCommandLineParser& parser, qsizetype count, const QString& language)
 {
     const QStringList arguments = parser.positionalArguments();
     if (arguments.size() < count)
-        throw UsageError(u"missing argument"_s);
+        throw UsageError(L10n::text(u"缺少参数"_s, language));
     if (arguments.size() > count)
-        throw UsageError(u"unexpected argument “%1”"_s.arg(arguments.at(count)));
+        throw UsageError(L10n::text(u"多余的参数“{argument}”"_s, language, {{u"argument"_s, arguments.at(count)}}));
     return arguments;
 }
 
-AssociationRole requireRole(const QCommandLineParser& parser)
+AssociationRole requireRole(const QCommandLineParser& parser, const QString& language)
 {
-    const auto role = associationRoleFromRawValue(parser.value(u"role"_s));
+    const QString value = parser.value(u"role"_s);
+    const auto role = associationRoleFromRawValue(value);
     if (!role)
-        throw UsageError(u"the role must be viewer, editor, shell or all, not “%1”"_s.arg(parser.value(u"role"_s)));
+        throw UsageError(
+            L10n::text(u"角色必须是 viewer、editor、shell 或 all，而不是“{role}”"_s, language, {{u"role"_s, value}}));
     return *role;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/l10n/l10n.h"
 #include "core/records/association_role.h"
 
 #include <QCommandLineParser>
@@ -13,11 +14,12 @@
 
 namespace tessik::cli {
 
-// Where a command writes.
+// Where a command writes, and in which language.
 struct CliStreams
 {
     QTextStream& out;
     QTextStream& err;
+    QString language;
 };
 
 // A command line that names an unknown option, lacks an argument or gives a value out of range.
@@ -47,20 +49,23 @@ private:
 };
 
 // The positional arguments, which must number exactly `count`.
-QStringList requirePositional(const QCommandLineParser& parser, qsizetype count);
+QStringList requirePositional(const QCommandLineParser& parser, qsizetype count, const QString& language);
 
 // The value of --role, which must be one of the four roles.
-AssociationRole requireRole(const QCommandLineParser& parser);
+AssociationRole requireRole(const QCommandLineParser& parser, const QString& language);
 
 // Every record of a snapshot or report store, newest first; unreadable files are named on standard error.
 template <typename Store> auto loadNewestFirst(const Store& store, CliStreams& io)
 {
+    using namespace Qt::StringLiterals;
     QList<decltype(store.load(QUuid()))> records;
     for (const QUuid& id : store.ids()) {
         try {
             records.append(store.load(id));
         } catch (const std::exception& error) {
-            io.err << QStringLiteral("Skipping an unreadable file: %1\n").arg(QString::fromUtf8(error.what()));
+            io.err << L10n::text(u"跳过无法读取的文件：{reason}"_s, io.language,
+                                 {{u"reason"_s, L10n::error(error, io.language)}})
+                   << u'\n';
         }
     }
     std::sort(records.begin(), records.end(), [](const auto& a, const auto& b) {

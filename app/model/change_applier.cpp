@@ -44,7 +44,7 @@ AppliedChanges ChangeApplier::execute(const ChangePlan& plan, std::stop_token st
     try {
         applied.reportPath = FailureReportStore().save(*applied.report).toLocalFile();
     } catch (const std::exception& error) {
-        applied.reportError = whatOf(error);
+        applied.reportError = describe(error);
     }
     return applied;
 }

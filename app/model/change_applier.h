@@ -52,7 +52,8 @@ public:
     static ChangePlan plan(const QList<ChangeRequest>& requests, const QHash<QString, QStringList>& knownExtensions);
 
     // Executes a non-empty plan and saves a failure report when anything failed. Never throws: an execution
-    // that cannot start is reported with `describe` of its error as the reason.
+    // that cannot start is reported with `describe` of its error as the reason, and so is a report that could
+    // not be saved.
     static AppliedChanges execute(const ChangePlan& plan, std::stop_token stop = {},
                                   const ErrorDescription& describe = whatOf,
                                   std::shared_ptr<Sleeper> sleeper = std::make_shared<MonotonicSleeper>(),

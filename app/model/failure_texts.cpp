@@ -78,7 +78,7 @@ QString FailureTexts::executionErrorMessage(const QString& reason, const SavedRe
            savedLine(saved, language);
 }
 
-QUrl FailureTexts::failureEmail(const FailureReport& report, const QString& language)
+QString FailureTexts::body(const FailureReport& report, const QString& language)
 {
     const auto tr = [&language](const QString& key, const QString& name, const QString& value) {
         return L10n::text(key, language, {{name, value}});
@@ -96,16 +96,19 @@ QUrl FailureTexts::failureEmail(const FailureReport& report, const QString& lang
         }
                            .join(u'\n'));
     }
-    const QString body = L10n::text(u"Tessik 文件关联失败报告"_s, language) + u'\n' +
-                         tr(u"时间：{date}"_s, u"date"_s, IsoDate::format(report.createdAt)) + u"\n\n"_s +
-                         entries.join(u"\n\n"_s) + u"\n\n"_s +
-                         tr(u"快照：{path}"_s, u"path"_s, report.snapshotPath.value_or(notSet(language)));
+    return L10n::text(u"Tessik 文件关联失败报告"_s, language) + u'\n' +
+           tr(u"时间：{date}"_s, u"date"_s, IsoDate::format(report.createdAt)) + u"\n\n"_s + entries.join(u"\n\n"_s) +
+           u"\n\n"_s + tr(u"快照：{path}"_s, u"path"_s, report.snapshotPath.value_or(notSet(language)));
+}
+
+QUrl FailureTexts::failureEmail(const FailureReport& report, const QString& language)
+{
     // Encoded by hand: every reserved character of the texts, "&" and "+" included, must survive the round trip.
     const auto encoded = [](const QString& text) { return QString::fromLatin1(QUrl::toPercentEncoding(text)); };
     QUrl url;
     url.setScheme(u"mailto"_s);
     url.setQuery(u"subject="_s + encoded(L10n::text(u"Tessik 文件关联失败反馈"_s, language)) + u"&body="_s +
-                     encoded(body),
+                     encoded(body(report, language)),
                  QUrl::StrictMode);
     return url;
 }

@@ -28,6 +28,8 @@ public:
     static QString executionErrorMessage(const QString& reason, const SavedReport& saved, const QString& language);
     // A mail draft without recipient carrying the report.
     static QUrl failureEmail(const FailureReport& report, const QString& language);
+    // The report as the mail and the command line show it.
+    static QString body(const FailureReport& report, const QString& language);
 
     // A recorded reason as the user reads it: the terse text of an unconfirmed change is explained.
     static QString reason(const QString& recorded, const std::optional<QString>& observed, const QString& target,

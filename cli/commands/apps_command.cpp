@@ -18,7 +18,7 @@ void AppsCommand::configure(QCommandLineParser& parser) const
 
 int AppsCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
 {
-    requirePositional(parser, 0);
+    requirePositional(parser, 0, io.language);
     const QList<InstalledApp> apps = AppScanner().scan();
     if (parser.isSet(u"json"_s)) {
         QJsonArray array;
@@ -29,7 +29,9 @@ int AppsCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
     }
     for (const InstalledApp& app : apps)
         io.out << app.name << u'\t' << app.bundleIdentifier << u'\t' << app.url.toLocalFile() << u'\t'
-               << app.supportedTypeIdentifiers.size() << u" types\n"_s;
+               << L10n::text(u"类型数：{count}"_s, io.language,
+                             {{u"count"_s, QString::number(app.supportedTypeIdentifiers.size())}})
+               << u'\n';
     return 0;
 }
 

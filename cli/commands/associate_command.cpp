@@ -33,8 +33,8 @@ int AssociateCommand::execute(const QCommandLineParser& parser, CliStreams& io) 
 {
     const bool byType = parser.isSet(u"type"_s);
     if (!byType && parser.isSet(u"extension"_s))
-        throw UsageError(u"--extension goes with --type"_s);
-    const QStringList arguments = requirePositional(parser, byType ? 1 : 2);
+        throw UsageError(L10n::text(u"--extension 只能与 --type 一起使用"_s, io.language));
+    const QStringList arguments = requirePositional(parser, byType ? 1 : 2, io.language);
     const QString bundleIdentifier = arguments.constLast();
 
     std::optional<InstalledApp> app;
@@ -43,7 +43,7 @@ int AssociateCommand::execute(const QCommandLineParser& parser, CliStreams& io) 
     if (bundleIdentifier.contains(u'/')) {
         app = AppScanner().installedApp(QUrl::fromLocalFile(QFileInfo(bundleIdentifier).absoluteFilePath()));
         if (!app) {
-            io.err << u"No application bundle is at %1.\n"_s.arg(bundleIdentifier);
+            io.err << L10n::text(u"{path} 处没有应用程序包。"_s, io.language, {{u"path"_s, bundleIdentifier}}) << u'\n';
             return 1;
         }
         // Registered first, so that the types it declares count when the target is resolved.
@@ -58,10 +58,12 @@ int AssociateCommand::execute(const QCommandLineParser& parser, CliStreams& io) 
     if (byType) {
         type = TargetTypeResolver(installed).knownType(parser.value(u"type"_s));
         if (!type)
-            throw UsageError(u"“%1” is not a known content type"_s.arg(parser.value(u"type"_s)));
+            throw UsageError(
+                L10n::text(u"“{type}”不是已知的内容类型"_s, io.language, {{u"type"_s, parser.value(u"type"_s)}}));
     }
     if (!app) {
-        io.err << u"No installed application has the bundle identifier %1.\n"_s.arg(bundleIdentifier);
+        io.err << L10n::text(u"没有已安装的应用的 Bundle ID 是 {id}。"_s, io.language, {{u"id"_s, bundleIdentifier}})
+               << u'\n';
         return 1;
     }
 
@@ -74,7 +76,7 @@ int AssociateCommand::execute(const QCommandLineParser& parser, CliStreams& io) 
                                                           *app)
                              : CustomAssociation::forExtension(arguments.constFirst(), *app);
     } catch (const CustomAssociationError& error) {
-        io.err << error.message() << u'\n';
+        io.err << L10n::error(error, io.language) << u'\n';
         return 1;
     }
 
@@ -83,12 +85,20 @@ int AssociateCommand::execute(const QCommandLineParser& parser, CliStreams& io) 
         const QList<CustomAssociation> stored = store.load();
         const bool known = stored.contains(association);
         CatalogLoader::persist(store, stored, association);
-        io.out << (known ? u"Already stored: "_s : u"Stored: "_s)
-               << (association.fileExtension.isEmpty() ? u"(no extension)"_s : u'.' + association.fileExtension)
-               << u" → "_s << association.typeIdentifier << u" → "_s << app->name << u" ("_s << app->bundleIdentifier
-               << u")\n"_s << u"in "_s << store.fileURL().toLocalFile() << u'\n';
+        const L10n::Values values{{u"extension"_s, association.fileExtension.isEmpty()
+                                                       ? L10n::text(u"（无扩展名）"_s, io.language)
+                                                       : u'.' + association.fileExtension},
+                                  {u"type"_s, association.typeIdentifier},
+                                  {u"app"_s, app->name},
+                                  {u"id"_s, app->bundleIdentifier}};
+        io.out << (known ? L10n::text(u"此关联已保存过：{extension} → {type} → {app}（{id}）"_s, io.language, values)
+                         : L10n::text(u"已保存关联：{extension} → {type} → {app}（{id}）"_s, io.language, values))
+               << u'\n' << L10n::text(u"文件：{path}"_s, io.language, {{u"path"_s, store.fileURL().toLocalFile()}})
+               << u'\n';
     } catch (const std::exception& error) {
-        io.err << u"The custom associations could not be saved: %1\n"_s.arg(QString::fromUtf8(error.what()));
+        io.err << L10n::text(u"无法保存自定义关联：{reason}"_s, io.language,
+                             {{u"reason"_s, L10n::error(error, io.language)}})
+               << u'\n';
         return 1;
     }
     return 0;

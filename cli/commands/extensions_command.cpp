@@ -18,7 +18,7 @@ void ExtensionsCommand::configure(QCommandLineParser& parser) const
 
 int ExtensionsCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
 {
-    const QString type = requirePositional(parser, 1).constFirst();
+    const QString type = requirePositional(parser, 1, io.language).constFirst();
     for (const QString& extension : TypeResolver().extensions(type))
         io.out << extension << u'\n';
     return 0;

@@ -1,8 +1,8 @@
 #include "formats_command.h"
 
+#include "app/l10n/category_names.h"
 #include "app/model/catalog_loader.h"
 #include "core/catalog/custom_association_store.h"
-#include "platform/user_defaults.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -35,20 +35,12 @@ void FormatsCommand::configure(QCommandLineParser& parser) const
     parser.addOption({u"json"_s, u"Print a JSON array of typeIdentifier, extensions, category, capableApps, "
                                  "suggestedAppIDs, defaultHandlers."_s});
     parser.addOption({u"server-url"_s, u"The update service whose downloaded catalog to prefer."_s, u"url"_s});
-    parser.addOption({u"language"_s,
-                      u"Language of category names: zh, en, fr, de, es, ja or ko "
-                      "(default: the program's language setting)."_s,
-                      u"code"_s});
 }
 
 int FormatsCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
 {
-    requirePositional(parser, 0);
-    QString language = parser.value(u"language"_s);
-    if (language.isEmpty())
-        language = platform::UserDefaults::objectForKey(u"TessikLanguage"_s).toString();
-    if (language.isEmpty())
-        language = u"zh"_s;
+    requirePositional(parser, 0, io.language);
+    const QString& language = io.language;
 
     std::optional<FormatKnowledgeBase> knowledge;
     LoadedCatalog catalog;
@@ -57,24 +49,29 @@ int FormatsCommand::execute(const QCommandLineParser& parser, CliStreams& io) co
         knowledge = CatalogLoader::chooseKnowledge(std::nullopt);
         catalog = CatalogLoader::load(custom, *knowledge);
     } catch (const std::exception& error) {
-        io.err << u"读取失败：%1\n"_s.arg(QString::fromUtf8(error.what()));
+        io.err << L10n::text(u"读取失败：{reason}"_s, language, {{u"reason"_s, L10n::error(error, language)}}) << u'\n';
         return 1;
     }
 
     QJsonArray array;
     for (const FileAssociation& association : catalog.associations) {
         const auto category = knowledge->category(association.extensions);
+        const QString categoryID = category ? category->id : otherCategory;
         if (!parser.isSet(u"json"_s)) {
             io.out << association.typeIdentifier << u"  ["_s
-                   << (category ? category->localizedName(language) : u"其他格式"_s) << u"]\n"_s;
+                   << CategoryNames::name(knowledge->categories(), categoryID, language) << u"]\n"_s;
             if (!association.extensions.isEmpty())
-                io.out << u"  extensions: ."_s << association.extensions.join(u" ."_s) << u'\n';
+                io.out << u"  "_s
+                       << L10n::text(u"扩展名：{extensions}"_s, language,
+                                     {{u"extensions"_s, u'.' + association.extensions.join(u" ."_s)}})
+                       << u'\n';
             QStringList apps;
             for (const InstalledApp& app : association.capableApps)
-                apps.append(u"%1 (%2)%3"_s.arg(
-                    app.name, app.bundleIdentifier,
-                    association.suggestedAppIDs.contains(app.bundleIdentifier) ? u" suggested"_s : QString()));
-            io.out << u"  apps: "_s << apps.join(u", "_s) << u'\n';
+                apps.append(u"%1 (%2)%3"_s.arg(app.name, app.bundleIdentifier,
+                                               association.suggestedAppIDs.contains(app.bundleIdentifier)
+                                                   ? u" ["_s + L10n::text(u"推荐"_s, language) + u']'
+                                                   : QString()));
+            io.out << u"  "_s << L10n::text(u"应用：{apps}"_s, language, {{u"apps"_s, apps.join(u", "_s)}}) << u'\n';
             for (AssociationRole role : allAssociationRoles)
                 if (association.defaultHandlers.contains(role))
                     io.out << u"  "_s << rawValue(role) << u": "_s << association.defaultHandlers.value(role) << u'\n';
@@ -86,7 +83,7 @@ int FormatsCommand::execute(const QCommandLineParser& parser, CliStreams& io) co
         array.append(
             QJsonObject{{u"typeIdentifier"_s, association.typeIdentifier},
                         {u"extensions"_s, QJsonArray::fromStringList(association.extensions)},
-                        {u"category"_s, category ? category->id : otherCategory},
+                        {u"category"_s, categoryID},
                         {u"capableApps"_s, QJsonArray::fromStringList(bundleIdentifiers(association.capableApps))},
                         {u"suggestedAppIDs"_s, QJsonArray::fromStringList(association.suggestedAppIDs)},
                         {u"defaultHandlers"_s, handlers}});

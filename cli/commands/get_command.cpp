@@ -16,11 +16,13 @@ void GetCommand::configure(QCommandLineParser& parser) const
 
 int GetCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
 {
-    const QString type = requirePositional(parser, 1).constFirst();
-    const AssociationRole role = requireRole(parser);
+    const QString type = requirePositional(parser, 1, io.language).constFirst();
+    const AssociationRole role = requireRole(parser, io.language);
     const auto handler = LaunchServicesAssociationReader().defaultHandler(type, role);
     if (!handler) {
-        io.err << u"No application opens %1 in the role %2.\n"_s.arg(type, rawValue(role));
+        io.err << L10n::text(u"没有应用以 {role} 角色打开 {type}。"_s, io.language,
+                             {{u"role"_s, rawValue(role)}, {u"type"_s, type}})
+               << u'\n';
         return 1;
     }
     io.out << *handler << u'\n';

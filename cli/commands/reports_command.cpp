@@ -1,5 +1,6 @@
 #include "reports_command.h"
 
+#include "app/model/failure_texts.h"
 #include "core/pipeline/failure_report_store.h"
 #include "core/support/iso_date.h"
 
@@ -24,13 +25,13 @@ void ReportsCommand::configure(QCommandLineParser& parser) const
 
 int ReportsCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
 {
-    requirePositional(parser, 0);
+    requirePositional(parser, 0, io.language);
     const FailureReportStore store;
     if (parser.isSet(u"show"_s)) {
         const QUuid id = QUuid::fromString(parser.value(u"show"_s));
         if (id.isNull())
-            throw UsageError(u"“%1” is not a report id"_s.arg(parser.value(u"show"_s)));
-        io.out << store.load(id).emailBody() << u'\n';
+            throw UsageError(L10n::text(u"“{id}”不是报告 ID"_s, io.language, {{u"id"_s, parser.value(u"show"_s)}}));
+        io.out << FailureTexts::body(store.load(id), io.language) << u'\n';
         return 0;
     }
     const QList<FailureReport> reports = loadNewestFirst(store, io);
@@ -45,8 +46,10 @@ int ReportsCommand::execute(const QCommandLineParser& parser, CliStreams& io) co
                 object.insert(u"snapshotPath"_s, *report.snapshotPath);
             array.append(object);
         } else {
-            io.out << id << u"  "_s << IsoDate::format(report.createdAt) << u"  "_s << report.entries.size()
-                   << (report.entries.size() == 1 ? u" failed change\n"_s : u" failed changes\n"_s);
+            io.out << id << u"  "_s << IsoDate::format(report.createdAt) << u"  "_s
+                   << L10n::text(u"失败的更改数：{count}"_s, io.language,
+                                 {{u"count"_s, QString::number(report.entries.size())}})
+                   << u'\n';
         }
     }
     if (parser.isSet(u"json"_s))

@@ -22,10 +22,10 @@ void RestoreCommand::configure(QCommandLineParser& parser) const
 
 int RestoreCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
 {
-    const QString text = requirePositional(parser, 1).constFirst();
+    const QString text = requirePositional(parser, 1, io.language).constFirst();
     const QUuid id = QUuid::fromString(text);
     if (id.isNull())
-        throw UsageError(u"“%1” is not a snapshot id"_s.arg(text));
+        throw UsageError(L10n::text(u"“{id}”不是快照 ID"_s, io.language, {{u"id"_s, text}}));
     const ChangeRunner runner(io, parser);
     const AssociationSnapshot snapshot = SnapshotStore().load(id);
 
@@ -37,8 +37,9 @@ int RestoreCommand::execute(const QCommandLineParser& parser, CliStreams& io) co
             continue;
         }
         // Launch Services can name a new handler but cannot remove one.
-        io.out << u"not restorable  "_s << handler.typeIdentifier << u':' << rawValue(handler.role)
-               << u" had no handler\n"_s;
+        io.out << L10n::text(u"无法恢复  {change}：原先没有默认应用"_s, io.language,
+                             {{u"change"_s, handler.typeIdentifier + u':' + rawValue(handler.role)}})
+               << u'\n';
         complete = false;
     }
     const int status = requests.isEmpty() ? 0 : runner.run(requests);

@@ -25,7 +25,7 @@ void SetCommand::configure(QCommandLineParser& parser) const
 
 int SetCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
 {
-    const AssociationRole role = requireRole(parser);
+    const AssociationRole role = requireRole(parser, io.language);
     const ChangeRunner runner(io, parser);
     const QStringList arguments = parser.positionalArguments();
     QList<std::pair<QString, QString>> pairs;
@@ -33,11 +33,12 @@ int SetCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
         pairs.append({arguments[0], arguments[1]});
     } else {
         if (arguments.isEmpty())
-            throw UsageError(u"missing argument"_s);
+            throw UsageError(L10n::text(u"缺少参数"_s, io.language));
         for (const QString& argument : arguments) {
             const qsizetype equals = argument.indexOf(u'=');
             if (equals <= 0 || equals == argument.size() - 1)
-                throw UsageError(u"“%1” is not TARGET=BUNDLE_ID"_s.arg(argument));
+                throw UsageError(L10n::text(u"“{argument}”不是 TARGET=BUNDLE_ID 的形式"_s, io.language,
+                                            {{u"argument"_s, argument}}));
             pairs.append({argument.left(equals), argument.mid(equals + 1)});
         }
     }
@@ -47,7 +48,8 @@ int SetCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
     for (const auto& [target, bundleIdentifier] : pairs) {
         const auto type = resolver.typeForTarget(target);
         if (!type)
-            throw UsageError(u"“%1” is neither an extension nor a known content type"_s.arg(target));
+            throw UsageError(
+                L10n::text(u"“{target}”既不是扩展名，也不是已知的内容类型"_s, io.language, {{u"target"_s, target}}));
         requests.append({*type, role, bundleIdentifier});
     }
     return runner.run(requests);

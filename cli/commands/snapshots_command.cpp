@@ -23,7 +23,7 @@ void SnapshotsCommand::configure(QCommandLineParser& parser) const
 
 int SnapshotsCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
 {
-    requirePositional(parser, 0);
+    requirePositional(parser, 0, io.language);
     const SnapshotStore store;
     const QList<AssociationSnapshot> snapshots = loadNewestFirst(store, io);
     QJsonArray array;
@@ -34,8 +34,10 @@ int SnapshotsCommand::execute(const QCommandLineParser& parser, CliStreams& io) 
                                      {u"createdAt"_s, IsoDate::format(snapshot.createdAt)},
                                      {u"handlerCount"_s, snapshot.handlers.size()}});
         else
-            io.out << id << u"  "_s << IsoDate::format(snapshot.createdAt) << u"  "_s << snapshot.handlers.size()
-                   << (snapshot.handlers.size() == 1 ? u" handler\n"_s : u" handlers\n"_s);
+            io.out << id << u"  "_s << IsoDate::format(snapshot.createdAt) << u"  "_s
+                   << L10n::text(u"默认应用数：{count}"_s, io.language,
+                                 {{u"count"_s, QString::number(snapshot.handlers.size())}})
+                   << u'\n';
     }
     if (parser.isSet(u"json"_s))
         io.out << QJsonDocument(array).toJson(QJsonDocument::Indented);

@@ -16,7 +16,7 @@ void TypeCommand::configure(QCommandLineParser& parser) const
 
 int TypeCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
 {
-    const QString extension = requirePositional(parser, 1).constFirst();
+    const QString extension = requirePositional(parser, 1, io.language).constFirst();
     const auto type = TypeResolver().typeIdentifier(extension);
     if (type) {
         io.out << *type << u'\n';
@@ -25,9 +25,10 @@ int TypeCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
     // Say why: an input that is no single extension differs from one the system cannot resolve.
     try {
         TypeResolver::normalize(extension);
-        io.err << CustomAssociationError::messageFor(CustomAssociationError::Kind::unresolvedExtension) << u'\n';
+        io.err << L10n::error(CustomAssociationError(CustomAssociationError::Kind::unresolvedExtension), io.language)
+               << u'\n';
     } catch (const CustomAssociationError& error) {
-        io.err << error.message() << u'\n';
+        io.err << L10n::error(error, io.language) << u'\n';
     }
     return 1;
 }

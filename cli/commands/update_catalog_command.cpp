@@ -21,7 +21,7 @@ void UpdateCatalogCommand::configure(QCommandLineParser& parser) const
 
 int UpdateCatalogCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
 {
-    requirePositional(parser, 0);
+    requirePositional(parser, 0, io.language);
     FormatCatalogUpdater& updater = FormatCatalogUpdater::shared();
     QFuture<FormatCatalogUpdater::Check> pending = updater.check(parser.isSet(u"force"_s));
     while (!pending.isFinished())
@@ -30,24 +30,32 @@ int UpdateCatalogCommand::execute(const QCommandLineParser& parser, CliStreams& 
     using Outcome = FormatCatalogUpdater::Outcome;
     switch (result.outcome) {
     case Outcome::notConfigured:
-        io.err << u"No usable update server: the program names none, or --server-url or $TESSIK_SERVER_URL is "
-                  "not an https URL (http only for localhost).\n"_s;
+        io.err
+            << L10n::text(
+                   u"没有可用的更新服务器：程序未指定服务器，或者 --server-url 或 $TESSIK_SERVER_URL 不是 https 网址（只有 localhost 可以用 http）。"_s,
+                   io.language)
+            << u'\n';
         return 1;
     case Outcome::busy:
     case Outcome::notDue:
-        io.out << u"Not due: "_s << result.detail << u" (--force checks anyway).\n"_s;
+        // The updater's reason names which interval has not passed; the sentence names both.
+        io.out << L10n::text(
+                      u"还不到检查的时候：成功检查后每天最多一次，每次运行每小时最多一次（--force 立即检查）。"_s,
+                      io.language)
+               << u'\n';
         return 0;
     case Outcome::notModified:
-        io.out << u"Not modified: the stored catalog is current.\n"_s;
+        io.out << L10n::text(u"没有更新：已存储的格式目录是最新的。"_s, io.language) << u'\n';
         return 0;
     case Outcome::updated:
-        io.out << u"Updated to a catalog with %1 categories and %2 applications, stored in %3\n"_s
-                      .arg(result.knowledge->categories().size())
-                      .arg(result.knowledge->apps().size())
-                      .arg(updater.configuration().cacheURL.toLocalFile());
+        io.out << L10n::text(u"格式目录已更新（分类：{categories}，应用：{apps}），保存在 {path}"_s, io.language,
+                             {{u"categories"_s, QString::number(result.knowledge->categories().size())},
+                              {u"apps"_s, QString::number(result.knowledge->apps().size())},
+                              {u"path"_s, updater.configuration().cacheURL.toLocalFile()}})
+               << u'\n';
         return 0;
     case Outcome::failed:
-        io.err << u"Failed: "_s << result.detail << u'\n';
+        io.err << L10n::text(u"检查失败：{reason}"_s, io.language, {{u"reason"_s, result.detail}}) << u'\n';
         return 1;
     }
     return 1;

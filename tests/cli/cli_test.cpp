@@ -1,6 +1,14 @@
+#include "app/l10n/app_language.h"
+#include "app/l10n/category_names.h"
+#include "app/l10n/l10n.h"
+#include "cli/cli_language.h"
+#include "core/catalog/custom_association_error.h"
+#include "core/catalog/format_knowledge_base.h"
 #include "core/support/name_order.h"
 #include "loopback_http_server.h"
 #include "platform/emulated/property_list.h"
+#include "platform/system_root.h"
+#include "platform/user_defaults.h"
 #include "systemwriter/bundle_writer.h"
 #include "systemwriter/demo_system.h"
 
@@ -31,6 +39,16 @@ struct CliRun
     QString err;
 };
 
+// This process's environment without anything that chooses a locale, so the host's never decides the outcome.
+QProcessEnvironment localeFreeEnvironment()
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString& name : environment.keys())
+        if (name.startsWith(u"LC_"_s) || name == u"LANG"_s || name == u"LANGUAGE"_s)
+            environment.remove(name);
+    return environment;
+}
+
 class CliTest : public ::testing::Test
 {
 protected:
@@ -41,13 +59,16 @@ protected:
     }
     static void TearDownTestSuite() { delete demo; }
 
-    static CliRun run(QStringList arguments, const QString& rootVariable = QString())
+    static CliRun run(QStringList arguments, const QString& rootVariable = QString(),
+                      const QHash<QString, QString>& variables = {})
     {
         QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        QProcessEnvironment environment = localeFreeEnvironment();
         environment.remove(u"TESSIK_SYSTEM_ROOT"_s);
         if (!rootVariable.isEmpty())
             environment.insert(u"TESSIK_SYSTEM_ROOT"_s, rootVariable);
+        for (auto it = variables.cbegin(); it != variables.cend(); ++it)
+            environment.insert(it.key(), it.value());
         process.setProcessEnvironment(environment);
         process.start(QString::fromUtf8(TESSIK_CLI_PATH), arguments);
         process.closeWriteChannel();
@@ -108,7 +129,7 @@ TEST_F(CliTest, LooksUpTypesExtensionsAndHandlers)
     EXPECT_EQ(demoRun({u"type"_s, u".MD"_s}).out, u"net.daringfireball.markdown\n"_s);
     const CliRun invalid = demoRun({u"type"_s, u"..mkk"_s});
     EXPECT_EQ(invalid.status, 1);
-    EXPECT_TRUE(invalid.err.contains(u"请输入单个扩展名"_s));
+    EXPECT_TRUE(invalid.err.contains(u"Enter a single extension"_s)) << "English when nothing chooses a language";
     EXPECT_TRUE(demoRun({u"extensions"_s, u"public.html"_s}).out.startsWith(u"htm\nhtml\n"_s));
     EXPECT_TRUE(demoRun({u"extensions"_s, u"public.jpeg"_s}).out.contains(u"jpeg\njpg\n"_s));
     EXPECT_EQ(demoRun({u"extensions"_s, u"com.example.unknown"_s}).out, QString());
@@ -183,7 +204,7 @@ TEST_F(CliTest, FormatsShowsTheCatalogOfTheDemoSystem)
 
     const CliRun english = demoRun({u"formats"_s, u"--language"_s, u"en"_s});
     EXPECT_EQ(english.status, 0);
-    EXPECT_TRUE(english.out.contains(u"public.html"_s));
+    EXPECT_TRUE(english.out.contains(u"public.html  [Web Pages]\n"_s)) << qPrintable(english.out);
 }
 
 TEST_F(CliTest, AssociateStoresCustomAssociationsOnce)
@@ -235,7 +256,7 @@ TEST_F(CliTest, AssociatingAnApplicationOutsideTheFoldersRegistersIt)
     // A later process knows the application, so a default naming it takes.
     const CliRun set = cli({u"set"_s, u"mkk"_s, u"com.example.tool"_s, u"--role"_s, u"viewer"_s});
     EXPECT_EQ(set.status, 0) << qPrintable(set.out + set.err);
-    EXPECT_TRUE(set.out.startsWith(u"succeeded"_s));
+    EXPECT_TRUE(set.out.startsWith(u"Succeeded"_s));
 
     // The types an outside application declares count as soon as it is named.
     const QVariantList declared{
@@ -267,7 +288,7 @@ TEST_F(CliTest, SetSnapshotsAndRestoreRunThroughThePipeline)
 
     const CliRun set = cli({u"set"_s, u".md"_s, u"com.microsoft.VSCode"_s, u"--role"_s, u"editor"_s});
     ASSERT_EQ(set.status, 0) << qPrintable(set.out + set.err);
-    EXPECT_TRUE(set.out.startsWith(u"succeeded  net.daringfireball.markdown:editor"_s));
+    EXPECT_TRUE(set.out.startsWith(u"Succeeded  net.daringfireball.markdown:editor"_s));
     EXPECT_EQ(cli({u"get"_s, markdown, u"--role"_s, u"editor"_s}).out, u"com.microsoft.VSCode\n"_s);
 
     const QJsonArray snapshots = QJsonDocument::fromJson(cli({u"snapshots"_s, u"--json"_s}).out.toUtf8()).array();
@@ -293,7 +314,7 @@ TEST_F(CliTest, SetSnapshotsAndRestoreRunThroughThePipeline)
         << "a restore is itself snapshotted";
 
     EXPECT_TRUE(cli({u"set"_s, u"md"_s, u"abnerworks.Typora"_s, u"--role"_s, u"editor"_s})
-                    .out.startsWith(u"already in effect"_s));
+                    .out.startsWith(u"Already in effect"_s));
     // A handler that was absent cannot be put back as absent.
     auto snapshotIDs = [&] {
         QSet<QString> ids;
@@ -308,7 +329,7 @@ TEST_F(CliTest, SetSnapshotsAndRestoreRunThroughThePipeline)
     const QString shellSnapshot = *added.begin();
     const CliRun partial = cli({u"restore"_s, shellSnapshot});
     EXPECT_EQ(partial.status, 1);
-    EXPECT_TRUE(partial.out.contains(u"not restorable  net.daringfireball.markdown:shell"_s));
+    EXPECT_TRUE(partial.out.contains(u"Not restorable  net.daringfireball.markdown:shell"_s));
     EXPECT_EQ(cli({u"restore"_s, u"not-a-uuid"_s}).status, 2);
 }
 
@@ -321,14 +342,14 @@ TEST_F(CliTest, SetRefusesBadRequestsAndReportsFailures)
     // Without --yes and without a terminal the system's question is refused.
     const CliRun declined = cli({u"set"_s, u"public.html"_s, u"com.apple.Safari"_s});
     EXPECT_EQ(declined.status, 1);
-    EXPECT_TRUE(declined.out.startsWith(u"declined  public.html:all"_s));
+    EXPECT_TRUE(declined.out.startsWith(u"Declined  public.html:all"_s));
     EXPECT_EQ(cli({u"get"_s, u"public.html"_s}).out, u"com.google.Chrome\n"_s);
     EXPECT_EQ(cli({u"set"_s, u"public.html"_s, u"com.apple.Safari"_s, u"--yes"_s}).status, 0);
     EXPECT_EQ(cli({u"get"_s, u"public.html"_s}).out, u"com.apple.Safari\n"_s);
 
     const CliRun conflict = cli({u"set"_s, u"md=com.apple.TextEdit"_s, u".md=com.microsoft.VSCode"_s});
     EXPECT_EQ(conflict.status, 1);
-    EXPECT_TRUE(conflict.err.contains(u"同一格式存在不同目标应用：net.daringfireball.markdown"_s));
+    EXPECT_TRUE(conflict.err.contains(u"Different target apps for the same format: net.daringfireball.markdown"_s));
     EXPECT_EQ(cli({u"set"_s, u"md"_s, u"com.example.NotInstalled"_s}).status, 1);
     EXPECT_EQ(cli({u"set"_s, u"md"_s, u"com.apple.TextEdit"_s, u"--role"_s, u"owner"_s}).status, 2);
     EXPECT_EQ(cli({u"set"_s, u"md="_s}).status, 2);
@@ -341,14 +362,14 @@ TEST_F(CliTest, SetRefusesBadRequestsAndReportsFailures)
     blocker.close();
     const CliRun failed = cli({u"set"_s, u"txt"_s, u"com.apple.TextEdit"_s, u"--role"_s, u"editor"_s});
     EXPECT_EQ(failed.status, 1);
-    EXPECT_TRUE(failed.out.contains(u"无法执行更改："_s));
+    EXPECT_TRUE(failed.out.contains(u"Couldn’t apply the changes: "_s));
     const QJsonArray reports = QJsonDocument::fromJson(cli({u"reports"_s, u"--json"_s}).out.toUtf8()).array();
     ASSERT_EQ(reports.size(), 1);
     EXPECT_EQ(reports[0].toObject().value("entryCount"_L1).toInt(), 1);
     const CliRun shown = cli({u"reports"_s, u"--show"_s, reports[0].toObject().value("id"_L1).toString()});
-    EXPECT_TRUE(shown.out.startsWith(u"Tessik 文件关联失败报告\n时间："_s));
-    EXPECT_TRUE(shown.out.contains(u"类型：public.plain-text\n角色：editor\n目标：com.apple.TextEdit"_s));
-    EXPECT_TRUE(shown.out.endsWith(u"快照：无\n"_s));
+    EXPECT_TRUE(shown.out.startsWith(u"Tessik File Association Failure Report\nTime: "_s));
+    EXPECT_TRUE(shown.out.contains(u"Type: public.plain-text\nRole: Default editor\nTarget: com.apple.TextEdit"_s));
+    EXPECT_TRUE(shown.out.endsWith(u"Snapshot: Not set\n"_s));
 }
 
 TEST_F(CliTest, SetAndAssociateRefuseTargetsThatAreNoFormat)
@@ -442,6 +463,7 @@ TEST_F(CliTest, ConcurrentSetsLoseNoChange)
         for (const QString& type : types.mid(first, 3))
             arguments.append(type + u'=' + calculator);
         writers.push_back(std::make_unique<QProcess>());
+        writers.back()->setProcessEnvironment(localeFreeEnvironment());
         writers.back()->start(QString::fromUtf8(TESSIK_CLI_PATH), arguments);
     }
     for (const auto& writer : writers) {
@@ -480,7 +502,7 @@ TEST_F(CliTest, UpdateCatalogDownloadsForTheServerItIsGiven)
     const QString url = server.url().toString();
     const CliRun updated = cli({u"update-catalog"_s, u"--server-url"_s, url});
     ASSERT_EQ(updated.status, 0) << qPrintable(updated.err);
-    EXPECT_TRUE(updated.out.startsWith(u"Updated to a catalog with 1 categories and 0 applications"_s));
+    EXPECT_TRUE(updated.out.startsWith(u"Updated the format catalog (categories: 1, apps: 0)"_s));
     EXPECT_TRUE(updated.out.contains(u"/Tessik/Debug/"_s));
 
     const QJsonArray rows =
@@ -493,9 +515,9 @@ TEST_F(CliTest, UpdateCatalogDownloadsForTheServerItIsGiven)
               u"plain"_s)
         << "the shipped server's data is kept apart";
 
-    EXPECT_TRUE(cli({u"update-catalog"_s, u"--server-url"_s, url}).out.startsWith(u"Not due"_s));
+    EXPECT_TRUE(cli({u"update-catalog"_s, u"--server-url"_s, url}).out.startsWith(u"Not due yet"_s));
     server.respond({304, {}, {}});
-    EXPECT_TRUE(cli({u"update-catalog"_s, u"--server-url"_s, url, u"--force"_s}).out.startsWith(u"Not modified"_s));
+    EXPECT_TRUE(cli({u"update-catalog"_s, u"--server-url"_s, url, u"--force"_s}).out.startsWith(u"No update"_s));
     EXPECT_EQ(server.requests().last().headers.value("if-none-match"), "\"7\"");
     server.respond({500, {}, {}});
     EXPECT_EQ(cli({u"update-catalog"_s, u"--server-url"_s, url, u"--force"_s}).status, 1);
@@ -522,8 +544,8 @@ TEST_F(CliTest, ChangesThatNeverTakeOrEndElsewhereAreDeclinedOrReported)
     const CliRun declined =
         cli({u"set"_s, u"md"_s, u"com.microsoft.VSCode"_s, u"--role"_s, u"editor"_s, u"--wait"_s, u"0"_s});
     EXPECT_EQ(declined.status, 1);
-    EXPECT_TRUE(declined.out.startsWith(u"declined  net.daringfireball.markdown:editor"_s)) << qPrintable(declined.out);
-    EXPECT_FALSE(declined.out.contains(u"failure report"_s));
+    EXPECT_TRUE(declined.out.startsWith(u"Declined  net.daringfireball.markdown:editor"_s)) << qPrintable(declined.out);
+    EXPECT_FALSE(declined.out.contains(u"Failure details saved"_s));
     EXPECT_TRUE(reports().isEmpty());
     EXPECT_EQ(cli({u"get"_s, u"net.daringfireball.markdown"_s, u"--role"_s, u"editor"_s}).out,
               u"abnerworks.Typora\n"_s);
@@ -532,18 +554,113 @@ TEST_F(CliTest, ChangesThatNeverTakeOrEndElsewhereAreDeclinedOrReported)
     const CliRun failed =
         cli({u"set"_s, u"txt"_s, u"com.microsoft.VSCode"_s, u"--role"_s, u"editor"_s, u"--wait"_s, u"0"_s});
     EXPECT_EQ(failed.status, 1);
-    EXPECT_TRUE(failed.out.startsWith(u"failed: 等待 macOS 确认后，系统仍返回 com.apple.TextEdit，目标为 "
-                                      "com.microsoft.VSCode"_s))
+    EXPECT_TRUE(failed.out.startsWith(u"Failed: After waiting for macOS confirmation, the system still reports "
+                                      "com.apple.TextEdit instead of the target com.microsoft.VSCode"_s))
         << qPrintable(failed.out);
-    EXPECT_TRUE(failed.out.contains(u"failure report: "_s));
+    EXPECT_TRUE(failed.out.contains(u"Failure details saved to: "_s));
     const QJsonArray saved = reports();
     ASSERT_EQ(saved.size(), 1);
     const CliRun shown = cli({u"reports"_s, u"--show"_s, saved[0].toObject().value("id"_L1).toString()});
-    EXPECT_TRUE(shown.out.contains(u"类型：public.plain-text\n角色：editor\n目标：com.microsoft.VSCode\n实际："
-                                   "com.apple.TextEdit\n原因：等待 macOS 确认后"_s))
+    EXPECT_TRUE(shown.out.contains(u"Type: public.plain-text\nRole: Default editor\nTarget: com.microsoft.VSCode\n"
+                                   "Actual: com.apple.TextEdit\nReason: After waiting for macOS confirmation"_s))
         << qPrintable(shown.out);
 
     // Other types take at once.
     EXPECT_EQ(cli({u"set"_s, u"json"_s, u"com.apple.TextEdit"_s, u"--role"_s, u"editor"_s, u"--wait"_s, u"0"_s}).status,
               0);
+}
+
+TEST(CliLanguageTest, OptionThenStoredSettingThenLocaleThenEnglish)
+{
+    using tessik::cli::CliLanguage;
+    const auto environment = [](const QHash<QString, QString>& variables) {
+        QProcessEnvironment environment;
+        for (auto it = variables.cbegin(); it != variables.cend(); ++it)
+            environment.insert(it.key(), it.value());
+        return environment;
+    };
+    const QProcessEnvironment french = environment({{u"LANG"_s, u"fr_FR.UTF-8"_s}});
+
+    EXPECT_EQ(CliLanguage::choose(u"ja"_s, u"de"_s, french), u"ja"_s);
+    for (const QString& unknown : {u"xx"_s, u"JA"_s, u""_s, u"zh_CN"_s})
+        EXPECT_FALSE(CliLanguage::choose(unknown, u"de"_s, french)) << qPrintable(unknown);
+    EXPECT_EQ(CliLanguage::choose(std::nullopt, u"de"_s, french), u"de"_s);
+    for (const QVariant& ignored : {QVariant(), QVariant(u"xx"_s), QVariant(3), QVariant(QStringList{u"de"_s})})
+        EXPECT_EQ(CliLanguage::choose(std::nullopt, ignored, french), u"fr"_s) << qPrintable(ignored.toString());
+    EXPECT_EQ(CliLanguage::choose(std::nullopt, {}, {}), u"en"_s);
+
+    const QList<std::pair<QHash<QString, QString>, QString>> locales{
+        {{{u"LANG"_s, u"zh_TW.UTF-8"_s}}, u"zh"_s},
+        {{{u"LANG"_s, u"de_AT"_s}}, u"de"_s},
+        {{{u"LANG"_s, u"ja.UTF-8"_s}}, u"ja"_s},
+        {{{u"LANG"_s, u"ko_KR@dict"_s}}, u"ko"_s},
+        {{{u"LANG"_s, u"C"_s}}, u"en"_s},
+        {{{u"LANG"_s, u"POSIX"_s}}, u"en"_s},
+        {{{u"LANG"_s, u"pt_BR.UTF-8"_s}}, u"en"_s},
+        {{{u"LANGUAGE"_s, u"fr"_s}}, u"en"_s},
+        {{{u"LC_MESSAGES"_s, u"es_ES"_s}, {u"LANG"_s, u"fr_FR"_s}}, u"es"_s},
+        {{{u"LC_ALL"_s, u"ja_JP"_s}, {u"LC_MESSAGES"_s, u"es_ES"_s}}, u"ja"_s},
+        {{{u"LC_ALL"_s, u""_s}, {u"LANG"_s, u"ko_KR"_s}}, u"ko"_s},
+        {{{u"LC_ALL"_s, u"C"_s}, {u"LANG"_s, u"fr_FR"_s}}, u"en"_s},
+    };
+    for (const auto& [variables, expected] : locales)
+        EXPECT_EQ(CliLanguage::choose(std::nullopt, {}, environment(variables)), expected)
+            << qPrintable(QStringList(variables.values()).join(u' '));
+}
+
+TEST_F(CliTest, SpeaksTheLanguageTheOptionTheSettingOrTheLocaleChooses)
+{
+    QTemporaryDir root;
+    tessik::tools::DemoSystem::write(root.path());
+    const tessik::L10n::Table& table = tessik::L10n::translations();
+    const QString invalid =
+        tessik::CustomAssociationError::messageFor(tessik::CustomAssociationError::Kind::invalidExtension);
+    const auto invalidIn = [&](const QString& language) { return table.value(invalid).value(language); };
+    const QStringList global{u"--system-root"_s, root.path()};
+    const QStringList associate{u"associate"_s, u"a/b"_s, u"com.apple.TextEdit"_s};
+    const QHash<QString, QString> french{{u"LANG"_s, u"fr_FR.UTF-8"_s}};
+
+    const CliRun english = run(global + QStringList{u"--language"_s, u"en"_s} + associate);
+    EXPECT_EQ(english.status, 1);
+    EXPECT_EQ(english.err, invalidIn(u"en"_s) + u'\n');
+    const CliRun japanese = run(global + associate + QStringList{u"--language"_s, u"ja"_s});
+    EXPECT_EQ(japanese.status, 1);
+    EXPECT_EQ(japanese.err, invalidIn(u"ja"_s) + u'\n');
+    EXPECT_EQ(run(global + associate, {}, french).err, invalidIn(u"fr"_s) + u'\n');
+    EXPECT_EQ(run(global + associate, {}, {{u"LC_ALL"_s, u"C"_s}, {u"LANG"_s, u"fr_FR.UTF-8"_s}}).err,
+              invalidIn(u"en"_s) + u'\n');
+
+    const CliRun unknown = run(global + QStringList{u"--language"_s, u"xx"_s} + associate, {}, french);
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_TRUE(unknown.err.contains(u"« xx »"_s)) << "said in the fallback language: " << qPrintable(unknown.err);
+    EXPECT_EQ(run(global + QStringList{u"apps"_s, u"--language=xx"_s}).status, 2);
+    const CliRun missing = run(global + QStringList{u"--language"_s, u"ja"_s});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_TRUE(missing.err.startsWith(u"tessik-cli: "_s + table.value(u"缺少命令"_s).value(u"ja"_s)));
+
+    tessik::platform::setSystemRoot(root.path());
+    tessik::platform::UserDefaults::setObject(tessik::AppLanguage::defaultsKey, u"ko"_s);
+    tessik::platform::setSystemRoot({});
+    EXPECT_EQ(run(global + associate, {}, french).err, invalidIn(u"ko"_s) + u'\n') << "the setting beats the locale";
+    EXPECT_EQ(run(global + QStringList{u"--language=de"_s} + associate, {}, french).err, invalidIn(u"de"_s) + u'\n')
+        << "the option beats the setting";
+
+    // Categories are named as the program names them, "other" included.
+    const CliRun german = run(global + QStringList{u"--language"_s, u"de"_s, u"formats"_s});
+    ASSERT_EQ(german.status, 0) << qPrintable(german.err);
+    const QJsonArray rows =
+        QJsonDocument::fromJson(run(global + QStringList{u"formats"_s, u"--json"_s}).out.toUtf8()).array();
+    const QList<tessik::FormatCategory> categories = tessik::FormatKnowledgeBase::bundled().categories();
+    QSet<QString> named;
+    for (const QJsonValue& row : rows) {
+        const QString id = row.toObject().value("category"_L1).toString();
+        const QString name = tessik::CategoryNames::name(categories, id, u"de"_s);
+        EXPECT_TRUE(
+            german.out.contains(row.toObject().value("typeIdentifier"_L1).toString() + u"  ["_s + name + u"]\n"_s))
+            << qPrintable(id);
+        named.insert(id);
+    }
+    EXPECT_TRUE(named.contains(u"other"_s) && named.contains(u"images"_s));
+    EXPECT_TRUE(german.out.contains(u"[Bilder]"_s) && german.out.contains(u"[Andere Formate]"_s))
+        << qPrintable(german.out.left(2000));
 }
