@@ -13,6 +13,7 @@ inline const QString NSPOSIXErrorDomain = QStringLiteral("NSPOSIXErrorDomain");
 inline constexpr int NSUserCancelledError = 3072;
 inline constexpr int NSFileNoSuchFileError = 4;
 inline constexpr int NSFileReadUnknownError = 256;
+inline constexpr int NSFileReadNoPermissionError = 257;
 inline constexpr int NSFileReadNoSuchFileError = 260;
 inline constexpr int NSFileWriteUnknownError = 512;
 inline constexpr int userCanceledErr = -128;

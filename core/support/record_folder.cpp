@@ -31,7 +31,8 @@ QUrl RecordFolder::save(const QUuid& id, const QJsonObject& record) const
 {
     if (!platform::FileManager::createDirectory(m_directory))
         throw platform::NSError(platform::NSCocoaErrorDomain, platform::NSFileWriteUnknownError,
-                                u"The folder “%1” could not be created."_s.arg(m_directory.toLocalFile()));
+                                u"The folder “%1” could not be created."_s.arg(m_directory.toLocalFile()), {},
+                                m_directory.toLocalFile());
     const QUrl url = fileURL(id);
     JsonFile::write(QJsonDocument(record), url);
     return url;

@@ -138,14 +138,18 @@ QByteArray FileManager::contentsOfFile(const QUrl& url, qint64 maximumBytes)
     if (!file.exists())
         throw NSError(
             NSCocoaErrorDomain, NSFileReadNoSuchFileError,
-            u"The file “%1” couldn’t be opened because there is no such file."_s.arg(QFileInfo(path).fileName()));
+            u"The file “%1” couldn’t be opened because there is no such file."_s.arg(QFileInfo(path).fileName()), {},
+            path);
     if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
-        throw NSError(NSCocoaErrorDomain, NSFileReadUnknownError,
-                      u"The file “%1” couldn’t be opened: %2"_s.arg(QFileInfo(path).fileName(), file.errorString()));
+        throw NSError(
+            NSCocoaErrorDomain,
+            file.error() == QFileDevice::PermissionsError ? NSFileReadNoPermissionError : NSFileReadUnknownError,
+            u"The file “%1” couldn’t be opened: %2"_s.arg(QFileInfo(path).fileName(), file.errorString()), {}, path);
     QByteArray data = maximumBytes < 0 ? file.readAll() : file.read(maximumBytes);
     if (file.error() != QFileDevice::NoError)
         throw NSError(NSCocoaErrorDomain, NSFileReadUnknownError,
-                      u"The file “%1” couldn’t be read: %2"_s.arg(QFileInfo(path).fileName(), file.errorString()));
+                      u"The file “%1” couldn’t be read: %2"_s.arg(QFileInfo(path).fileName(), file.errorString()), {},
+                      path);
     return data;
 }
 
@@ -159,11 +163,11 @@ void FileManager::writeAtomically(const QByteArray& data, const QUrl& url)
     const QString path = url.toLocalFile();
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         throw NSError(NSCocoaErrorDomain, NSFileWriteUnknownError,
-                      u"The folder for “%1” could not be created."_s.arg(QFileInfo(path).fileName()));
+                      u"The folder for “%1” could not be created."_s.arg(QFileInfo(path).fileName()), {}, path);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
         throw NSError(NSCocoaErrorDomain, NSFileWriteUnknownError,
-                      u"“%1” could not be saved: %2"_s.arg(QFileInfo(path).fileName(), file.errorString()));
+                      u"“%1” could not be saved: %2"_s.arg(QFileInfo(path).fileName(), file.errorString()), {}, path);
 }
 
 } // namespace tessik::platform

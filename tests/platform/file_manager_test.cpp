@@ -74,3 +74,22 @@ TEST(FileManager, WritesAtomicallyOrLeavesTheOldFile)
     EXPECT_THROW(FileManager::writeAtomically("x", QUrl::fromLocalFile(dir.filePath(u"blocked/file.json"_s))), NSError);
     EXPECT_TRUE(QFile::exists(dir.filePath(u"blocked/file.json/keep"_s)));
 }
+
+TEST(FileManager, ReadErrorsNameTheirFile)
+{
+    QTemporaryDir dir;
+    const QString missing = dir.path() + u"/nothing.json"_s;
+    try {
+        FileManager::contentsOfFile(QUrl::fromLocalFile(missing));
+        FAIL() << "a missing file was read";
+    } catch (const NSError& error) {
+        EXPECT_EQ(error.code(), NSFileReadNoSuchFileError);
+        EXPECT_EQ(error.filePath(), missing);
+    }
+    try {
+        FileManager::contentsOfFile(QUrl::fromLocalFile(dir.path()));
+        FAIL() << "a folder was read";
+    } catch (const NSError& error) {
+        EXPECT_EQ(error.filePath(), dir.path());
+    }
+}
