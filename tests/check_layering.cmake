@@ -1,9 +1,15 @@
-# Fails when a file of the core includes an interface or network header.
+# Fails when a source file under SOURCE_DIR includes a header matching FORBIDDEN, or when the library's linked
+# libraries (LINKED, computed when the build was configured) hold one matching FORBIDDEN_LINKS.
 file(GLOB_RECURSE sources "${SOURCE_DIR}/*.h" "${SOURCE_DIR}/*.cpp")
 foreach(source IN LISTS sources)
-    file(STRINGS "${source}" offending REGEX "#include[ \t]*[<\"](QtWidgets|QtGui|QtNetwork|QWidget|QApplication|QGuiApplication|QNetwork)")
+    file(STRINGS "${source}" offending REGEX "#include[ \t]*[<\"](${FORBIDDEN})")
     if(offending)
         message(FATAL_ERROR "${source} includes ${offending}")
     endif()
 endforeach()
-message(STATUS "core includes no interface or network headers")
+foreach(library IN LISTS LINKED)
+    if(library MATCHES "${FORBIDDEN_LINKS}")
+        message(FATAL_ERROR "${SOURCE_DIR} links ${library}")
+    endif()
+endforeach()
+message(STATUS "${SOURCE_DIR} includes and links nothing it must not")
