@@ -4,8 +4,9 @@ set -euo pipefail
 TESSIK_SOURCE_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 TESSIK_BUILD_DIR=${TESSIK_BUILD_DIR:-$TESSIK_SOURCE_DIR/build}
 
-tessik_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-image-formats-plugins libplist-dev libgtest-dev
-                 libgmock-dev)
+# Fonts that cover Chinese, Japanese and Korean, so every language renders even without a desktop.
+tessik_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-image-formats-plugins libqt6svg6 libplist-dev
+                 libgtest-dev libgmock-dev fonts-noto-cjk)
 
 install_dependencies() {
     local missing=()
