@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace tessik::testing {
+
+// What a person would see wrong in a window: a label or button too narrow for its text (unless it elides on
+// purpose: property "elided" set true), visible sibling widgets that overlap, and program texts shown untranslated.
+class LayoutInspector
+{
+public:
+    static QStringList problems(const QWidget* window, const QString& language);
+};
+
+} // namespace tessik::testing
