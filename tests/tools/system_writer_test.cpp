@@ -10,12 +10,16 @@
 #include <QCryptographicHash>
 #include <QDirIterator>
 #include <QFile>
+#include <QImage>
+#include <QImageReader>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -90,6 +94,37 @@ TEST(DemoSystem, HasTheApplicationsAndChoicesItDescribes)
     platform::setSystemRoot({});
 }
 
+TEST(DemoSystem, EveryApplicationHasItsOwnIconInSeveralSizes)
+{
+    QTemporaryDir dir;
+    tools::DemoSystem::write(dir.path());
+    QFile description(u":/tessik/tools/demo-system.json"_s);
+    ASSERT_TRUE(description.open(QIODevice::ReadOnly));
+    const QJsonArray apps = QJsonDocument::fromJson(description.readAll()).object().value("apps"_L1).toArray();
+    QSet<QByteArray> looks;
+    for (const QJsonValue& value : apps) {
+        const QString bundle = dir.filePath(value.toObject().value("path"_L1).toString());
+        // Found the way the program finds it, whether CFBundleIconFile spells the extension or not.
+        const auto file = platform::Workspace::iconFileForApplication(QUrl::fromLocalFile(bundle));
+        ASSERT_TRUE(file) << qPrintable(bundle);
+        QImageReader reader(*file);
+        QList<int> sizes;
+        QImage small;
+        do {
+            const QImage image = reader.read();
+            ASSERT_FALSE(image.isNull()) << qPrintable(*file) << qPrintable(reader.errorString());
+            EXPECT_EQ(image.width(), image.height());
+            sizes.append(image.width());
+            if (image.width() == 32)
+                small = image.convertToFormat(QImage::Format_ARGB32);
+        } while (reader.jumpToNextImage());
+        std::sort(sizes.begin(), sizes.end());
+        EXPECT_EQ(sizes, QList<int>({16, 32, 64, 128, 256, 512})) << qPrintable(*file);
+        looks.insert(QByteArray(reinterpret_cast<const char*>(small.constBits()), small.sizeInBytes()));
+    }
+    EXPECT_EQ(looks.size(), apps.size()) << "no two applications look the same";
+}
+
 namespace {
 
 int makeSystem(const QStringList& arguments)
@@ -148,4 +183,16 @@ TEST(MakeSystem, WritesTheDemoInTheLanguageItIsGiven)
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(platform::PropertyList::read(file.readAll())->toMap().value(u"AppleLanguages"_s).toStringList(),
               (QStringList{u"de"_s, u"en"_s}));
+}
+
+TEST(MakeSystem, DrawsTheProgramsArtwork)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(u"TessikIcon.png"_s);
+    EXPECT_EQ(makeSystem({u"--logo"_s, file, u"--demo"_s, dir.filePath(u"root"_s)}), 2);
+    ASSERT_EQ(makeSystem({u"--logo"_s, file}), 0);
+    const QImage logo(file);
+    EXPECT_EQ(logo.size(), QSize(512, 512));
+    EXPECT_EQ(logo.pixelColor(0, 0).alpha(), 0) << "the rounded corners are clear";
+    EXPECT_EQ(logo.pixelColor(256, 256).alpha(), 255);
 }

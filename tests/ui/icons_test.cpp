@@ -1,8 +1,10 @@
+#include "systemwriter/demo_system.h"
+#include "temporary_system.h"
 #include "ui/icons/app_icon_cache.h"
 #include "ui/icons/system_images.h"
 #include "ui/icons/tessik_logo.h"
-#include "temporary_system.h"
 
+#include <QColor>
 #include <QImage>
 
 #include <gtest/gtest.h>
@@ -22,6 +24,40 @@ TEST(Icons, EveryApplicationHasAnIconAtTheSizeDrawnAndThePlatformIsAskedOncePerB
     EXPECT_FALSE(small.toImage().allGray() && small.toImage().pixelColor(28, 28).alpha() == 0) << "not blank";
     EXPECT_EQ(AppIconCache::icon(app, 48, 1).size(), QSize(48, 48));
     EXPECT_EQ(AppIconCache::platformLookups(), before + 1);
+}
+
+TEST(Icons, DemoApplicationsShowTheirOwnArtwork)
+{
+    tessik::testing::TemporarySystem system;
+    tools::DemoSystem::write(system.root());
+    const QImage generic = SystemImages::drawn(SystemImages::Symbol::genericApplication).pixmap(28, 28).toImage();
+    // The tile's colour near its top edge, where no glyph is drawn (the base colours of demo-system.json).
+    const auto tileColour = [](const QPixmap& pixmap) {
+        const QImage image = pixmap.toImage();
+        return image.pixelColor(image.width() / 2, image.height() / 8);
+    };
+    const auto near = [](const QColor& a, const QColor& b) {
+        return qAbs(a.red() - b.red()) + qAbs(a.green() - b.green()) + qAbs(a.blue() - b.blue()) < 60;
+    };
+    const InstalledApp music{
+        u"Music"_s, u"com.apple.Music"_s, QUrl::fromLocalFile(system.root() + u"/System/Applications/Music.app"_s), {}};
+    const QPixmap row = AppIconCache::icon(music, 28, 1);
+    EXPECT_EQ(row.size(), QSize(28, 28));
+    EXPECT_NE(row.toImage(), generic);
+    EXPECT_TRUE(near(tileColour(row), QColor(0xFA, 0x3C, 0x5A))) << qPrintable(tileColour(row).name());
+    const QPixmap header = AppIconCache::icon(music, 48, 2);
+    EXPECT_EQ(header.size(), QSize(96, 96));
+    EXPECT_TRUE(near(tileColour(header), QColor(0xFA, 0x3C, 0x5A))) << qPrintable(tileColour(header).name());
+
+    // The same identifier at two places: each bundle shows its own icon.
+    const InstalledApp code{u"Code"_s,
+                            u"com.microsoft.VSCode"_s,
+                            QUrl::fromLocalFile(system.root() + u"/Applications/Visual Studio Code.app"_s),
+                            {}};
+    InstalledApp userCode = code;
+    userCode.url = QUrl::fromLocalFile(system.root() + u"/home/Applications/Visual Studio Code.app"_s);
+    EXPECT_TRUE(near(tileColour(AppIconCache::icon(code, 28, 1)), QColor(0x1E, 0x6F, 0xD0)));
+    EXPECT_TRUE(near(tileColour(AppIconCache::icon(userCode, 28, 1)), QColor(0x24, 0xA0, 0x5A)));
 }
 
 TEST(Icons, SymbolsAreNeverBlank)

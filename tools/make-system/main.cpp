@@ -2,6 +2,7 @@
 #include "systemwriter/demo_system.h"
 #include "systemwriter/synthetic_system.h"
 #include "systemwriter/system_root_writer.h"
+#include "systemwriter/tessik_artwork.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -74,7 +75,8 @@ int main(int argc, char* argv[])
                                           u"type=bundle-id"_s);
     const QCommandLineOption language(
         u"language"_s, u"With --demo: the machine's language (zh, en, fr, de, es, ja or ko; default zh)."_s, u"code"_s);
-    parser.addOptions({help, demo, synthetic, apps, seed, language, writeDelay, ignoreType, overrideType});
+    const QCommandLineOption logo(u"logo"_s, u"Write the program's artwork (512 × 512 PNG) to <file>."_s, u"file"_s);
+    parser.addOptions({help, demo, synthetic, apps, seed, language, writeDelay, ignoreType, overrideType, logo});
 
     if (!parser.parse(application.arguments()))
         return usageError(parser, parser.errorText());
@@ -84,8 +86,15 @@ int main(int argc, char* argv[])
     }
     if (!parser.positionalArguments().isEmpty())
         return usageError(parser, u"unexpected argument “%1”"_s.arg(parser.positionalArguments().constFirst()));
-    if (parser.isSet(demo) == parser.isSet(synthetic))
-        return usageError(parser, u"give exactly one of --demo and --synthetic"_s);
+    if (int(parser.isSet(demo)) + int(parser.isSet(synthetic)) + int(parser.isSet(logo)) != 1)
+        return usageError(parser, u"give exactly one of --demo, --synthetic and --logo"_s);
+    if (parser.isSet(logo)) {
+        if (!tessik::tools::TessikArtwork::logo(512).save(parser.value(logo), "PNG")) {
+            std::fprintf(stderr, "make-system: cannot write %s\n", qPrintable(parser.value(logo)));
+            return 1;
+        }
+        return 0;
+    }
     std::optional<tessik::platform::EmulationSettings> emulation;
     try {
         emulation = emulationOptions(parser);

@@ -1,11 +1,13 @@
 #include "demo_system.h"
 
+#include "app_icon_artwork.h"
 #include "system_root_writer.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMutex>
 
 #include <stdexcept>
 
@@ -25,6 +27,22 @@ QVariantMap documentType(const QJsonObject& entry)
     if (entry.contains("extensions"_L1))
         type.insert(u"CFBundleTypeExtensions"_s, entry.value("extensions"_L1).toArray().toVariantList());
     return type;
+}
+
+// Drawing and encoding every icon takes most of a demo's writing time, and tests write the demo many times.
+QByteArray iconFile(const QJsonObject& icon)
+{
+    static QMutex mutex;
+    static QHash<QByteArray, QByteArray> files;
+    const QByteArray key = QJsonDocument(icon).toJson(QJsonDocument::Compact);
+    const QMutexLocker locker(&mutex);
+    if (const auto found = files.constFind(key); found != files.cend())
+        return *found;
+    return files
+        .insert(key, AppIconArtwork::icns({QColor::fromString(icon.value("base"_L1).toString()),
+                                           QColor::fromString(icon.value("accent"_L1).toString()),
+                                           icon.value("shape"_L1).toString()}))
+        .value();
 }
 
 BundleDescription describeBundle(const QJsonObject& app)
@@ -59,6 +77,11 @@ BundleDescription describeBundle(const QJsonObject& app)
         bundle.info.insert(u"UTImportedTypeDeclarations"_s, app.value("importedTypes"_L1).toArray().toVariantList());
     bundle.format = app.value("format"_L1).toString() == u"binary"_s ? platform::PropertyList::Format::Binary
                                                                      : platform::PropertyList::Format::Xml;
+    if (app.contains("icon"_L1)) {
+        const QJsonObject icon = app.value("icon"_L1).toObject();
+        bundle.info.insert(u"CFBundleIconFile"_s, icon.value("file"_L1).toString());
+        bundle.icon = iconFile(icon);
+    }
     const QJsonObject localized = app.value("localizedNames"_L1).toObject();
     for (auto it = localized.constBegin(); it != localized.constEnd(); ++it)
         bundle.localizedStrings.insert(

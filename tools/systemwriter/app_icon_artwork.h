@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QColor>
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+namespace tessik::tools {
+
+// Application icons drawn from a small description: a rounded tile in the base colour with a glyph in the accent
+// colour, all vector paths (no text, so nothing depends on the fonts installed).
+class AppIconArtwork
+{
+public:
+    struct Design
+    {
+        QColor base;
+        QColor accent;
+        QString shape;
+    };
+
+    // The glyphs known; a design naming another is refused.
+    static QStringList shapes();
+    // The icon at `pixels` × `pixels`. Throws std::runtime_error for an unknown shape or an invalid colour.
+    static QImage render(const Design& design, int pixels);
+    // An .icns file holding the icon at 16, 32, 64, 128, 256 and 512 pixels.
+    static QByteArray icns(const Design& design);
+};
+
+} // namespace tessik::tools
