@@ -93,6 +93,8 @@ public:
     void unstage(const QString& typeIdentifier);
     // Clears the message and the report it offers to mail.
     void dismissMessage();
+    // Clears the message only; the report stays.
+    void clearMessage() { setMessage(std::nullopt); }
 
     // Loading.
     QFuture<void> refresh();

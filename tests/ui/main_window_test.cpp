@@ -1,0 +1,412 @@
+#include "app/model/app_model.h"
+#include "app/update/format_catalog_updater.h"
+#include "core/catalog/custom_association_store.h"
+#include "future_wait.h"
+#include "platform/emulated/emulation_settings.h"
+#include "platform/launch_services.h"
+#include "platform/workspace.h"
+#include "scripted_services.h"
+#include "temporary_system.h"
+#include "ui/main/item_roles.h"
+#include "ui/main/main_window.h"
+#include "ui/settings/language_setting.h"
+
+#include <QAbstractItemModelTester>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSortFilterProxyModel>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using namespace tessik;
+using namespace tessik::testing;
+using namespace tessik::ui;
+
+namespace {
+
+const QString markdown = u"net.daringfireball.markdown"_s;
+const QString png = u"public.png"_s;
+const QString mpeg4 = u"public.mpeg-4"_s;
+const QString preview = u"com.apple.Preview"_s;
+const QString quickTime = u"com.apple.QuickTimePlayerX"_s;
+const QString textEdit = u"com.apple.TextEdit"_s;
+
+class MainWindowTest : public ::testing::Test
+{
+protected:
+    MainWindowTest()
+    {
+        LanguageSetting::shared().setOverride(u"zh"_s);
+        system.addApp(u"Applications/Preview.app"_s, preview,
+                      {TemporarySystem::documentType({png}, {u"png"_s}, u"Viewer"_s, u"Owner"_s),
+                       TemporarySystem::documentType({markdown}, {u"md"_s}, u"Viewer"_s, u"Alternate"_s)},
+                      {{u"CFBundleName"_s, u"Preview"_s}});
+        system.addApp(u"Applications/QuickTime Player.app"_s, quickTime,
+                      {TemporarySystem::documentType({mpeg4}, {u"mp4"_s}, u"Viewer"_s, u"Owner"_s)},
+                      {{u"CFBundleName"_s, u"QuickTime Player"_s}});
+        system.addApp(u"Applications/TextEdit.app"_s, textEdit,
+                      {TemporarySystem::documentType({markdown}, {u"md"_s}, u"Editor"_s)},
+                      {{u"CFBundleName"_s, u"TextEdit"_s}});
+        platform::Workspace::setConfirmationHandler([](const auto&) { return true; });
+    }
+
+    ~MainWindowTest() override
+    {
+        platform::Workspace::setConfirmationHandler({});
+        LanguageSetting::shared().setOverride(std::nullopt);
+    }
+
+    void open()
+    {
+        window.emplace(&updater);
+        window->model().setSleeper(sleeper);
+        window->model().setBusyPollInterval(std::chrono::milliseconds(1));
+        window->show();
+        ASSERT_TRUE(eventually([&] { return !model().busy() && !model().apps().isEmpty(); }));
+    }
+
+    AppModel& model() { return window->model(); }
+    template <typename T> T* find(const QString& name) { return window->findChild<T*>(name); }
+
+    // The row of an application or a type in a view, headings searched too.
+    QModelIndex row(QAbstractItemView* view, const QString& identifier, int column = 0)
+    {
+        QAbstractItemModel* items = view->model();
+        for (int top = 0; top < items->rowCount(); ++top) {
+            const QModelIndex heading = items->index(top, 0);
+            if (heading.data(IdentifierRole) == identifier && !heading.data(SectionRole).toBool())
+                return items->index(top, column);
+            for (int child = 0; child < items->rowCount(heading); ++child)
+                if (items->index(child, 0, heading).data(IdentifierRole) == identifier)
+                    return items->index(child, column, heading);
+        }
+        return {};
+    }
+
+    int visibleTypes(QAbstractItemView* view)
+    {
+        int count = 0;
+        for (int top = 0; top < view->model()->rowCount(); ++top)
+            count += view->model()->rowCount(view->model()->index(top, 0));
+        return count;
+    }
+
+    void click(QAbstractItemView* view, const QModelIndex& index)
+    {
+        ASSERT_TRUE(index.isValid());
+        view->scrollTo(index);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
+    }
+
+    // The checkbox sits at the leading edge of the row.
+    void toggle(QTreeView* view, const QModelIndex& index)
+    {
+        ASSERT_TRUE(index.isValid());
+        view->scrollTo(index);
+        const QRect rect = view->visualRect(index);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(rect.left() + 10, rect.center().y()));
+    }
+
+    void selectApp(const QString& bundleIdentifier)
+    {
+        find<QToolButton>(u"byAppButton"_s)->click();
+        auto* list = find<QListView>(u"appList"_s);
+        click(list, row(list, bundleIdentifier));
+        ASSERT_EQ(model().selectedApp(), bundleIdentifier);
+    }
+
+    void selectType(const QString& typeIdentifier)
+    {
+        QTest::mouseClick(find<QToolButton>(u"byFormatButton"_s), Qt::LeftButton);
+        auto* tree = find<QTreeView>(u"formatTree"_s);
+        click(tree, row(tree, typeIdentifier));
+        ASSERT_EQ(model().selectedType(), typeIdentifier);
+    }
+
+    QStringList badges(QAbstractItemView* view, const QString& identifier)
+    {
+        return row(view, identifier).data(BadgesRole).toStringList();
+    }
+
+    TemporarySystem system;
+    FormatCatalogUpdater updater{FormatCatalogUpdater::Configuration{}};
+    std::shared_ptr<RecordingSleeper> sleeper = std::make_shared<RecordingSleeper>();
+    std::optional<MainWindow> window;
+};
+
+} // namespace
+
+TEST_F(MainWindowTest, SwitchingTheViewModeClearsTheSearchesAndTheCategory)
+{
+    open();
+    auto* sidebarSearch = find<QLineEdit>(u"sidebarSearch"_s);
+    auto* detailSearch = find<QLineEdit>(u"detailSearch"_s);
+    auto* appList = find<QListView>(u"appList"_s);
+    EXPECT_EQ(sidebarSearch->placeholderText(), u"搜索应用"_s);
+
+    QTest::keyClicks(sidebarSearch, u"TEXT"_s);
+    EXPECT_EQ(appList->model()->rowCount(), 1) << "names match case-insensitively";
+    selectApp(textEdit);
+    QTest::keyClicks(detailSearch, u"zzz"_s);
+    EXPECT_EQ(visibleTypes(find<QTreeView>(u"appFormatTree"_s)), 0);
+    EXPECT_TRUE(find<QLabel>(u"appFormatsEmptyLabel"_s)->isHidden()) << "the application has formats";
+
+    QTest::mouseClick(find<QToolButton>(u"byFormatButton"_s), Qt::LeftButton);
+    EXPECT_FALSE(window->byApp());
+    EXPECT_EQ(sidebarSearch->placeholderText(), u"搜索格式"_s);
+    auto* tree = find<QTreeView>(u"formatTree"_s);
+    const int all = visibleTypes(tree);
+
+    // Search and the category "other" narrow the formats; their headings follow.
+    QTest::keyClicks(sidebarSearch, u"PNG"_s);
+    EXPECT_TRUE(row(tree, png).isValid());
+    EXPECT_FALSE(row(tree, markdown).isValid());
+    sidebarSearch->clear();
+    auto* category = find<QComboBox>(u"sidebarCategoryPicker"_s);
+    EXPECT_EQ(category->itemText(0), u"全部分类"_s);
+    EXPECT_EQ(category->itemText(category->count() - 1), u"其他格式"_s);
+    category->setCurrentIndex(category->count() - 1);
+    Q_EMIT category->activated(category->count() - 1);
+    for (int top = 0; top < tree->model()->rowCount(); ++top)
+        EXPECT_EQ(tree->model()->index(top, 0).data(IdentifierRole), u"other"_s);
+    EXPECT_LT(visibleTypes(tree), all);
+    EXPECT_EQ(find<QComboBox>(u"detailCategoryPicker"_s)->currentData(), u"other"_s) << "one filter, two pickers";
+    QTest::keyClicks(sidebarSearch, u"md"_s);
+
+    QTest::mouseClick(find<QToolButton>(u"byAppButton"_s), Qt::LeftButton);
+    EXPECT_TRUE(sidebarSearch->text().isEmpty());
+    EXPECT_TRUE(detailSearch->text().isEmpty());
+    EXPECT_EQ(category->currentData(), u"all"_s);
+    EXPECT_EQ(appList->model()->rowCount(), 3);
+    QTest::mouseClick(find<QToolButton>(u"byFormatButton"_s), Qt::LeftButton);
+    EXPECT_EQ(visibleTypes(tree), all);
+}
+
+TEST_F(MainWindowTest, ChangingTheRoleUnstages)
+{
+    open();
+    model().stage(png, preview);
+    model().stage(markdown, textEdit);
+    model().stage(mpeg4, quickTime);
+    auto* status = find<QLabel>(u"statusLabel"_s);
+    auto* cancel = find<QPushButton>(u"cancelButton"_s);
+    auto* apply = find<QPushButton>(u"applyButton"_s);
+    EXPECT_EQ(status->text(), u"待修改 3 种格式"_s);
+    EXPECT_TRUE(cancel->isEnabled());
+    EXPECT_TRUE(apply->isEnabled());
+
+    auto* role = find<QComboBox>(u"rolePicker"_s);
+    EXPECT_EQ(role->count(), 3) << "no shell role";
+    QTest::keyClick(role, Qt::Key_Down);
+    EXPECT_EQ(model().role(), AssociationRole::viewer);
+    EXPECT_TRUE(model().pending().isEmpty());
+    EXPECT_EQ(status->text(), u"待修改 0 种格式"_s);
+    EXPECT_FALSE(cancel->isEnabled());
+    EXPECT_FALSE(apply->isEnabled());
+
+    model().stage(png, preview);
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    EXPECT_TRUE(model().pending().isEmpty());
+}
+
+TEST_F(MainWindowTest, StagingFromBothViewsAndApplyingChangesTheHandlers)
+{
+    open();
+    EXPECT_EQ(platform::LSCopyDefaultRoleHandlerForContentType(png, platform::kLSRolesAll), preview);
+
+    // By application: tick markdown for Preview.
+    selectApp(preview);
+    auto* formats = find<QTreeView>(u"appFormatTree"_s);
+    EXPECT_EQ(formats->model()->headerData(1, Qt::Horizontal), u"当前默认应用"_s);
+    EXPECT_EQ(row(formats, markdown, 1).data(), u"TextEdit"_s);
+    toggle(formats, row(formats, markdown));
+    EXPECT_EQ(model().pending().value(markdown), preview);
+    EXPECT_EQ(row(formats, markdown).data(Qt::CheckStateRole), Qt::Checked);
+
+    // By format: pick TextEdit among png's candidates after choosing it as another application.
+    selectType(png);
+    auto* candidates = find<QListView>(u"candidateList"_s);
+    EXPECT_EQ(find<QLabel>(u"formatDetailDefault"_s)->text(), u"当前默认：Preview"_s);
+    ASSERT_TRUE(finish(model().chooseApp(model().index().appsByID.value(textEdit))));
+    model().unstage(png);
+    click(candidates, row(candidates, textEdit));
+    EXPECT_EQ(model().pending().value(png), textEdit);
+    EXPECT_TRUE(row(candidates, textEdit).data(RadioRole).toBool());
+    EXPECT_FALSE(row(candidates, preview).data(RadioRole).toBool());
+    EXPECT_EQ(find<QLabel>(u"statusLabel"_s)->text(), u"待修改 2 种格式"_s);
+
+    QTest::mouseClick(find<QPushButton>(u"applyButton"_s), Qt::LeftButton);
+    ASSERT_TRUE(eventually([&] { return !model().busy() && model().pending().isEmpty(); }))
+        << model().message().value_or(QString()).toStdString() << model().pending().size() << model().busy();
+    EXPECT_EQ(platform::LSCopyDefaultRoleHandlerForContentType(png, platform::kLSRolesAll), textEdit);
+    EXPECT_EQ(platform::LSCopyDefaultRoleHandlerForContentType(markdown, platform::kLSRolesAll), preview);
+
+    selectApp(preview);
+    ASSERT_TRUE(eventually([&] { return row(formats, markdown, 1).data() == u"Preview"_s; }));
+    EXPECT_EQ(row(formats, png, 1).data(), u"TextEdit"_s);
+    EXPECT_EQ(row(formats, png).data(DefaultNameRole), u"TextEdit"_s);
+    EXPECT_FALSE(model().message());
+}
+
+TEST_F(MainWindowTest, ACheckboxOnlyRemovesItsOwnApplicationsStaging)
+{
+    open();
+    selectApp(textEdit);
+    auto* formats = find<QTreeView>(u"appFormatTree"_s);
+    model().stage(markdown, preview);
+    const QModelIndex markdownRow = row(formats, markdown);
+    EXPECT_EQ(markdownRow.data(Qt::CheckStateRole), Qt::Unchecked) << "staged for another application";
+
+    // Turning it off while another application is staged leaves that staging alone.
+    formats->model()->setData(markdownRow, Qt::Unchecked, Qt::CheckStateRole);
+    EXPECT_EQ(model().pending().value(markdown), preview);
+
+    // Turning it on replaces the other application; off again removes it.
+    toggle(formats, markdownRow);
+    EXPECT_EQ(model().pending().value(markdown), textEdit);
+    toggle(formats, row(formats, markdown));
+    EXPECT_FALSE(model().pending().contains(markdown));
+}
+
+TEST_F(MainWindowTest, BadgesSitOnTheRightRows)
+{
+    open();
+    // Preview is suggested for jpeg, which it does not declare; it declares png itself.
+    selectApp(preview);
+    auto* formats = find<QTreeView>(u"appFormatTree"_s);
+    const QString jpeg = u"public.jpeg"_s;
+    EXPECT_EQ(badges(formats, jpeg), QStringList{u"推荐"_s});
+    EXPECT_TRUE(badges(formats, png).isEmpty()) << "a declared type carries no suggestion";
+    // QuickTime needs an extension for mxf.
+    selectApp(quickTime);
+    QString mxf;
+    for (const CatalogSuggestion& suggestion : model().suggestions())
+        if (suggestion.app.bundleIdentifier == quickTime && suggestion.fileExtension == u"mxf"_s)
+            mxf = suggestion.typeIdentifier;
+    ASSERT_FALSE(mxf.isEmpty());
+    EXPECT_EQ(badges(formats, mxf), QStringList{u"需扩展"_s});
+    EXPECT_TRUE(badges(formats, mpeg4).isEmpty());
+
+    // A chosen application is a manual addition; the staged one waits, the current handler is marked.
+    selectType(png);
+    ASSERT_TRUE(finish(model().chooseApp(model().index().appsByID.value(textEdit))));
+    auto* candidates = find<QListView>(u"candidateList"_s);
+    EXPECT_EQ(badges(candidates, textEdit), (QStringList{u"手动添加"_s, u"待设为默认"_s}));
+    EXPECT_EQ(badges(candidates, preview), QStringList{u"当前默认"_s});
+    EXPECT_EQ(row(candidates, textEdit).data(SecondaryTextRole), textEdit);
+    selectApp(textEdit);
+    EXPECT_EQ(badges(formats, png), QStringList{u"手动添加"_s});
+    EXPECT_EQ(row(formats, png).data(Qt::CheckStateRole), Qt::Checked);
+}
+
+TEST_F(MainWindowTest, TheAlertOffersTheMailOnlyWithAFailureReport)
+{
+    // Unreadable custom associations: a message without a report.
+    const QUrl store = CustomAssociationStore::defaultFileURL();
+    QDir().mkpath(QFileInfo(store.toLocalFile()).path());
+    QFile corrupt(store.toLocalFile());
+    ASSERT_TRUE(corrupt.open(QIODevice::WriteOnly));
+    corrupt.write("{not json");
+    corrupt.close();
+    window.emplace(&updater);
+    window->model().setSleeper(sleeper);
+    window->show();
+    QMessageBox* alert = nullptr;
+    ASSERT_TRUE(eventually([&] { return (alert = find<QMessageBox>(u"messageAlert"_s)) && alert->isVisible(); }));
+    EXPECT_EQ(alert->windowTitle(), u"Tessik"_s);
+    EXPECT_TRUE(alert->text().startsWith(u"读取失败："_s));
+    EXPECT_EQ(alert->buttons().size(), 1);
+    QTest::mouseClick(alert->findChild<QPushButton*>(u"okButton"_s), Qt::LeftButton);
+    EXPECT_FALSE(model().message());
+
+    // A change that does not take: the report can be mailed.
+    ASSERT_TRUE(QFile::remove(store.toLocalFile()));
+    ASSERT_TRUE(finish(model().refresh()));
+    platform::EmulationSettings emulation;
+    emulation.overriddenContentTypes.insert(markdown, quickTime);
+    tools::SystemRootWriter::writeEmulation(system.root(), emulation);
+    model().stage(markdown, preview);
+    QTest::mouseClick(find<QPushButton>(u"applyButton"_s), Qt::LeftButton);
+    ASSERT_TRUE(eventually([&] { return model().failureReport() && !model().busy(); }));
+    ASSERT_TRUE(eventually([&] { return (alert = find<QMessageBox>(u"messageAlert"_s)) && alert->isVisible(); }));
+    EXPECT_EQ(alert->text(), *model().message());
+    auto* mail = alert->findChild<QPushButton*>(u"mailReportButton"_s);
+    ASSERT_TRUE(mail);
+    EXPECT_EQ(mail->text(), u"用邮件反馈"_s);
+
+    // No mail application: the alert comes back with the reason and the report kept.
+    QTest::mouseClick(mail, Qt::LeftButton);
+    ASSERT_TRUE(eventually([&] { return (alert = find<QMessageBox>(u"messageAlert"_s)) && alert->isVisible(); }));
+    EXPECT_EQ(alert->text(), u"无法打开邮件应用。失败原因已保存在本地。"_s);
+    QTest::mouseClick(alert->findChild<QPushButton*>(u"okButton"_s), Qt::LeftButton);
+    EXPECT_FALSE(model().message());
+    EXPECT_FALSE(model().failureReport());
+}
+
+TEST_F(MainWindowTest, ModelsKeepTheirContract)
+{
+    window.emplace(&updater);
+    std::vector<std::unique_ptr<QAbstractItemModelTester>> testers;
+    for (const QString& name : {u"appList"_s, u"formatTree"_s, u"appFormatTree"_s, u"candidateList"_s}) {
+        auto* view = find<QAbstractItemView>(name);
+        auto* proxy = qobject_cast<QSortFilterProxyModel*>(view->model());
+        for (QAbstractItemModel* items : {view->model(), proxy ? proxy->sourceModel() : nullptr})
+            if (items)
+                testers.push_back(std::make_unique<QAbstractItemModelTester>(
+                    items, QAbstractItemModelTester::FailureReportingMode::Fatal));
+    }
+    EXPECT_EQ(testers.size(), 7u) << "four models, three behind a filter";
+    window->model().setSleeper(sleeper);
+    window->show();
+    ASSERT_TRUE(eventually([&] { return !model().busy() && !model().apps().isEmpty(); }));
+    selectApp(textEdit);
+    QTest::keyClicks(find<QLineEdit>(u"detailSearch"_s), u"m"_s);
+    model().stage(markdown, textEdit);
+    model().setRole(AssociationRole::editor);
+    selectType(png);
+    QTest::keyClicks(find<QLineEdit>(u"sidebarSearch"_s), u"p"_s);
+    LanguageSetting::shared().setOverride(u"de"_s);
+    Q_EMIT LanguageSetting::shared().changed(u"de"_s);
+    ASSERT_TRUE(finish(model().refresh()));
+    EXPECT_EQ(find<QPushButton>(u"applyButton"_s)->text(), u"Änderungen anwenden"_s);
+    EXPECT_EQ(model().languageCode(), u"de"_s);
+}
+
+// Renders the window for a person to look at when TESSIK_UI_SCREENSHOTS names a folder.
+TEST_F(MainWindowTest, Renders)
+{
+    open();
+    const QString folder = qEnvironmentVariable("TESSIK_UI_SCREENSHOTS");
+    for (const QString& language : {u"zh"_s, u"en"_s, u"de"_s}) {
+        LanguageSetting::shared().setOverride(language);
+        Q_EMIT LanguageSetting::shared().changed(language);
+        for (const QSize& size : {QSize(1100, 680), QSize(950, 600)}) {
+            window->resize(size);
+            for (bool byApp : {true, false}) {
+                window->setByApp(byApp);
+                if (byApp)
+                    model().setSelectedApp(textEdit);
+                else
+                    model().setSelectedType(png);
+                model().stage(png, textEdit);
+                const QImage image = window->grab().toImage();
+                EXPECT_EQ(image.size(), size);
+                if (!folder.isEmpty())
+                    image.save(u"%1/%2-%3x%4-%5.png"_s.arg(folder, language)
+                                   .arg(size.width())
+                                   .arg(size.height())
+                                   .arg(byApp ? u"app"_s : u"format"_s));
+            }
+        }
+    }
+}
