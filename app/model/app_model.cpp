@@ -185,8 +185,8 @@ QFuture<void> AppModel::refresh()
     }
 
     return runAttempt(&m_pool,
-                      [custom, knowledge = *knowledge] {
-                          Refreshed refreshed{CatalogLoader::load(custom, knowledge), {}};
+                      [custom, knowledge = *knowledge, pool = &m_pool] {
+                          Refreshed refreshed{CatalogLoader::load(custom, knowledge, pool), {}};
                           refreshed.index = CatalogDisplayIndex(refreshed.loaded.apps, refreshed.loaded.associations,
                                                                 custom, refreshed.loaded.suggestions, knowledge);
                           return refreshed;
