@@ -40,6 +40,14 @@ struct Rebuilt
     CatalogDisplayIndex index;
 };
 
+// A result equal to what the model holds becomes the model's own copy, so that the interface thread, which
+// compares again before assigning, finds them the same at once.
+template <typename T> void keepIfEqual(T& value, const T& held)
+{
+    if (value == held)
+        value = held;
+}
+
 template <typename T>
 void assign(T& field, const T& value, QList<void (AppModel::*)()>& changed, void (AppModel::*signal)())
 {
@@ -185,10 +193,15 @@ QFuture<void> AppModel::refresh()
     }
 
     return runAttempt(&m_pool,
-                      [custom, knowledge = *knowledge] {
-                          Refreshed refreshed{CatalogLoader::load(custom, knowledge), {}};
+                      [custom, knowledge = *knowledge, pool = &m_pool,
+                       held = Refreshed{{m_apps, m_suggestions, m_associations}, m_index}] {
+                          Refreshed refreshed{CatalogLoader::load(custom, knowledge, pool), {}};
                           refreshed.index = CatalogDisplayIndex(refreshed.loaded.apps, refreshed.loaded.associations,
                                                                 custom, refreshed.loaded.suggestions, knowledge);
+                          keepIfEqual(refreshed.loaded.apps, held.loaded.apps);
+                          keepIfEqual(refreshed.loaded.suggestions, held.loaded.suggestions);
+                          keepIfEqual(refreshed.loaded.associations, held.loaded.associations);
+                          keepIfEqual(refreshed.index, held.index);
                           return refreshed;
                       })
         .then(this, [this, custom, knowledge = *knowledge](const Attempt<Refreshed>& attempt) {
@@ -200,12 +213,15 @@ QFuture<void> AppModel::refresh()
             const Refreshed& refreshed = *attempt.value;
             // Everything first, then the signals, so that no view pairs new applications with an old index.
             QList<void (AppModel::*)()> changed;
+            Refreshed replaced{{m_apps, m_suggestions, m_associations}, m_index};
             assign(m_custom, custom, changed, &AppModel::customChanged);
             assign(m_apps, refreshed.loaded.apps, changed, &AppModel::appsChanged);
             assign(m_associations, refreshed.loaded.associations, changed, &AppModel::associationsChanged);
             assign(m_suggestions, refreshed.loaded.suggestions, changed, &AppModel::suggestionsChanged);
             assign(m_index, refreshed.index, changed, &AppModel::indexChanged);
             assign(m_knowledge, OptionalKnowledge(knowledge), changed, &AppModel::knowledgeChanged);
+            // Freeing thousands of replaced records would hold up the interface; the pool does it.
+            m_pool.start([replaced = std::move(replaced)] {});
             m_loaded = true;
             const OptionalString previousApp = m_selectedApp;
             const OptionalString previousType = m_selectedType;

@@ -19,11 +19,13 @@ FormatKnowledgeBase CatalogLoader::chooseKnowledge(const std::optional<FormatKno
     return FormatKnowledgeBase::bundled();
 }
 
-LoadedCatalog CatalogLoader::load(const QList<CustomAssociation>& custom, const FormatKnowledgeBase& knowledge)
+LoadedCatalog CatalogLoader::load(const QList<CustomAssociation>& custom, const FormatKnowledgeBase& knowledge,
+                                  QThreadPool* pool)
 {
     const AppScanner scanner;
+    AppScanner::Result scanned = scanner.scanWithCapabilities(pool);
     LoadedCatalog loaded;
-    loaded.apps = scanner.scan();
+    loaded.apps = std::move(scanned.apps);
     QSet<QString> known;
     for (const InstalledApp& app : loaded.apps)
         known.insert(app.id());
@@ -39,16 +41,17 @@ LoadedCatalog CatalogLoader::load(const QList<CustomAssociation>& custom, const 
     }
     sortByName(loaded.apps);
     loaded.suggestions = knowledge.suggestions(loaded.apps);
-    loaded.associations = buildAssociations(loaded.apps, custom, loaded.suggestions);
+    loaded.associations = buildAssociations(loaded.apps, custom, loaded.suggestions, scanned.capabilities);
     return loaded;
 }
 
 QList<FileAssociation> CatalogLoader::buildAssociations(const QList<InstalledApp>& apps,
                                                         const QList<CustomAssociation>& custom,
-                                                        const QList<CatalogSuggestion>& suggestions)
+                                                        const QList<CatalogSuggestion>& suggestions,
+                                                        const QHash<QUrl, QList<TypeCapability>>& declared)
 {
     const AssociationCatalogBuilder builder(std::make_shared<LaunchServicesAssociationReader>());
-    return builder.build(apps, custom, suggestions);
+    return builder.build(apps, custom, suggestions, declared);
 }
 
 QList<CustomAssociation> CatalogLoader::persist(const CustomAssociationStore& store, QList<CustomAssociation> current,

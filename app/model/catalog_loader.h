@@ -5,8 +5,11 @@
 #include "core/catalog/custom_association_store.h"
 #include "core/catalog/format_knowledge_base.h"
 #include "core/records/file_association.h"
+#include "core/records/type_capability.h"
 
+#include <QHash>
 #include <QList>
+#include <QThreadPool>
 
 #include <optional>
 
@@ -31,13 +34,16 @@ public:
 
     // Scans the applications, adds (and registers) those known only from custom associations, sorts them, derives the
     // suggestions and builds the catalog over the system's current handlers. Blocking; run it off the
-    // interface thread. Throws what the scan or the handler reads throw.
-    static LoadedCatalog load(const QList<CustomAssociation>& custom, const FormatKnowledgeBase& knowledge);
+    // interface thread. Bundles are read on the pool too (see AppScanner::scan). Throws what the scan or the
+    // handler reads throw.
+    static LoadedCatalog load(const QList<CustomAssociation>& custom, const FormatKnowledgeBase& knowledge,
+                              QThreadPool* pool = QThreadPool::globalInstance());
 
     // The catalog again for known applications and suggestions (after changes were applied).
     static QList<FileAssociation> buildAssociations(const QList<InstalledApp>& apps,
                                                     const QList<CustomAssociation>& custom,
-                                                    const QList<CatalogSuggestion>& suggestions);
+                                                    const QList<CatalogSuggestion>& suggestions,
+                                                    const QHash<QUrl, QList<TypeCapability>>& declared = {});
 
     // Adds one association to the stored list, as the user adds it: no duplicate, the whole list saved; the
     // application is registered with Launch Services.

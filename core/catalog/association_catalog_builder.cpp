@@ -32,7 +32,8 @@ const QStringList& AssociationCatalogBuilder::cameraRawExtensions()
 
 QList<FileAssociation> AssociationCatalogBuilder::build(const QList<InstalledApp>& apps,
                                                         const QList<CustomAssociation>& customAssociations,
-                                                        const QList<CatalogSuggestion>& suggestions) const
+                                                        const QList<CatalogSuggestion>& suggestions,
+                                                        const QHash<QUrl, QList<TypeCapability>>& declared) const
 {
     // The list holds each identifier once; should it not, the first occurrence counts.
     QHash<QString, InstalledApp> appsByID;
@@ -47,7 +48,8 @@ QList<FileAssociation> AssociationCatalogBuilder::build(const QList<InstalledApp
     for (const InstalledApp& app : apps) {
         for (const QString& type : app.supportedTypeIdentifiers)
             appsByType[type].insert(app.id(), app);
-        for (const TypeCapability& capability : parser.parse(app.url)) {
+        const auto known = declared.constFind(app.url);
+        for (const TypeCapability& capability : known != declared.cend() ? *known : parser.parse(app.url)) {
             for (const QString& extension : capability.extensions) {
                 // Only a valid extension creates the type's entry: an empty one keeps the abstract raw row.
                 QString normalized;

@@ -2,10 +2,13 @@
 
 #include "catalog_suggestion.h"
 #include "core/records/file_association.h"
+#include "core/records/type_capability.h"
 #include "core/services/association_reading.h"
 #include "custom_association.h"
 
+#include <QHash>
 #include <QList>
+#include <QUrl>
 
 #include <memory>
 
@@ -18,9 +21,11 @@ class AssociationCatalogBuilder
 public:
     explicit AssociationCatalogBuilder(std::shared_ptr<const AssociationReading> reader);
 
-    // Sorted by type identifier. Throws whatever the reader throws; no partial catalog is returned.
+    // Sorted by type identifier. Throws whatever the reader throws; no partial catalog is returned. `declared`
+    // holds document types a scan has just read, by bundle URL; other bundles are read here.
     QList<FileAssociation> build(const QList<InstalledApp>& apps, const QList<CustomAssociation>& customAssociations,
-                                 const QList<CatalogSuggestion>& suggestions) const;
+                                 const QList<CatalogSuggestion>& suggestions,
+                                 const QHash<QUrl, QList<TypeCapability>>& declared = {}) const;
 
     static const QStringList& cameraRawExtensions();
 

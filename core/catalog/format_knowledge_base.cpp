@@ -68,6 +68,9 @@ FormatKnowledgeBase FormatKnowledgeBase::decode(const QByteArray& data)
     if (knowledge.m_schemaVersion != 1)
         throw FormatKnowledgeBaseError(FormatKnowledgeBaseError::Kind::unsupportedSchema);
     knowledge.validate();
+    for (qsizetype i = knowledge.m_categories.size() - 1; i >= 0; --i)
+        for (const QString& extension : knowledge.m_categories[i].extensions)
+            knowledge.m_firstCategory.insert(extension, i);
     return knowledge;
 }
 
@@ -114,10 +117,10 @@ bool FormatKnowledgeBase::validExtension(const QString& value)
 
 std::optional<FormatCategory> FormatKnowledgeBase::category(const QStringList& extensions) const
 {
-    const QList<FormatCategory> matching = categories(extensions);
-    if (matching.isEmpty())
-        return std::nullopt;
-    return matching.constFirst();
+    qsizetype first = m_categories.size();
+    for (const QString& extension : extensions)
+        first = std::min(first, m_firstCategory.value(extension.toLower(), first));
+    return first < m_categories.size() ? std::optional(m_categories[first]) : std::nullopt;
 }
 
 QList<FormatCategory> FormatKnowledgeBase::categories(const QStringList& extensions) const

@@ -5,6 +5,7 @@
 #include "format_category.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QUrl>
 
@@ -47,6 +48,8 @@ private:
     qint64 m_schemaVersion = 0;
     QList<FormatCategory> m_categories;
     QList<AppFormatRecommendation> m_apps;
+    // Each extension's first category, so that the display index looks a type's category up at once.
+    QHash<QString, qsizetype> m_firstCategory;
 };
 
 } // namespace tessik

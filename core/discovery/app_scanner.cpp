@@ -1,6 +1,7 @@
 #include "app_scanner.h"
 
 #include "core/support/plain_order.h"
+#include "core/support/pool_work.h"
 #include "platform/bundle.h"
 #include "platform/file_manager.h"
 #include "platform/system_root.h"
@@ -25,9 +26,9 @@ QList<QUrl> AppScanner::defaultApplicationDirectories()
     return {platform::systemURL(u"/Applications"_s), platform::systemURL(u"/System/Applications"_s), userApplications};
 }
 
-QList<InstalledApp> AppScanner::scan() const
+AppScanner::Result AppScanner::scanWithCapabilities(QThreadPool* pool) const
 {
-    QHash<QString, InstalledApp> byIdentifier;
+    QList<QUrl> bundles;
     for (const QUrl& root : m_applicationDirectories) {
         if (!platform::FileManager::fileExists(root.toLocalFile()))
             continue;
@@ -37,18 +38,38 @@ QList<InstalledApp> AppScanner::scan() const
         if (!enumerator)
             continue;
         while (const auto item = enumerator->nextObject()) {
-            if (!item->path().endsWith(u".app"_s))
-                continue;
-            if (auto app = installedApp(*item))
-                byIdentifier.insert(app->bundleIdentifier, std::move(*app));
+            if (item->path().endsWith(u".app"_s))
+                bundles.append(*item);
         }
     }
-    QList<InstalledApp> apps = byIdentifier.values();
-    sortByName(apps);
-    return apps;
+
+    std::vector<std::optional<Scanned>> read(size_t(bundles.size()));
+    runOnPool(pool, bundles.size(), [&](qsizetype i) { read[size_t(i)] = readBundle(bundles[i]); });
+    // In the order met, so that the last copy of an identifier wins as in a serial scan.
+    QHash<QString, qsizetype> byIdentifier;
+    for (qsizetype i = 0; i < bundles.size(); ++i)
+        if (read[size_t(i)])
+            byIdentifier.insert(read[size_t(i)]->app.bundleIdentifier, i);
+
+    Result result;
+    result.apps.reserve(byIdentifier.size());
+    result.capabilities.reserve(byIdentifier.size());
+    for (const qsizetype i : std::as_const(byIdentifier)) {
+        Scanned& bundle = *read[size_t(i)];
+        result.capabilities.insert(bundle.app.url, std::move(bundle.capabilities));
+        result.apps.append(std::move(bundle.app));
+    }
+    sortByName(result.apps);
+    return result;
 }
 
 std::optional<InstalledApp> AppScanner::installedApp(const QUrl& url) const
+{
+    auto bundle = readBundle(url);
+    return bundle ? std::optional(std::move(bundle->app)) : std::nullopt;
+}
+
+std::optional<AppScanner::Scanned> AppScanner::readBundle(const QUrl& url) const
 {
     // Only an application can open documents; a plug-in or framework picked by hand would be stored, registered
     // and staged, and never take.
@@ -71,10 +92,11 @@ std::optional<InstalledApp> AppScanner::installedApp(const QUrl& url) const
     else
         name = QFileInfo(QDir::cleanPath(url.path())).completeBaseName();
 
+    QList<TypeCapability> capabilities = m_capabilityParser.parse(*bundle);
     QStringList types;
-    for (const TypeCapability& capability : m_capabilityParser.parse(*bundle))
+    for (const TypeCapability& capability : capabilities)
         types.append(capability.typeIdentifier);
-    return InstalledApp{name, *identifier, url, sortedUniquePlain(types)};
+    return Scanned{{name, *identifier, url, sortedUniquePlain(types)}, std::move(capabilities)};
 }
 
 } // namespace tessik

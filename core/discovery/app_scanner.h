@@ -3,8 +3,11 @@
 #include "capability_parser.h"
 #include "core/records/installed_app.h"
 
+#include <QHash>
 #include <QList>
 #include <QUrl>
+
+class QThreadPool;
 
 #include <optional>
 
@@ -22,13 +25,30 @@ public:
 
     const QList<QUrl>& applicationDirectories() const { return m_applicationDirectories; }
 
+    // The applications of a scan with the document types each listed bundle declares, by bundle URL, so that
+    // the catalog build need not read the bundles again.
+    struct Result
+    {
+        QList<InstalledApp> apps;
+        QHash<QUrl, QList<TypeCapability>> capabilities;
+    };
+
     // One record per bundle identifier (a later folder's copy wins), sorted by name. Places that cannot be
-    // read are skipped.
-    QList<InstalledApp> scan() const;
+    // read are skipped. With a pool, bundles are read on it as well as on the calling thread; the result is
+    // the same.
+    QList<InstalledApp> scan(QThreadPool* pool = nullptr) const { return scanWithCapabilities(pool).apps; }
+    Result scanWithCapabilities(QThreadPool* pool = nullptr) const;
     // The record of one bundle, or nothing when it is not a usable bundle.
     std::optional<InstalledApp> installedApp(const QUrl& url) const;
 
 private:
+    struct Scanned
+    {
+        InstalledApp app;
+        QList<TypeCapability> capabilities;
+    };
+    std::optional<Scanned> readBundle(const QUrl& url) const;
+
     QList<QUrl> m_applicationDirectories;
     CapabilityParser m_capabilityParser;
 };

@@ -47,23 +47,19 @@ QVariant toVariant(plist_t node)
         return value;
     }
     case PLIST_STRING:
+        // Read in place: a copy of every string to free again was a good part of reading a bundle.
+        return QString::fromUtf8(plist_get_string_ptr(node, nullptr));
     case PLIST_KEY: {
         char* text = nullptr;
-        if (plist_get_node_type(node) == PLIST_KEY)
-            plist_get_key_val(node, &text);
-        else
-            plist_get_string_val(node, &text);
+        plist_get_key_val(node, &text);
         const QString value = QString::fromUtf8(text);
         free(text);
         return value;
     }
     case PLIST_DATA: {
-        char* bytes = nullptr;
         uint64_t length = 0;
-        plist_get_data_val(node, &bytes, &length);
-        QByteArray value(bytes, qsizetype(length));
-        free(bytes);
-        return value;
+        const char* bytes = plist_get_data_ptr(node, &length);
+        return QByteArray(bytes ? bytes : "", qsizetype(length));
     }
     case PLIST_DATE: {
         int32_t seconds = 0, microseconds = 0;

@@ -1,8 +1,11 @@
 #include "core/discovery/app_scanner.h"
+#include "platform/emulated/bundle_cache.h"
+#include "systemwriter/synthetic_system.h"
 #include "temporary_system.h"
 
 #include <QDir>
 #include <QFile>
+#include <QThreadPool>
 
 #include <chrono>
 #include <fcntl.h>
@@ -190,4 +193,34 @@ TEST(AppScanner, SpecialFilesInBundlesAreNeverOpened)
     const QList<InstalledApp> apps = scan.get();
     EXPECT_EQ(identifiers(apps), (QStringList{u"com.example.Good"_s, u"com.example.Localized"_s}));
     EXPECT_EQ(find(apps, u"com.example.Localized"_s)->name, u"Localized"_s);
+}
+
+TEST(AppScanner, ScanningOnAPoolGivesTheSerialResult)
+{
+    TemporarySystem system;
+    tools::SyntheticSystem::write(system.root(), 150, 7);
+    // Copies of one identifier in every folder and twice in one, and two applications of the same name.
+    for (const QString& folder : {u"Applications/A"_s, u"Applications/B"_s, u"System/Applications"_s,
+                                  u"home/Applications"_s, u"Applications/Utilities"_s})
+        system.addApp(folder + u"/Twin.app"_s, u"com.example.Twin"_s,
+                      {TemporarySystem::documentType({u"public.plain-text"_s}, {u"TXT"_s})},
+                      {{u"CFBundleName"_s, u"Twin"_s}});
+    system.addApp(u"Applications/Other Twin.app"_s, u"com.example.OtherTwin"_s, {}, {{u"CFBundleName"_s, u"Twin"_s}});
+
+    const QList<InstalledApp> serial = AppScanner().scan();
+    QThreadPool pool;
+    pool.setMaxThreadCount(4);
+    for (int round = 0; round < 3; ++round) {
+        platform::clearBundleCache();
+        const AppScanner::Result parallel = AppScanner().scanWithCapabilities(&pool);
+        ASSERT_EQ(parallel.apps, serial);
+        ASSERT_EQ(parallel.capabilities.size(), serial.size());
+        for (const InstalledApp& app : serial)
+            EXPECT_EQ(parallel.capabilities.value(app.url), CapabilityParser().parse(app.url))
+                << qPrintable(app.url.path());
+    }
+    const InstalledApp* twin = find(serial, u"com.example.Twin"_s);
+    ASSERT_TRUE(twin);
+    EXPECT_EQ(twin->url.path(), system.root() + u"/home/Applications/Twin.app"_s) << "the last folder's copy wins";
+    EXPECT_GT(serial.size(), 140);
 }

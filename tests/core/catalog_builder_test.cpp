@@ -2,6 +2,7 @@
 #include "core/catalog/format_knowledge_base.h"
 #include "core/discovery/app_scanner.h"
 #include "core/services/association_service_error.h"
+#include "systemwriter/synthetic_system.h"
 #include "temporary_system.h"
 
 #include <QJsonArray>
@@ -190,4 +191,25 @@ TEST_F(CatalogBuilderTest, SuggestionsSkipWhatTheApplicationDeclares)
                                  u"alias OTHER tool:md"_s}));
     EXPECT_TRUE(suggestions[1].typeIdentifier.startsWith(u"dyn."_s));
     EXPECT_EQ(suggestions[2].typeIdentifier, u"com.adobe.photoshop-image"_s);
+}
+
+TEST_F(CatalogBuilderTest, TakesTheDocumentTypesTheScanRead)
+{
+    tools::SyntheticSystem::write(system.root(), 120, 7);
+    const AppScanner::Result scanned = AppScanner().scanWithCapabilities();
+    const AssociationCatalogBuilder builder(reader);
+    EXPECT_EQ(builder.build(scanned.apps, {}, {}, scanned.capabilities), builder.build(scanned.apps, {}, {}));
+
+    // What the scan read counts, and only bundles it did not read are opened.
+    const QString text = u"public.plain-text"_s;
+    const InstalledApp read = install(u"Applications/Read.app"_s, u"com.example.read"_s, u"Read"_s,
+                                      {TemporarySystem::documentType({text}, {u"txt"_s})});
+    const InstalledApp opened = install(u"Applications/Opened.app"_s, u"com.example.opened"_s, u"Opened"_s,
+                                        {TemporarySystem::documentType({text}, {u"text"_s})});
+    const QList<FileAssociation> catalog =
+        builder.build({read, opened}, {}, {}, {{read.url, {TypeCapability{text, {u"scanned"_s}}}}});
+    const FileAssociation* plain = row(catalog, text);
+    ASSERT_TRUE(plain);
+    EXPECT_TRUE(plain->extensions.contains(u"scanned"_s));
+    EXPECT_TRUE(plain->extensions.contains(u"text"_s));
 }

@@ -1,5 +1,6 @@
 // Benchmarks of Tessik's real pipeline on synthetic machines, reported against a baseline of the same run.
 #include "catalog_benchmark.h"
+#include "refresh_benchmark.h"
 #include "scan_benchmark.h"
 
 #include <QCommandLineParser>
@@ -14,14 +15,14 @@ int main(int argc, char* argv[])
 {
     QCoreApplication application(argc, argv);
     QCommandLineParser parser;
-    parser.setApplicationDescription(u"Benchmarks: scan, catalog (all when none is named)."_s);
+    parser.setApplicationDescription(u"Benchmarks: scan, catalog, refresh (all when none is named)."_s);
     parser.addHelpOption();
     const QCommandLineOption apps(u"apps"_s, u"Applications in the synthetic system (default 1000)."_s, u"n"_s,
                                   u"1000"_s);
     const QCommandLineOption seed(u"seed"_s, u"Seed of the synthetic system (default 1)."_s, u"s"_s, u"1"_s);
     const QCommandLineOption repeat(u"repeat"_s, u"Rounds to take the median of (default 7)."_s, u"n"_s, u"7"_s);
     parser.addOptions({apps, seed, repeat});
-    parser.addPositionalArgument(u"benchmark"_s, u"scan or catalog"_s);
+    parser.addPositionalArgument(u"benchmark"_s, u"scan, catalog or refresh"_s);
     parser.process(application);
 
     const QStringList names = parser.positionalArguments();
@@ -46,6 +47,27 @@ int main(int argc, char* argv[])
             std::printf("  ratio                  %8.2fx (suggestions + build against the scan)\n", result.ratio());
             std::printf("  peak memory            %8.1f MiB (%.1f MiB after writing the system)\n",
                         result.peakKilobytes / 1024.0, result.peakKilobytesAfterWriting / 1024.0);
+        }
+        if (names.isEmpty() || names.contains(u"refresh"_s)) {
+            const auto result = tessik::tools::RefreshBenchmark::run(count, seedValue, rounds);
+            const auto times = [](double ms, double floor) { return floor > 0 ? ms / floor : 0; };
+            std::printf("refresh: %d bundles, %d applications, %d content types; pool of %d thread(s)\n",
+                        result.bundles, result.apps, result.associations, result.threads);
+            std::printf("  floor A, one thread    %8.2f ms (best of %d)\n", result.floorSerialMs, 3 * rounds);
+            std::printf("  floor B, on the pool   %8.2f ms\n", result.floorPoolMs);
+            for (const auto& [label, timing] : {std::pair{"again", result.warm}, std::pair{"first", result.cold}}) {
+                std::printf("  %s:\n", label);
+                std::printf("    scan                 %8.2f ms  %5.2fx floor B (aim: at most 1.5x), %5.2fx floor A\n",
+                            timing.scanMs, times(timing.scanMs, result.floorPoolMs),
+                            times(timing.scanMs, result.floorSerialMs));
+                std::printf("    refresh              %8.2f ms  %5.2fx floor B (aim: at most 3x), %5.2fx floor A\n",
+                            timing.refreshMs, times(timing.refreshMs, result.floorPoolMs),
+                            times(timing.refreshMs, result.floorSerialMs));
+                std::printf("    interface stalled    %8.2f ms (median of the longest; aim: under 16 ms)\n",
+                            timing.longestStallMs);
+            }
+            std::printf("  timer gap, no refresh  %8.2f ms\n", result.idleStallMs);
+            std::printf("  peak memory            %8.1f MiB (after the refreshes)\n", result.peakKilobytes / 1024.0);
         }
     } catch (const std::exception& error) {
         std::fprintf(stderr, "tessik-bench: %s\n", error.what());
