@@ -12,6 +12,13 @@ namespace {
 
 constexpr int margin = 4;
 
+// Room for the caption line: glyphs of a fallback font (Chinese, Japanese, Korean descriptions) reach below the
+// primary font's metrics.
+int captionLineHeight(const QFont& caption)
+{
+    return qRound(QFontMetrics(caption).height() * 1.3);
+}
+
 QFont bold(const QFont& font)
 {
     QFont result = font;
@@ -65,7 +72,8 @@ void FormatRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     painter->setPen(secondary);
     painter->setFont(caption);
     painter->drawText(
-        QRect(text.left(), text.top() + labelMetrics.height(), text.width(), captionMetrics.height()), Qt::AlignLeft,
+        QRect(text.left(), text.top() + labelMetrics.height(), text.width(), captionLineHeight(caption)),
+        Qt::AlignLeft | Qt::AlignVCenter,
         captionMetrics.elidedText(index.data(SecondaryTextRole).toString(), Qt::ElideRight, text.width()));
     painter->restore();
 }
@@ -74,7 +82,7 @@ QSize FormatRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QMod
 {
     if (index.data(SectionRole).toBool())
         return headingSize(option);
-    return {0, QFontMetrics(option.font).height() + QFontMetrics(BadgePainter::captionFont(option.font)).height() +
+    return {0, QFontMetrics(option.font).height() + captionLineHeight(BadgePainter::captionFont(option.font)) +
                    2 * margin};
 }
 

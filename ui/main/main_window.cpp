@@ -191,7 +191,7 @@ MainWindow::MainWindow(FormatCatalogUpdater* updater, QWidget* parent) : QMainWi
     m_updateTimer.setInterval(catalogUpdateInterval);
     connect(&m_updateTimer, &QTimer::timeout, &m_model, &AppModel::updateCatalogIfDue);
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
-        if (state == Qt::ApplicationActive && m_started)
+        if (state == Qt::ApplicationActive && m_started && m_catalogUpdates)
             m_model.updateCatalogIfDue();
     });
 
@@ -217,6 +217,8 @@ void MainWindow::showEvent(QShowEvent* event)
         return;
     m_started = true;
     m_model.refresh();
+    if (!m_catalogUpdates)
+        return;
     m_model.updateCatalogIfDue();
     m_updateTimer.start();
 }

@@ -46,6 +46,8 @@ public:
     AppModel& model() { return m_model; }
     bool byApp() const { return m_byApp; }
     void setByApp(bool byApp);
+    // Off for a run that only renders the window: no request leaves the machine.
+    void setCatalogUpdatesEnabled(bool enabled) { m_catalogUpdates = enabled; }
 
 Q_SIGNALS:
     // The add-format sheet is wanted, for the selected application when `forApp`.
@@ -77,6 +79,7 @@ private:
     AppModel m_model;
     bool m_byApp = true;
     bool m_started = false;
+    bool m_catalogUpdates = true;
     bool m_syncing = false;
     QString m_category = QStringLiteral("all");
     QTimer m_updateTimer;

@@ -19,8 +19,7 @@ void declare(QCommandLineParser& parser)
         {u"server-url"_s, u"The update service to ask for a newer format catalog."_s, u"url"_s},
         {u"screenshot"_s, u"Save the main window as a PNG once the catalog is loaded, then quit."_s, u"file"_s},
         {u"by-format"_s, u"Show the catalog by format."_s},
-        {u"select"_s, u"Select an application (bundle identifier) or, with --by-format, a content type."_s,
-         u"id"_s},
+        {u"select"_s, u"Select an application (bundle identifier) or, with --by-format, a content type."_s, u"id"_s},
         {u"sheet"_s, u"With --screenshot: show add-format, choose-app or settings over the window."_s, u"name"_s},
         {{u"h"_s, u"help"_s}, u"Show this help."_s},
     });
@@ -49,8 +48,8 @@ std::optional<ProgramOptions> ProgramOptions::parse(const QStringList& arguments
     }
     ProgramOptions options;
     options.help = parser.isSet(u"help"_s);
-    options.systemRoot = parser.isSet(u"system-root"_s) ? parser.value(u"system-root"_s)
-                                                         : qEnvironmentVariable("TESSIK_SYSTEM_ROOT");
+    options.systemRoot =
+        parser.isSet(u"system-root"_s) ? parser.value(u"system-root"_s) : qEnvironmentVariable("TESSIK_SYSTEM_ROOT");
     if (parser.isSet(u"language"_s)) {
         if (!AppLanguage::fromRawValue(parser.value(u"language"_s))) {
             error = u"--language needs one of zh, en, fr, de, es, ja, ko"_s;

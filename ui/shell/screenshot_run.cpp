@@ -1,0 +1,69 @@
+#include "screenshot_run.h"
+
+#include "ui/main/main_window.h"
+
+#include <QPainter>
+#include <QPixmap>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace tessik::ui {
+
+ScreenshotRun::ScreenshotRun(MainWindow& window, ProgramOptions options, SheetOpener openSheet, QObject* parent)
+    : QObject(parent), m_window(window), m_options(std::move(options)), m_openSheet(std::move(openSheet))
+{
+}
+
+void ScreenshotRun::start()
+{
+    m_window.setCatalogUpdatesEnabled(false);
+    m_window.resize(1100, 680);
+    m_window.setByApp(!m_options.byFormat);
+    connect(&m_window.model(), &AppModel::busyChanged, this, [this] {
+        if (m_window.model().busy())
+            m_started = true;
+        else if (m_started)
+            loaded();
+    });
+    m_window.show();
+}
+
+void ScreenshotRun::loaded()
+{
+    disconnect(&m_window.model(), nullptr, this, nullptr);
+    AppModel& model = m_window.model();
+    if (m_options.select) {
+        if (m_options.byFormat)
+            model.setSelectedType(*m_options.select);
+        else
+            model.setSelectedApp(*m_options.select);
+    }
+    // Views follow the model on the next turn of the event loop; the sheet opens over what they show.
+    QTimer::singleShot(0, this, [this] {
+        QWidget* sheet = m_options.sheet == ProgramOptions::Sheet::none ? nullptr : m_openSheet(m_options.sheet);
+        QTimer::singleShot(0, this, [this, sheet] { capture(sheet); });
+    });
+}
+
+void ScreenshotRun::capture(QWidget* sheet)
+{
+    QPixmap picture = m_window.grab();
+    if (sheet) {
+        const QPixmap over = sheet->grab();
+        QPainter painter(&picture);
+        const qreal ratio = picture.devicePixelRatio();
+        const QSizeF window = QSizeF(picture.size()) / ratio;
+        const QSizeF size = QSizeF(over.size()) / over.devicePixelRatio();
+        const QRectF target(QPointF((window.width() - size.width()) / 2, (window.height() - size.height()) / 2), size);
+        painter.fillRect(QRectF(QPointF(), window), QColor(0, 0, 0, 40));
+        painter.fillRect(target.translated(0, 3).adjusted(-2, -2, 2, 2), QColor(0, 0, 0, 50));
+        painter.drawPixmap(target, over, over.rect());
+    }
+    const bool saved = picture.save(m_options.screenshot, "PNG");
+    if (!saved)
+        std::fprintf(stderr, "tessik: could not write %s\n", qPrintable(m_options.screenshot));
+    Q_EMIT finished(saved ? 0 : 1);
+}
+
+} // namespace tessik::ui
