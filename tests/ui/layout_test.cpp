@@ -1,4 +1,11 @@
+#include "app/l10n/app_language.h"
+#include "app/update/format_catalog_updater.h"
+#include "future_wait.h"
 #include "layout_inspector.h"
+#include "systemwriter/demo_system.h"
+#include "temporary_system.h"
+#include "ui/main/main_window.h"
+#include "ui/settings/language_setting.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -6,9 +13,40 @@
 #include <QWidget>
 
 #include <gtest/gtest.h>
+#include <optional>
 
 using namespace Qt::StringLiterals;
+using namespace tessik;
+using namespace tessik::ui;
 using tessik::testing::LayoutInspector;
+
+namespace {
+
+// Saves what the test looked at when TESSIK_UI_SCREENSHOTS names a folder.
+void keep(QWidget& widget, const QString& name)
+{
+    if (const QString folder = qEnvironmentVariable("TESSIK_UI_SCREENSHOTS"); !folder.isEmpty())
+        widget.grab().save(folder + u'/' + name + u".png"_s);
+}
+
+class LayoutTest : public ::testing::Test
+{
+protected:
+    LayoutTest() { tools::DemoSystem::write(system.root()); }
+    ~LayoutTest() override { LanguageSetting::shared().setOverride(std::nullopt); }
+
+    void expectClean(QWidget& window, const QString& language, const QString& what)
+    {
+        const QStringList problems = LayoutInspector::problems(&window, language);
+        EXPECT_TRUE(problems.isEmpty()) << qPrintable(what + u" in "_s + language + u":\n"_s + problems.join(u'\n'));
+        keep(window, what + u'-' + language);
+    }
+
+    tessik::testing::TemporarySystem system;
+    FormatCatalogUpdater updater{FormatCatalogUpdater::Configuration{}};
+};
+
+} // namespace
 
 TEST(LayoutInspector, SeesClippedTextOverlapsAndUntranslatedTexts)
 {
@@ -33,4 +71,28 @@ TEST(LayoutInspector, SeesClippedTextOverlapsAndUntranslatedTexts)
     EXPECT_EQ(problems.filter(u"overlap"_s).size(), 1);
     EXPECT_EQ(problems.filter(u"untranslated"_s).size(), 1);
     EXPECT_TRUE(LayoutInspector::problems(&bad, u"zh"_s).filter(u"untranslated"_s).isEmpty());
+}
+
+TEST_F(LayoutTest, TheMainWindowFitsItsTextsAtTheMinimumSizeInEveryLanguage)
+{
+    MainWindow window(&updater);
+    window.setCatalogUpdatesEnabled(false);
+    window.resize(950, 600);
+    window.show();
+    ASSERT_TRUE(
+        tessik::testing::eventually([&] { return !window.model().busy() && !window.model().apps().isEmpty(); }));
+    EXPECT_GE(window.minimumSizeHint().width(), 0);
+    for (const AppLanguage language : AppLanguage::allCases()) {
+        LanguageSetting::shared().setOverride(language.rawValue());
+        for (const bool byApp : {true, false}) {
+            window.setByApp(byApp);
+            if (byApp)
+                window.model().setSelectedApp(u"com.microsoft.VSCode"_s);
+            else
+                window.model().setSelectedType(u"public.jpeg"_s);
+            window.model().stage(u"public.jpeg"_s, u"com.apple.Preview"_s);
+            QCoreApplication::processEvents();
+            expectClean(window, language.rawValue(), byApp ? u"main-by-app"_s : u"main-by-format"_s);
+        }
+    }
 }

@@ -383,30 +383,3 @@ TEST_F(MainWindowTest, ModelsKeepTheirContract)
 }
 
 // Renders the window for a person to look at when TESSIK_UI_SCREENSHOTS names a folder.
-TEST_F(MainWindowTest, Renders)
-{
-    open();
-    const QString folder = qEnvironmentVariable("TESSIK_UI_SCREENSHOTS");
-    for (const QString& language : {u"zh"_s, u"en"_s, u"de"_s}) {
-        LanguageSetting::shared().setOverride(language);
-        Q_EMIT LanguageSetting::shared().changed(language);
-        for (const QSize& size : {QSize(1100, 680), QSize(950, 600)}) {
-            window->resize(size);
-            for (bool byApp : {true, false}) {
-                window->setByApp(byApp);
-                if (byApp)
-                    model().setSelectedApp(textEdit);
-                else
-                    model().setSelectedType(png);
-                model().stage(png, textEdit);
-                const QImage image = window->grab().toImage();
-                EXPECT_EQ(image.size(), size);
-                if (!folder.isEmpty())
-                    image.save(u"%1/%2-%3x%4-%5.png"_s.arg(folder, language)
-                                   .arg(size.width())
-                                   .arg(size.height())
-                                   .arg(byApp ? u"app"_s : u"format"_s));
-            }
-        }
-    }
-}
