@@ -1,7 +1,7 @@
+#include "temporary_system.h"
 #include "ui/icons/app_icon_cache.h"
 #include "ui/icons/system_images.h"
 #include "ui/icons/tessik_logo.h"
-#include "temporary_system.h"
 
 #include <QImage>
 

@@ -103,7 +103,8 @@ void ConfirmationPrompt::show(const platform::DefaultApplicationQuestion& questi
     box->setDefaultButton(decline);
     box->setEscapeButton(decline);
     const std::weak_ptr<State> state = m_state;
-    connect(box, &QMessageBox::finished, box, [box, confirm, state, pending] {
+    connect(box, &QMessageBox::finished, this, [this, box, confirm, state, pending] {
+        m_open = nullptr;
         if (const auto alive = state.lock())
             alive->answer(pending, box->clickedButton() == confirm);
     });
