@@ -103,13 +103,16 @@ QString FailureTexts::body(const FailureReport& report, const QString& language)
 
 QUrl FailureTexts::failureEmail(const FailureReport& report, const QString& language)
 {
+    return mailDraft(L10n::text(u"Tessik 文件关联失败反馈"_s, language), body(report, language));
+}
+
+QUrl FailureTexts::mailDraft(const QString& subject, const QString& body)
+{
     // Encoded by hand: every reserved character of the texts, "&" and "+" included, must survive the round trip.
     const auto encoded = [](const QString& text) { return QString::fromLatin1(QUrl::toPercentEncoding(text)); };
     QUrl url;
     url.setScheme(u"mailto"_s);
-    url.setQuery(u"subject="_s + encoded(L10n::text(u"Tessik 文件关联失败反馈"_s, language)) + u"&body="_s +
-                     encoded(body(report, language)),
-                 QUrl::StrictMode);
+    url.setQuery(u"subject="_s + encoded(subject) + u"&body="_s + encoded(body), QUrl::StrictMode);
     return url;
 }
 

@@ -28,6 +28,8 @@ public:
     static QString executionErrorMessage(const QString& reason, const SavedReport& saved, const QString& language);
     // A mail draft without recipient carrying the report.
     static QUrl failureEmail(const FailureReport& report, const QString& language);
+    // A "mailto" draft without recipient from which a mail client recovers the subject and body exactly.
+    static QUrl mailDraft(const QString& subject, const QString& body);
     // The report as the mail and the command line show it.
     static QString body(const FailureReport& report, const QString& language);
 

@@ -1,0 +1,112 @@
+#include "shell.h"
+
+#include "about_panel.h"
+#include "app/l10n/l10n.h"
+#include "ui/icons/tessik_logo.h"
+#include "ui/settings/language_setting.h"
+#include "ui/settings/settings_window.h"
+#include "url_opener.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMainWindow>
+#include <QMenuBar>
+
+using namespace Qt::StringLiterals;
+
+namespace tessik::ui {
+
+Shell::Shell(WindowFactory makeMainWindow, QObject* parent)
+    : QObject(parent), m_makeMainWindow(std::move(makeMainWindow))
+{
+    connect(&LanguageSetting::shared(), &LanguageSetting::changed, this, &Shell::retranslate);
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &Shell::shutdown);
+}
+
+Shell::~Shell()
+{
+    shutdown();
+}
+
+void Shell::launch()
+{
+    if (const QPixmap& artwork = TessikLogo::artwork(); !artwork.isNull())
+        QApplication::setWindowIcon(QIcon(artwork));
+    m_confirmation.install();
+    QMainWindow* window = mainWindow();
+    if (window)
+        window->show();
+}
+
+QMainWindow* Shell::mainWindow()
+{
+    if (!m_mainWindow && m_makeMainWindow) {
+        m_mainWindow.reset(m_makeMainWindow());
+        if (m_mainWindow) {
+            buildMenus(m_mainWindow.get());
+            m_confirmation.setWindow(m_mainWindow.get());
+        }
+    }
+    return m_mainWindow.get();
+}
+
+void Shell::buildMenus(QMainWindow* window)
+{
+    QMenuBar* bar = window->menuBar();
+    m_applicationMenu = bar->addMenu(QString());
+    m_applicationMenu->setObjectName(u"applicationMenu"_s);
+    m_about = m_applicationMenu->addAction(QString(), this, &Shell::showAbout);
+    m_about->setObjectName(u"about"_s);
+    m_about->setMenuRole(QAction::AboutRole);
+    m_settings = m_applicationMenu->addAction(QString(), this, [this] { showSettings(); });
+    m_settings->setObjectName(u"settings"_s);
+    m_settings->setMenuRole(QAction::PreferencesRole);
+    m_settings->setShortcut(QKeySequence::Preferences);
+    m_helpMenu = bar->addMenu(QString());
+    m_helpMenu->setObjectName(u"helpMenu"_s);
+    m_website = m_helpMenu->addAction(QString(), this, &Shell::openWebsite);
+    m_website->setObjectName(u"website"_s);
+    retranslate();
+}
+
+void Shell::retranslate()
+{
+    if (!m_applicationMenu)
+        return;
+    const QString language = LanguageSetting::shared().code();
+    m_applicationMenu->setTitle(u"Tessik"_s);
+    m_about->setText(L10n::text(u"关于 Tessik"_s, language));
+    m_settings->setText(L10n::text(u"设置…"_s, language));
+    m_helpMenu->setTitle(L10n::text(u"帮助"_s, language));
+    m_website->setText(L10n::text(u"Tessik 官网"_s, language));
+}
+
+SettingsWindow* Shell::showSettings()
+{
+    if (!m_settingsWindow)
+        m_settingsWindow = std::make_unique<SettingsWindow>();
+    m_settingsWindow->show();
+    m_settingsWindow->raise();
+    m_settingsWindow->activateWindow();
+    return m_settingsWindow.get();
+}
+
+void Shell::showAbout()
+{
+    AboutPanel::show(LanguageSetting::shared().code(), m_mainWindow.get());
+}
+
+void Shell::openWebsite()
+{
+    if (website.isValid())
+        UrlOpener::open(website);
+}
+
+void Shell::shutdown()
+{
+    m_confirmation.shutdown();
+    m_settingsWindow.reset();
+    m_mainWindow.reset();
+}
+
+} // namespace tessik::ui
