@@ -1,11 +1,11 @@
 #include "app_chooser_sheet.h"
 
 #include "app/model/app_model.h"
-#include "app_list_model.h"
-#include "app_name_filter.h"
-#include "app_row_delegate.h"
 #include "core/discovery/app_scanner.h"
 #include "sheet_support.h"
+#include "ui/main/app_list_model.h"
+#include "ui/main/item_roles.h"
+#include "ui/main/search_filter_proxy.h"
 #include "ui/settings/language_setting.h"
 
 #include <QFileDialog>
@@ -37,7 +37,7 @@ AppChooserSheet::AppChooserSheet(AppModel& model, QWidget* parent) : QDialog(par
     setFixedSize(520, 500);
 
     m_apps = new AppListModel(model, this);
-    m_filter = new AppNameFilter(this);
+    m_filter = new SearchFilterProxy(this);
     m_filter->setSourceModel(m_apps);
 
     m_content = new QWidget(this);
@@ -52,10 +52,9 @@ AppChooserSheet::AppChooserSheet(AppModel& model, QWidget* parent) : QDialog(par
     m_list = new QListView(m_content);
     m_list->setObjectName(u"apps"_s);
     m_list->setModel(m_filter);
-    m_list->setItemDelegate(new AppRowDelegate(m_list));
     m_list->setUniformItemSizes(true);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_list->setIconSize(QSize(AppRowDelegate::iconPoints, AppRowDelegate::iconPoints));
+    m_list->setIconSize(QSize(28, 28));
     m_error = SheetSupport::makeErrorLabel(m_content);
     m_error->setObjectName(u"error"_s);
     m_browse = new QPushButton(m_content);
@@ -81,10 +80,11 @@ AppChooserSheet::AppChooserSheet(AppModel& model, QWidget* parent) : QDialog(par
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(m_content);
 
-    connect(m_search, &QLineEdit::textChanged, m_filter, &AppNameFilter::setSearch);
+    connect(m_search, &QLineEdit::textChanged, m_filter, &SearchFilterProxy::setQuery);
     const auto chooseRow = [this](const QModelIndex& index) {
-        if (index.isValid())
-            choose(m_apps->app(m_filter->mapToSource(index).row()));
+        if (const auto app = m_model.index().appsByID.constFind(index.data(IdentifierRole).toString());
+            index.isValid() && app != m_model.index().appsByID.cend())
+            choose(*app);
     };
     connect(m_list, &QListView::clicked, this, chooseRow);
     connect(m_list, &QListView::activated, this, chooseRow);

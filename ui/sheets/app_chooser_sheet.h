@@ -21,7 +21,7 @@ class AppModel;
 namespace tessik::ui {
 
 class AppListModel;
-class AppNameFilter;
+class SearchFilterProxy;
 
 // Picks any application, listed or browsed to, as the handler of the selected format.
 class AppChooserSheet : public QDialog
@@ -54,7 +54,7 @@ private:
     AppModel& m_model;
     bool m_saving = false;
     AppListModel* m_apps;
-    AppNameFilter* m_filter;
+    SearchFilterProxy* m_filter;
     QWidget* m_content;
     QLabel* m_title;
     QLineEdit* m_search;
