@@ -4,9 +4,12 @@
 #include "ui/settings/language_setting.h"
 #include "ui/shell/program_options.h"
 #include "ui/shell/screenshot_run.h"
+#include "ui/shell/shell.h"
+#include "ui/shell/window_wiring.h"
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QIcon>
 
 #include <cstdio>
 
@@ -15,10 +18,12 @@ using namespace tessik::ui;
 
 int main(int argc, char* argv[])
 {
-    QApplication application(argc, argv);
-    QApplication::setApplicationName(u"Tessik"_s);
+    // The command line is read before the application object, which cannot start without a display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
     QString error;
-    const auto options = ProgramOptions::parse(QApplication::arguments(), error);
+    const auto options = ProgramOptions::parse(arguments, error);
     if (!options) {
         std::fprintf(stderr, "tessik: %s\n\n%s", qPrintable(error), qPrintable(ProgramOptions::usage()));
         return 2;
@@ -31,17 +36,28 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "tessik: the system root “%s” is not a folder\n", qPrintable(options->systemRoot));
         return 1;
     }
+    // A picture needs no screen.
+    if (!options->screenshot.isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+        qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(u"Tessik"_s);
     tessik::platform::setSystemRoot(options->systemRoot);
     LanguageSetting::shared().setOverride(options->language);
+    // Symbols the desktop theme lacks are drawn; a theme that has them is used.
+    QIcon::setFallbackThemeName(u"hicolor"_s);
 
-    MainWindow window;
-    if (!options->screenshot.isEmpty()) {
-        ScreenshotRun run(window, *options, [](ProgramOptions::Sheet) { return nullptr; });
-        QObject::connect(&run, &ScreenshotRun::finished, &application, &QApplication::exit);
-        run.start();
+    Shell shell([] { return WindowWiring::makeMainWindow(); });
+    QObject::connect(&application, &QApplication::aboutToQuit, &shell, &Shell::shutdown);
+    auto& window = static_cast<MainWindow&>(*shell.mainWindow());
+    if (options->screenshot.isEmpty()) {
+        shell.launch();
         return QApplication::exec();
     }
-    window.resize(1100, 680);
-    window.show();
+    ScreenshotRun run(window, *options,
+                      [&](ProgramOptions::Sheet sheet) { return WindowWiring::open(window, shell, sheet); });
+    QObject::connect(&run, &ScreenshotRun::finished, &application, &QApplication::exit);
+    run.start();
     return QApplication::exec();
 }
