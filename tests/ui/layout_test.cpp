@@ -6,6 +6,9 @@
 #include "temporary_system.h"
 #include "ui/main/main_window.h"
 #include "ui/settings/language_setting.h"
+#include "ui/settings/settings_window.h"
+#include "ui/sheets/add_format_sheet.h"
+#include "ui/sheets/app_chooser_sheet.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -94,5 +97,33 @@ TEST_F(LayoutTest, TheMainWindowFitsItsTextsAtTheMinimumSizeInEveryLanguage)
             QCoreApplication::processEvents();
             expectClean(window, language.rawValue(), byApp ? u"main-by-app"_s : u"main-by-format"_s);
         }
+    }
+}
+
+TEST_F(LayoutTest, TheSheetsAndTheSettingsFitTheirTextsInEveryLanguage)
+{
+    MainWindow window(&updater);
+    window.setCatalogUpdatesEnabled(false);
+    window.resize(950, 600);
+    window.show();
+    ASSERT_TRUE(
+        tessik::testing::eventually([&] { return !window.model().busy() && !window.model().apps().isEmpty(); }));
+    window.model().setSelectedApp(u"com.microsoft.VSCode"_s);
+    window.model().setSelectedType(u"public.jpeg"_s);
+    AddFormatSheet forApp(window.model(), true, &window);
+    AddFormatSheet forFormat(window.model(), false, &window);
+    AppChooserSheet chooser(window.model(), &window);
+    SettingsWindow settings;
+    const QList<std::pair<QWidget*, QString>> windows{{&forApp, u"add-format-for-app"_s},
+                                                      {&forFormat, u"add-format"_s},
+                                                      {&chooser, u"choose-app"_s},
+                                                      {&settings, u"settings"_s}};
+    for (const auto& [each, name] : windows)
+        each->show();
+    for (const AppLanguage language : AppLanguage::allCases()) {
+        LanguageSetting::shared().setOverride(language.rawValue());
+        QCoreApplication::processEvents();
+        for (const auto& [each, name] : windows)
+            expectClean(*each, language.rawValue(), name);
     }
 }
