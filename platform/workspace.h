@@ -40,6 +40,8 @@ public:
 
     // Opens the URL with the application that handles its scheme; false when no application does.
     static bool openURL(const QUrl& url);
+    // Who opens URLs on a real desktop (the desktop program installs one); an emulated machine records them instead.
+    static void setURLOpener(std::function<bool(const QUrl&)> opener);
 
     // The bundle's icon file (.icns), or nothing when it has none and the generic icon stands in.
     static std::optional<QString> iconFileForApplication(const QUrl& applicationURL);

@@ -1,5 +1,6 @@
 // tessik, the desktop program: reads the command line and wires the windows together.
 #include "platform/system_root.h"
+#include "platform/workspace.h"
 #include "ui/main/main_window.h"
 #include "ui/settings/language_setting.h"
 #include "ui/shell/program_options.h"
@@ -8,6 +9,7 @@
 #include "ui/shell/window_wiring.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QFileInfo>
 #include <QIcon>
 
@@ -47,6 +49,8 @@ int main(int argc, char* argv[])
     LanguageSetting::shared().setOverride(options->language);
     // Symbols the desktop theme lacks are drawn; a theme that has them is used.
     QIcon::setFallbackThemeName(u"hicolor"_s);
+    // On a real desktop URLs (mail drafts, the website) go to its default applications.
+    tessik::platform::Workspace::setURLOpener([](const QUrl& url) { return QDesktopServices::openUrl(url); });
 
     Shell shell([] { return WindowWiring::makeMainWindow(); });
     QObject::connect(&application, &QApplication::aboutToQuit, &shell, &Shell::shutdown);

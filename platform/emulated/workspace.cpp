@@ -3,6 +3,7 @@
 #include "../bundle.h"
 #include "../file_manager.h"
 #include "../launch_services.h"
+#include "../system_root.h"
 #include "application_registry.h"
 #include "handler_database.h"
 #include "machine_paths.h"
@@ -18,6 +19,8 @@ namespace {
 
 QMutex confirmationMutex;
 ConfirmationHandler confirmationHandler;
+QMutex openerMutex;
+std::function<bool(const QUrl&)> urlOpener;
 
 bool declaresURLScheme(const Bundle& bundle, const QString& scheme)
 {
@@ -107,9 +110,20 @@ std::optional<QString> Workspace::iconFileForApplication(const QUrl& application
     return url ? std::optional<QString>(url->toLocalFile()) : std::nullopt;
 }
 
-// Nothing is opened on the host: the emulated machine records the URL for whoever checks what was opened.
+void Workspace::setURLOpener(std::function<bool(const QUrl&)> opener)
+{
+    QMutexLocker locker(&openerMutex);
+    urlOpener = std::move(opener);
+}
+
+// Nothing is opened on the host for an emulated machine: it records the URL for whoever checks what was opened.
 bool Workspace::openURL(const QUrl& url)
 {
+    if (systemRoot().isEmpty()) {
+        QMutexLocker locker(&openerMutex);
+        if (urlOpener)
+            return urlOpener(url);
+    }
     static QMutex logMutex;
     if (!url.isValid() || url.scheme().isEmpty() || !handlesURLScheme(url.scheme()))
         return false;

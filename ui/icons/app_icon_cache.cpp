@@ -16,20 +16,26 @@ namespace {
 QImage bestImage(const QString& path, int pixels)
 {
     QImageReader reader(path);
-    QImage best;
-    for (int index = 0; index == 0 || reader.jumpToNextImage(); ++index) {
-        const QImage image = reader.read();
-        if (image.isNull())
+    // Sizes are read from the file's table, so only the chosen image is decoded.
+    int best = -1;
+    int bestWidth = 0;
+    const int count = std::max(reader.imageCount(), 1);
+    for (int index = 0; index < count; ++index) {
+        if (index > 0 && !reader.jumpToImage(index))
             break;
-        const bool bigEnough = image.width() >= pixels;
-        const bool bestIsBigEnough = !best.isNull() && best.width() >= pixels;
-        if (best.isNull() || (bigEnough && (!bestIsBigEnough || image.width() < best.width()))
-            || (!bigEnough && !bestIsBigEnough && image.width() > best.width()))
-            best = image;
-        if (reader.imageCount() <= 1)
-            break;
+        const int width = reader.size().width();
+        const bool bigEnough = width >= pixels;
+        const bool bestIsBigEnough = best >= 0 && bestWidth >= pixels;
+        if (best < 0 || (bigEnough && (!bestIsBigEnough || width < bestWidth)) ||
+            (!bigEnough && !bestIsBigEnough && width > bestWidth)) {
+            best = index;
+            bestWidth = width;
+        }
     }
-    return best;
+    QImageReader chosen(path);
+    if (best > 0)
+        chosen.jumpToImage(best);
+    return chosen.read();
 }
 
 } // namespace
@@ -69,8 +75,7 @@ QPixmap AppIconCache::load(const QString& bundlePath, const QUrl& url, int pixel
     if (*file) {
         const QImage image = bestImage(**file, pixels);
         if (!image.isNull())
-            return QPixmap::fromImage(
-                image.scaled(pixels, pixels, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+            return QPixmap::fromImage(image.scaled(pixels, pixels, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     }
     return SystemImages::drawn(SystemImages::Symbol::genericApplication).pixmap(pixels, pixels);
 }

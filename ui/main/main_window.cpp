@@ -370,6 +370,9 @@ QWidget* MainWindow::buildAppDetail()
     m_appName = new QLabel(m_appDetail);
     m_appName->setObjectName(u"appDetailName"_s);
     m_appName->setFont(scaledFont(font(), 1.7, true));
+    // Long names wrap instead of being cut at the pane's edge or widening the window.
+    m_appName->setWordWrap(true);
+    m_appName->setMinimumWidth(1);
     m_appSubtitle = secondaryLabel(u"appDetailSubtitle"_s, m_appDetail);
     names->addWidget(m_appName);
     names->addWidget(m_appSubtitle);
@@ -436,7 +439,9 @@ QWidget* MainWindow::buildFormatDetail()
     m_formatLabel = new QLabel(m_formatDetail);
     m_formatLabel->setObjectName(u"formatDetailLabel"_s);
     m_formatLabel->setFont(scaledFont(font(), 2.0, true));
-    m_formatLabel->setMinimumWidth(1); // a long label elides with the window instead of widening it
+    // A long list of extensions wraps instead of being cut or widening the window.
+    m_formatLabel->setWordWrap(true);
+    m_formatLabel->setMinimumWidth(1);
     column->addWidget(m_formatLabel);
     m_formatDescription = secondaryLabel(u"formatDetailDescription"_s, m_formatDetail);
     column->addWidget(m_formatDescription);

@@ -81,10 +81,10 @@ AppChooserSheet::AppChooserSheet(AppModel& model, QWidget* parent) : QDialog(par
     outer->addWidget(m_content);
 
     connect(m_search, &QLineEdit::textChanged, m_filter, &SearchFilterProxy::setQuery);
+    // The row's own copy: two copies of one bundle identifier are two rows.
     const auto chooseRow = [this](const QModelIndex& index) {
-        if (const auto app = m_model.index().appsByID.constFind(index.data(IdentifierRole).toString());
-            index.isValid() && app != m_model.index().appsByID.cend())
-            choose(*app);
+        if (const int row = m_filter->mapToSource(index).row(); index.isValid() && row < m_model.apps().size())
+            choose(m_model.apps().at(row));
     };
     connect(m_list, &QListView::clicked, this, chooseRow);
     connect(m_list, &QListView::activated, this, chooseRow);
