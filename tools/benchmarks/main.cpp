@@ -2,28 +2,52 @@
 #include "catalog_benchmark.h"
 #include "refresh_benchmark.h"
 #include "scan_benchmark.h"
+#include "ui_benchmark.h"
 
+#include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
 #include <cstdio>
 #include <exception>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// Only the interface benchmark needs a window system; without a display it draws offscreen.
+std::unique_ptr<QCoreApplication> makeApplication(int& argc, char* argv[], bool widgets)
+{
+    if (!widgets)
+        return std::make_unique<QCoreApplication>(argc, argv);
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    return std::make_unique<QApplication>(argc, argv);
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
-    QCoreApplication application(argc, argv);
     QCommandLineParser parser;
-    parser.setApplicationDescription(u"Benchmarks: scan, catalog, refresh (all when none is named)."_s);
+    parser.setApplicationDescription(u"Benchmarks: scan, catalog, refresh, ui (all when none is named)."_s);
     parser.addHelpOption();
     const QCommandLineOption apps(u"apps"_s, u"Applications in the synthetic system (default 1000)."_s, u"n"_s,
                                   u"1000"_s);
     const QCommandLineOption seed(u"seed"_s, u"Seed of the synthetic system (default 1)."_s, u"s"_s, u"1"_s);
     const QCommandLineOption repeat(u"repeat"_s, u"Rounds to take the median of (default 7)."_s, u"n"_s, u"7"_s);
     parser.addOptions({apps, seed, repeat});
-    parser.addPositionalArgument(u"benchmark"_s, u"scan, catalog or refresh"_s);
-    parser.process(application);
+    parser.addPositionalArgument(u"benchmark"_s, u"scan, catalog, refresh or ui"_s);
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    // A first look, before there is an application to report errors; process() reports them.
+    parser.parse(arguments);
+    const bool widgets = parser.positionalArguments().isEmpty() || parser.positionalArguments().contains(u"ui"_s);
+    const auto application = makeApplication(argc, argv, widgets);
+    parser.process(*application);
 
     const QStringList names = parser.positionalArguments();
     const int count = parser.value(apps).toInt();
@@ -68,6 +92,32 @@ int main(int argc, char* argv[])
             }
             std::printf("  timer gap, no refresh  %8.2f ms\n", result.idleStallMs);
             std::printf("  peak memory            %8.1f MiB (after the refreshes)\n", result.peakKilobytes / 1024.0);
+        }
+        if (names.isEmpty() || names.contains(u"ui"_s)) {
+            const auto result = tessik::tools::UiBenchmark::run(count, seedValue, rounds);
+            const auto verdict = [](bool met) { return met ? "met" : "MISSED"; };
+            const double ratio = result.floorPoolMs > 0 ? result.startMs / result.floorPoolMs : 0;
+            std::printf("ui: %d bundles, %d applications, %d listed formats; pool of %d thread(s)\n", result.bundles,
+                        result.apps, result.types, result.threads);
+            std::printf("  floor A, one thread    %8.2f ms (best of %d)\n", result.floorSerialMs, 3 * rounds);
+            std::printf("  floor B, on the pool   %8.2f ms\n", result.floorPoolMs);
+            std::printf("  start to painted list  %8.2f ms  %5.2fx floor B (goal: at most 4x, %s); slowest %.2f ms "
+                        "(median of %d)\n",
+                        result.startMs, ratio, verdict(ratio <= 4), result.slowestStartMs, rounds);
+            std::printf("  stall, first refresh   %8.2f ms (goal: at most 16 ms, %s); median of %d rounds' longest, "
+                        "worst %.2f ms\n",
+                        result.refreshStallMs, verdict(result.refreshStallMs <= 16), rounds,
+                        result.worstRefreshStallMs);
+            std::printf("  stall, applying %2d     %8.2f ms (goal: at most 16 ms, %s); median of %d rounds' longest, "
+                        "worst %.2f ms\n",
+                        result.staged, result.applyStallMs, verdict(result.applyStallMs <= 16), rounds,
+                        result.worstApplyStallMs);
+            std::printf("  apply, until reloaded  %8.2f ms (median of %d)\n", result.applyMs, rounds);
+            std::printf("  keystroke to list      %8.2f ms (goal: under 16 ms, %s); slowest %.2f ms (median of %d)\n",
+                        result.keystrokeMs, verdict(result.keystrokeMs < 16), result.slowestKeystrokeMs,
+                        result.keystrokes);
+            std::printf("  peak memory            %8.1f MiB (goal: at most 150 MB, %s)\n",
+                        result.peakKilobytes / 1024.0, verdict(result.peakKilobytes * 1024.0 <= 150e6));
         }
     } catch (const std::exception& error) {
         std::fprintf(stderr, "tessik-bench: %s\n", error.what());
