@@ -124,3 +124,21 @@ TEST(Workspace, OpensAURLOnlyWhenAnApplicationHandlesItsScheme)
     EXPECT_TRUE(Workspace::openURL(QUrl(u"X-Tessik://open"_s)));
     EXPECT_TRUE(logged().endsWith(u"x-tessik://open\n"_s));
 }
+
+TEST(Workspace, ARealDesktopOpensURLsThroughItsOpenerAndAnEmulatedMachineNever)
+{
+    QList<QUrl> opened;
+    Workspace::setURLOpener([&opened](const QUrl& url) {
+        opened.append(url);
+        return true;
+    });
+    const QUrl mail(u"mailto:?subject=x"_s);
+    {
+        TemporarySystem system;
+        EXPECT_FALSE(Workspace::openURL(mail)) << "no application of the machine takes mailto";
+        EXPECT_TRUE(opened.isEmpty()) << "an emulated machine never hands a URL to the host";
+    }
+    EXPECT_TRUE(Workspace::openURL(mail));
+    EXPECT_EQ(opened, QList<QUrl>{mail});
+    Workspace::setURLOpener({});
+}
