@@ -14,7 +14,9 @@
 #include "scripted_services.h"
 #include "temporary_system.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -304,4 +306,25 @@ TEST_F(AppModelTest, AFormatAddedForTheSelectedApplicationIsStoredStagedAndListe
     EXPECT_TRUE(model.types(u"other"_s, editor).contains(type)) << "listed for the application at once";
     EXPECT_EQ(CustomAssociationStore().load().size(), 1);
     EXPECT_TRUE(platform::Workspace::urlForApplicationWithBundleIdentifier(editor));
+}
+
+TEST_F(AppModelTest, AnUnreadableHandlerDatabaseEndsAsAReportedFailureNotACrash)
+{
+    refresh();
+    const QString database =
+        system.root() + u"/home/Library/Preferences/com.apple.LaunchServices/com.apple.launchservices.secure.plist"_s;
+    QDir().mkpath(QFileInfo(database).absolutePath());
+    QFile garbage(database);
+    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+    garbage.write("not a property list");
+    garbage.close();
+    model.setRole(AssociationRole::editor);
+    model.stage(markdown, viewer);
+    ASSERT_TRUE(finish(model.applyPending()));
+    ASSERT_TRUE(model.message());
+    EXPECT_TRUE(model.message()->startsWith(u"以下格式修改失败："_s)) << model.message()->toStdString();
+    EXPECT_TRUE(model.failureReport());
+    EXPECT_EQ(model.pending().value(markdown), viewer);
+    ASSERT_TRUE(garbage.open(QIODevice::ReadOnly));
+    EXPECT_EQ(garbage.readAll(), QByteArray("not a property list")) << "the database is left as it was";
 }
