@@ -31,7 +31,7 @@ AppliedChanges ChangeApplier::execute(const ChangePlan& plan, std::stop_token st
     applied.plan = plan;
     const AssociationChangeExecutor executor(std::make_shared<LaunchServicesAssociationWriter>(), SnapshotStore(),
                                              VerificationService(std::make_shared<LaunchServicesAssociationReader>()),
-                                             attempts, verificationInterval, std::move(sleeper));
+                                             attempts, verificationInterval, std::move(sleeper), describe);
     try {
         applied.result = executor.execute(plan, stop);
         if (applied.result->failures.isEmpty())

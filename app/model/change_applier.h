@@ -51,9 +51,9 @@ public:
     // Throws ChangePlannerError or what reading the current handlers throws.
     static ChangePlan plan(const QList<ChangeRequest>& requests, const QHash<QString, QStringList>& knownExtensions);
 
-    // Executes a non-empty plan and saves a failure report when anything failed. Never throws: an execution
-    // that cannot start is reported with `describe` of its error as the reason, and so is a report that could
-    // not be saved.
+    // Executes a non-empty plan and saves a failure report when anything failed. Never throws. `describe` gives
+    // the reason of a change an error ended, of an execution that cannot start, and of a report that could not
+    // be saved.
     static AppliedChanges execute(const ChangePlan& plan, std::stop_token stop = {},
                                   const ErrorDescription& describe = whatOf,
                                   std::shared_ptr<Sleeper> sleeper = std::make_shared<MonotonicSleeper>(),

@@ -17,10 +17,12 @@ AssociationChangeExecutor::AssociationChangeExecutor(std::shared_ptr<Association
                                                      SnapshotStore snapshotStore,
                                                      VerificationService verificationService, int verificationAttempts,
                                                      double verificationIntervalSeconds,
-                                                     std::shared_ptr<Sleeper> sleeper)
+                                                     std::shared_ptr<Sleeper> sleeper, ErrorDescription describe)
     : m_writer(std::move(writer)), m_snapshotStore(std::move(snapshotStore)),
       m_verificationService(std::move(verificationService)), m_verificationAttempts(std::max(verificationAttempts, 1)),
-      m_verificationInterval(std::max(verificationIntervalSeconds, 0.0)), m_sleeper(std::move(sleeper))
+      m_verificationInterval(std::max(verificationIntervalSeconds, 0.0)), m_sleeper(std::move(sleeper)),
+      m_describe(describe ? std::move(describe)
+                          : [](const std::exception& error) { return QString::fromUtf8(error.what()); })
 {
 }
 
@@ -35,7 +37,7 @@ ChangeExecutionResult AssociationChangeExecutor::execute(const ChangePlan& plan,
             outcome =
                 m_writer->setDefaultHandler(change.targetBundleIdentifier, change.typeIdentifier, change.role, stop);
         } catch (const std::exception& error) {
-            result.failures.insert(change.id(), QString::fromUtf8(error.what()));
+            result.failures.insert(change.id(), m_describe(error));
             result.verificationResults.append({change, std::nullopt, false});
             continue;
         }
@@ -82,7 +84,7 @@ void AssociationChangeExecutor::verifyWritten(const AssociationChange& change, A
             result.failures.insert(change.id(),
                                    notConfirmedReason(latest.observedBundleIdentifier, change.targetBundleIdentifier));
     } catch (const std::exception& error) {
-        result.failures.insert(change.id(), QString::fromUtf8(error.what()));
+        result.failures.insert(change.id(), m_describe(error));
         result.verificationResults.append({change, std::nullopt, false});
     }
 }

@@ -7,6 +7,7 @@
 #include "verification_service.h"
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <stop_token>
 
@@ -16,10 +17,14 @@ namespace tessik {
 class AssociationChangeExecutor
 {
 public:
+    // The localised description of an error, recorded as the reason of a change it ended.
+    using ErrorDescription = std::function<QString(const std::exception&)>;
+
     AssociationChangeExecutor(std::shared_ptr<AssociationWriting> writer, SnapshotStore snapshotStore,
                               VerificationService verificationService, int verificationAttempts,
                               double verificationIntervalSeconds,
-                              std::shared_ptr<Sleeper> sleeper = std::make_shared<MonotonicSleeper>());
+                              std::shared_ptr<Sleeper> sleeper = std::make_shared<MonotonicSleeper>(),
+                              ErrorDescription describe = {});
 
     // The most checks after a confirmed write, whatever the attempt count.
     static constexpr int confirmedAttempts = 7;
@@ -42,6 +47,7 @@ private:
     int m_verificationAttempts;
     double m_verificationInterval;
     std::shared_ptr<Sleeper> m_sleeper;
+    ErrorDescription m_describe;
 };
 
 } // namespace tessik

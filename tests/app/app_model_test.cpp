@@ -323,6 +323,8 @@ TEST_F(AppModelTest, AnUnreadableHandlerDatabaseEndsAsAReportedFailureNotACrash)
     ASSERT_TRUE(finish(model.applyPending()));
     ASSERT_TRUE(model.message());
     EXPECT_TRUE(model.message()->startsWith(u"以下格式修改失败："_s)) << model.message()->toStdString();
+    EXPECT_TRUE(model.message()->contains(u"系统未接受此更改（错误代码 -36）。"_s))
+        << "the reason reads in the user's language: " << model.message()->toStdString();
     EXPECT_TRUE(model.failureReport());
     EXPECT_EQ(model.pending().value(markdown), viewer);
     ASSERT_TRUE(garbage.open(QIODevice::ReadOnly));
