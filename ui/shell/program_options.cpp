@@ -31,7 +31,8 @@ QString ProgramOptions::usage()
 {
     QCommandLineParser parser;
     declare(parser);
-    return parser.helpText();
+    // Read before the application object exists, the parser cannot know the program's name.
+    return parser.helpText().replace(u"<executable_name>"_s, u"tessik"_s);
 }
 
 std::optional<ProgramOptions> ProgramOptions::parse(const QStringList& arguments, QString& error)
