@@ -13,7 +13,6 @@
 
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFutureWatcher>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QThreadPool>
@@ -47,30 +46,12 @@ template <typename Work> double best(int repetitions, Work work)
     return fastest;
 }
 
-struct Refreshed
-{
-    double ms = 0;
-    double longestStallMs = 0;
-};
+using Refreshed = StallWatch::Timed;
 
-// One refresh from the call until the model has assigned its results, with a 1 ms timer on this thread
-// recording the longest wait between its ticks.
+// One refresh from the call until the model has assigned its results.
 Refreshed timeRefresh(AppModel& model)
 {
-    QEventLoop loop;
-    StallWatch stalls;
-    QFutureWatcher<void> watcher;
-    QObject::connect(&watcher, &QFutureWatcher<void>::finished, &loop, &QEventLoop::quit);
-    Refreshed refreshed;
-    QElapsedTimer timer;
-    QTimer::singleShot(0, &loop, [&] {
-        stalls.start();
-        timer.start();
-        watcher.setFuture(model.refresh());
-    });
-    loop.exec();
-    refreshed.ms = timer.nsecsElapsed() / 1e6;
-    refreshed.longestStallMs = stalls.stop();
+    const Refreshed refreshed = StallWatch::untilFinished([&model] { return model.refresh(); }, "the refresh");
     if (model.associations().isEmpty() || model.busy())
         throw std::runtime_error("the refresh found no catalog");
     return refreshed;

@@ -1,6 +1,11 @@
 #include "stall_watch.h"
 
+#include <QEventLoop>
+#include <QFutureWatcher>
+
 #include <algorithm>
+#include <stdexcept>
+#include <string>
 
 namespace tessik::tools {
 
@@ -27,6 +32,27 @@ double StallWatch::stop()
     m_ticker.stop();
     m_longest = std::max(m_longest, m_clock.nsecsElapsed() - m_lastTick);
     return m_longest / 1e6;
+}
+
+StallWatch::Timed StallWatch::untilFinished(const std::function<QFuture<void>()>& operation, const char* what)
+{
+    QEventLoop loop;
+    StallWatch stalls;
+    QFutureWatcher<void> watcher;
+    QObject::connect(&watcher, &QFutureWatcher<void>::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(120000, &loop, [&loop] { loop.exit(1); });
+    QElapsedTimer clock;
+    QTimer::singleShot(0, &loop, [&] {
+        stalls.start();
+        clock.start();
+        watcher.setFuture(operation());
+    });
+    if (loop.exec() != 0)
+        throw std::runtime_error(std::string("timed out waiting for ") + what);
+    Timed timed;
+    timed.ms = clock.nsecsElapsed() / 1e6;
+    timed.longestStallMs = stalls.stop();
+    return timed;
 }
 
 } // namespace tessik::tools

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QFuture>
 #include <QObject>
 #include <QTimer>
+
+#include <functional>
 
 namespace tessik::tools {
 
@@ -16,6 +19,15 @@ public:
     void start();
     // The longest gap since start, up to now, in milliseconds.
     double stop();
+
+    struct Timed
+    {
+        double ms = 0;
+        double longestStallMs = 0;
+    };
+    // Starts an operation from this thread's event loop and runs the loop until its future has finished, watching
+    // for stalls meanwhile. Throws std::runtime_error naming `what` after two minutes.
+    static Timed untilFinished(const std::function<QFuture<void>()>& operation, const char* what);
 
 private:
     QTimer m_ticker;

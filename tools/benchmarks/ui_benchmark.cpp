@@ -17,7 +17,6 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QEventLoop>
-#include <QFutureWatcher>
 #include <QLineEdit>
 #include <QListView>
 #include <QTemporaryDir>
@@ -197,29 +196,10 @@ int stage(AppModel& model, int count)
     return staged;
 }
 
-struct Applied
-{
-    double ms = 0;
-    double longestStallMs = 0;
-};
-
 // From the apply until the model has reloaded the catalog it changed.
-Applied apply(AppModel& model)
+StallWatch::Timed apply(AppModel& model)
 {
-    Wait wait;
-    StallWatch stalls;
-    QFutureWatcher<void> watcher;
-    QObject::connect(&watcher, &QFutureWatcher<void>::finished, &wait.loop(), &QEventLoop::quit);
-    Applied applied;
-    QElapsedTimer clock;
-    QTimer::singleShot(0, &wait.loop(), [&] {
-        stalls.start();
-        clock.start();
-        watcher.setFuture(model.applyPending());
-    });
-    wait.run("the apply");
-    applied.ms = clock.nsecsElapsed() / 1e6;
-    applied.longestStallMs = stalls.stop();
+    const StallWatch::Timed applied = StallWatch::untilFinished([&model] { return model.applyPending(); }, "the apply");
     if (model.message())
         throw std::runtime_error("the apply failed: " + model.message()->toStdString());
     if (!model.pending().isEmpty())
@@ -285,7 +265,7 @@ UiBenchmark::Result UiBenchmark::run(int appCount, unsigned seed, int repetition
         result.staged = stage(model, stagedChanges);
         if (result.staged < stagedChanges)
             throw std::runtime_error("the catalog has too few types to stage");
-        const Applied applied = apply(model);
+        const StallWatch::Timed applied = apply(model);
         applies.push_back(applied.ms);
         applyStalls.push_back(applied.longestStallMs);
     }
