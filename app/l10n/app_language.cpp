@@ -1,8 +1,28 @@
 #include "app_language.h"
 
+#include <array>
+
 using namespace Qt::StringLiterals;
 
 namespace tessik {
+namespace {
+
+struct Description
+{
+    const char16_t* code;
+    const char16_t* name;
+};
+
+// In declaration order: the code stored under "TessikLanguage" and the language's own name for itself.
+constexpr std::array<Description, 7> descriptions{{{u"zh", u"中文"},
+                                                   {u"en", u"English"},
+                                                   {u"fr", u"Français"},
+                                                   {u"de", u"Deutsch"},
+                                                   {u"es", u"Español"},
+                                                   {u"ja", u"日本語"},
+                                                   {u"ko", u"한국어"}}};
+
+} // namespace
 
 const QList<AppLanguage>& AppLanguage::allCases()
 {
@@ -20,44 +40,12 @@ std::optional<AppLanguage> AppLanguage::fromRawValue(const QString& rawValue)
 
 QString AppLanguage::rawValue() const
 {
-    switch (m_value) {
-    case zh:
-        return u"zh"_s;
-    case en:
-        return u"en"_s;
-    case fr:
-        return u"fr"_s;
-    case de:
-        return u"de"_s;
-    case es:
-        return u"es"_s;
-    case ja:
-        return u"ja"_s;
-    case ko:
-        return u"ko"_s;
-    }
-    return {};
+    return QString::fromUtf16(descriptions[m_value].code);
 }
 
 QString AppLanguage::name() const
 {
-    switch (m_value) {
-    case zh:
-        return u"中文"_s;
-    case en:
-        return u"English"_s;
-    case fr:
-        return u"Français"_s;
-    case de:
-        return u"Deutsch"_s;
-    case es:
-        return u"Español"_s;
-    case ja:
-        return u"日本語"_s;
-    case ko:
-        return u"한국어"_s;
-    }
-    return {};
+    return QString::fromUtf16(descriptions[m_value].name);
 }
 
 } // namespace tessik
