@@ -2,8 +2,6 @@
 
 #include <array>
 
-using namespace Qt::StringLiterals;
-
 namespace tessik {
 namespace {
 
