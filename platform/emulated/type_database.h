@@ -1,5 +1,7 @@
 #pragma once
 
+#include "../type_record.h"
+
 #include <QHash>
 #include <QSet>
 #include <QString>
@@ -11,21 +13,6 @@
 #include <vector>
 
 namespace tessik::platform {
-
-// One declared (or dynamic) uniform type.
-struct TypeRecord
-{
-    QString identifier;
-    QString description;
-    // Language code ("zh", "de", …) → the description in that language, for the types the system describes so.
-    QHash<QString, QString> localizedDescriptions;
-    QStringList extensions;
-    QStringList mimeTypes;
-    QStringList parents;
-    // Lower-cased identifiers of the type itself and everything it conforms to.
-    QSet<QString> conformance;
-    bool dynamic = false;
-};
 
 // The uniform type table: the system's types from the platform's shipped data file, joined by the types that
 // the applications Launch Services knows declare.
