@@ -1,5 +1,6 @@
 #include "change_runner.h"
 
+#include "app/l10n/platform_texts.h"
 #include "app/model/catalog_loader.h"
 #include "app/model/change_applier.h"
 #include "app/model/failure_texts.h"
@@ -83,9 +84,7 @@ int ChangeRunner::run(const QList<ChangeRequest>& requests) const
         installed.insert(app.bundleIdentifier);
     for (const ChangeRequest& request : requests) {
         if (!installed.contains(request.targetBundleIdentifier)) {
-            m_io.err << L10n::text(u"没有已安装的应用的 Bundle ID 是 {id}。"_s, language,
-                                   {{u"id"_s, request.targetBundleIdentifier}})
-                     << u'\n';
+            m_io.err << PlatformTexts::noInstalledApp(request.targetBundleIdentifier, language) << u'\n';
             return 1;
         }
     }

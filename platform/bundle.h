@@ -10,7 +10,7 @@
 
 namespace tessik::platform {
 
-struct BundleContents;
+struct BundleData;
 
 // An opened bundle folder and its information dictionary, as NSBundle presents it. Opening the same
 // unchanged bundle again is cheap: the platform keeps what it read.
@@ -33,9 +33,11 @@ public:
     // A file in Contents/Resources, or nothing.
     std::optional<QUrl> urlForResource(const QString& name, const QString& extension) const;
 
+    // For the platform's backends, which read bundles.
+    explicit Bundle(std::shared_ptr<const BundleData> contents) : m_contents(std::move(contents)) {}
+
 private:
-    explicit Bundle(std::shared_ptr<const BundleContents> contents) : m_contents(std::move(contents)) {}
-    std::shared_ptr<const BundleContents> m_contents;
+    std::shared_ptr<const BundleData> m_contents;
 };
 
 } // namespace tessik::platform

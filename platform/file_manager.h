@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QFlags>
+#include <QList>
 #include <QString>
 #include <QUrl>
 
@@ -47,6 +48,10 @@ public:
     static QUrl homeDirectoryForCurrentUser();
     // The user-domain Application Support folder.
     static QUrl applicationSupportDirectory();
+    // The folders applications are installed in, in the order in which a later copy of an application wins.
+    static QList<QUrl> applicationDirectories();
+    // Whether the item is an application the system would use (a bundle, or a desktop entry).
+    static bool isApplication(const QUrl& url);
     // Nothing when the root is not a readable folder.
     static std::optional<DirectoryEnumerator> enumerator(const QUrl& url, DirectoryEnumerator::Options options);
     // Whether a folder is a package: its name has a bundle or document package extension.

@@ -10,6 +10,15 @@ namespace tessik::platform {
 void setSystemRoot(const QString& directory);
 QString systemRoot();
 
+// The kind of system the programs serve: a Mac (emulated under a system root on this build), or without a root the
+// machine's own freedesktop.org desktop.
+enum class SystemKind
+{
+    mac,
+    freedesktop,
+};
+SystemKind systemKind();
+
 // The location of an absolute path of the machine, for example "/Applications".
 QUrl systemURL(const QString& absolutePath);
 

@@ -20,6 +20,7 @@ public:
     static std::optional<UTType> typeWithFilenameExtension(const QString& extension, const UTType& supertype);
     static std::optional<UTType> typeWithFilenameExtension(const QString& extension);
 
+    // The platform's own identifiers of the types every system has.
     static UTType data();
     static UTType item();
     static UTType cameraRawImage();
@@ -37,6 +38,7 @@ public:
     bool operator==(const UTType& other) const;
 
 private:
+    static UTType wellKnown(int type);
     explicit UTType(std::shared_ptr<const TypeRecord> record) : m_record(std::move(record)) {}
     std::shared_ptr<const TypeRecord> m_record;
 };

@@ -31,6 +31,9 @@ public:
     // The installed copy of the application, or nothing.
     static std::optional<QUrl> urlForApplicationWithBundleIdentifier(const QString& bundleIdentifier);
 
+    // Whether setDefaultApplication asks the user; where it does not, a default is set role by role directly.
+    static bool defaultApplicationChangesNeedConfirmation();
+
     // Makes the application the default for every role of the type after asking the user. Blocks until
     // answered; a refusal is the Cocoa user-cancelled error.
     static std::optional<NSError> setDefaultApplication(const QUrl& applicationURL, const UTType& contentType);
@@ -43,7 +46,8 @@ public:
     // Who opens URLs on a real desktop (the desktop program installs one); an emulated machine records them instead.
     static void setURLOpener(std::function<bool(const QUrl&)> opener);
 
-    // The bundle's icon file (.icns), or nothing when it has none and the generic icon stands in.
+    // The bundle's icon file (.icns), or on a desktop with icon themes an icon file or a theme icon name; nothing
+    // when it has none and the generic icon stands in.
     static std::optional<QString> iconFileForApplication(const QUrl& applicationURL);
 };
 

@@ -3,6 +3,7 @@
 #include "app/l10n/app_language.h"
 #include "app/l10n/category_names.h"
 #include "app/l10n/l10n.h"
+#include "app/l10n/platform_texts.h"
 #include "app/model/background_task.h"
 #include "app/model/catalog_loader.h"
 #include "app/model/change_applier.h"
@@ -26,7 +27,11 @@ namespace {
 
 const QString processingMessage = u"正在处理…"_s;
 const QString refreshingMessage = u"正在刷新…"_s;
-const QString verifyingMessage = u"正在等待 macOS 确认并验证…"_s;
+// Only a Mac asks the user before the change is verified.
+QString verifyingMessage()
+{
+    return PlatformTexts::isMac() ? u"正在等待 macOS 确认并验证…"_s : u"正在写入并验证…"_s;
+}
 
 struct Refreshed
 {
@@ -550,7 +555,7 @@ QFuture<void> AppModel::applyPending()
 QFuture<void> AppModel::apply(const ChangePlan& plan)
 {
     setFailureReport(std::nullopt);
-    setBusy(true, verifyingMessage);
+    setBusy(true, verifyingMessage());
     const QString language = m_languageCode;
     return QtConcurrent::run(&m_applyPool,
                              [plan, language, sleeper = m_sleeper, stop = m_stop.get_token()] {

@@ -1,5 +1,6 @@
 #include "associate_command.h"
 
+#include "app/l10n/platform_texts.h"
 #include "app/model/catalog_loader.h"
 #include "core/catalog/custom_association_error.h"
 #include "core/catalog/custom_association_store.h"
@@ -43,7 +44,10 @@ int AssociateCommand::execute(const QCommandLineParser& parser, CliStreams& io) 
     if (bundleIdentifier.contains(u'/')) {
         app = AppScanner().installedApp(QUrl::fromLocalFile(QFileInfo(bundleIdentifier).absoluteFilePath()));
         if (!app) {
-            io.err << L10n::text(u"{path} 处没有应用程序包。"_s, io.language, {{u"path"_s, bundleIdentifier}}) << u'\n';
+            const L10n::Values path{{u"path"_s, bundleIdentifier}};
+            io.err << (PlatformTexts::isMac() ? L10n::text(u"{path} 处没有应用程序包。"_s, io.language, path)
+                                              : L10n::text(u"{path} 处没有已安装应用的桌面文件。"_s, io.language, path))
+                   << u'\n';
             return 1;
         }
         // Registered first, so that the types it declares count when the target is resolved.
@@ -62,8 +66,7 @@ int AssociateCommand::execute(const QCommandLineParser& parser, CliStreams& io) 
                 L10n::text(u"“{type}”不是已知的内容类型"_s, io.language, {{u"type"_s, parser.value(u"type"_s)}}));
     }
     if (!app) {
-        io.err << L10n::text(u"没有已安装的应用的 Bundle ID 是 {id}。"_s, io.language, {{u"id"_s, bundleIdentifier}})
-               << u'\n';
+        io.err << PlatformTexts::noInstalledApp(bundleIdentifier, io.language) << u'\n';
         return 1;
     }
 

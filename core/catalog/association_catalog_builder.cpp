@@ -12,12 +12,6 @@
 using namespace Qt::StringLiterals;
 
 namespace tessik {
-namespace {
-
-const QString cameraRawType = u"public.camera-raw-image"_s;
-
-} // namespace
-
 AssociationCatalogBuilder::AssociationCatalogBuilder(std::shared_ptr<const AssociationReading> reader)
     : m_reader(std::move(reader))
 {
@@ -63,6 +57,7 @@ QList<FileAssociation> AssociationCatalogBuilder::build(const QList<InstalledApp
         }
     }
 
+    const QString cameraRawType = platform::UTType::cameraRawImage().identifier();
     QList<InstalledApp> rawViewers;
     for (const InstalledApp& app : apps)
         if (app.supportedTypeIdentifiers.contains(cameraRawType))

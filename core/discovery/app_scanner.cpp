@@ -4,7 +4,6 @@
 #include "core/support/pool_work.h"
 #include "platform/bundle.h"
 #include "platform/file_manager.h"
-#include "platform/system_root.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -21,9 +20,7 @@ AppScanner::AppScanner(QList<QUrl> applicationDirectories, CapabilityParser capa
 
 QList<QUrl> AppScanner::defaultApplicationDirectories()
 {
-    QUrl userApplications = platform::FileManager::homeDirectoryForCurrentUser();
-    userApplications.setPath(userApplications.path() + u"/Applications"_s);
-    return {platform::systemURL(u"/Applications"_s), platform::systemURL(u"/System/Applications"_s), userApplications};
+    return platform::FileManager::applicationDirectories();
 }
 
 AppScanner::Result AppScanner::scanWithCapabilities(QThreadPool* pool) const
@@ -38,7 +35,7 @@ AppScanner::Result AppScanner::scanWithCapabilities(QThreadPool* pool) const
         if (!enumerator)
             continue;
         while (const auto item = enumerator->nextObject()) {
-            if (item->path().endsWith(u".app"_s))
+            if (platform::FileManager::isApplication(*item))
                 bundles.append(*item);
         }
     }
@@ -71,9 +68,7 @@ std::optional<InstalledApp> AppScanner::installedApp(const QUrl& url) const
 
 std::optional<AppScanner::Scanned> AppScanner::readBundle(const QUrl& url) const
 {
-    // Only an application can open documents; a plug-in or framework picked by hand would be stored, registered
-    // and staged, and never take.
-    if (QFileInfo(QDir::cleanPath(url.path())).suffix() != u"app"_s)
+    if (!platform::FileManager::isApplication(url))
         return std::nullopt;
     const auto bundle = platform::Bundle::bundleWithURL(url);
     if (!bundle)

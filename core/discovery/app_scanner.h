@@ -20,7 +20,7 @@ public:
     explicit AppScanner(QList<QUrl> applicationDirectories = defaultApplicationDirectories(),
                         CapabilityParser capabilityParser = {});
 
-    // "/Applications", "/System/Applications" and the per-user Applications folder, in that order.
+    // The platform's application folders, in the order in which a later copy of an application wins.
     static QList<QUrl> defaultApplicationDirectories();
 
     const QList<QUrl>& applicationDirectories() const { return m_applicationDirectories; }

@@ -12,7 +12,9 @@ AssociationWriteOutcome LaunchServicesAssociationWriter::setDefaultHandler(const
                                                                            const QString& typeIdentifier,
                                                                            AssociationRole role, std::stop_token)
 {
-    if (role == AssociationRole::all) {
+    // Where the system asks the user before changing every role, that question is the path; elsewhere the change
+    // goes in directly like any other role's and is verified by reading it back.
+    if (role == AssociationRole::all && platform::Workspace::defaultApplicationChangesNeedConfirmation()) {
         const auto application = platform::Workspace::urlForApplicationWithBundleIdentifier(bundleIdentifier);
         const auto contentType = platform::UTType::typeWithIdentifier(typeIdentifier);
         if (application && contentType) {

@@ -1,5 +1,4 @@
-#include "../bundle.h"
-
+#include "../bundle_data.h"
 #include "../user_defaults.h"
 #include "bundle_cache.h"
 #include "file_stamp.h"
@@ -105,12 +104,9 @@ void clearBundleCache()
     cache.bundles.clear();
 }
 
-struct BundleContents
+struct BundleContents : BundleData
 {
-    QUrl url;
     QString path;
-    QVariantMap info;
-    QVariantMap localized;
     std::vector<FileStamp> stamps;
 
     bool isCurrent() const
@@ -124,6 +120,7 @@ struct BundleContents
         contents->url = url;
         contents->path = path;
         const QString resources = path + u"/Contents/Resources"_s;
+        contents->resourcesPath = resources;
         FileStamp info;
         contents->info = readDictionary(path + u"/Contents/Info.plist"_s, false, info);
         const FileStamp resourcesStamp = FileStamp::of(resources);
@@ -163,10 +160,10 @@ struct BundleContents
     }
 };
 
-std::optional<Bundle> Bundle::bundleWithURL(const QUrl& url)
+std::shared_ptr<const BundleData> openEmulatedBundle(const QUrl& url)
 {
     if (!url.isLocalFile())
-        return std::nullopt;
+        return nullptr;
     const QString path = QDir::cleanPath(url.toLocalFile());
 
     // Like NSBundle, keep what was read; unlike it, read again when the files changed.
@@ -175,72 +172,14 @@ std::optional<Bundle> Bundle::bundleWithURL(const QUrl& url)
         QMutexLocker locker(&cache.mutex);
         const auto cached = cache.bundles.value(path);
         if (cached && cached->url == url && cached->isCurrent())
-            return Bundle(cached);
+            return cached;
     }
     auto contents = BundleContents::load(url, path);
     if (!contents)
-        return std::nullopt;
+        return nullptr;
     QMutexLocker locker(&cache.mutex);
     cache.bundles.insert(path, contents);
-    return Bundle(std::move(contents));
-}
-
-Bundle Bundle::mainBundle()
-{
-    // The program carries its bundle's Contents as resources; they cannot change while it runs.
-    static const std::shared_ptr<const BundleContents> contents = [] {
-        auto main = std::make_shared<BundleContents>();
-        main->url = QUrl(u"qrc:/"_s);
-        main->path = u":"_s;
-        QFile file(u":/Contents/Info.plist"_s);
-        if (file.open(QIODevice::ReadOnly)) {
-            const std::optional<QVariant> list = PropertyList::read(file.readAll());
-            if (list && list->typeId() == QMetaType::QVariantMap)
-                main->info = list->toMap();
-        }
-        return main;
-    }();
-    return Bundle(contents);
-}
-
-QUrl Bundle::bundleURL() const
-{
-    return m_contents->url;
-}
-
-std::optional<QString> Bundle::bundleIdentifier() const
-{
-    const QVariant value = m_contents->info.value(u"CFBundleIdentifier"_s);
-    if (value.typeId() != QMetaType::QString)
-        return std::nullopt;
-    return value.toString();
-}
-
-const QVariantMap& Bundle::infoDictionary() const
-{
-    return m_contents->info;
-}
-
-const QVariantMap& Bundle::localizedInfoDictionary() const
-{
-    return m_contents->localized;
-}
-
-QVariant Bundle::objectForInfoDictionaryKey(const QString& key) const
-{
-    const auto localized = m_contents->localized.constFind(key);
-    return localized != m_contents->localized.cend() ? *localized : m_contents->info.value(key);
-}
-
-std::optional<QUrl> Bundle::urlForResource(const QString& name, const QString& extension) const
-{
-    if (name.isEmpty() || name.contains(u'/'))
-        return std::nullopt;
-    const QString file = extension.isEmpty() || name.endsWith(u'.' + extension) ? name : name + u'.' + extension;
-    const QString path = m_contents->path + u"/Contents/Resources/"_s + file;
-    if (!QFileInfo(path).isFile())
-        return std::nullopt;
-    return QUrl::fromLocalFile(path);
+    return contents;
 }
 
 } // namespace tessik::platform

@@ -1,5 +1,6 @@
 #include "main_window.h"
 
+#include "app/l10n/platform_texts.h"
 #include "app_format_delegate.h"
 #include "app_format_model.h"
 #include "app_list_model.h"
@@ -523,7 +524,10 @@ void MainWindow::retranslate()
     m_candidatesHeading->setText(tr(u"打开此格式的应用"_s));
     m_chooseOtherApp->setText(tr(u"选择其他应用…"_s));
     m_candidatesEmpty->setText(tr(u"暂无候选应用，请选择其他应用。"_s));
-    m_formatCaption->setText(tr(u"推荐来自可更新的格式目录；“需扩展”表示相关功能可能依赖插件。也可浏览 .app 文件。"_s));
+    m_formatCaption->setText(
+        PlatformTexts::isMac()
+            ? tr(u"推荐来自可更新的格式目录；“需扩展”表示相关功能可能依赖插件。也可浏览 .app 文件。"_s)
+            : tr(u"推荐来自可更新的格式目录；“需扩展”表示相关功能可能依赖插件。也可浏览 .desktop 文件。"_s));
     m_cancel->setText(tr(u"取消"_s));
     m_apply->setText(tr(u"应用更改"_s));
     for (QComboBox* picker : {m_sidebarCategory, m_detailCategory})

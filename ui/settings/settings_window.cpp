@@ -1,5 +1,6 @@
 #include "settings_window.h"
 
+#include "app/l10n/platform_texts.h"
 #include "app/model/failure_texts.h"
 #include "language_list_model.h"
 #include "language_setting.h"
@@ -91,7 +92,9 @@ void SettingsWindow::retranslate()
     m_languageGroup->setTitle(tr(u"语言"_s));
     m_language->setAccessibleName(tr(u"语言"_s));
     m_feedbackGroup->setTitle(tr(u"反馈问题"_s));
-    m_feedbackText->setText(tr(u"邮件草稿会包含应用版本和 macOS 版本；请自行填写收件人并确认内容后发送。"_s));
+    m_feedbackText->setText(PlatformTexts::isMac()
+                                ? tr(u"邮件草稿会包含应用版本和 macOS 版本；请自行填写收件人并确认内容后发送。"_s)
+                                : tr(u"邮件草稿会包含应用版本和系统版本；请自行填写收件人并确认内容后发送。"_s));
     m_compose->setText(tr(u"撰写反馈邮件"_s));
     m_close->setText(tr(u"关闭"_s));
     adjustSize();
@@ -101,8 +104,9 @@ QUrl SettingsWindow::feedbackMail() const
 {
     const QVariant stored = m_bundle.infoDictionary().value(u"CFBundleShortVersionString"_s);
     const QString version = stored.typeId() == QMetaType::QString ? stored.toString() : u"1.0.0"_s;
-    const QString body = tr(u"应用版本：{version}\nmacOS：{system}\n\n问题描述：\n"_s,
-                            {{u"version"_s, version}, {u"system"_s, QSysInfo::prettyProductName()}});
+    const L10n::Values values{{u"version"_s, version}, {u"system"_s, QSysInfo::prettyProductName()}};
+    const QString body = PlatformTexts::isMac() ? tr(u"应用版本：{version}\nmacOS：{system}\n\n问题描述：\n"_s, values)
+                                                : tr(u"应用版本：{version}\n系统：{system}\n\n问题描述：\n"_s, values);
     return FailureTexts::mailDraft(tr(u"Tessik 问题反馈"_s), body);
 }
 

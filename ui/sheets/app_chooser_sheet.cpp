@@ -1,5 +1,6 @@
 #include "app_chooser_sheet.h"
 
+#include "app/l10n/platform_texts.h"
 #include "app/model/app_model.h"
 #include "core/discovery/app_scanner.h"
 #include "sheet_support.h"
@@ -108,8 +109,14 @@ void AppChooserSheet::pickWithFileDialog(QWidget* parent, std::function<void(con
     dialog->setWindowModality(Qt::WindowModal);
     // The native panel would let the platform decide what a bundle is; ours is checked by the scanner.
     dialog->setOption(QFileDialog::DontUseNativeDialog);
-    dialog->setFileMode(QFileDialog::Directory);
-    dialog->setNameFilter(u"*.app"_s);
+    // A Mac application is a folder; a desktop application is one file.
+    if (PlatformTexts::isMac()) {
+        dialog->setFileMode(QFileDialog::Directory);
+        dialog->setNameFilter(u"*.app"_s);
+    } else {
+        dialog->setFileMode(QFileDialog::ExistingFile);
+        dialog->setNameFilter(u"*.desktop"_s);
+    }
     if (const QList<QUrl> folders = AppScanner::defaultApplicationDirectories(); !folders.isEmpty())
         dialog->setDirectory(folders.first().toLocalFile());
     QObject::connect(dialog, &QFileDialog::fileSelected, dialog, [answer](const QString& path) { answer(path); });
@@ -137,7 +144,7 @@ void AppChooserSheet::retranslate()
     const auto type = m_model.selectedType();
     m_title->setText(tr(u"为 {format} 选择应用"_s, {{u"format"_s, type ? m_model.label(*type) : tr(u"格式"_s)}}));
     m_search->setPlaceholderText(tr(u"搜索全部已安装应用"_s));
-    m_browse->setText(tr(u"浏览 .app…"_s));
+    m_browse->setText(PlatformTexts::isMac() ? tr(u"浏览 .app…"_s) : tr(u"浏览 .desktop…"_s));
     m_cancel->setText(tr(u"取消"_s));
 }
 
@@ -184,7 +191,8 @@ void AppChooserSheet::browsed(const std::optional<QString>& path)
         return;
     const auto app = AppScanner().installedApp(QUrl::fromLocalFile(*path));
     if (!app) {
-        SheetSupport::showError(m_error, tr(u"请选择包含有效 Bundle ID 的应用。"_s));
+        SheetSupport::showError(m_error, PlatformTexts::isMac() ? tr(u"请选择包含有效 Bundle ID 的应用。"_s)
+                                                                : tr(u"请选择已安装应用的 .desktop 文件。"_s));
         return;
     }
     choose(*app);

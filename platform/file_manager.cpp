@@ -1,8 +1,7 @@
-#include "../file_manager.h"
+#include "file_manager.h"
 
-#include "../ns_error.h"
-#include "../system_root.h"
-#include "machine_paths.h"
+#include "backend.h"
+#include "ns_error.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -107,14 +106,22 @@ bool FileManager::fileExists(const QString& path)
 
 QUrl FileManager::homeDirectoryForCurrentUser()
 {
-    return QUrl::fromLocalFile(MachinePaths::home());
+    return Backend::current().homeDirectory();
 }
 
 QUrl FileManager::applicationSupportDirectory()
 {
-    if (systemRoot().isEmpty())
-        return QUrl::fromLocalFile(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
-    return QUrl::fromLocalFile(MachinePaths::home() + u"/Library/Application Support"_s);
+    return Backend::current().applicationSupportDirectory();
+}
+
+QList<QUrl> FileManager::applicationDirectories()
+{
+    return Backend::current().applicationDirectories();
+}
+
+bool FileManager::isApplication(const QUrl& url)
+{
+    return Backend::current().isApplication(url);
 }
 
 std::optional<DirectoryEnumerator> FileManager::enumerator(const QUrl& url, DirectoryEnumerator::Options options)

@@ -1,46 +1,12 @@
-#include "../system_root.h"
-
 #include "machine_paths.h"
 
+#include "../system_root.h"
+
 #include <QDir>
-#include <QReadWriteLock>
 
 using namespace Qt::StringLiterals;
 
 namespace tessik::platform {
-namespace {
-
-QReadWriteLock& rootLock()
-{
-    static QReadWriteLock lock;
-    return lock;
-}
-
-QString& rootStorage()
-{
-    static QString root;
-    return root;
-}
-
-} // namespace
-
-void setSystemRoot(const QString& directory)
-{
-    const QString cleaned = directory.isEmpty() ? QString() : QDir::cleanPath(QDir(directory).absolutePath());
-    QWriteLocker locker(&rootLock());
-    rootStorage() = cleaned == u"/"_s ? QString() : cleaned;
-}
-
-QString systemRoot()
-{
-    QReadLocker locker(&rootLock());
-    return rootStorage();
-}
-
-QUrl systemURL(const QString& absolutePath)
-{
-    return QUrl::fromLocalFile(MachinePaths::path(absolutePath));
-}
 
 QString MachinePaths::path(const QString& absolutePath)
 {

@@ -1,22 +1,38 @@
-#include "../uniform_type.h"
+#include "uniform_type.h"
 
-#include "../user_defaults.h"
-#include "type_database.h"
+#include "backend.h"
+#include "type_record.h"
+#include "user_defaults.h"
 
 using namespace Qt::StringLiterals;
 
 namespace tessik::platform {
+namespace {
+
+// Every platform has these; a record stands in should its database lack one, so callers never meet nothing.
+std::shared_ptr<const TypeRecord> wellKnownRecord(Backend::WellKnownType type)
+{
+    const QString identifier = Backend::current().wellKnownType(type);
+    if (auto record = Backend::current().type(identifier))
+        return record;
+    auto record = std::make_shared<TypeRecord>();
+    record->identifier = identifier;
+    record->conformance.insert(identifier.toLower());
+    return record;
+}
+
+} // namespace
 
 std::optional<UTType> UTType::typeWithIdentifier(const QString& identifier)
 {
-    if (auto record = TypeDatabase::current()->type(identifier))
+    if (auto record = Backend::current().type(identifier))
         return UTType(std::move(record));
     return std::nullopt;
 }
 
 std::optional<UTType> UTType::typeWithFilenameExtension(const QString& extension, const UTType& supertype)
 {
-    if (auto record = TypeDatabase::current()->typeForExtension(extension, supertype.identifier()))
+    if (auto record = Backend::current().typeForExtension(extension, supertype.identifier()))
         return UTType(std::move(record));
     return std::nullopt;
 }
@@ -26,19 +42,24 @@ std::optional<UTType> UTType::typeWithFilenameExtension(const QString& extension
     return typeWithFilenameExtension(extension, data());
 }
 
+UTType UTType::wellKnown(int type)
+{
+    return UTType(wellKnownRecord(Backend::WellKnownType(type)));
+}
+
 UTType UTType::data()
 {
-    return *typeWithIdentifier(u"public.data"_s);
+    return wellKnown(int(Backend::WellKnownType::data));
 }
 
 UTType UTType::item()
 {
-    return *typeWithIdentifier(u"public.item"_s);
+    return wellKnown(int(Backend::WellKnownType::item));
 }
 
 UTType UTType::cameraRawImage()
 {
-    return *typeWithIdentifier(u"public.camera-raw-image"_s);
+    return wellKnown(int(Backend::WellKnownType::cameraRawImage));
 }
 
 QString UTType::identifier() const

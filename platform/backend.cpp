@@ -1,0 +1,28 @@
+#include "backend.h"
+
+#include "emulated/emulated_backend.h"
+#include "system_root.h"
+
+#include <QMutex>
+
+namespace tessik::platform {
+namespace {
+
+QMutex checkMutex;
+std::function<void()> desktopAccessCheck;
+
+} // namespace
+
+Backend& Backend::current()
+{
+    static EmulatedBackend emulated;
+    return emulated;
+}
+
+void Backend::setDesktopAccessCheck(std::function<void()> check)
+{
+    QMutexLocker locker(&checkMutex);
+    desktopAccessCheck = std::move(check);
+}
+
+} // namespace tessik::platform

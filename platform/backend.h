@@ -1,0 +1,70 @@
+#pragma once
+
+#include "launch_services.h"
+
+#include <QList>
+#include <QSettings>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace tessik::platform {
+
+struct BundleData;
+struct TypeRecord;
+
+// What differs between the systems the platform layer serves. The layer's functions ask the backend of the
+// moment: the emulated Mac when a system root is set (at start-up, or per test), otherwise the machine's own
+// freedesktop.org desktop.
+class Backend
+{
+public:
+    virtual ~Backend() = default;
+
+    static Backend& current();
+    // Called whenever the freedesktop.org backend is reached; tests install one that fails outside their sandbox.
+    static void setDesktopAccessCheck(std::function<void()> check);
+
+    // The folders whose applications are installed, in the order in which a later copy of an identifier wins.
+    virtual QList<QUrl> applicationDirectories() const = 0;
+    // Whether an item met in those folders (or picked by the user) is an application the system would use.
+    virtual bool isApplication(const QUrl& url) const = 0;
+    // The application's bundle contents, or nothing when the URL is not a readable bundle.
+    virtual std::shared_ptr<const BundleData> openBundle(const QUrl& url) const = 0;
+    virtual std::optional<QUrl> applicationURL(const QString& bundleIdentifier) const = 0;
+    // An icon file or, on a desktop with icon themes, a theme icon name.
+    virtual std::optional<QString> applicationIcon(const QUrl& applicationURL) const = 0;
+    virtual OSStatus registerApplication(const QUrl& url) = 0;
+
+    enum class WellKnownType
+    {
+        data,
+        item,
+        cameraRawImage,
+    };
+    // The platform's identifier of a type the core names.
+    virtual QString wellKnownType(WellKnownType type) const = 0;
+    virtual std::shared_ptr<const TypeRecord> type(const QString& identifier) const = 0;
+    virtual std::shared_ptr<const TypeRecord> typeForExtension(const QString& extension,
+                                                               const QString& supertype) const = 0;
+
+    virtual std::optional<QString> defaultHandler(const QString& contentType, LSRolesMask role) const = 0;
+    virtual OSStatus setDefaultHandler(const QString& contentType, LSRolesMask role, const QString& handler) = 0;
+    // Whether making an application the default for every role asks the user first.
+    virtual bool defaultChangesNeedConfirmation() const = 0;
+    // Opens the URL when no opener of the program's own is installed (or the backend records instead).
+    virtual bool openURL(const QUrl& url) = 0;
+    // Whether an opener the program installs takes precedence over openURL.
+    virtual bool usesInstalledOpener() const = 0;
+
+    virtual QUrl homeDirectory() const = 0;
+    virtual QUrl applicationSupportDirectory() const = 0;
+    virtual std::unique_ptr<QSettings> openDefaults() const = 0;
+    virtual QStringList preferredLanguages() const = 0;
+};
+
+} // namespace tessik::platform

@@ -1,0 +1,227 @@
+#include "emulated_backend.h"
+
+#include "../bundle.h"
+#include "../file_manager.h"
+#include "../system_root.h"
+#include "application_registry.h"
+#include "bundle_cache.h"
+#include "emulation_settings.h"
+#include "file_stamp.h"
+#include "handler_database.h"
+#include "machine_paths.h"
+#include "property_list.h"
+#include "type_database.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QMutex>
+
+using namespace Qt::StringLiterals;
+
+namespace tessik::platform {
+namespace {
+
+constexpr auto defaultsDomain = "com.tessik.Tessik"_L1;
+
+bool readPlist(QIODevice& device, QSettings::SettingsMap& map)
+{
+    const std::optional<QVariant> list = PropertyList::read(device.readAll());
+    if (!list || list->typeId() != QMetaType::QVariantMap)
+        return false;
+    map = list->toMap();
+    return true;
+}
+
+bool writePlist(QIODevice& device, const QSettings::SettingsMap& map)
+{
+    return device.write(PropertyList::write(map, PropertyList::Format::Binary)) >= 0;
+}
+
+bool declaresURLScheme(const Bundle& bundle, const QString& scheme)
+{
+    for (const QVariant& type : bundle.infoDictionary().value(u"CFBundleURLTypes"_s).toList())
+        for (const QVariant& declared : type.toMap().value(u"CFBundleURLSchemes"_s).toList())
+            if (declared.typeId() == QMetaType::QString &&
+                declared.toString().compare(scheme, Qt::CaseInsensitive) == 0)
+                return true;
+    return false;
+}
+
+bool handlesURLScheme(const QString& scheme)
+{
+    const auto registry = ApplicationRegistry::shared().current();
+    const QStringList stored = HandlerDatabase::shared().storedURLSchemeHandlers(scheme);
+    if (std::any_of(stored.begin(), stored.end(), [&](const QString& id) { return registry->isInstalled(id); }))
+        return true;
+    for (const QString& path : registry->locations) {
+        const auto bundle = Bundle::bundleWithURL(QUrl::fromLocalFile(path));
+        if (bundle && declaresURLScheme(*bundle, scheme))
+            return true;
+    }
+    return false;
+}
+
+bool isApplicationFolder(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.suffix() == u"app"_s && info.isDir();
+}
+
+} // namespace
+
+QList<QUrl> EmulatedBackend::applicationDirectories() const
+{
+    return {systemURL(u"/Applications"_s), systemURL(u"/System/Applications"_s),
+            QUrl::fromLocalFile(MachinePaths::home() + u"/Applications"_s)};
+}
+
+bool EmulatedBackend::isApplication(const QUrl& url) const
+{
+    // Only an application can open documents; a plug-in or framework picked by hand would be stored, registered
+    // and staged, and never take.
+    return url.isLocalFile() && isApplicationFolder(QDir::cleanPath(url.toLocalFile()));
+}
+
+std::shared_ptr<const BundleData> EmulatedBackend::openBundle(const QUrl& url) const
+{
+    return openEmulatedBundle(url);
+}
+
+std::optional<QUrl> EmulatedBackend::applicationURL(const QString& bundleIdentifier) const
+{
+    const auto registry = ApplicationRegistry::shared().current();
+    const QString path = registry->locations.value(bundleIdentifier.toLower());
+    if (path.isEmpty())
+        return std::nullopt;
+    return QUrl::fromLocalFile(path);
+}
+
+std::optional<QString> EmulatedBackend::applicationIcon(const QUrl& applicationURL) const
+{
+    const auto bundle = Bundle::bundleWithURL(applicationURL);
+    if (!bundle)
+        return std::nullopt;
+    const QVariant iconFile = bundle->infoDictionary().value(u"CFBundleIconFile"_s);
+    if (iconFile.typeId() != QMetaType::QString)
+        return std::nullopt;
+    const auto url = bundle->urlForResource(iconFile.toString(), u"icns"_s);
+    return url ? std::optional<QString>(url->toLocalFile()) : std::nullopt;
+}
+
+OSStatus EmulatedBackend::registerApplication(const QUrl& url)
+{
+    // Launch Services serves applications only.
+    if (!isApplication(url))
+        return paramErr;
+    return ApplicationRegistry::registerBundle(url.toLocalFile()) ? noErr : ioErr;
+}
+
+QString EmulatedBackend::wellKnownType(WellKnownType type) const
+{
+    switch (type) {
+    case WellKnownType::data:
+        return u"public.data"_s;
+    case WellKnownType::item:
+        return u"public.item"_s;
+    case WellKnownType::cameraRawImage:
+        return u"public.camera-raw-image"_s;
+    }
+    return {};
+}
+
+std::shared_ptr<const TypeRecord> EmulatedBackend::type(const QString& identifier) const
+{
+    return TypeDatabase::current()->type(identifier);
+}
+
+std::shared_ptr<const TypeRecord> EmulatedBackend::typeForExtension(const QString& extension,
+                                                                    const QString& supertype) const
+{
+    return TypeDatabase::current()->typeForExtension(extension, supertype);
+}
+
+std::optional<QString> EmulatedBackend::defaultHandler(const QString& contentType, LSRolesMask role) const
+{
+    if (contentType.isEmpty() || HandlerDatabase::roleKeys(role).isEmpty())
+        return std::nullopt;
+    const auto registry = ApplicationRegistry::shared().current();
+    // A stored choice counts only while that application is installed, as on the real system.
+    for (const QString& handler : HandlerDatabase::shared().storedHandlers(contentType, role))
+        if (registry->isInstalled(handler))
+            return handler;
+    return registry->claimant(contentType, role);
+}
+
+OSStatus EmulatedBackend::setDefaultHandler(const QString& contentType, LSRolesMask role, const QString& handler)
+{
+    const EmulationSettings emulation = EmulationSettings::current();
+    // Accepted without complaint either way, as a real Mac sometimes keeps the old handler or picks another.
+    if (emulation.ignores(contentType) && !handler.isEmpty() && !HandlerDatabase::roleKeys(role).isEmpty())
+        return noErr;
+    return HandlerDatabase::shared().store(contentType, role, emulation.overrideFor(contentType).value_or(handler));
+}
+
+// Nothing is opened on the host for an emulated machine: it records the URL for whoever checks what was opened.
+bool EmulatedBackend::openURL(const QUrl& url)
+{
+    static QMutex logMutex;
+    if (!url.isValid() || url.scheme().isEmpty() || !handlesURLScheme(url.scheme()))
+        return false;
+    const QString log = MachinePaths::openedURLsLog();
+    QMutexLocker locker(&logMutex);
+    if (!FileManager::createDirectory(QUrl::fromLocalFile(QFileInfo(log).absolutePath())))
+        return false;
+    // Appending to a pipe would wait for a reader.
+    if (const QFileInfo info(log); info.exists() && !info.isFile())
+        return false;
+    QFile file(log);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return false;
+    // Fully encoded, the URL holds no line break, so each one stays on its own line.
+    const QByteArray line = url.toEncoded(QUrl::FullyEncoded) + '\n';
+    return file.write(line) == line.size();
+}
+
+QUrl EmulatedBackend::homeDirectory() const
+{
+    return QUrl::fromLocalFile(MachinePaths::home());
+}
+
+QUrl EmulatedBackend::applicationSupportDirectory() const
+{
+    return QUrl::fromLocalFile(MachinePaths::home() + u"/Library/Application Support"_s);
+}
+
+// The emulated machine keeps defaults the way macOS does: one property list per domain.
+std::unique_ptr<QSettings> EmulatedBackend::openDefaults() const
+{
+    static const QSettings::Format plistFormat = QSettings::registerFormat(u"plist"_s, readPlist, writePlist);
+    return std::make_unique<QSettings>(MachinePaths::preferences() + u'/' + defaultsDomain + u".plist"_s, plistFormat);
+}
+
+QStringList EmulatedBackend::preferredLanguages() const
+{
+    // Asked at every bundle opening, so keep the answer until the global preferences change.
+    static QMutex mutex;
+    static FileStamp cachedStamp{{}, -2, -2};
+    static QStringList cachedLanguages;
+    const QString path = MachinePaths::globalPreferences();
+    const FileStamp stamp = FileStamp::of(path);
+    QMutexLocker locker(&mutex);
+    if (stamp != cachedStamp) {
+        QStringList languages;
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly)) {
+            const std::optional<QVariant> list = PropertyList::read(file.readAll());
+            if (list)
+                languages = list->toMap().value(u"AppleLanguages"_s).toStringList();
+        }
+        cachedLanguages = languages.isEmpty() ? QLocale::system().uiLanguages() : languages;
+        cachedStamp = stamp;
+    }
+    return cachedLanguages;
+}
+
+} // namespace tessik::platform

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "../backend.h"
+
+namespace tessik::platform {
+
+// The emulated Mac under the system root: application folders of bundles, the uniform type table, the Launch
+// Services handler database, and the user's defaults as property lists.
+class EmulatedBackend final : public Backend
+{
+public:
+    QList<QUrl> applicationDirectories() const override;
+    bool isApplication(const QUrl& url) const override;
+    std::shared_ptr<const BundleData> openBundle(const QUrl& url) const override;
+    std::optional<QUrl> applicationURL(const QString& bundleIdentifier) const override;
+    std::optional<QString> applicationIcon(const QUrl& applicationURL) const override;
+    OSStatus registerApplication(const QUrl& url) override;
+
+    QString wellKnownType(WellKnownType type) const override;
+    std::shared_ptr<const TypeRecord> type(const QString& identifier) const override;
+    std::shared_ptr<const TypeRecord> typeForExtension(const QString& extension,
+                                                       const QString& supertype) const override;
+
+    std::optional<QString> defaultHandler(const QString& contentType, LSRolesMask role) const override;
+    OSStatus setDefaultHandler(const QString& contentType, LSRolesMask role, const QString& handler) override;
+    bool defaultChangesNeedConfirmation() const override { return true; }
+    bool openURL(const QUrl& url) override;
+    bool usesInstalledOpener() const override { return false; }
+
+    QUrl homeDirectory() const override;
+    QUrl applicationSupportDirectory() const override;
+    std::unique_ptr<QSettings> openDefaults() const override;
+    QStringList preferredLanguages() const override;
+};
+
+} // namespace tessik::platform
