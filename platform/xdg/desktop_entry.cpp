@@ -1,0 +1,192 @@
+#include "desktop_entry.h"
+
+#include "../emulated/file_stamp.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QStandardPaths>
+#include <QStringDecoder>
+
+using namespace Qt::StringLiterals;
+
+namespace tessik::platform {
+namespace {
+
+constexpr qint64 maximumSize = 1024 * 1024;
+
+// The value escapes; "\;" only means a semicolon inside a list item.
+QString unescaped(QStringView value, bool listItem)
+{
+    QString result;
+    result.reserve(value.size());
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value[i] != u'\\' || i + 1 == value.size()) {
+            result.append(value[i]);
+            continue;
+        }
+        const QChar next = value[++i];
+        switch (next.unicode()) {
+        case u's':
+            result.append(u' ');
+            break;
+        case u'n':
+            result.append(u'\n');
+            break;
+        case u't':
+            result.append(u'\t');
+            break;
+        case u'r':
+            result.append(u'\r');
+            break;
+        case u'\\':
+            result.append(u'\\');
+            break;
+        case u';':
+            result.append(listItem ? u";"_s : u"\\;"_s);
+            break;
+        default:
+            // Not an escape the format knows: kept as written.
+            result.append(u'\\');
+            result.append(next);
+        }
+    }
+    return result;
+}
+
+QStringList stringList(QStringView value)
+{
+    QStringList items;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= value.size(); ++i) {
+        if (i < value.size() && value[i] == u'\\') {
+            ++i;
+            continue;
+        }
+        if (i == value.size() || value[i] == u';') {
+            if (const QString item = unescaped(value.sliced(start, i - start), true); !item.isEmpty())
+                items.append(item);
+            start = i + 1;
+        }
+    }
+    return items;
+}
+
+bool boolean(const QString& value)
+{
+    return value.trimmed() == u"true"_s;
+}
+
+// The localised keys to try, most specific first: lang_COUNTRY@MODIFIER, lang_COUNTRY, lang@MODIFIER, lang.
+// The encoding never takes part.
+QStringList localeVariants(const QString& locale)
+{
+    QString rest = locale;
+    QString modifier;
+    if (const qsizetype at = rest.indexOf(u'@'); at >= 0) {
+        modifier = rest.sliced(at + 1);
+        rest.truncate(at);
+    }
+    if (const qsizetype dot = rest.indexOf(u'.'); dot >= 0)
+        rest.truncate(dot);
+    const qsizetype underscore = rest.indexOf(u'_');
+    const QString language = underscore >= 0 ? rest.left(underscore) : rest;
+    const QString country = underscore >= 0 ? rest.sliced(underscore + 1) : QString();
+    QStringList variants;
+    if (language.isEmpty())
+        return variants;
+    if (!country.isEmpty() && !modifier.isEmpty())
+        variants.append(language + u'_' + country + u'@' + modifier);
+    if (!country.isEmpty())
+        variants.append(language + u'_' + country);
+    if (!modifier.isEmpty())
+        variants.append(language + u'@' + modifier);
+    variants.append(language);
+    return variants;
+}
+
+} // namespace
+
+std::optional<DesktopEntry> DesktopEntry::read(const QString& path, const QString& locale)
+{
+    FileStamp stamp;
+    return read(path, locale, stamp);
+}
+
+std::optional<DesktopEntry> DesktopEntry::read(const QString& path, const QString& locale, FileStamp& stamp)
+{
+    // Checked before opening: opening a device can have effects of its own.
+    if (!QFileInfo(path).isFile()) {
+        stamp = FileStamp::of(path);
+        return std::nullopt;
+    }
+    const std::optional<QByteArray> contents = FileStamp::read(path, maximumSize, stamp);
+    return contents ? parse(*contents, locale) : std::nullopt;
+}
+
+std::optional<DesktopEntry> DesktopEntry::parse(const QByteArray& contents, const QString& locale)
+{
+    QStringDecoder decoder(QStringConverter::Utf8);
+    const QString text = decoder(contents);
+    if (decoder.hasError())
+        return std::nullopt;
+
+    QHash<QString, QString> values;
+    bool found = false;
+    bool inGroup = false;
+    for (QStringView line : QStringTokenizer(text, u'\n')) {
+        line = line.trimmed();
+        if (line.isEmpty() || line.startsWith(u'#'))
+            continue;
+        if (line.startsWith(u'[') && line.endsWith(u']')) {
+            inGroup = line.sliced(1, line.size() - 2) == u"Desktop Entry";
+            found = found || inGroup;
+            continue;
+        }
+        const qsizetype equals = line.indexOf(u'=');
+        if (!inGroup || equals <= 0)
+            continue;
+        values.insert(line.left(equals).trimmed().toString(), line.sliced(equals + 1).trimmed().toString());
+    }
+    if (!found)
+        return std::nullopt;
+
+    DesktopEntry entry;
+    entry.type = unescaped(values.value(u"Type"_s), false);
+    entry.name = unescaped(values.value(u"Name"_s), false);
+    for (const QString& variant : localeVariants(locale)) {
+        const auto localised = values.constFind(u"Name["_s + variant + u']');
+        if (localised != values.cend()) {
+            entry.name = unescaped(*localised, false);
+            break;
+        }
+    }
+    entry.mimeTypes = stringList(values.value(u"MimeType"_s));
+    entry.icon = unescaped(values.value(u"Icon"_s), false);
+    entry.exec = unescaped(values.value(u"Exec"_s), false);
+    entry.tryExec = unescaped(values.value(u"TryExec"_s), false);
+    entry.hidden = boolean(values.value(u"Hidden"_s));
+    entry.noDisplay = boolean(values.value(u"NoDisplay"_s));
+    return entry;
+}
+
+QString DesktopEntry::messageLocale()
+{
+    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"})
+        if (const QString value = qEnvironmentVariable(variable); !value.isEmpty())
+            return value;
+    return u"C"_s;
+}
+
+bool DesktopEntry::tryExecSucceeds() const
+{
+    if (tryExec.isEmpty())
+        return true;
+    if (QDir::isAbsolutePath(tryExec)) {
+        const QFileInfo program(tryExec);
+        return program.isFile() && program.isExecutable();
+    }
+    return !QStandardPaths::findExecutable(tryExec).isEmpty();
+}
+
+} // namespace tessik::platform

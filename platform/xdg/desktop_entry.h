@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace tessik::platform {
+
+struct FileStamp;
+
+// The [Desktop Entry] group of one desktop entry file, with the keys an application's registration needs.
+struct DesktopEntry
+{
+    QString type;
+    // Localised for the locale the file was read with.
+    QString name;
+    // As the file lists them: neither canonicalised nor lower-cased.
+    QStringList mimeTypes;
+    QString icon;
+    QString exec;
+    QString tryExec;
+    bool hidden = false;
+    bool noDisplay = false;
+
+    // Nothing when the file is not a regular file (links followed; a pipe is never opened), is larger than
+    // 1 MiB, is not UTF-8 or has no [Desktop Entry] group. `locale` is a POSIX locale such as "de_DE.UTF-8@euro".
+    static std::optional<DesktopEntry> read(const QString& path, const QString& locale);
+    // The same, also stamping the file as it was read (a missing or special file is stamped too).
+    static std::optional<DesktopEntry> read(const QString& path, const QString& locale, FileStamp& stamp);
+    static std::optional<DesktopEntry> parse(const QByteArray& contents, const QString& locale);
+
+    // The locale messages are shown in: the first non-empty of LC_ALL, LC_MESSAGES and LANG, else "C".
+    static QString messageLocale();
+
+    // False when TryExec names a program that is not there: an absolute path must be an executable regular file,
+    // a bare name is looked up in $PATH.
+    bool tryExecSucceeds() const;
+};
+
+} // namespace tessik::platform

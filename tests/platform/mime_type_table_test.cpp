@@ -1,0 +1,172 @@
+#include "platform/xdg/mime_type_table.h"
+#include "xdg_sandbox.h"
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using tessik::platform::MimeTypeTable;
+
+namespace {
+
+const QString octetStream = u"application/octet-stream"_s;
+
+// One sandbox for the whole process: the MIME database reads its folders once and re-checks them only now and then.
+// It holds the system's database and a package of test types, read from its XML as no cache is built for it.
+const XdgSandbox& mimeSandbox()
+{
+    static const XdgSandbox* sandbox = [] {
+        auto* made = new XdgSandbox;
+        made->linkSystemMimeDatabase();
+        XdgSandbox::write(made->dataHome() + u"/mime/packages/tessik-test.xml"_s, R"(<?xml version="1.0"?>
+<mime-info xmlns="http://www.freedesktop.org/standards/shared-mime-info">
+  <mime-type type="application/x-tessik-base"><comment>Tessik base</comment><glob pattern="*.tkb"/></mime-type>
+  <mime-type type="text/x-Tessik-Note">
+    <comment>Tessik note</comment>
+    <sub-class-of type="application/x-tessik-base"/>
+    <alias type="text/x-tessik-old-note"/>
+    <glob pattern="*.tkn"/><glob pattern="*.TKN"/><glob pattern="*.tknote"/>
+  </mime-type>
+  <mime-type type="application/x-extension-tkq"><comment>TKQ file</comment><glob pattern="*.tkq"/></mime-type>
+</mime-info>
+)");
+        return made;
+    }();
+    sandbox->apply();
+    return *sandbox;
+}
+
+class MimeTypeTableTest : public ::testing::Test
+{
+protected:
+    MimeTypeTableTest() { mimeSandbox(); }
+
+    QString typeFor(const QString& extension, const QString& supertype = octetStream) const
+    {
+        const auto record = m_table.typeForExtension(extension, supertype);
+        return record ? record->identifier : QString();
+    }
+
+    MimeTypeTable m_table;
+};
+
+} // namespace
+
+TEST_F(MimeTypeTableTest, FindsTypesWhateverTheCaseOrAlias)
+{
+    for (const QString& name : {u"application/pdf"_s, u"application/x-pdf"_s, u"APPLICATION/PDF"_s, u"Image/PDF"_s}) {
+        const auto pdf = m_table.type(name);
+        ASSERT_TRUE(pdf) << qPrintable(name);
+        EXPECT_EQ(pdf->identifier, u"application/pdf"_s);
+        EXPECT_EQ(pdf->mimeTypes, QStringList{u"application/pdf"_s});
+        EXPECT_FALSE(pdf->dynamic);
+    }
+    EXPECT_EQ(m_table.type(u"application/x-pdf"_s), m_table.type(u"application/pdf"_s));
+
+    // Canonical names may have capitals; the input is matched without regard to case all the same.
+    EXPECT_EQ(m_table.type(u"text/x-tessik-note"_s)->identifier, u"text/x-Tessik-Note"_s);
+    EXPECT_EQ(m_table.type(u"TEXT/X-TESSIK-OLD-NOTE"_s)->identifier, u"text/x-Tessik-Note"_s);
+    EXPECT_EQ(m_table.type(u"application/vnd.ms-word.document.macroenabled.12"_s)->identifier,
+              u"application/vnd.ms-word.document.macroEnabled.12"_s);
+
+    EXPECT_FALSE(m_table.type(u"application/x-tessik-unknown"_s));
+    EXPECT_FALSE(m_table.type(QString()));
+}
+
+TEST_F(MimeTypeTableTest, ConformanceIncludesTheImplicitSupertypes)
+{
+    const auto cpp = m_table.type(u"text/x-c++src"_s);
+    EXPECT_EQ(cpp->parents, QStringList{u"text/x-csrc"_s});
+    EXPECT_EQ(cpp->conformance, (QSet<QString>{u"text/x-c++src"_s, u"text/x-csrc"_s, u"text/plain"_s, octetStream}));
+    EXPECT_EQ(m_table.type(u"application/pdf"_s)->conformance, (QSet<QString>{u"application/pdf"_s, octetStream}));
+
+    // A text type with a declared parent that is not text still conforms to plain text.
+    const auto note = m_table.type(u"text/x-tessik-note"_s);
+    EXPECT_EQ(note->parents, QStringList{u"application/x-tessik-base"_s});
+    EXPECT_EQ(note->conformance,
+              (QSet<QString>{u"text/x-tessik-note"_s, u"application/x-tessik-base"_s, u"text/plain"_s, octetStream}));
+
+    EXPECT_EQ(m_table.type(u"inode/directory"_s)->conformance, QSet<QString>{u"inode/directory"_s});
+    EXPECT_EQ(m_table.type(octetStream)->conformance, QSet<QString>{octetStream});
+}
+
+TEST_F(MimeTypeTableTest, ListsLowerCasedExtensionsPreferredFirst)
+{
+    EXPECT_EQ(m_table.type(u"text/x-c++src"_s)->extensions,
+              (QStringList{u"cpp"_s, u"cxx"_s, u"cc"_s, u"c"_s, u"c++"_s}));
+    EXPECT_EQ(m_table.type(u"application/pdf"_s)->extensions, QStringList{u"pdf"_s});
+    EXPECT_EQ(m_table.type(u"application/x-compressed-tar"_s)->extensions, (QStringList{u"tar.gz"_s, u"tgz"_s}));
+    EXPECT_EQ(m_table.type(u"text/x-tessik-note"_s)->extensions, (QStringList{u"tkn"_s, u"tknote"_s}));
+    EXPECT_TRUE(m_table.type(u"inode/directory"_s)->extensions.isEmpty());
+}
+
+TEST_F(MimeTypeTableTest, ResolvesExtensionsWithinASupertype)
+{
+    EXPECT_EQ(typeFor(u"cpp"_s), u"text/x-c++src"_s);
+    EXPECT_EQ(typeFor(u"cpp"_s, u"text/plain"_s), u"text/x-c++src"_s);
+    EXPECT_EQ(typeFor(u"cpp"_s, u"image/png"_s), QString());
+    EXPECT_EQ(typeFor(u"PDF"_s, u"APPLICATION/X-PDF"_s), u"application/pdf"_s);
+    EXPECT_EQ(typeFor(u"tar.gz"_s), u"application/x-compressed-tar"_s);
+    EXPECT_EQ(typeFor(u"tknote"_s, u"text/plain"_s), u"text/x-Tessik-Note"_s);
+    // Several types claim .ts: the first in the database's order, unless the supertype rules it out.
+    EXPECT_EQ(typeFor(u"ts"_s), u"text/vnd.trolltech.linguist"_s);
+    EXPECT_EQ(typeFor(u"ts"_s, u"video/mp2t"_s), u"video/mp2t"_s);
+    EXPECT_EQ(typeFor(QString()), QString());
+
+    // An unclaimed extension falls back on the invented type, which is data and nothing more.
+    EXPECT_EQ(typeFor(u"mkk"_s), u"application/x-extension-mkk"_s);
+    EXPECT_EQ(typeFor(u"MKK"_s), u"application/x-extension-mkk"_s);
+    EXPECT_EQ(typeFor(u"mkk"_s, u"application/x-extension-mkk"_s), u"application/x-extension-mkk"_s);
+    EXPECT_EQ(typeFor(u"mkk"_s, u"text/plain"_s), QString());
+    EXPECT_TRUE(m_table.typeForExtension(u"mkk"_s, octetStream)->dynamic);
+    // Once the database knows the invented type, it is the database's.
+    EXPECT_FALSE(m_table.typeForExtension(u"tkq"_s, octetStream)->dynamic);
+}
+
+TEST_F(MimeTypeTableTest, AnswersInventedExtensionTypes)
+{
+    const auto invented = m_table.type(u"Application/X-Extension-MKK"_s);
+    ASSERT_TRUE(invented);
+    EXPECT_TRUE(invented->dynamic);
+    EXPECT_EQ(invented->identifier, u"application/x-extension-mkk"_s);
+    EXPECT_EQ(invented->extensions, QStringList{u"mkk"_s});
+    EXPECT_EQ(invented->mimeTypes, QStringList{u"application/x-extension-mkk"_s});
+    EXPECT_EQ(invented->parents, QStringList{octetStream});
+    EXPECT_EQ(invented->conformance, (QSet<QString>{u"application/x-extension-mkk"_s, octetStream}));
+    EXPECT_TRUE(invented->description.isEmpty());
+    EXPECT_EQ(MimeTypeTable::dynamicIdentifier(u"MKK"_s), invented->identifier);
+
+    const auto known = m_table.type(u"application/x-extension-tkq"_s);
+    EXPECT_FALSE(known->dynamic);
+    EXPECT_EQ(known->description, u"TKQ file"_s);
+    EXPECT_FALSE(m_table.type(u"application/x-extension-"_s));
+    EXPECT_FALSE(m_table.type(u"application/x-extension-a/b"_s));
+}
+
+TEST_F(MimeTypeTableTest, CameraRawExtensionsThatTheDatabaseKnows)
+{
+    // shared-mime-info 2.2 has no types for 3fr, fff, iiq, rwl and srw.
+    const QStringList known{u"arw"_s, u"cr2"_s, u"cr3"_s, u"crw"_s, u"dng"_s, u"nef"_s,
+                            u"nrw"_s, u"orf"_s, u"pef"_s, u"raf"_s, u"rw2"_s};
+    const QString raw = MimeTypeTable::cameraRawImageIdentifier();
+    for (const QString& extension : known) {
+        const auto type = m_table.typeForExtension(extension, raw);
+        ASSERT_TRUE(type) << qPrintable(extension);
+        EXPECT_TRUE(type->conformance.contains(raw)) << qPrintable(extension);
+        EXPECT_NE(type->identifier, raw);
+        EXPECT_TRUE(type->extensions.contains(extension));
+    }
+    for (const QString& extension : {u"3fr"_s, u"fff"_s, u"iiq"_s, u"rwl"_s, u"srw"_s}) {
+        EXPECT_FALSE(m_table.typeForExtension(extension, raw)) << qPrintable(extension);
+        EXPECT_TRUE(m_table.typeForExtension(extension, MimeTypeTable::dataIdentifier())->dynamic);
+    }
+}
+
+TEST_F(MimeTypeTableTest, DescriptionsFollowTheDefaultLocale)
+{
+    const QLocale before;
+    QLocale::setDefault(QLocale(u"en"_s));
+    EXPECT_EQ(m_table.type(u"application/pdf"_s)->description, u"PDF document"_s);
+    QLocale::setDefault(QLocale(u"de"_s));
+    EXPECT_EQ(m_table.type(u"application/pdf"_s)->description, u"PDF-Dokument"_s);
+    QLocale::setDefault(before);
+}
