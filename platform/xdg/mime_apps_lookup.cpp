@@ -1,0 +1,159 @@
+#include "mime_apps_lookup.h"
+
+#include "platform/emulated/file_stamp.h"
+#include "platform/xdg/key_file_document.h"
+
+#include <QFileInfo>
+#include <QHash>
+#include <QMutex>
+
+using namespace Qt::StringLiterals;
+
+namespace tessik::platform {
+namespace {
+
+const QString defaultGroup = u"Default Applications"_s;
+const QString addedGroup = u"Added Associations"_s;
+const QString removedGroup = u"Removed Associations"_s;
+const QString cacheGroup = u"MIME Cache"_s;
+constexpr qint64 fileSizeLimit = 16 * 1024 * 1024;
+
+// Group name → canonical type → desktop IDs. Keys that unalias to one type add up in file order.
+using TypeLists = QHash<QString, QHash<QString, QStringList>>;
+
+} // namespace
+
+class MimeAppsLookup::FileCache
+{
+public:
+    explicit FileCache(Canonicalizer canonical) : m_canonical(std::move(canonical)) {}
+
+    QStringList ids(const QString& path, const QString& group, const QString& type)
+    {
+        QMutexLocker locker(&m_mutex);
+        const FileStamp stamp = FileStamp::of(path);
+        auto entry = m_entries.find(path);
+        if (entry == m_entries.end() || entry->stamp != stamp)
+            entry = m_entries.insert(path, load(path, stamp));
+        return entry->lists.value(group).value(type);
+    }
+
+    qint64 reads() const
+    {
+        QMutexLocker locker(&m_mutex);
+        return m_reads;
+    }
+
+private:
+    struct Entry
+    {
+        FileStamp stamp;
+        TypeLists lists;
+    };
+
+    Entry load(const QString& path, const FileStamp& stamp)
+    {
+        Entry entry{stamp, {}};
+        // A pipe or device at the path is never opened; a missing, unreadable or malformed file adds nothing.
+        if (!stamp.exists() || !QFileInfo(path).isFile())
+            return entry;
+        ++m_reads;
+        const std::optional<QByteArray> bytes = FileStamp::read(path, fileSizeLimit, entry.stamp);
+        if (!bytes)
+            return entry;
+        const KeyFileDocument document = KeyFileDocument::parse(*bytes);
+        if (!document.isWellFormed())
+            return entry;
+        for (const QString& group : document.groups()) {
+            QHash<QString, QStringList>& lists = entry.lists[group];
+            for (const QString& key : document.keys(group)) {
+                QStringList& list = lists[m_canonical(key)];
+                for (const QString& id : KeyFileDocument::splitList(*document.value(group, key)))
+                    if (!list.contains(id))
+                        list.append(id);
+            }
+        }
+        return entry;
+    }
+
+    Canonicalizer m_canonical;
+    mutable QMutex m_mutex;
+    QHash<QString, Entry> m_entries;
+    qint64 m_reads = 0;
+};
+
+MimeAppsLookup::MimeAppsLookup(InstalledCheck isInstalled, Canonicalizer canonical)
+    : m_isInstalled(std::move(isInstalled)), m_cache(std::make_unique<FileCache>(std::move(canonical)))
+{
+}
+
+MimeAppsLookup::~MimeAppsLookup() = default;
+
+qint64 MimeAppsLookup::fileReads() const
+{
+    return m_cache->reads();
+}
+
+QList<MimeAppsLookup::Candidate> MimeAppsLookup::candidates(const XdgEnvironment& environment,
+                                                            const QString& type) const
+{
+    const QStringList applicationDirectories = environment.applicationDirectories();
+    const QStringList directories = environment.mimeAppsDirectories();
+    QList<Candidate> found;
+    const auto add = [&](const QString& id, const QString& file) {
+        if (std::none_of(found.cbegin(), found.cend(), [&](const Candidate& c) { return c.desktopId == id; }))
+            found.append({id, file});
+    };
+
+    // Defaults of every file first; desktop-specific files may hold nothing else.
+    for (const QString& directory : directories) {
+        QStringList files;
+        for (const QString& desktop : environment.desktops)
+            files.append(directory + u'/' + desktop + u"-mimeapps.list"_s);
+        files.append(directory + u"/mimeapps.list"_s);
+        if (applicationDirectories.contains(directory))
+            files.append(directory + u"/defaults.list"_s);
+        for (const QString& file : files)
+            for (const QString& id : m_cache->ids(file, defaultGroup, type))
+                add(id, file);
+    }
+
+    // Removed associations hide an application from this folder and every folder after it, not from earlier ones.
+    QStringList removed;
+    for (const QString& directory : directories) {
+        const QString file = directory + u"/mimeapps.list"_s;
+        for (const QString& id : m_cache->ids(file, addedGroup, type))
+            if (!removed.contains(id))
+                add(id, file);
+        removed.append(m_cache->ids(file, removedGroup, type));
+        if (applicationDirectories.contains(directory)) {
+            const QString cache = directory + u"/mimeinfo.cache"_s;
+            for (const QString& id : m_cache->ids(cache, cacheGroup, type))
+                if (!removed.contains(id))
+                    add(id, cache);
+        }
+    }
+    return found;
+}
+
+std::optional<MimeAppsLookup::Choice> MimeAppsLookup::defaultApplication(const XdgEnvironment& environment,
+                                                                         const QStringList& typeChain) const
+{
+    for (const QString& type : typeChain)
+        for (const Candidate& candidate : candidates(environment, type))
+            if (m_isInstalled(candidate.desktopId))
+                return Choice{candidate.desktopId, candidate.file};
+    return std::nullopt;
+}
+
+QStringList MimeAppsLookup::associatedIds(const XdgEnvironment& environment, const QStringList& typeChain) const
+{
+    QStringList ids;
+    for (const QString& type : typeChain)
+        for (const Candidate& candidate : candidates(environment, type))
+            if (!ids.contains(candidate.desktopId) && m_isInstalled(candidate.desktopId))
+                ids.append(candidate.desktopId);
+    return ids;
+}
+
+} // namespace tessik::platform

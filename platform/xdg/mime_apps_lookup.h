@@ -1,0 +1,60 @@
+#pragma once
+
+#include "platform/xdg/xdg_environment.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace tessik::platform {
+
+// The default application of a MIME type as GLib resolves it from the mimeapps.list, defaults.list and
+// mimeinfo.cache files of the base directories. Files are cached by their stat stamp, so a lookup after a write
+// sees it and a lookup without changes reads nothing again. Thread-safe.
+class MimeAppsLookup
+{
+public:
+    // Whether a desktop file ID names a usable application (found, not hidden, TryExec satisfied).
+    using InstalledCheck = std::function<bool(const QString& desktopId)>;
+    // The canonical name of a MIME type; the type itself when it is not an alias or not known.
+    using Canonicalizer = std::function<QString(const QString& mimeType)>;
+
+    struct Choice
+    {
+        QString desktopId;
+        // The file whose entry chose the application.
+        QString file;
+        bool operator==(const Choice&) const = default;
+    };
+
+    MimeAppsLookup(InstalledCheck isInstalled, Canonicalizer canonical);
+    ~MimeAppsLookup();
+
+    // `typeChain` is the canonical type followed by its ancestors, most specific first: an application for the
+    // type itself beats an explicit default of a parent.
+    std::optional<Choice> defaultApplication(const XdgEnvironment& environment, const QStringList& typeChain) const;
+    // The installed applications associated with the types of the chain, most preferred first: defaults, added
+    // associations, then the desktop files' own types, less what removed associations take away.
+    QStringList associatedIds(const XdgEnvironment& environment, const QStringList& typeChain) const;
+
+    // How many times a file has been read from disk, for checking the cache.
+    qint64 fileReads() const;
+
+private:
+    struct Candidate
+    {
+        QString desktopId;
+        QString file;
+    };
+    class FileCache;
+
+    QList<Candidate> candidates(const XdgEnvironment& environment, const QString& type) const;
+
+    InstalledCheck m_isInstalled;
+    std::unique_ptr<FileCache> m_cache;
+};
+
+} // namespace tessik::platform

@@ -1,0 +1,74 @@
+#include "user_mime_package.h"
+
+#include "platform/ns_error.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QXmlStreamWriter>
+
+using namespace Qt::StringLiterals;
+
+namespace tessik::platform {
+namespace {
+
+constexpr int rebuildTimeoutMs = 60000;
+
+bool rebuildDatabase(const QString& mimeDirectory)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.start(u"update-mime-database"_s, {mimeDirectory});
+    if (!process.waitForStarted())
+        return false;
+    if (!process.waitForFinished(rebuildTimeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        return false;
+    }
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+} // namespace
+
+UserMimePackage::Registration UserMimePackage::registerExtension(const XdgEnvironment& environment,
+                                                                 const QString& extension)
+{
+    const QString mimeDirectory = environment.dataHome + u"/mime"_s;
+    const QString packageFile = mimeDirectory + u"/packages/user-extension-"_s + extension + u".xml"_s;
+    // The extension becomes part of a file name and a glob: nothing that could leave the folder or match more.
+    static const QRegularExpression plain(u"^[A-Za-z0-9_+-][A-Za-z0-9_+.-]*$"_s);
+    if (!plain.match(extension).hasMatch())
+        throw NSError(NSCocoaErrorDomain, NSFileWriteUnknownError,
+                      u"“%1” can’t be registered as a filename extension."_s.arg(extension), {}, packageFile);
+
+    const QString mimeType = u"application/x-extension-"_s + extension;
+    QByteArray xml;
+    QXmlStreamWriter writer(&xml);
+    writer.setAutoFormatting(true);
+    writer.writeStartDocument();
+    writer.writeDefaultNamespace(u"http://www.freedesktop.org/standards/shared-mime-info"_s);
+    writer.writeStartElement(u"mime-info"_s);
+    writer.writeStartElement(u"mime-type"_s);
+    writer.writeAttribute(u"type"_s, mimeType);
+    writer.writeTextElement(u"comment"_s, u"%1 document"_s.arg(extension));
+    writer.writeEmptyElement(u"glob"_s);
+    writer.writeAttribute(u"pattern"_s, u"*."_s + extension);
+    writer.writeEndElement();
+    writer.writeEndElement();
+    writer.writeEndDocument();
+
+    QSaveFile file(packageFile);
+    if (!QDir().mkpath(QFileInfo(packageFile).absolutePath()) || !file.open(QIODevice::WriteOnly) ||
+        file.write(xml) != xml.size() || !file.commit())
+        throw NSError(
+            NSCocoaErrorDomain, NSFileWriteUnknownError,
+            u"The file “%1” couldn’t be saved: %2"_s.arg(QFileInfo(packageFile).fileName(), file.errorString()), {},
+            packageFile);
+    return {mimeType, packageFile, rebuildDatabase(mimeDirectory)};
+}
+
+} // namespace tessik::platform

@@ -1,0 +1,62 @@
+#include "platform/xdg/key_file_document.h"
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using tessik::platform::KeyFileDocument;
+
+TEST(KeyFileDocument, KeepsAnUntouchedDocumentByteForByte)
+{
+    for (const QByteArray text : {QByteArray("# c\n[A]\nx=1\n\n[B]\r\ny = 2 \r\n"), QByteArray("[A]\nx=1"),
+                                  QByteArray(), QByteArray("\n\n"), QByteArray("[A]\nbroken line\n")})
+        EXPECT_EQ(KeyFileDocument::parse(text).toByteArray(), text);
+}
+
+TEST(KeyFileDocument, ReadsGroupsKeysAndValues)
+{
+    const KeyFileDocument document = KeyFileDocument::parse(
+        "# c\n[Default Applications]\n  application/vnd.ms-excel+xml = a.desktop;\ntext/x-c++src=b.desktop\r\n"
+        "text/x-c++src=c.desktop\n[Other]\nk=v \n[Default Applications]\nimage/png=d.desktop\n");
+    EXPECT_TRUE(document.isWellFormed());
+    EXPECT_EQ(document.groups(), (QStringList{u"Default Applications"_s, u"Other"_s}));
+    EXPECT_EQ(document.keys(u"Default Applications"_s),
+              (QStringList{u"application/vnd.ms-excel+xml"_s, u"text/x-c++src"_s, u"image/png"_s}));
+    EXPECT_EQ(document.value(u"Default Applications"_s, u"application/vnd.ms-excel+xml"_s), u"a.desktop;"_s);
+    EXPECT_EQ(document.value(u"Default Applications"_s, u"text/x-c++src"_s), u"c.desktop"_s);
+    EXPECT_EQ(document.value(u"Other"_s, u"k"_s), u"v "_s);
+    EXPECT_FALSE(document.value(u"Other"_s, u"K"_s));
+
+    EXPECT_FALSE(KeyFileDocument::parse("key=before any group\n[A]\n").isWellFormed());
+    EXPECT_FALSE(KeyFileDocument::parse("[A]\nno equals sign\n").isWellFormed());
+    EXPECT_FALSE(KeyFileDocument::parse("[A]\nk=\xff\xfe\n").isWellFormed());
+
+    EXPECT_EQ(KeyFileDocument::splitList(u"a.desktop;;b\\;c.desktop;\\sd\\\\e"_s),
+              (QStringList{u"a.desktop"_s, u"b;c.desktop"_s, u" d\\e"_s}));
+    EXPECT_EQ(KeyFileDocument::splitList(KeyFileDocument::joinList({u"x;y"_s, u" z\\"_s})),
+              (QStringList{u"x;y"_s, u" z\\"_s}));
+}
+
+TEST(KeyFileDocument, EditsOnlyTheLinesItChanges)
+{
+    KeyFileDocument document = KeyFileDocument::parse("# head\r\n[A]\r\nx=1\r\n# about y\r\ny=2\r\n\r\n[B]\r\n"
+                                                      "dup=old\r\nz=3\r\ndup=counted\r\n[C]\r\n# nothing yet\r\n");
+    document.setValue(u"A"_s, u"y"_s, u"20"_s);
+    document.setValue(u"A"_s, u"new/key+x.y-z"_s, u"n"_s);
+    document.setValue(u"B"_s, u"dup"_s, u"changed"_s);
+    document.setValue(u"C"_s, u"first"_s, u"f"_s);
+    EXPECT_TRUE(document.remove(u"A"_s, u"x"_s));
+    EXPECT_FALSE(document.remove(u"A"_s, u"x"_s));
+    document.setValue(u"D"_s, u"k"_s, u"v"_s);
+    EXPECT_EQ(document.toByteArray(), "# head\r\n[A]\r\n# about y\r\ny=20\r\nnew/key+x.y-z=n\r\n\r\n[B]\r\n"
+                                      "z=3\r\ndup=changed\r\n[C]\r\nfirst=f\r\n# nothing yet\r\n\r\n[D]\r\nk=v\r\n");
+
+    KeyFileDocument unterminated = KeyFileDocument::parse("[A]\nx=1");
+    unterminated.setValue(u"B"_s, u"y"_s, u"2"_s);
+    EXPECT_EQ(unterminated.toByteArray(), "[A]\nx=1\n\n[B]\ny=2");
+    KeyFileDocument blankEnd = KeyFileDocument::parse("[A]\nx=1\n\n");
+    blankEnd.setValue(u"B"_s, u"y"_s, u"2"_s);
+    EXPECT_EQ(blankEnd.toByteArray(), "[A]\nx=1\n\n[B]\ny=2\n");
+    KeyFileDocument empty;
+    empty.setValue(u"A"_s, u"x"_s, u"1"_s);
+    EXPECT_EQ(empty.toByteArray(), "[A]\nx=1\n");
+}

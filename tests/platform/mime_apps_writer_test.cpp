@@ -1,0 +1,195 @@
+#include "mime_apps_sandbox.h"
+#include "platform/ns_error.h"
+#include "platform/xdg/mime_apps_lookup.h"
+#include "platform/xdg/mime_apps_writer.h"
+
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <thread>
+
+using namespace Qt::StringLiterals;
+using tessik::platform::MimeAppsWriter;
+using tessik::platform::NSError;
+
+namespace {
+
+const QStringList pdfAliases{u"application/x-pdf"_s, u"image/pdf"_s};
+
+QString defaultOf(const MimeAppsSandbox& sandbox, const QString& type)
+{
+    const tessik::platform::MimeAppsLookup lookup(
+        [&](const QString& id) { return sandbox.isInstalled(id); },
+        [](const QString& t) { return pdfAliases.contains(t) ? u"application/pdf"_s : t; });
+    const auto choice = lookup.defaultApplication(sandbox.environment, {type});
+    return choice ? choice->desktopId : QString();
+}
+
+} // namespace
+
+TEST(MimeAppsWriter, EditsOnlyTheTypesEntries)
+{
+    MimeAppsSandbox sandbox;
+    for (const QString id : {u"a.desktop"_s, u"b.desktop"_s, u"reader.desktop"_s, u"old.desktop"_s})
+        sandbox.addApplication(u"data1"_s, id);
+    sandbox.write(u"home/.config/mimeapps.list"_s, "# my defaults\n"
+                                                   "[Default Applications]\n"
+                                                   "application/x-pdf=old.desktop;\n"
+                                                   "text/plain=b.desktop;c.desktop\n"
+                                                   "image/png=viewer.desktop;\n"
+                                                   "\n"
+                                                   "[Unknown Group]\n"
+                                                   "# keep me\n"
+                                                   "key = value\n"
+                                                   "\n"
+                                                   "[Added Associations]\n"
+                                                   "text/plain=c.desktop;\n"
+                                                   "image/png=viewer.desktop;\n"
+                                                   "[Removed Associations]\n"
+                                                   "text/plain=a.desktop;x.desktop;\n"
+                                                   "application/pdf=reader.desktop;\n"
+                                                   "image/png=a.desktop;\n");
+    EXPECT_EQ(defaultOf(sandbox, u"application/pdf"_s), u"old.desktop"_s);
+
+    MimeAppsWriter::setDefault(sandbox.environment, u"text/plain"_s, {}, u"a.desktop"_s);
+    MimeAppsWriter::setDefault(sandbox.environment, u"application/pdf"_s, pdfAliases, u"reader.desktop"_s);
+    EXPECT_EQ(sandbox.read(u"home/.config/mimeapps.list"_s), "# my defaults\n"
+                                                             "[Default Applications]\n"
+                                                             "text/plain=a.desktop;b.desktop;c.desktop;\n"
+                                                             "image/png=viewer.desktop;\n"
+                                                             "application/pdf=reader.desktop;old.desktop;\n"
+                                                             "\n"
+                                                             "[Unknown Group]\n"
+                                                             "# keep me\n"
+                                                             "key = value\n"
+                                                             "\n"
+                                                             "[Added Associations]\n"
+                                                             "text/plain=c.desktop;a.desktop;\n"
+                                                             "image/png=viewer.desktop;\n"
+                                                             "application/pdf=reader.desktop;\n"
+                                                             "[Removed Associations]\n"
+                                                             "text/plain=x.desktop;\n"
+                                                             "image/png=a.desktop;\n");
+    EXPECT_EQ(defaultOf(sandbox, u"application/pdf"_s), u"reader.desktop"_s);
+    EXPECT_EQ(defaultOf(sandbox, u"text/plain"_s), u"a.desktop"_s);
+    if (const auto gio = sandbox.gioDefault(u"application/pdf"_s))
+        EXPECT_EQ(*gio, u"reader.desktop"_s);
+
+    // Setting it again changes nothing.
+    const QByteArray before = sandbox.read(u"home/.config/mimeapps.list"_s);
+    MimeAppsWriter::setDefault(sandbox.environment, u"text/plain"_s, {}, u"a.desktop"_s);
+    EXPECT_EQ(sandbox.read(u"home/.config/mimeapps.list"_s), before);
+}
+
+TEST(MimeAppsWriter, CreatesAPrivateFileAndKeepsPermissionsAndLinks)
+{
+    MimeAppsSandbox sandbox;
+    const QString list = sandbox.environment.userMimeAppsList();
+    MimeAppsWriter::setDefault(sandbox.environment, u"text/plain"_s, {}, u"a.desktop"_s);
+    EXPECT_EQ(sandbox.read(u"home/.config/mimeapps.list"_s),
+              "[Default Applications]\ntext/plain=a.desktop;\n\n[Added Associations]\ntext/plain=a.desktop;\n");
+    EXPECT_EQ(QFile::permissions(list),
+              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser);
+
+    const QFileDevice::Permissions shared = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
+                                            QFileDevice::WriteUser | QFileDevice::ReadGroup;
+    QFile::setPermissions(list, shared);
+    MimeAppsWriter::setDefault(sandbox.environment, u"text/plain"_s, {}, u"b.desktop"_s);
+    EXPECT_EQ(QFile::permissions(list), shared);
+
+    // A list kept elsewhere and linked in: the target is edited, the link stays.
+    sandbox.write(u"dotfiles/mimeapps.list"_s, "[Default Applications]\nimage/png=a.desktop;");
+    QFile::remove(list);
+    ASSERT_TRUE(QFile::link(sandbox.path(u"dotfiles/mimeapps.list"_s), list));
+    MimeAppsWriter::setDefault(sandbox.environment, u"text/plain"_s, {}, u"b.desktop"_s);
+    EXPECT_TRUE(QFileInfo(list).isSymLink());
+    EXPECT_EQ(sandbox.read(u"dotfiles/mimeapps.list"_s), "[Default Applications]\nimage/png=a.desktop;\n"
+                                                         "text/plain=b.desktop;\n\n"
+                                                         "[Added Associations]\ntext/plain=b.desktop;");
+}
+
+TEST(MimeAppsWriter, RefusesWhatItCannotReadWithoutTouchingIt)
+{
+    MimeAppsSandbox sandbox;
+    const QString list = sandbox.environment.userMimeAppsList();
+    QDir().mkpath(sandbox.configHome());
+    const auto expectError = [&](qint64 code) {
+        try {
+            MimeAppsWriter::setDefault(sandbox.environment, u"text/plain"_s, {}, u"a.desktop"_s);
+            ADD_FAILURE() << "no error";
+        } catch (const NSError& error) {
+            EXPECT_EQ(error.domain(), tessik::platform::NSCocoaErrorDomain);
+            EXPECT_EQ(error.code(), code);
+            EXPECT_EQ(error.filePath(), list);
+        }
+    };
+
+    ASSERT_EQ(::mkfifo(QFile::encodeName(list).constData(), 0600), 0);
+    expectError(tessik::platform::NSFileReadUnknownError);
+    QFile::remove(list);
+
+    const QByteArray notAList = "some notes\n[Default Applications]\ntext/plain=b.desktop;\n";
+    sandbox.write(u"home/.config/mimeapps.list"_s, notAList);
+    expectError(tessik::platform::NSFileReadUnknownError);
+    EXPECT_EQ(sandbox.read(u"home/.config/mimeapps.list"_s), notAList);
+
+    // A folder that cannot be written, unless the tests run with privileges that ignore folder permissions.
+    QFile::remove(list);
+    QFile::setPermissions(sandbox.configHome(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    QFile probe(sandbox.configHome() + u"/probe"_s);
+    if (!probe.open(QIODevice::WriteOnly))
+        expectError(tessik::platform::NSFileWriteUnknownError);
+    QFile::setPermissions(sandbox.configHome(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+TEST(MimeAppsWriter, AWriterKilledBeforeCommittingLeavesTheOldList)
+{
+    MimeAppsSandbox sandbox;
+    sandbox.addApplication(u"data1"_s, u"a.desktop"_s);
+    sandbox.addApplication(u"data1"_s, u"b.desktop"_s);
+    const QByteArray old = "[Default Applications]\ntext/plain=a.desktop;\n";
+    sandbox.write(u"home/.config/mimeapps.list"_s, old);
+
+    EXPECT_EXIT(
+        {
+            MimeAppsWriter::setBeforeCommitHook([] { std::raise(SIGKILL); });
+            MimeAppsWriter::setDefault(sandbox.environment, u"text/plain"_s, {}, u"b.desktop"_s);
+            std::exit(0);
+        },
+        testing::KilledBySignal(SIGKILL), "");
+
+    EXPECT_EQ(sandbox.read(u"home/.config/mimeapps.list"_s), old);
+    EXPECT_EQ(defaultOf(sandbox, u"text/plain"_s), u"a.desktop"_s);
+    for (const QString& name : QDir(sandbox.configHome()).entryList(QDir::Files | QDir::System))
+        EXPECT_TRUE(name == u"mimeapps.list"_s || !name.endsWith(u"mimeapps.list"_s)) << qPrintable(name);
+
+    // The dead writer's lock does not hold up the next one.
+    MimeAppsWriter::setDefault(sandbox.environment, u"text/plain"_s, {}, u"b.desktop"_s);
+    EXPECT_EQ(defaultOf(sandbox, u"text/plain"_s), u"b.desktop"_s);
+}
+
+TEST(MimeAppsWriter, ConcurrentWritersLoseNoChange)
+{
+    MimeAppsSandbox sandbox;
+    constexpr int writers = 8;
+    std::vector<std::thread> threads;
+    for (int i = 0; i < writers; ++i)
+        threads.emplace_back([&, i] {
+            for (int round = 0; round < 5; ++round)
+                MimeAppsWriter::setDefault(sandbox.environment, u"text/x-type%1"_s.arg(i), {},
+                                           u"app%1-%2.desktop"_s.arg(i).arg(round));
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    const QByteArray list = sandbox.read(u"home/.config/mimeapps.list"_s);
+    for (int i = 0; i < writers; ++i) {
+        EXPECT_TRUE(list.contains(
+            u"text/x-type%1=app%1-4.desktop;app%1-3.desktop;app%1-2.desktop;app%1-1.desktop;app%1-0.desktop;\n"_s.arg(i)
+                .toUtf8()))
+            << list.constData();
+        EXPECT_TRUE(list.contains(
+            u"text/x-type%1=app%1-0.desktop;app%1-1.desktop;app%1-2.desktop;app%1-3.desktop;app%1-4.desktop;\n"_s.arg(i)
+                .toUtf8()));
+    }
+}
