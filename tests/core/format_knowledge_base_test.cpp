@@ -3,12 +3,15 @@
 #include "core/support/strict_json.h"
 #include "platform/uniform_type.h"
 #include "systemwriter/demo_system.h"
+#include "systemwriter/xdg_demo_system.h"
 #include "temporary_system.h"
 
+#include <QDirIterator>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -214,4 +217,42 @@ TEST(FormatKnowledgeBase, TheShippedCatalogPlacesEachFormatOnce)
         for (const QString& alias : app.aliases)
             EXPECT_FALSE(QRegularExpression(u"^[A-Za-z]{1,2}$"_s).match(alias).hasMatch()) << qPrintable(alias);
     }
+}
+
+TEST(FormatKnowledgeBase, TheShippedCatalogKnowsLinuxDesktopIds)
+{
+    const FormatKnowledgeBase knowledge = FormatKnowledgeBase::bundled();
+    // A desktop file ID names one application; two entries claiming it would suggest both for one program.
+    QHash<QString, QString> appOf;
+    for (const AppFormatRecommendation& app : knowledge.apps()) {
+        for (const QString& identifier : app.bundleIdentifiers) {
+            if (!identifier.endsWith(u".desktop"_s))
+                continue;
+            EXPECT_TRUE(QRegularExpression(u"^[A-Za-z0-9_][A-Za-z0-9._-]*\\.desktop$"_s).match(identifier).hasMatch())
+                << qPrintable(identifier);
+            EXPECT_FALSE(appOf.contains(identifier))
+                << qPrintable(identifier + u" in "_s + appOf.value(identifier) + u" and "_s + app.name);
+            appOf.insert(identifier, app.name);
+        }
+    }
+    // Each application of the Linux demo desktop, which holds their real IDs, is known (the file manager and a
+    // handler kept out of the menus aside).
+    QTemporaryDir dir;
+    tools::XdgDemoSystem::write(dir.path());
+    const QString applications = dir.filePath(u"usr/share/applications"_s);
+    QDirIterator it(applications, {u"*.desktop"_s}, QDir::Files, QDirIterator::Subdirectories);
+    int known = 0;
+    while (it.hasNext()) {
+        QFile file(it.next());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray entry = file.readAll();
+        if (entry.contains("NoDisplay=true") || entry.contains(";FileManager;"))
+            continue;
+        const QString id = QDir(applications).relativeFilePath(file.fileName()).replace(u'/', u'-');
+        EXPECT_TRUE(appOf.contains(id)) << qPrintable(id);
+        ++known;
+    }
+    EXPECT_GE(known, 24);
+    EXPECT_EQ(appOf.value(u"org.gimp.GIMP.desktop"_s), u"GIMP"_s);
+    EXPECT_EQ(appOf.value(u"firefox-esr.desktop"_s), u"Firefox"_s);
 }

@@ -3,6 +3,7 @@
 #include "systemwriter/synthetic_system.h"
 #include "systemwriter/system_root_writer.h"
 #include "systemwriter/tessik_artwork.h"
+#include "systemwriter/xdg_demo_system.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -64,6 +65,9 @@ int main(int argc, char* argv[])
     const QCommandLineOption help({u"h"_s, u"help"_s}, u"Show this help."_s);
     const QCommandLineOption demo(u"demo"_s, u"Write the demo system into <dir>."_s, u"dir"_s);
     const QCommandLineOption synthetic(u"synthetic"_s, u"Write a synthetic system into <dir>."_s, u"dir"_s);
+    const QCommandLineOption xdgDemo(
+        u"xdg-demo"_s, u"Write a sandboxed Linux desktop into <dir> and print the shell lines that select it."_s,
+        u"dir"_s);
     const QCommandLineOption apps(u"apps"_s, u"Number of applications of the synthetic system."_s, u"n"_s);
     const QCommandLineOption seed(u"seed"_s, u"Seed of the synthetic system (default 1)."_s, u"s"_s, u"1"_s);
     const QCommandLineOption writeDelay(
@@ -76,7 +80,8 @@ int main(int argc, char* argv[])
     const QCommandLineOption language(
         u"language"_s, u"With --demo: the machine's language (zh, en, fr, de, es, ja or ko; default zh)."_s, u"code"_s);
     const QCommandLineOption logo(u"logo"_s, u"Write the program's artwork (512 × 512 PNG) to <file>."_s, u"file"_s);
-    parser.addOptions({help, demo, synthetic, apps, seed, language, writeDelay, ignoreType, overrideType, logo});
+    parser.addOptions(
+        {help, demo, synthetic, xdgDemo, apps, seed, language, writeDelay, ignoreType, overrideType, logo});
 
     if (!parser.parse(application.arguments()))
         return usageError(parser, parser.errorText());
@@ -86,14 +91,32 @@ int main(int argc, char* argv[])
     }
     if (!parser.positionalArguments().isEmpty())
         return usageError(parser, u"unexpected argument “%1”"_s.arg(parser.positionalArguments().constFirst()));
-    if (int(parser.isSet(demo)) + int(parser.isSet(synthetic)) + int(parser.isSet(logo)) != 1)
-        return usageError(parser, u"give exactly one of --demo, --synthetic and --logo"_s);
+    if (int(parser.isSet(demo)) + int(parser.isSet(synthetic)) + int(parser.isSet(xdgDemo)) + int(parser.isSet(logo)) !=
+        1)
+        return usageError(parser, u"give exactly one of --demo, --synthetic, --xdg-demo and --logo"_s);
     if (parser.isSet(logo)) {
         if (!tessik::tools::TessikArtwork::logo(512).save(parser.value(logo), "PNG")) {
             std::fprintf(stderr, "make-system: cannot write %s\n", qPrintable(parser.value(logo)));
             return 1;
         }
         return 0;
+    }
+    if (parser.isSet(xdgDemo)) {
+        for (const QString& option :
+             {u"apps"_s, u"seed"_s, u"language"_s, u"write-delay"_s, u"ignore-type"_s, u"override-type"_s})
+            if (parser.isSet(option))
+                return usageError(parser, u"--%1 does not go with --xdg-demo"_s.arg(option));
+        try {
+            const int entries = tessik::tools::XdgDemoSystem::write(parser.value(xdgDemo));
+            // Only the shell lines go to standard output, for `eval "$(make-system --xdg-demo DIR)"`.
+            std::fprintf(stderr, "Wrote a Linux desktop (%d desktop entries) to %s\n", entries,
+                         qPrintable(parser.value(xdgDemo)));
+            std::fputs(qPrintable(tessik::tools::XdgDemoSystem::environment(parser.value(xdgDemo))), stdout);
+            return 0;
+        } catch (const std::exception& error) {
+            std::fprintf(stderr, "make-system: %s\n", error.what());
+            return 1;
+        }
     }
     std::optional<tessik::platform::EmulationSettings> emulation;
     try {

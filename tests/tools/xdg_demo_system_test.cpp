@@ -1,0 +1,282 @@
+#include "systemwriter/mime_info_cache.h"
+#include "systemwriter/xdg_demo_system.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using namespace tessik;
+
+namespace {
+
+// The keys of a file's [Desktop Entry] group.
+QHash<QString, QString> desktopEntry(const QString& path)
+{
+    QHash<QString, QString> keys;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return keys;
+    bool inEntry = false;
+    for (const QByteArray& raw : file.readAll().split('\n')) {
+        const QString line = QString::fromUtf8(raw);
+        if (line.startsWith(u'['))
+            inEntry = line == u"[Desktop Entry]"_s;
+        else if (inEntry && line.contains(u'='))
+            keys.insert(line.section(u'=', 0, 0), line.section(u'=', 1));
+    }
+    return keys;
+}
+
+// Desktop file ID → path, for one applications folder.
+QMap<QString, QString> desktopIds(const QString& folder)
+{
+    QMap<QString, QString> ids;
+    QDirIterator it(folder, {u"*.desktop"_s}, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        ids.insert(QDir(folder).relativeFilePath(path).replace(u'/', u'-'), path);
+    }
+    return ids;
+}
+
+void writeText(const QString& path, const QByteArray& text)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+struct ProcessResult
+{
+    int exitCode = -1;
+    QByteArray out;
+};
+
+ProcessResult run(const QString& program, const QStringList& arguments,
+                  const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return {};
+    return {process.exitCode(), process.readAllStandardOutput()};
+}
+
+} // namespace
+
+TEST(XdgDemoSystem, WritesADesktopOfRealApplications)
+{
+    QTemporaryDir dir;
+    const QString root = dir.filePath(u"desktop"_s);
+    const int written = tools::XdgDemoSystem::write(root);
+
+    const QMap<QString, QString> system = desktopIds(root + u"/usr/share/applications"_s);
+    const QMap<QString, QString> user = desktopIds(root + u"/home/.local/share/applications"_s);
+    EXPECT_EQ(written, system.size() + user.size());
+    EXPECT_GE(system.size(), 25);
+    for (const QString& id : {u"org.gnome.TextEditor.desktop"_s, u"org.gnome.Evince.desktop"_s,
+                              u"org.kde.okular.desktop"_s, u"libreoffice-writer.desktop"_s, u"vlc.desktop"_s,
+                              u"code.desktop"_s, u"firefox-esr.desktop"_s, u"kde4-kwrite.desktop"_s})
+        EXPECT_TRUE(system.contains(id)) << qPrintable(id);
+
+    QSet<QString> translatedLanguages;
+    bool hiddenFromMenus = false;
+    for (auto it = system.cbegin(); it != system.cend(); ++it) {
+        const QHash<QString, QString> entry = desktopEntry(*it);
+        EXPECT_EQ(entry.value(u"Type"_s), u"Application"_s) << qPrintable(it.key());
+        for (const QString& key : {u"Name"_s, u"Exec"_s, u"Icon"_s, u"Categories"_s, u"MimeType"_s})
+            EXPECT_FALSE(entry.value(key).isEmpty()) << qPrintable(it.key() + u' ' + key);
+        for (const QString& type : entry.value(u"MimeType"_s).split(u';', Qt::SkipEmptyParts))
+            EXPECT_TRUE(QRegularExpression(u"^[a-z-]+/[a-z0-9.+_-]+$"_s).match(type).hasMatch())
+                << qPrintable(it.key() + u' ' + type);
+        for (const QString& key : entry.keys())
+            if (key.startsWith(u"Name["_s))
+                translatedLanguages.insert(key.mid(5).chopped(1));
+        hiddenFromMenus |= entry.value(u"NoDisplay"_s) == u"true"_s;
+        EXPECT_FALSE(entry.contains(u"Hidden"_s)) << qPrintable(it.key());
+    }
+    EXPECT_EQ(translatedLanguages, (QSet<QString>{u"zh_CN"_s, u"ja"_s, u"ko"_s, u"de"_s, u"fr"_s, u"es"_s}));
+    EXPECT_TRUE(hiddenFromMenus) << "one handler is kept out of the menus";
+
+    // The user's copies shadow system entries: one changed, one masked.
+    ASSERT_EQ(user.keys(), (QStringList{u"code.desktop"_s, u"org.gnome.eog.desktop"_s}));
+    EXPECT_NE(desktopEntry(user[u"code.desktop"_s]).value(u"Exec"_s),
+              desktopEntry(system[u"code.desktop"_s]).value(u"Exec"_s));
+    EXPECT_EQ(desktopEntry(user[u"org.gnome.eog.desktop"_s]).value(u"Hidden"_s), u"true"_s);
+    EXPECT_TRUE(system.contains(u"org.gnome.eog.desktop"_s));
+
+    const QByteArray userList = readAll(root + u"/home/.config/mimeapps.list"_s);
+    for (const char* line :
+         {"[Default Applications]", "[Added Associations]", "[Removed Associations]",
+          "text/plain=org.gnome.TextEditor.desktop;org.kde.kate.desktop;\n", "text/html=chromium.desktop;", "\n#"})
+        EXPECT_TRUE(userList.contains(line)) << line;
+    EXPECT_TRUE(readAll(root + u"/home/.config/gnome-mimeapps.list"_s).contains("text/html=firefox-esr.desktop;"));
+    EXPECT_TRUE(readAll(root + u"/etc/xdg/mimeapps.list"_s).startsWith("#"));
+    EXPECT_TRUE(readAll(root + u"/usr/share/applications/mimeapps.list"_s).contains("[Default Applications]"));
+
+    EXPECT_TRUE(QDir(root + u"/home/.local/share/mime/packages"_s).isEmpty());
+    if (QFileInfo(u"/usr/share/mime"_s).isDir()) {
+        EXPECT_EQ(QFileInfo(root + u"/usr/share/mime"_s).symLinkTarget(), u"/usr/share/mime"_s);
+    }
+}
+
+TEST(XdgDemoSystem, EveryIconNameHasItsOwnPicture)
+{
+    QTemporaryDir dir;
+    tools::XdgDemoSystem::write(dir.path());
+    const QString theme = dir.filePath(u"usr/share/icons/hicolor"_s);
+    EXPECT_TRUE(readAll(theme + u"/index.theme"_s).contains("Directories=48x48/apps,256x256/apps"));
+    QSet<QByteArray> looks;
+    QSet<QString> names;
+    for (const QString& folder : {u"usr/share/applications"_s, u"home/.local/share/applications"_s}) {
+        for (const QString& path : desktopIds(dir.filePath(folder))) {
+            const QString name = desktopEntry(path).value(u"Icon"_s);
+            if (name.isEmpty() || names.contains(name))
+                continue;
+            names.insert(name);
+            for (const int pixels : {48, 256}) {
+                const QImage image(theme + u"/%1x%1/apps/"_s.arg(pixels) + name + u".png"_s);
+                ASSERT_EQ(image.size(), QSize(pixels, pixels)) << qPrintable(name);
+                if (pixels == 48) {
+                    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+                    looks.insert(QByteArray(reinterpret_cast<const char*>(argb.constBits()), argb.sizeInBytes()));
+                }
+            }
+        }
+    }
+    EXPECT_GE(names.size(), 25);
+    EXPECT_EQ(looks.size(), names.size()) << "no two icons look the same";
+}
+
+TEST(MimeInfoCache, IsWhatUpdateDesktopDatabaseWrites)
+{
+    QTemporaryDir dir;
+    const QString apps = dir.filePath(u"applications"_s);
+    writeText(apps + u"/b.desktop"_s, "[Desktop Entry]\nType=Application\nName=B\nExec=b\n"
+                                      "MimeType=text/plain;image/png;text/plain;  text/x-lead;text/x-trail  ;\n"
+                                      "[Desktop Action new]\nMimeType=video/mp4;\n");
+    writeText(apps + u"/a.desktop"_s, "[Desktop Entry]\nType=Application\nName=A\nExec=a\n"
+                                      "MimeType=image/png;Text/X-Case;text/;all/all;text/x y;x-scheme-handler/https\n");
+    writeText(apps + u"/hidden.desktop"_s,
+              "[Desktop Entry]\nType=Application\nName=H\nHidden=true\nMimeType=text/plain;\n");
+    writeText(apps + u"/kde4/nested.desktop"_s, "[Desktop Entry]\nType=Application\nName=N\nMimeType=text/plain;\n");
+    writeText(apps + u"/notes.txt"_s, "[Desktop Entry]\nMimeType=text/plain;\n");
+    EXPECT_EQ(tools::MimeInfoCache::build(apps), QByteArray("[MIME Cache]\n"
+                                                            "image/png=a.desktop;b.desktop;\n"
+                                                            "text/plain=b.desktop;kde4-nested.desktop;\n"
+                                                            "text/x-trail=b.desktop;\n"
+                                                            "x-scheme-handler/https=a.desktop;\n"));
+
+    // The same answer as the tool itself, on these entries and on the whole demo.
+    const QString tool = QStandardPaths::findExecutable(u"update-desktop-database"_s);
+    if (tool.isEmpty())
+        GTEST_SKIP() << "update-desktop-database (desktop-file-utils) is not installed";
+    const QString demo = dir.filePath(u"demo"_s);
+    tools::XdgDemoSystem::write(demo);
+    for (const QString& folder : {apps, demo + u"/usr/share/applications"_s}) {
+        const QByteArray ours = tools::MimeInfoCache::build(folder);
+        QFile::remove(folder + u"/mimeinfo.cache"_s);
+        ASSERT_EQ(run(tool, {u"--quiet"_s, folder}).exitCode, 0);
+        EXPECT_EQ(readAll(folder + u"/mimeinfo.cache"_s), ours) << qPrintable(folder);
+    }
+}
+
+namespace {
+
+ProcessResult makeSystem(const QStringList& arguments)
+{
+    return run(QString::fromUtf8(TESSIK_MAKE_SYSTEM_PATH), arguments);
+}
+
+} // namespace
+
+TEST(MakeSystem, WritesTheLinuxDesktopAndPrintsHowToSelectIt)
+{
+    QTemporaryDir dir;
+    // A name the shell must be told to take literally.
+    const QString root = dir.filePath(u"it's a $HOME"_s);
+    EXPECT_EQ(makeSystem({u"--xdg-demo"_s, root, u"--language"_s, u"de"_s}).exitCode, 2);
+    EXPECT_EQ(makeSystem({u"--xdg-demo"_s, root, u"--demo"_s, root}).exitCode, 2);
+    EXPECT_FALSE(QFile::exists(root));
+
+    const ProcessResult written = makeSystem({u"--xdg-demo"_s, root});
+    ASSERT_EQ(written.exitCode, 0);
+    // What a shell makes of the printed lines.
+    const ProcessResult shell =
+        run(u"/bin/sh"_s, {u"-c"_s, u"eval \"$1\"; env"_s, u"sh"_s, QString::fromUtf8(written.out)});
+    ASSERT_EQ(shell.exitCode, 0);
+    QHash<QString, QString> variables;
+    for (const QString& line : QString::fromUtf8(shell.out).split(u'\n'))
+        variables.insert(line.section(u'=', 0, 0), line.section(u'=', 1));
+    const QHash<QString, QString> expected{{u"HOME"_s, root + u"/home"_s},
+                                           {u"XDG_DATA_HOME"_s, root + u"/home/.local/share"_s},
+                                           {u"XDG_CONFIG_HOME"_s, root + u"/home/.config"_s},
+                                           {u"XDG_DATA_DIRS"_s, root + u"/usr/share"_s},
+                                           {u"XDG_CONFIG_DIRS"_s, root + u"/etc/xdg"_s},
+                                           {u"XDG_CURRENT_DESKTOP"_s, u"GNOME"_s},
+                                           {u"XDG_CACHE_HOME"_s, root + u"/home/.cache"_s},
+                                           {u"XDG_STATE_HOME"_s, root + u"/home/.local/state"_s}};
+    for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
+        EXPECT_EQ(variables.value(it.key()), *it) << qPrintable(it.key());
+        if (it.key() != u"XDG_CURRENT_DESKTOP"_s) {
+            EXPECT_TRUE(QFileInfo(*it).isDir()) << qPrintable(*it);
+        }
+    }
+
+    // Writing again replaces the desktop; a folder holding anything else is refused and left alone.
+    writeText(root + u"/home/.config/mimeapps.list"_s, "changed");
+    ASSERT_EQ(makeSystem({u"--xdg-demo"_s, root}).exitCode, 0);
+    EXPECT_TRUE(readAll(root + u"/home/.config/mimeapps.list"_s).startsWith("#"));
+    const QString other = dir.filePath(u"other"_s);
+    writeText(other + u"/precious.txt"_s, "keep");
+    EXPECT_EQ(makeSystem({u"--xdg-demo"_s, other}).exitCode, 1);
+    EXPECT_EQ(QDir(other).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList{u"precious.txt"_s});
+}
+
+TEST(MakeSystem, GioFindsTheDefaultsOfTheLinuxDesktop)
+{
+    const QString gio = QStandardPaths::findExecutable(u"gio"_s);
+    if (gio.isEmpty())
+        GTEST_SKIP() << "gio (libglib2.0-bin) is not installed";
+    QTemporaryDir dir;
+    const QString root = dir.filePath(u"desktop"_s);
+    const ProcessResult written = makeSystem({u"--xdg-demo"_s, root});
+    ASSERT_EQ(written.exitCode, 0);
+    // GLib ignores an entry whose program is not installed, so the sandbox gets stand-ins for the ones asked about.
+    const QString bin = dir.filePath(u"bin"_s);
+    for (const QString& program : {u"gnome-text-editor"_s, u"firefox-esr"_s, u"chromium"_s}) {
+        writeText(bin + u'/' + program, "#!/bin/sh\n");
+        QFile::setPermissions(bin + u'/' + program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    QProcessEnvironment environment;
+    environment.insert(u"PATH"_s, bin + u":/usr/bin:/bin"_s);
+    environment.insert(u"XDG_RUNTIME_DIR"_s, dir.path());
+    const auto defaultFor = [&](const QString& type) {
+        const ProcessResult answer = run(
+            u"/bin/sh"_s,
+            {u"-c"_s, u"eval \"$1\"; exec \"$2\" mime \"$3\""_s, u"sh"_s, QString::fromUtf8(written.out), gio, type},
+            environment);
+        return QString::fromUtf8(answer.out).section(u'\n', 0, 0);
+    };
+    EXPECT_TRUE(defaultFor(u"text/plain"_s).endsWith(u": org.gnome.TextEditor.desktop"_s));
+    // GNOME's own list decides web pages, whatever mimeapps.list says.
+    EXPECT_TRUE(defaultFor(u"text/html"_s).endsWith(u": firefox-esr.desktop"_s));
+}
