@@ -2,6 +2,7 @@
 
 #include "emulated/emulated_backend.h"
 #include "system_root.h"
+#include "xdg/xdg_backend.h"
 
 #include <QMutex>
 
@@ -16,7 +17,15 @@ std::function<void()> desktopAccessCheck;
 Backend& Backend::current()
 {
     static EmulatedBackend emulated;
-    return emulated;
+    static XdgBackend desktop;
+    if (!systemRoot().isEmpty())
+        return emulated;
+    {
+        QMutexLocker locker(&checkMutex);
+        if (desktopAccessCheck)
+            desktopAccessCheck();
+    }
+    return desktop;
 }
 
 void Backend::setDesktopAccessCheck(std::function<void()> check)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "../launch_services.h"
-#include "file_stamp.h"
+#include "../file_stamp.h"
 #include "type_database.h"
 
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 #include "../bundle_data.h"
 #include "../user_defaults.h"
 #include "bundle_cache.h"
-#include "file_stamp.h"
+#include "../file_stamp.h"
 #include "machine_paths.h"
 #include "property_list.h"
 #include "strings_file.h"

@@ -6,7 +6,7 @@
 #include "application_registry.h"
 #include "bundle_cache.h"
 #include "emulation_settings.h"
-#include "file_stamp.h"
+#include "../file_stamp.h"
 #include "handler_database.h"
 #include "machine_paths.h"
 #include "property_list.h"

@@ -1,6 +1,6 @@
 #include "emulation_settings.h"
 
-#include "file_stamp.h"
+#include "../file_stamp.h"
 #include "machine_paths.h"
 #include "property_list.h"
 

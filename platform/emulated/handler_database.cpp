@@ -4,7 +4,7 @@
 #include "../file_manager.h"
 #include "../ns_error.h"
 #include "emulation_settings.h"
-#include "file_stamp.h"
+#include "../file_stamp.h"
 #include "launch_services_lock.h"
 #include "machine_paths.h"
 #include "property_list.h"

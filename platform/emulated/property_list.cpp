@@ -1,6 +1,6 @@
 #include "property_list.h"
 
-#include "file_stamp.h"
+#include "../file_stamp.h"
 #include "property_list_precheck.h"
 
 #include <QDateTime>

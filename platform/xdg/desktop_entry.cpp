@@ -1,6 +1,6 @@
 #include "desktop_entry.h"
 
-#include "../emulated/file_stamp.h"
+#include "../file_stamp.h"
 
 #include <QDir>
 #include <QFileInfo>

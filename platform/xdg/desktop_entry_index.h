@@ -1,6 +1,6 @@
 #pragma once
 
-#include "../emulated/file_stamp.h"
+#include "../file_stamp.h"
 #include "desktop_entry.h"
 #include "xdg_environment.h"
 

@@ -1,6 +1,6 @@
 #include "mime_apps_writer.h"
 
-#include "platform/emulated/file_stamp.h"
+#include "platform/file_stamp.h"
 #include "platform/ns_error.h"
 #include "platform/xdg/key_file_document.h"
 

@@ -3,6 +3,8 @@
 #include "core/services/association_service_error.h"
 #include "scripted_services.h"
 
+#include "temporary_system.h"
+
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -64,6 +66,7 @@ TEST(ChangePlanner, KeepsFirstAppearancesAndDropsWhatIsInEffect)
 
 TEST(ChangePlanner, MergesTheExtensionsOfTheTypeDatabaseAndTheCatalog)
 {
+    const tessik::testing::TemporarySystem mac; // the Mac's own type table
     auto reader = std::make_shared<ScriptedReader>();
     const ChangePlan plan = ChangePlanner(reader).plan(
         {{u"public.jpeg"_s, AssociationRole::viewer, u"com.example.viewer"_s},

@@ -37,6 +37,7 @@ void writeFile(const QString& path, const QByteArray& data)
 
 TEST(CustomAssociation, NormalisesAndResolvesExtensions)
 {
+    const tessik::testing::TemporarySystem mac; // the Mac's own type table
     for (const QString& input : {u"mkk"_s, u".mkk"_s, u" .MKK "_s, u"MKK\n"_s}) {
         const CustomAssociation association = CustomAssociation::forExtension(input, editor);
         EXPECT_EQ(association.fileExtension, u"mkk"_s);

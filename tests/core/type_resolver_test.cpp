@@ -3,6 +3,8 @@
 #include "core/services/type_resolver.h"
 #include "platform/emulated/type_database.h"
 
+#include "temporary_system.h"
+
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -28,6 +30,7 @@ TEST(TypeResolver, NormalisesOneExtension)
 
 TEST(TypeResolver, TranslatesBetweenExtensionsAndTypes)
 {
+    const tessik::testing::TemporarySystem mac; // the Mac's own type table
     const TypeResolver resolver;
     EXPECT_EQ(resolver.typeIdentifier(u".MD"_s), u"net.daringfireball.markdown"_s);
     EXPECT_FALSE(resolver.typeIdentifier(u"..mkk"_s));
@@ -45,6 +48,7 @@ TEST(TypeResolver, TranslatesBetweenExtensionsAndTypes)
 
 TEST(TargetTypeResolver, AcceptsExtensionsAndKnownTypesOnly)
 {
+    const tessik::testing::TemporarySystem mac; // the Mac's own type table
     const InstalledApp pages{u"Pages"_s,
                              u"com.apple.iWork.Pages"_s,
                              QUrl::fromLocalFile(u"/Applications/Pages.app"_s),

@@ -19,6 +19,7 @@ QString typeOf(const QString& extension)
 
 TEST(UniformTypes, MapsWellKnownExtensions)
 {
+    const TemporarySystem mac; // the Mac's own type table
     EXPECT_EQ(typeOf(u"jpg"_s), u"public.jpeg"_s);
     EXPECT_EQ(typeOf(u"JPEG"_s), u"public.jpeg"_s);
     EXPECT_EQ(typeOf(u"png"_s), u"public.png"_s);
@@ -38,6 +39,7 @@ TEST(UniformTypes, MapsWellKnownExtensions)
 
 TEST(UniformTypes, EveryCameraRawExtensionIsARawImage)
 {
+    const TemporarySystem mac; // the Mac's own type table
     const QStringList raw{u"3fr"_s, u"arw"_s, u"cr2"_s, u"cr3"_s, u"crw"_s, u"dng"_s, u"fff"_s, u"iiq"_s,
                           u"nef"_s, u"nrw"_s, u"orf"_s, u"pef"_s, u"raf"_s, u"rw2"_s, u"rwl"_s, u"srw"_s};
     for (const QString& extension : raw) {
@@ -51,6 +53,7 @@ TEST(UniformTypes, EveryCameraRawExtensionIsARawImage)
 
 TEST(UniformTypes, UnclaimedExtensionsGetReversibleDynamicTypes)
 {
+    const TemporarySystem mac; // the Mac's own type table
     const auto dynamic = UTType::typeWithFilenameExtension(u"mkk"_s);
     ASSERT_TRUE(dynamic);
     EXPECT_TRUE(dynamic->isDynamic());

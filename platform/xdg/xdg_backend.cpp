@@ -1,0 +1,235 @@
+#include "xdg_backend.h"
+
+#include "../bundle_data.h"
+#include "../ns_error.h"
+#include "../type_record.h"
+#include "desktop_entry.h"
+#include "desktop_entry_index.h"
+#include "mime_apps_lookup.h"
+#include "mime_apps_writer.h"
+#include "mime_type_table.h"
+#include "user_mime_package.h"
+#include "xdg_environment.h"
+
+#include <QDir>
+#include <QLocale>
+#include <QMimeDatabase>
+#include <QProcess>
+
+using namespace Qt::StringLiterals;
+
+namespace tessik::platform {
+namespace {
+
+// Entries are looked up for every application of a scan; the folders are checked for changes at most this often.
+constexpr qint64 entryRecheckMilliseconds = 500;
+
+bool readsDefaults(LSRolesMask role)
+{
+    return role == kLSRolesAll || role == kLSRolesViewer || role == kLSRolesEditor;
+}
+
+QString canonicalName(const QString& mimeType)
+{
+    const auto record = MimeTypeTable::shared().type(mimeType);
+    return record ? record->identifier : mimeType;
+}
+
+// What an application bundle's information dictionary would say of the entry.
+QVariantMap informationOf(const QString& id, const DesktopEntry& entry)
+{
+    QVariantList documentTypes;
+    QStringList seen;
+    for (const QString& declared : entry.mimeTypes) {
+        const QString type = canonicalName(declared);
+        if (type.isEmpty() || seen.contains(type))
+            continue;
+        seen.append(type);
+        documentTypes.append(
+            QVariantMap{{u"CFBundleTypeRole"_s, u"Editor"_s}, {u"LSItemContentTypes"_s, QVariantList{type}}});
+    }
+    QVariantMap info{{u"CFBundleIdentifier"_s, id},
+                     {u"CFBundleName"_s, entry.name.isEmpty() ? id.chopped(8) : entry.name},
+                     {u"CFBundleDocumentTypes"_s, documentTypes}};
+    if (!entry.exec.isEmpty())
+        info.insert(u"CFBundleExecutable"_s, entry.exec);
+    return info;
+}
+
+} // namespace
+
+const QString XdgBackend::errorDomain = u"TessikDesktopErrorDomain"_s;
+
+XdgBackend::XdgBackend()
+    : m_lookup(std::make_unique<MimeAppsLookup>([this](const QString& id) { return entries()->isInstalled(id); },
+                                                canonicalName))
+{
+}
+
+XdgBackend::~XdgBackend() = default;
+
+std::shared_ptr<const DesktopEntryIndex> XdgBackend::entries() const
+{
+    QMutexLocker locker(&m_mutex);
+    if (!m_entries || !m_sinceCheck.isValid() || m_sinceCheck.elapsed() >= entryRecheckMilliseconds) {
+        m_entries = DesktopEntryIndex::current();
+        m_sinceCheck.start();
+    }
+    return m_entries;
+}
+
+QList<QUrl> XdgBackend::applicationDirectories() const
+{
+    QList<QUrl> folders;
+    for (const QString& folder : XdgEnvironment::current().applicationDirectories())
+        folders.prepend(QUrl::fromLocalFile(folder));
+    return folders;
+}
+
+bool XdgBackend::isApplication(const QUrl& url) const
+{
+    return url.isLocalFile() && !entries()->idForFile(url.toLocalFile()).isEmpty();
+}
+
+std::shared_ptr<const BundleData> XdgBackend::openBundle(const QUrl& url) const
+{
+    if (!url.isLocalFile())
+        return nullptr;
+    const auto index = entries();
+    const QString id = index->idForFile(url.toLocalFile());
+    const DesktopEntry* entry = id.isEmpty() ? nullptr : index->installedEntry(id);
+    if (!entry)
+        return nullptr;
+    auto bundle = std::make_shared<BundleData>();
+    bundle->url = url;
+    bundle->info = informationOf(id, *entry);
+    return bundle;
+}
+
+std::optional<QUrl> XdgBackend::applicationURL(const QString& bundleIdentifier) const
+{
+    const QString path = entries()->filePath(bundleIdentifier);
+    return path.isEmpty() ? std::nullopt : std::optional(QUrl::fromLocalFile(path));
+}
+
+std::optional<QString> XdgBackend::applicationIcon(const QUrl& applicationURL) const
+{
+    const auto index = entries();
+    const DesktopEntry* entry = index->installedEntry(index->idForFile(applicationURL.toLocalFile()));
+    if (!entry || entry->icon.isEmpty())
+        return std::nullopt;
+    return entry->icon;
+}
+
+// A desktop entry needs no registering: it is installed by being in an application folder.
+OSStatus XdgBackend::registerApplication(const QUrl& url)
+{
+    return isApplication(url) ? noErr : paramErr;
+}
+
+QString XdgBackend::wellKnownType(WellKnownType type) const
+{
+    switch (type) {
+    case WellKnownType::data:
+        return MimeTypeTable::dataIdentifier();
+    case WellKnownType::item:
+        return MimeTypeTable::itemIdentifier();
+    case WellKnownType::cameraRawImage:
+        return MimeTypeTable::cameraRawImageIdentifier();
+    }
+    return {};
+}
+
+std::shared_ptr<const TypeRecord> XdgBackend::type(const QString& identifier) const
+{
+    return MimeTypeTable::shared().type(identifier);
+}
+
+std::shared_ptr<const TypeRecord> XdgBackend::typeForExtension(const QString& extension, const QString& supertype) const
+{
+    return MimeTypeTable::shared().typeForExtension(extension, supertype);
+}
+
+QStringList XdgBackend::typeChain(const QString& contentType) const
+{
+    const auto record = MimeTypeTable::shared().type(contentType);
+    if (!record)
+        return {};
+    // The parents the database declares; every type's implicit supertype application/octet-stream is no
+    // fallback, as GLib looks it up.
+    QStringList chain{record->identifier};
+    for (qsizetype i = 0; i < chain.size(); ++i) {
+        const auto current = MimeTypeTable::shared().type(chain[i]);
+        for (const QString& parent : current ? current->parents : QStringList())
+            if (parent != MimeTypeTable::dataIdentifier() && !chain.contains(parent))
+                chain.append(parent);
+    }
+    return chain;
+}
+
+std::optional<QString> XdgBackend::defaultHandler(const QString& contentType, LSRolesMask role) const
+{
+    if (!readsDefaults(role))
+        return std::nullopt;
+    const QStringList chain = typeChain(contentType);
+    if (chain.isEmpty())
+        return std::nullopt;
+    const auto choice = m_lookup->defaultApplication(XdgEnvironment::current(), chain);
+    return choice ? std::optional(choice->desktopId) : std::nullopt;
+}
+
+OSStatus XdgBackend::setDefaultHandler(const QString& contentType, LSRolesMask role, const QString& handler)
+{
+    const auto record = MimeTypeTable::shared().type(contentType);
+    if (!readsDefaults(role) || !record || handler.isEmpty() || !entries()->isInstalled(handler))
+        return paramErr;
+    const XdgEnvironment environment = XdgEnvironment::current();
+    // A type invented for an unclaimed extension means nothing to other programs until it is in the user's
+    // MIME database.
+    if (record->dynamic && !record->extensions.isEmpty())
+        UserMimePackage::registerExtension(environment, record->extensions.first());
+    const QStringList aliases = QMimeDatabase().mimeTypeForName(record->identifier).aliases();
+    MimeAppsWriter::setDefault(environment, record->identifier, aliases, handler);
+
+    // Only the user's own list is ours to edit; a desktop's list before it may still decide.
+    const auto choice = m_lookup->defaultApplication(environment, typeChain(record->identifier));
+    if (choice && choice->desktopId != handler && QDir::cleanPath(choice->file) != environment.userMimeAppsList())
+        throw NSError(errorDomain, overriddenDefaultError,
+                      u"%1 still decides the default application of %2."_s.arg(choice->file, record->identifier), {},
+                      choice->file);
+    return noErr;
+}
+
+bool XdgBackend::openURL(const QUrl& url)
+{
+    if (!url.isValid() || url.scheme().isEmpty())
+        return false;
+    return QProcess::startDetached(u"xdg-open"_s, {url.toString(QUrl::FullyEncoded)});
+}
+
+QUrl XdgBackend::homeDirectory() const
+{
+    return QUrl::fromLocalFile(XdgEnvironment::current().home);
+}
+
+QUrl XdgBackend::applicationSupportDirectory() const
+{
+    return QUrl::fromLocalFile(XdgEnvironment::current().dataHome);
+}
+
+std::unique_ptr<QSettings> XdgBackend::openDefaults() const
+{
+    return std::make_unique<QSettings>(XdgEnvironment::current().configHome + u"/Tessik/Tessik.conf"_s,
+                                       QSettings::IniFormat);
+}
+
+QStringList XdgBackend::preferredLanguages() const
+{
+    // "de_DE.UTF-8@euro" names the language de_DE; C and POSIX name none.
+    const QString locale = DesktopEntry::messageLocale().section(u'.', 0, 0).section(u'@', 0, 0);
+    if (locale.isEmpty() || locale == u"C"_s || locale == u"POSIX"_s)
+        return {u"en"_s};
+    return QLocale(locale).uiLanguages();
+}
+
+} // namespace tessik::platform

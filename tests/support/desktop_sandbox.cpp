@@ -1,0 +1,65 @@
+#include "desktop_sandbox.h"
+
+#include "platform/backend.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <cstdlib>
+
+using namespace Qt::StringLiterals;
+
+namespace tessik::testing {
+namespace {
+
+const char* const folderVariables[] = {"HOME",           "XDG_DATA_HOME",   "XDG_CONFIG_HOME", "XDG_CACHE_HOME",
+                                       "XDG_STATE_HOME", "XDG_RUNTIME_DIR", "XDG_DATA_DIRS",   "XDG_CONFIG_DIRS"};
+
+bool insideTemporaryFolder(const QString& path)
+{
+    const QString temporary = QDir::cleanPath(QDir::tempPath()) + u'/';
+    return QDir::isAbsolutePath(path) && QDir::cleanPath(path).startsWith(temporary);
+}
+
+// Tests may point the variables at sandboxes of their own, but never out of the temporary folder.
+void requireSandbox()
+{
+    for (const char* variable : folderVariables) {
+        for (const QString& path : qEnvironmentVariable(variable).split(u':')) {
+            if (!insideTemporaryFolder(path)) {
+                std::fprintf(stderr, "The desktop backend was reached with %s=%s, outside a sandbox.\n", variable,
+                             qPrintable(qEnvironmentVariable(variable)));
+                std::abort();
+            }
+        }
+    }
+}
+
+} // namespace
+
+void enterDesktopSandbox()
+{
+    static QTemporaryDir sandbox(QDir::tempPath() + u"/tessik-tests-XXXXXX"_s);
+    const QString root = sandbox.path();
+    const auto set = [](const char* variable, const QString& folder) {
+        QDir().mkpath(folder);
+        qputenv(variable, QFile::encodeName(folder));
+    };
+    set("HOME", root + u"/home"_s);
+    set("XDG_DATA_HOME", root + u"/home/.local/share"_s);
+    set("XDG_CONFIG_HOME", root + u"/home/.config"_s);
+    set("XDG_CACHE_HOME", root + u"/home/.cache"_s);
+    set("XDG_STATE_HOME", root + u"/home/.local/state"_s);
+    set("XDG_RUNTIME_DIR", root + u"/runtime"_s);
+    QFile::setPermissions(root + u"/runtime"_s, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    set("XDG_DATA_DIRS", root + u"/usr/share"_s);
+    set("XDG_CONFIG_DIRS", root + u"/etc/xdg"_s);
+    qunsetenv("XDG_CURRENT_DESKTOP");
+    // The machine's MIME database without its applications.
+    QFile::link(u"/usr/share/mime"_s, root + u"/usr/share/mime"_s);
+    platform::Backend::setDesktopAccessCheck(requireSandbox);
+}
+
+} // namespace tessik::testing
