@@ -52,6 +52,8 @@ private:
 QStringList requirePositional(const QCommandLineParser& parser, qsizetype count, const QString& language);
 
 // The value of --role, which must be one of the four roles.
+// The --role option, naming the roles the platform has.
+QCommandLineOption roleOption();
 AssociationRole requireRole(const QCommandLineParser& parser, const QString& language);
 
 // Every record of a snapshot or report store, newest first; unreadable files are named on standard error.

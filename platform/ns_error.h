@@ -17,6 +17,10 @@ inline constexpr int NSFileReadNoPermissionError = 257;
 inline constexpr int NSFileReadNoSuchFileError = 260;
 inline constexpr int NSFileWriteUnknownError = 512;
 inline constexpr int userCanceledErr = -128;
+// A desktop's setting of higher precedence than the user's own list still decides the default; the error names its
+// file.
+inline const QString TessikDesktopErrorDomain = QStringLiteral("TessikDesktopErrorDomain");
+inline constexpr int TessikOverriddenDefaultError = 1;
 
 // An error as the platform reports it: domain, code, description and the error it wraps, if any.
 // Thrown unchanged where the platform's own error must reach the caller.

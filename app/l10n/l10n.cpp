@@ -60,6 +60,10 @@ QString platformErrorText(const platform::NSError& error, const QString& languag
 {
     if (isUserCancelled(error))
         return L10n::text(u"操作已取消。"_s, language);
+    // The whole path: the user has to find that file among several lists of the same name.
+    if (error.domain() == platform::TessikDesktopErrorDomain && error.code() == platform::TessikOverriddenDefaultError)
+        return L10n::text(u"优先级更高的 {file} 仍决定此格式的默认应用，更改未生效。"_s, language,
+                          {{u"file"_s, error.filePath()}});
     const QString source = fileErrorText(error);
     if (!source.isEmpty() && !error.filePath().isEmpty())
         return L10n::text(source, language, {{u"file"_s, QFileInfo(error.filePath()).fileName()}});

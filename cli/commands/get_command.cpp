@@ -10,7 +10,7 @@ GetCommand::GetCommand() : CliCommand(u"get"_s, u"Print the current handler of a
 
 void GetCommand::configure(QCommandLineParser& parser) const
 {
-    parser.addOption({u"role"_s, u"viewer, editor, shell or all (default all)."_s, u"role"_s, u"all"_s});
+    parser.addOption(roleOption());
     parser.addPositionalArgument(u"type"_s, u"A content type identifier such as public.html."_s);
 }
 

@@ -17,7 +17,7 @@ SetCommand::SetCommand()
 
 void SetCommand::configure(QCommandLineParser& parser) const
 {
-    parser.addOption({u"role"_s, u"viewer, editor, shell or all (default all)."_s, u"role"_s, u"all"_s});
+    parser.addOption(roleOption());
     ChangeRunner::addChangeOptions(parser);
     parser.addPositionalArgument(u"target"_s, u"An extension or a known content type identifier."_s);
     parser.addPositionalArgument(u"bundle-id"_s, u"The bundle identifier of an installed application."_s);

@@ -58,8 +58,6 @@ QVariantMap informationOf(const QString& id, const DesktopEntry& entry)
 
 } // namespace
 
-const QString XdgBackend::errorDomain = u"TessikDesktopErrorDomain"_s;
-
 XdgBackend::XdgBackend()
     : m_lookup(std::make_unique<MimeAppsLookup>([this](const QString& id) { return entries()->isInstalled(id); },
                                                 canonicalName))
@@ -194,7 +192,7 @@ OSStatus XdgBackend::setDefaultHandler(const QString& contentType, LSRolesMask r
     // Only the user's own list is ours to edit; a desktop's list before it may still decide.
     const auto choice = m_lookup->defaultApplication(environment, typeChain(record->identifier));
     if (choice && choice->desktopId != handler && QDir::cleanPath(choice->file) != environment.userMimeAppsList())
-        throw NSError(errorDomain, overriddenDefaultError,
+        throw NSError(TessikDesktopErrorDomain, TessikOverriddenDefaultError,
                       u"%1 still decides the default application of %2."_s.arg(choice->file, record->identifier), {},
                       choice->file);
     return noErr;

@@ -43,10 +43,6 @@ public:
     std::unique_ptr<QSettings> openDefaults() const override;
     QStringList preferredLanguages() const override;
 
-    // The error domain and code of a change that a file of higher precedence overrides.
-    static const QString errorDomain;
-    static constexpr int overriddenDefaultError = 1;
-
 private:
     std::shared_ptr<const DesktopEntryIndex> entries() const;
     // The type and its ancestors, most specific first, as the default is looked up; empty for an unknown type.

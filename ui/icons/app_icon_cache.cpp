@@ -1,5 +1,6 @@
 #include "app_icon_cache.h"
 
+#include "desktop_icon_theme.h"
 #include "platform/workspace.h"
 #include "system_images.h"
 
@@ -72,7 +73,11 @@ QPixmap AppIconCache::load(const QString& bundlePath, const QUrl& url, int pixel
         ++m_lookups;
         file = m_iconFiles.insert(bundlePath, platform::Workspace::iconFileForApplication(url));
     }
-    if (*file) {
+    // A desktop entry names a theme icon; a bundle has an icon file.
+    if (*file && !QDir::isAbsolutePath(**file)) {
+        if (const QIcon themed = DesktopIconTheme::icon(**file); !themed.isNull())
+            return themed.pixmap(pixels, pixels);
+    } else if (*file) {
         const QImage image = bestImage(**file, pixels);
         if (!image.isNull())
             return QPixmap::fromImage(image.scaled(pixels, pixels, Qt::KeepAspectRatio, Qt::SmoothTransformation));

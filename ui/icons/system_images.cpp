@@ -12,11 +12,15 @@ namespace {
 QString themeName(SystemImages::Symbol symbol)
 {
     switch (symbol) {
-    case SystemImages::Symbol::refresh: return u"view-refresh"_s;
-    case SystemImages::Symbol::plus: return u"list-add"_s;
-    case SystemImages::Symbol::genericApplication: return u"application-x-executable"_s;
+    case SystemImages::Symbol::refresh:
+        return u"view-refresh"_s;
+    case SystemImages::Symbol::plus:
+        return u"list-add"_s;
+    case SystemImages::Symbol::genericApplication:
+        return u"application-x-executable"_s;
     case SystemImages::Symbol::circle:
-    case SystemImages::Symbol::filledCircle: return {};
+    case SystemImages::Symbol::filledCircle:
+        return {};
     }
     return {};
 }
