@@ -66,6 +66,7 @@ struct ProcessResult
 {
     int exitCode = -1;
     QByteArray out;
+    QByteArray err;
 };
 
 ProcessResult run(const QString& program, const QStringList& arguments,
@@ -76,7 +77,7 @@ ProcessResult run(const QString& program, const QStringList& arguments,
     process.start(program, arguments);
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
         return {};
-    return {process.exitCode(), process.readAllStandardOutput()};
+    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
 } // namespace
@@ -135,6 +136,47 @@ TEST(XdgDemoSystem, WritesADesktopOfRealApplications)
     if (QFileInfo(u"/usr/share/mime"_s).isDir()) {
         EXPECT_EQ(QFileInfo(root + u"/usr/share/mime"_s).symLinkTarget(), u"/usr/share/mime"_s);
     }
+}
+
+TEST(XdgDemoSystem, EveryProgramTheEntriesRunHasAStandIn)
+{
+    QTemporaryDir dir;
+    const QString root = dir.filePath(u"desktop"_s);
+    tools::XdgDemoSystem::write(root);
+    const QString bin = root + u"/usr/bin/"_s;
+
+    QSet<QString> programs;
+    for (const QString& folder : {u"/usr/share/applications"_s, u"/home/.local/share/applications"_s}) {
+        for (const QString& path : desktopIds(root + folder)) {
+            const QString exec = desktopEntry(path).value(u"Exec"_s);
+            if (exec.isEmpty())
+                continue;
+            QStringList words = exec.split(u' ', Qt::SkipEmptyParts);
+            // `env NAME=value program` runs the program.
+            if (words.constFirst() == u"env"_s)
+                do
+                    words.removeFirst();
+                while (!words.isEmpty() && words.constFirst().contains(u'='));
+            ASSERT_FALSE(words.isEmpty()) << qPrintable(path);
+            const QString program = words.constFirst();
+            EXPECT_FALSE(program.contains(u'/')) << qPrintable(path + u' ' + exec);
+            const QFileInfo standIn(bin + program);
+            EXPECT_TRUE(standIn.isFile() && standIn.isExecutable()) << qPrintable(program);
+            programs.insert(program);
+        }
+    }
+    EXPECT_TRUE(programs.contains(u"vlc"_s));
+    EXPECT_TRUE(programs.contains(u"audacity"_s));
+    // Nothing else, so no real tool such as env is shadowed.
+    const QStringList standIns = QDir(bin).entryList(QDir::Files | QDir::Hidden);
+    EXPECT_EQ(QSet<QString>(standIns.cbegin(), standIns.cend()), programs);
+
+    const ProcessResult vlc = run(bin + u"vlc"_s, {u"--started-from-file"_s, u"/media/it's a clip.mp4"_s});
+    EXPECT_EQ(vlc.exitCode, 0);
+    EXPECT_TRUE(vlc.out.isEmpty());
+    EXPECT_TRUE(vlc.err.startsWith("vlc: ")) << vlc.err.constData();
+    EXPECT_TRUE(vlc.err.contains("stand-in")) << vlc.err.constData();
+    EXPECT_TRUE(vlc.err.contains("/media/it's a clip.mp4\n")) << vlc.err.constData();
 }
 
 TEST(XdgDemoSystem, EveryIconNameHasItsOwnPicture)
@@ -219,8 +261,10 @@ TEST(MakeSystem, WritesTheLinuxDesktopAndPrintsHowToSelectIt)
     const ProcessResult written = makeSystem({u"--xdg-demo"_s, root});
     ASSERT_EQ(written.exitCode, 0);
     // What a shell makes of the printed lines.
+    QProcessEnvironment environment;
+    environment.insert(u"PATH"_s, u"/usr/bin:/bin"_s);
     const ProcessResult shell =
-        run(u"/bin/sh"_s, {u"-c"_s, u"eval \"$1\"; env"_s, u"sh"_s, QString::fromUtf8(written.out)});
+        run(u"/bin/sh"_s, {u"-c"_s, u"eval \"$1\"; env"_s, u"sh"_s, QString::fromUtf8(written.out)}, environment);
     ASSERT_EQ(shell.exitCode, 0);
     QHash<QString, QString> variables;
     for (const QString& line : QString::fromUtf8(shell.out).split(u'\n'))
@@ -232,13 +276,22 @@ TEST(MakeSystem, WritesTheLinuxDesktopAndPrintsHowToSelectIt)
                                            {u"XDG_CONFIG_DIRS"_s, root + u"/etc/xdg"_s},
                                            {u"XDG_CURRENT_DESKTOP"_s, u"GNOME"_s},
                                            {u"XDG_CACHE_HOME"_s, root + u"/home/.cache"_s},
-                                           {u"XDG_STATE_HOME"_s, root + u"/home/.local/state"_s}};
+                                           {u"XDG_STATE_HOME"_s, root + u"/home/.local/state"_s},
+                                           {u"PATH"_s, root + u"/usr/bin:/usr/bin:/bin"_s}};
     for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
         EXPECT_EQ(variables.value(it.key()), *it) << qPrintable(it.key());
-        if (it.key() != u"XDG_CURRENT_DESKTOP"_s) {
+        if (it.key() != u"XDG_CURRENT_DESKTOP"_s && it.key() != u"PATH"_s) {
             EXPECT_TRUE(QFileInfo(*it).isDir()) << qPrintable(*it);
         }
     }
+    EXPECT_TRUE(QFileInfo(root + u"/usr/bin/gnome-text-editor"_s).isExecutable());
+    // An empty PATH stays free of an empty element, which would mean the current folder.
+    environment.insert(u"PATH"_s, QString());
+    EXPECT_EQ(run(u"/bin/sh"_s,
+                  {u"-c"_s, u"eval \"$1\"; printf %s \"$PATH\""_s, u"sh"_s, QString::fromUtf8(written.out)},
+                  environment)
+                  .out,
+              (root + u"/usr/bin"_s).toUtf8());
 
     // Writing again replaces the desktop; a folder holding anything else is refused and left alone.
     writeText(root + u"/home/.config/mimeapps.list"_s, "changed");
@@ -260,14 +313,9 @@ TEST(MakeSystem, GioFindsTheDefaultsOfTheLinuxDesktop)
     const QString root = dir.filePath(u"desktop"_s);
     const ProcessResult written = makeSystem({u"--xdg-demo"_s, root});
     ASSERT_EQ(written.exitCode, 0);
-    // GLib ignores an entry whose program is not installed, so the sandbox gets stand-ins for the ones asked about.
-    const QString bin = dir.filePath(u"bin"_s);
-    for (const QString& program : {u"gnome-text-editor"_s, u"firefox-esr"_s, u"chromium"_s}) {
-        writeText(bin + u'/' + program, "#!/bin/sh\n");
-        QFile::setPermissions(bin + u'/' + program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
+    // GLib ignores an entry whose program is not installed: the printed PATH must bring the demo's stand-ins.
     QProcessEnvironment environment;
-    environment.insert(u"PATH"_s, bin + u":/usr/bin:/bin"_s);
+    environment.insert(u"PATH"_s, u"/usr/bin:/bin"_s);
     environment.insert(u"XDG_RUNTIME_DIR"_s, dir.path());
     const auto defaultFor = [&](const QString& type) {
         const ProcessResult answer = run(
@@ -279,4 +327,7 @@ TEST(MakeSystem, GioFindsTheDefaultsOfTheLinuxDesktop)
     EXPECT_TRUE(defaultFor(u"text/plain"_s).endsWith(u": org.gnome.TextEditor.desktop"_s));
     // GNOME's own list decides web pages, whatever mimeapps.list says.
     EXPECT_TRUE(defaultFor(u"text/html"_s).endsWith(u": firefox-esr.desktop"_s));
+    // Entries whose real program lives elsewhere (/usr/bin/vlc, /usr/share/code/code) count too.
+    EXPECT_TRUE(defaultFor(u"video/mp4"_s).endsWith(u": vlc.desktop"_s));
+    EXPECT_TRUE(defaultFor(u"text/markdown"_s).endsWith(u": code.desktop"_s));
 }

@@ -2,12 +2,14 @@
 
 #include "app_icon_artwork.h"
 #include "mime_info_cache.h"
+#include "platform/xdg/desktop_entry.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 
 #include <stdexcept>
 
@@ -20,6 +22,7 @@ const QString markerName = u".tessik-xdg-demo"_s;
 const QString resourceRoot = u":/tessik/tools/xdg-demo"_s;
 // The system's MIME database, which the sandbox borrows rather than listing /usr/share with its applications.
 const QString systemMimeDatabase = u"/usr/share/mime"_s;
+const QStringList applicationFolders{u"/usr/share/applications"_s, u"/home/.local/share/applications"_s};
 
 void writeFile(const QString& path, const QByteArray& contents)
 {
@@ -87,6 +90,58 @@ QString shellQuoted(const QString& value)
     return u'\'' + QString(value).replace(u"'"_s, u"'\\''"_s) + u'\'';
 }
 
+// The program an Exec line runs: its first word, looking through `env NAME=value …`, which only sets variables.
+QString execProgram(const QString& exec)
+{
+    const QStringList words = QProcess::splitCommand(exec);
+    qsizetype first = 0;
+    if (words.value(0) == u"env"_s) {
+        first = 1;
+        while (words.value(first).contains(u'='))
+            ++first;
+    }
+    return words.value(first);
+}
+
+QByteArray standIn(const QString& program)
+{
+    return u"#!/bin/sh\n"
+           "# A stand-in on the Linux demo desktop, where the real program is not installed.\n"
+           "printf '%s: the demo desktop'\\''s stand-in, which opens nothing\\n' %1 >&2\n"
+           "for file in \"$@\"; do printf '  given %s\\n' \"$file\" >&2; done\n"
+           "exit 0\n"_s.arg(shellQuoted(program))
+               .toUtf8();
+}
+
+void writeStandIn(const QString& bin, const QString& program)
+{
+    writeFile(bin + program, standIn(program));
+    if (!QFile::setPermissions(bin + program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                  QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
+                                                  QFile::ExeOther))
+        throw std::runtime_error("cannot make " + (bin + program).toStdString() + " executable");
+}
+
+// Every program the entries run gets a stand-in in usr/bin, so the entries count as installed.
+void writeStandIns(const QString& root)
+{
+    for (const QString& applications : applicationFolders) {
+        QDirIterator it(root + applications, {u"*.desktop"_s}, QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            const std::optional<platform::DesktopEntry> entry = platform::DesktopEntry::read(path, u"C"_s);
+            if (!entry || entry->exec.isEmpty())
+                continue;
+            const QString program = execProgram(entry->exec);
+            // A path would bypass the stand-ins, and could lead out of usr/bin.
+            if (program.isEmpty() || program.contains(u'/'))
+                throw std::runtime_error("the Linux demo desktop's " + path.toStdString() +
+                                         " does not run a program by its bare name");
+            writeStandIn(root + u"/usr/bin/"_s, program);
+        }
+    }
+}
+
 } // namespace
 
 int XdgDemoSystem::write(const QString& folder)
@@ -95,12 +150,13 @@ int XdgDemoSystem::write(const QString& folder)
     clear(root);
     const int entries = copyResources(root);
     drawIcons(root);
+    writeStandIns(root);
     if (QFileInfo(systemMimeDatabase).isDir() && !QFile::link(systemMimeDatabase, root + u"/usr/share/mime"_s))
         throw std::runtime_error("cannot link " + root.toStdString() + "/usr/share/mime");
     for (const QString& folder : {u"home/.local/share/mime/packages"_s, u"home/.local/state"_s, u"home/.cache"_s})
         if (!QDir(root).mkpath(folder))
             throw std::runtime_error("cannot create " + QDir(root).filePath(folder).toStdString());
-    for (const QString& applications : {u"/usr/share/applications"_s, u"/home/.local/share/applications"_s})
+    for (const QString& applications : applicationFolders)
         writeFile(root + applications + u"/mimeinfo.cache"_s, MimeInfoCache::build(root + applications));
     writeFile(QDir(root).filePath(markerName), {});
     return entries;
@@ -122,7 +178,8 @@ QString XdgDemoSystem::environment(const QString& folder)
     QString lines;
     for (const auto& [name, value] : variables)
         lines += u"export "_s + name + u'=' + shellQuoted(value) + u'\n';
-    return lines;
+    // The stand-ins come first; an empty PATH must not become ":", which would search the current folder.
+    return lines + u"export PATH="_s + shellQuoted(root + u"/usr/bin"_s) + u"\"${PATH:+:$PATH}\"\n"_s;
 }
 
 } // namespace tessik::tools
