@@ -2,11 +2,12 @@
 
 #include "../file_stamp.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QHash>
 #include <QStandardPaths>
 #include <QStringDecoder>
+
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -105,6 +106,60 @@ QStringList localeVariants(const QString& locale)
     return variants;
 }
 
+// The words of a command line as GLib's shell parser gives them: blanks end a word, single quotes keep all,
+// double quotes keep all but \" \\ \` \$ and an escaped newline, a backslash elsewhere keeps the next character
+// (dropping an escaped newline), and "#" after a space or newline comments out the rest of the line. Nothing when a
+// quote is left open, the line ends in a backslash or there is no word.
+std::optional<QStringList> shellWords(QStringView line)
+{
+    QStringList words;
+    QString word;
+    bool inWord = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar c = line[i];
+        if (c == u' ' || c == u'\t' || c == u'\n') {
+            if (inWord)
+                words.append(std::exchange(word, QString()));
+            inWord = false;
+        } else if (c == u'#' && (i == 0 || line[i - 1] == u' ' || line[i - 1] == u'\n')) {
+            // The newline ending a comment goes with it.
+            i = line.indexOf(u'\n', i);
+            if (i < 0)
+                break;
+        } else if (c == u'\\') {
+            if (++i == line.size())
+                return std::nullopt;
+            if (line[i] != u'\n')
+                word.append(line[i]);
+            inWord = true;
+        } else if (c == u'\'') {
+            const qsizetype end = line.indexOf(u'\'', i + 1);
+            if (end < 0)
+                return std::nullopt;
+            word.append(line.sliced(i + 1, end - i - 1));
+            i = end;
+            inWord = true;
+        } else if (c == u'"') {
+            for (++i; i < line.size() && line[i] != u'"'; ++i) {
+                if (line[i] == u'\\' && i + 1 < line.size() && QStringView(u"\"\\`$\n").contains(line[i + 1]))
+                    ++i;
+                word.append(line[i]);
+            }
+            if (i == line.size())
+                return std::nullopt;
+            inWord = true;
+        } else {
+            word.append(c);
+            inWord = true;
+        }
+    }
+    if (inWord)
+        words.append(word);
+    if (words.isEmpty())
+        return std::nullopt;
+    return words;
+}
+
 } // namespace
 
 std::optional<DesktopEntry> DesktopEntry::read(const QString& path, const QString& locale)
@@ -178,15 +233,29 @@ QString DesktopEntry::messageLocale()
     return u"C"_s;
 }
 
-bool DesktopEntry::tryExecSucceeds() const
+std::optional<QString> DesktopEntry::execProgram() const
 {
-    if (tryExec.isEmpty())
+    const std::optional<QStringList> words = shellWords(exec);
+    return words ? std::optional(words->first()) : std::nullopt;
+}
+
+bool DesktopEntry::programsFound() const
+{
+    if (!tryExec.isEmpty() && !programFound(tryExec))
+        return false;
+    if (exec.isEmpty())
         return true;
-    if (QDir::isAbsolutePath(tryExec)) {
-        const QFileInfo program(tryExec);
-        return program.isFile() && program.isExecutable();
+    const std::optional<QString> program = execProgram();
+    return program && programFound(*program);
+}
+
+bool DesktopEntry::programFound(const QString& program)
+{
+    if (program.contains(u'/')) {
+        const QFileInfo file(program);
+        return file.isFile() && file.isExecutable();
     }
-    return !QStandardPaths::findExecutable(tryExec).isEmpty();
+    return !program.isEmpty() && !QStandardPaths::findExecutable(program).isEmpty();
 }
 
 } // namespace tessik::platform

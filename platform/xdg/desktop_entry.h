@@ -33,9 +33,15 @@ struct DesktopEntry
     // The locale messages are shown in: the first non-empty of LC_ALL, LC_MESSAGES and LANG, else "C".
     static QString messageLocale();
 
-    // False when TryExec names a program that is not there: an absolute path must be an executable regular file,
-    // a bare name is looked up in $PATH.
-    bool tryExecSucceeds() const;
+    // The program Exec starts: its first word, split as a shell splits (quotes and backslashes, no expansion).
+    // Nothing when Exec is empty or does not split (an open quote, a trailing backslash, no word at all).
+    std::optional<QString> execProgram() const;
+    // False when TryExec or the Exec program is not there, or Exec does not split; an empty Exec asks for nothing,
+    // as GLib decides.
+    bool programsFound() const;
+    // A name with a slash is a path (a relative one from the current folder) that must be an executable regular
+    // file; a bare name is looked up in $PATH.
+    static bool programFound(const QString& program);
 };
 
 } // namespace tessik::platform

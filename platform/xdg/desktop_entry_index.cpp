@@ -47,7 +47,9 @@ std::shared_ptr<const DesktopEntryIndex> DesktopEntryIndex::build(const XdgEnvir
             if (!entry || entry->type != u"Application"_s || entry->hidden)
                 continue;
             index->watchProgram(entry->tryExec);
-            if (!entry->tryExecSucceeds())
+            if (const std::optional<QString> program = entry->execProgram())
+                index->watchProgram(*program);
+            if (!entry->programsFound())
                 continue;
             index->m_installedIds.append(id);
             index->m_idByPath.insert(path, id);
@@ -94,14 +96,14 @@ void DesktopEntryIndex::collect(const QString& folder, const QString& relativeFo
     }
 }
 
-// A program appearing or going away changes what TryExec says, so its file, or for a bare name the folders of
-// $PATH, join the stamps.
-void DesktopEntryIndex::watchProgram(const QString& tryExec)
+// A program appearing or going away changes whether its entry is installed, so its file, or for a bare name the
+// folders of $PATH, join the stamps.
+void DesktopEntryIndex::watchProgram(const QString& program)
 {
-    if (tryExec.isEmpty())
+    if (program.isEmpty())
         return;
-    if (QDir::isAbsolutePath(tryExec)) {
-        m_stamps.push_back(FileStamp::of(tryExec));
+    if (program.contains(u'/')) {
+        m_stamps.push_back(FileStamp::of(program));
         return;
     }
     if (m_watchesPath)

@@ -17,13 +17,13 @@ namespace tessik::platform {
 
 // The installed applications of a desktop: every desktop entry file below the application folders, by desktop
 // file ID ("kde4/okular.desktop" is "kde4-okular.desktop"). The first file of an ID in folder order is the only
-// one that counts; the ID is installed when that file is an application that is not hidden and whose TryExec
-// program is there.
+// one that counts; the ID is installed when that file is an application that is not hidden and whose TryExec and
+// Exec programs are there.
 class DesktopEntryIndex
 {
 public:
     // The index of the current environment and message locale. Kept between calls and rebuilt only when a folder
-    // or file walked, a TryExec program, the environment, the locale or $PATH has changed.
+    // or file walked, a TryExec or Exec program, the environment, the locale or $PATH has changed.
     static std::shared_ptr<const DesktopEntryIndex> current();
     static std::shared_ptr<const DesktopEntryIndex> build(const XdgEnvironment& environment, const QString& locale);
 
@@ -50,7 +50,7 @@ private:
     DesktopEntryIndex() = default;
     void collect(const QString& folder, const QString& relativeFolder, QSet<QString>& visited,
                  QList<std::pair<QString, QString>>& files);
-    void watchProgram(const QString& tryExec);
+    void watchProgram(const QString& program);
     static QStringList cacheKey(const XdgEnvironment& environment, const QString& locale);
 
     QStringList m_key;

@@ -2,6 +2,8 @@
 #include "xdg_sandbox.h"
 
 #include <QDateTime>
+#include <QProcess>
+#include <QStandardPaths>
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -11,12 +13,7 @@ using tessik::platform::DesktopEntryIndex;
 
 namespace {
 
-QByteArray application(const QByteArray& name, const QByteArray& extra = {})
-{
-    return "[Desktop Entry]\nType=Application\nName=" + name + "\nExec=" + name + " %f\n" + extra;
-}
-
-// A test sandbox whose $PATH is its own bin folder.
+// A test sandbox whose $PATH is its own bin folder, with one program every application runs.
 class DesktopEntryIndexTest : public ::testing::Test
 {
 protected:
@@ -28,6 +25,7 @@ protected:
         qputenv("LC_ALL", "");
         qputenv("LC_MESSAGES", "");
         qputenv("LANG", "C");
+        m_program = QFile::encodeName(program(u"tessik-app"_s));
     }
     ~DesktopEntryIndexTest() override
     {
@@ -50,7 +48,39 @@ protected:
         return path;
     }
 
+    QByteArray application(const QByteArray& name, const QByteArray& extra = {}) const
+    {
+        return "[Desktop Entry]\nType=Application\nName=" + name + "\nExec=" + m_program + " %f\n" + extra;
+    }
+
+    // Entries for text/plain whose Exec programs are there or not, listed in a mimeinfo.cache as GLib needs.
+    void writeEntriesRunningPrograms() const
+    {
+        const QByteArray bin = QFile::encodeName(m_sandbox.bin());
+        const QString spaced = m_sandbox.root() + u"/with space/tessik-app"_s;
+        QDir().mkpath(QFileInfo(spaced).path());
+        QFile::copy(QFile::decodeName(m_program), spaced);
+        const QList<std::pair<QString, QByteArray>> entries{
+            {u"absolute-missing.desktop"_s, "Exec=" + bin + "/tessik-gone %f"},
+            {u"name-missing.desktop"_s, "Exec=tessik-later %U"},
+            {u"name-present.desktop"_s, "Exec=tessik-app %U"},
+            {u"quoted-space.desktop"_s, "Exec=\"" + QFile::encodeName(spaced) + "\" %f"},
+            {u"unquoted-space.desktop"_s, "Exec=" + QFile::encodeName(spaced) + " %f"},
+            {u"unbalanced.desktop"_s, "Exec=\"" + m_program + " %f"},
+            {u"blank-exec.desktop"_s, "Exec=\\s"},
+            {u"no-exec.desktop"_s, "Name[de]=Ohne"},
+        };
+        QByteArray cache = "[MIME Cache]\ntext/plain=";
+        for (const auto& [id, line] : entries) {
+            XdgSandbox::write(system(id), "[Desktop Entry]\nType=Application\nName=" + id.toUtf8() +
+                                              "\nMimeType=text/plain;\n" + line + "\n");
+            cache += id.toUtf8() + ';';
+        }
+        XdgSandbox::write(system(u"mimeinfo.cache"_s), cache + '\n');
+    }
+
     XdgSandbox m_sandbox;
+    QByteArray m_program;
     static constexpr const char* m_variables[] = {"PATH", "LC_ALL", "LC_MESSAGES", "LANG"};
     QByteArrayList m_oldValues;
 };
@@ -104,6 +134,58 @@ TEST_F(DesktopEntryIndexTest, TheFirstFileOfAnIdDecidesWhetherItIsInstalled)
     EXPECT_TRUE(index->idForFile(system(u"shadow.desktop"_s)).isEmpty());
     EXPECT_TRUE(index->idForFile(system(u"masked.desktop"_s)).isEmpty());
     EXPECT_TRUE(index->idForFile(system(u"a/loop/shadow.desktop"_s)).isEmpty());
+}
+
+TEST_F(DesktopEntryIndexTest, AnEntryWhoseProgramIsMissingIsNotInstalled)
+{
+    writeEntriesRunningPrograms();
+    EXPECT_EQ(DesktopEntryIndex::current()->installedIds(),
+              (QStringList{u"name-present.desktop"_s, u"no-exec.desktop"_s, u"quoted-space.desktop"_s}));
+
+    // Programs appearing and going away show at the next look.
+    program(u"tessik-later"_s);
+    EXPECT_TRUE(DesktopEntryIndex::current()->isInstalled(u"name-missing.desktop"_s));
+    const QString gone = program(u"tessik-gone"_s);
+    EXPECT_TRUE(DesktopEntryIndex::current()->isInstalled(u"absolute-missing.desktop"_s));
+    ASSERT_TRUE(QFile::remove(gone));
+    EXPECT_FALSE(DesktopEntryIndex::current()->isInstalled(u"absolute-missing.desktop"_s));
+    ASSERT_TRUE(QFile::remove(m_sandbox.root() + u"/with space/tessik-app"_s));
+    EXPECT_EQ(DesktopEntryIndex::current()->installedIds(),
+              (QStringList{u"name-missing.desktop"_s, u"name-present.desktop"_s, u"no-exec.desktop"_s}));
+}
+
+TEST_F(DesktopEntryIndexTest, AgreesWithGioOnWhichProgramsAreThere)
+{
+    const QStringList oldPath = QFile::decodeName(m_oldValues[0]).split(u':', Qt::SkipEmptyParts);
+    const QString gio = QStandardPaths::findExecutable(u"gio"_s, oldPath);
+    if (gio.isEmpty())
+        GTEST_SKIP() << "gio is not installed";
+    writeEntriesRunningPrograms();
+    m_sandbox.linkSystemMimeDatabase();
+
+    QProcess process;
+    QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+    variables.insert(u"LC_ALL"_s, u"C.UTF-8"_s);
+    variables.insert(u"GIO_USE_VFS"_s, u"local"_s);
+    variables.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, u"unix:path="_s + m_sandbox.root() + u"/runtime/no-bus"_s);
+    process.setProcessEnvironment(variables);
+    process.start(gio, {u"mime"_s, u"text/plain"_s});
+    ASSERT_TRUE(process.waitForFinished(20000));
+    // The IDs listed under "Registered applications:", one per tab-indented line.
+    const QString output = QString::fromUtf8(process.readAllStandardOutput());
+    QStringList registered;
+    bool inList = false;
+    for (const QString& line : output.split(u'\n')) {
+        if (!line.startsWith(u'\t'))
+            inList = line == u"Registered applications:"_s;
+        else if (inList)
+            registered.append(line.trimmed());
+    }
+    registered.sort();
+    QStringList installed = DesktopEntryIndex::current()->installedIds();
+    installed.sort();
+    EXPECT_EQ(installed, registered) << qPrintable(output);
+    EXPECT_EQ(installed.size(), 3);
 }
 
 TEST_F(DesktopEntryIndexTest, RebuildsOnlyWhenSomethingItWasBuiltFromChanged)

@@ -131,7 +131,32 @@ TEST(DesktopEntries, OpensOnlyRegularFilesOfBoundedSize)
     EXPECT_FALSE(DesktopEntry::read(folder + u"/missing.desktop"_s, u"C"_s));
 }
 
-TEST(DesktopEntries, TryExecNeedsAnExecutableProgram)
+TEST(DesktopEntries, TheExecProgramIsTheFirstWordAsAShellSplitsIt)
+{
+    const auto program = [](const QByteArray& exec) {
+        return DesktopEntry::parse("[Desktop Entry]\nExec=" + exec + "\n", u"C"_s)->execProgram();
+    };
+    EXPECT_EQ(program("edit %U"), u"edit"_s);
+    EXPECT_EQ(program("\"/opt/My Editor/edit\" --new %f"), u"/opt/My Editor/edit"_s);
+    EXPECT_EQ(program("'/opt/it''s \"here\"/edit'"), u"/opt/its \"here\"/edit"_s);
+    // The file's own escapes come first: "\\ " is a backslash and a space, which the shell reads as a space.
+    EXPECT_EQ(program("/opt/with\\\\ space/edit"), u"/opt/with space/edit"_s);
+    EXPECT_EQ(program("\"/opt/\\\\\"quoted\\\\\"/edit\""), u"/opt/\"quoted\"/edit"_s);
+    EXPECT_EQ(program("\"/opt/\\\\n/edit\""), u"/opt/\\n/edit"_s);
+    EXPECT_EQ(program("ed\"i\"t"), u"edit"_s);
+    EXPECT_EQ(program("\\n\\tedit #comment"), u"edit"_s);
+    EXPECT_EQ(program("#comment\\nedit"), u"edit"_s);
+    EXPECT_EQ(program("ed#it"), u"ed#it"_s);
+    EXPECT_EQ(program("\"\" edit"), QString());
+    EXPECT_EQ(program("sh -c \"echo \\\\$HOME\""), u"sh"_s);
+
+    for (const QByteArray& exec : {QByteArray(), QByteArray("\"edit %f"), QByteArray("edit 'a"),
+                                   QByteArray("edit \\\\"), QByteArray("\\s"), QByteArray("#edit")})
+        EXPECT_FALSE(program(exec)) << exec.constData();
+    EXPECT_FALSE(DesktopEntry::parse("[Desktop Entry]\nName=No Exec\n", u"C"_s)->execProgram());
+}
+
+TEST(DesktopEntries, ProgramsMustBeExecutableFiles)
 {
     const XdgSandbox sandbox;
     const QByteArray oldPath = qgetenv("PATH");
@@ -140,20 +165,47 @@ TEST(DesktopEntries, TryExecNeedsAnExecutableProgram)
     QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const QString plainFile = XdgSandbox::write(sandbox.bin() + u"/not-executable"_s, "data");
     QDir().mkpath(sandbox.bin() + u"/folder"_s);
+    const QString spaced = sandbox.root() + u"/with space/tessik-tool"_s;
+    QDir().mkpath(QFileInfo(spaced).path());
+    ASSERT_TRUE(QFile::copy(tool, spaced));
 
-    const auto succeeds = [](const QString& tryExec) {
-        DesktopEntry entry;
-        entry.tryExec = tryExec;
-        return entry.tryExecSucceeds();
+    EXPECT_TRUE(DesktopEntry::programFound(tool));
+    EXPECT_TRUE(DesktopEntry::programFound(u"tessik-tool"_s));
+    EXPECT_FALSE(DesktopEntry::programFound(QString()));
+    EXPECT_FALSE(DesktopEntry::programFound(plainFile));
+    EXPECT_FALSE(DesktopEntry::programFound(u"not-executable"_s));
+    EXPECT_FALSE(DesktopEntry::programFound(sandbox.bin() + u"/folder"_s));
+    EXPECT_FALSE(DesktopEntry::programFound(u"folder"_s));
+    EXPECT_FALSE(DesktopEntry::programFound(sandbox.bin() + u"/missing"_s));
+    EXPECT_FALSE(DesktopEntry::programFound(u"tessik-no-such-tool"_s));
+    {
+        // A relative path with a slash is taken from the current folder, not from $PATH.
+        const QString oldCurrent = QDir::currentPath();
+        ASSERT_TRUE(QDir::setCurrent(sandbox.root()));
+        EXPECT_TRUE(DesktopEntry::programFound(u"bin/tessik-tool"_s));
+        EXPECT_TRUE(DesktopEntry::programFound(u"./bin/tessik-tool"_s));
+        ASSERT_TRUE(QDir::setCurrent(sandbox.bin()));
+        EXPECT_FALSE(DesktopEntry::programFound(u"bin/tessik-tool"_s));
+        QDir::setCurrent(oldCurrent);
+    }
+
+    // Both TryExec and the Exec program must be there; an entry without either asks for nothing.
+    const auto found = [](const QByteArray& keys) {
+        return DesktopEntry::parse("[Desktop Entry]\n" + keys, u"C"_s)->programsFound();
     };
-    EXPECT_TRUE(succeeds(QString()));
-    EXPECT_TRUE(succeeds(tool));
-    EXPECT_TRUE(succeeds(u"tessik-tool"_s));
-    EXPECT_FALSE(succeeds(plainFile));
-    EXPECT_FALSE(succeeds(u"not-executable"_s));
-    EXPECT_FALSE(succeeds(sandbox.bin() + u"/folder"_s));
-    EXPECT_FALSE(succeeds(u"folder"_s));
-    EXPECT_FALSE(succeeds(sandbox.bin() + u"/missing"_s));
-    EXPECT_FALSE(succeeds(u"tessik-no-such-tool"_s));
+    const QByteArray toolPath = QFile::encodeName(tool);
+    EXPECT_TRUE(found(""));
+    EXPECT_TRUE(found("Exec=\n"));
+    EXPECT_TRUE(found("Exec=tessik-tool %U\n"));
+    EXPECT_TRUE(found("Exec=" + toolPath + " %U\nTryExec=tessik-tool\n"));
+    EXPECT_TRUE(found("Exec=\"" + QFile::encodeName(spaced) + "\" %f\n"));
+    EXPECT_TRUE(found("TryExec=" + toolPath + "\n"));
+    EXPECT_FALSE(found("Exec=" + toolPath + "\nTryExec=tessik-no-such-tool\n"));
+    EXPECT_FALSE(found("Exec=" + QFile::encodeName(sandbox.bin()) + "/missing %f\n"));
+    EXPECT_FALSE(found("Exec=tessik-no-such-tool %f\nTryExec=tessik-tool\n"));
+    EXPECT_FALSE(found("Exec=" + QFile::encodeName(spaced) + " %f\n"));
+    EXPECT_FALSE(found("Exec=\"tessik-tool %f\n"));
+    EXPECT_FALSE(found("Exec=\\s\n"));
+    EXPECT_FALSE(found("Exec=\"\" tessik-tool\n"));
     qputenv("PATH", oldPath);
 }
