@@ -68,9 +68,15 @@ XdgBackend::~XdgBackend() = default;
 
 std::shared_ptr<const DesktopEntryIndex> XdgBackend::entries() const
 {
+    // What the index depends on besides the files: a different desktop is looked at again at once.
+    const XdgEnvironment environment = XdgEnvironment::current();
+    const QStringList key = QStringList{environment.dataHome, DesktopEntry::messageLocale(),
+                                        qEnvironmentVariable("PATH")} +
+                            environment.dataDirs;
     QMutexLocker locker(&m_mutex);
-    if (!m_entries || !m_sinceCheck.isValid() || m_sinceCheck.elapsed() >= entryRecheckMilliseconds) {
+    if (!m_entries || key != m_entriesKey || m_sinceCheck.elapsed() >= entryRecheckMilliseconds) {
         m_entries = DesktopEntryIndex::current();
+        m_entriesKey = key;
         m_sinceCheck.start();
     }
     return m_entries;

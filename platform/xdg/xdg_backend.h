@@ -50,6 +50,7 @@ private:
 
     mutable QMutex m_mutex;
     mutable std::shared_ptr<const DesktopEntryIndex> m_entries;
+    mutable QStringList m_entriesKey;
     mutable QElapsedTimer m_sinceCheck;
     std::unique_ptr<MimeAppsLookup> m_lookup;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "desktop_sandbox.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,7 +14,7 @@ class XdgSandbox
 public:
     XdgSandbox() { apply(); }
 
-    QString root() const { return m_dir.path(); }
+    QString root() const { return m_root; }
     QString home() const { return root() + QStringLiteral("/home"); }
     QString dataHome() const { return home() + QStringLiteral("/.local/share"); }
     QString dataDir() const { return root() + QStringLiteral("/data"); }
@@ -56,5 +58,5 @@ private:
         qputenv(variable, QFile::encodeName(folder));
     }
 
-    QTemporaryDir m_dir;
+    QString m_root = tessik::testing::newDesktopFolder();
 };

@@ -37,12 +37,24 @@ void requireSandbox()
     }
 }
 
+QTemporaryDir& sandbox()
+{
+    static QTemporaryDir folder(QDir::tempPath() + u"/tessik-tests-XXXXXX"_s);
+    return folder;
+}
+
 } // namespace
+
+QString newDesktopFolder()
+{
+    QTemporaryDir folder(sandbox().path() + u"/desktop-XXXXXX"_s);
+    folder.setAutoRemove(false);
+    return folder.path();
+}
 
 void enterDesktopSandbox()
 {
-    static QTemporaryDir sandbox(QDir::tempPath() + u"/tessik-tests-XXXXXX"_s);
-    const QString root = sandbox.path();
+    const QString root = sandbox().path();
     const auto set = [](const char* variable, const QString& folder) {
         QDir().mkpath(folder);
         qputenv(variable, QFile::encodeName(folder));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "desktop_sandbox.h"
 #include "platform/xdg/xdg_environment.h"
 
 #include <QDir>
@@ -20,7 +21,7 @@ public:
     explicit MimeAppsSandbox(const QByteArray& currentDesktop = {})
     {
         using namespace Qt::StringLiterals;
-        const QString root = m_dir.path();
+        const QString root = m_root;
         const auto set = [&](const char* name, const QString& value) { qputenv(name, QFile::encodeName(value)); };
         set("HOME", root + u"/home"_s);
         set("XDG_CONFIG_HOME", configHome());
@@ -40,10 +41,10 @@ public:
         environment = tessik::platform::XdgEnvironment::current();
     }
 
-    QString root() const { return m_dir.path(); }
-    QString configHome() const { return m_dir.path() + QStringLiteral("/home/.config"); }
-    QString dataHome() const { return m_dir.path() + QStringLiteral("/home/.local/share"); }
-    QString path(const QString& relative) const { return m_dir.path() + u'/' + relative; }
+    QString root() const { return m_root; }
+    QString configHome() const { return m_root + QStringLiteral("/home/.config"); }
+    QString dataHome() const { return m_root + QStringLiteral("/home/.local/share"); }
+    QString path(const QString& relative) const { return m_root + u'/' + relative; }
 
     void write(const QString& relative, const QByteArray& text) const
     {
@@ -106,5 +107,5 @@ public:
     tessik::platform::XdgEnvironment environment;
 
 private:
-    QTemporaryDir m_dir;
+    QString m_root = tessik::testing::newDesktopFolder();
 };
