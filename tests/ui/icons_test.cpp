@@ -1,4 +1,7 @@
+#include "core/discovery/app_scanner.h"
+#include "desktop_sandbox.h"
 #include "systemwriter/demo_system.h"
+#include "systemwriter/xdg_demo_system.h"
 #include "temporary_system.h"
 #include "ui/icons/app_icon_cache.h"
 #include "ui/icons/system_images.h"
@@ -6,6 +9,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -72,4 +76,28 @@ TEST(Icons, SymbolsAreNeverBlank)
         EXPECT_GT(painted, 20) << int(symbol);
     }
     EXPECT_FALSE(TessikLogo::artwork().isNull());
+}
+
+TEST(Icons, DesktopApplicationsShowTheirThemeIcons)
+{
+    const QString root = tessik::testing::newDesktopFolder();
+    ASSERT_GT(tools::XdgDemoSystem::write(root), 20);
+    static const QRegularExpression line(u"^export (\\w+)='([^']*)'$"_s, QRegularExpression::MultilineOption);
+    for (auto it = line.globalMatch(tools::XdgDemoSystem::environment(root)); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        qputenv(match.captured(1).toUtf8().constData(), match.captured(2).toUtf8());
+    }
+    qputenv("PATH", (root + u"/usr/bin:"_s).toUtf8() + qgetenv("PATH"));
+
+    const QImage generic = SystemImages::drawn(SystemImages::Symbol::genericApplication).pixmap(28, 28).toImage();
+    const QList<InstalledApp> apps = AppScanner().scan();
+    ASSERT_GT(apps.size(), 20);
+    for (const InstalledApp& app : apps)
+        EXPECT_NE(AppIconCache::icon(app, 28, 1).toImage(), generic) << qPrintable(app.bundleIdentifier);
+    // Two sizes of the theme: the larger picture serves a header on a high-density screen.
+    const auto editor = std::find_if(apps.begin(), apps.end(), [](const InstalledApp& app) {
+        return app.bundleIdentifier == u"org.gnome.TextEditor.desktop"_s;
+    });
+    ASSERT_NE(editor, apps.end());
+    EXPECT_EQ(AppIconCache::icon(*editor, 48, 2).size(), QSize(96, 96));
 }

@@ -12,31 +12,51 @@ using namespace Qt::StringLiterals;
 namespace tessik::ui {
 namespace {
 
-// The smallest image of the file that is at least `pixels` wide, else the largest: an .icns holds many sizes and
-// decoding all of them for a 28-point row would be wasted.
+// The index of the smallest width that is at least `pixels`, else of the largest: decoding or scaling down a
+// bigger picture than needed would be wasted, and scaling up a small one blurs it.
+qsizetype bestWidth(const QList<int>& widths, int pixels)
+{
+    qsizetype best = -1;
+    for (qsizetype i = 0; i < widths.size(); ++i) {
+        const int width = widths[i];
+        const bool bigEnough = width >= pixels;
+        const bool bestIsBigEnough = best >= 0 && widths[best] >= pixels;
+        if (best < 0 || (bigEnough && (!bestIsBigEnough || width < widths[best])) ||
+            (!bigEnough && !bestIsBigEnough && width > widths[best]))
+            best = i;
+    }
+    return best;
+}
+
+// An .icns holds many sizes; they are read from the file's table, so only the chosen image is decoded.
 QImage bestImage(const QString& path, int pixels)
 {
     QImageReader reader(path);
-    // Sizes are read from the file's table, so only the chosen image is decoded.
-    int best = -1;
-    int bestWidth = 0;
+    QList<int> widths;
     const int count = std::max(reader.imageCount(), 1);
     for (int index = 0; index < count; ++index) {
         if (index > 0 && !reader.jumpToImage(index))
             break;
-        const int width = reader.size().width();
-        const bool bigEnough = width >= pixels;
-        const bool bestIsBigEnough = best >= 0 && bestWidth >= pixels;
-        if (best < 0 || (bigEnough && (!bestIsBigEnough || width < bestWidth)) ||
-            (!bigEnough && !bestIsBigEnough && width > bestWidth)) {
-            best = index;
-            bestWidth = width;
-        }
+        widths.append(reader.size().width());
     }
+    const qsizetype best = bestWidth(widths, pixels);
     QImageReader chosen(path);
     if (best > 0)
-        chosen.jumpToImage(best);
+        chosen.jumpToImage(int(best));
     return chosen.read();
+}
+
+// A theme answers a size between its folders' with the smaller picture, which would leave a large header small.
+QPixmap themedPixmap(const QIcon& icon, int pixels)
+{
+    const QList<QSize> sizes = icon.availableSizes();
+    QList<int> widths;
+    for (const QSize& size : sizes)
+        widths.append(size.width());
+    const qsizetype best = bestWidth(widths, pixels);
+    const QPixmap pixmap = icon.pixmap(best < 0 ? QSize(pixels, pixels) : sizes[best]);
+    return pixmap.width() == pixels ? pixmap
+                                    : pixmap.scaled(pixels, pixels, Qt::KeepAspectRatio, Qt::SmoothTransformation);
 }
 
 } // namespace
@@ -76,7 +96,7 @@ QPixmap AppIconCache::load(const QString& bundlePath, const QUrl& url, int pixel
     // A desktop entry names a theme icon; a bundle has an icon file.
     if (*file && !QDir::isAbsolutePath(**file)) {
         if (const QIcon themed = DesktopIconTheme::icon(**file); !themed.isNull())
-            return themed.pixmap(pixels, pixels);
+            return themedPixmap(themed, pixels);
     } else if (*file) {
         const QImage image = bestImage(**file, pixels);
         if (!image.isNull())
