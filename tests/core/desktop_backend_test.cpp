@@ -144,3 +144,14 @@ TEST(DesktopBackend, AnUnclaimedExtensionBecomesATypeOfTheUsersMimeDatabaseWhenA
     if (const auto gio = sandbox.gioDefault(type->identifier()))
         EXPECT_EQ(gio->toStdString(), "a.desktop");
 }
+
+TEST(DesktopBackend, ATestThatReachesItOutsideASandboxEndsTheTestProgram)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(
+        {
+            qputenv("XDG_DATA_DIRS", "/usr/local/share:/usr/share");
+            platform::UTType::data();
+        },
+        "outside a sandbox");
+}
