@@ -58,7 +58,7 @@ TypeDatabase::withDeclarations(const std::vector<QVariantMap>& infoDictionaries)
 {
     auto joined = std::make_shared<TypeDatabase>(*this);
     const std::size_t first = joined->m_types.size();
-    for (const QString key : {u"UTExportedTypeDeclarations"_s, u"UTImportedTypeDeclarations"_s})
+    for (const QString& key : {u"UTExportedTypeDeclarations"_s, u"UTImportedTypeDeclarations"_s})
         for (const QVariantMap& info : infoDictionaries)
             for (const QVariant& declaration : info.value(key).toList())
                 joined->addDeclaration(declaration);

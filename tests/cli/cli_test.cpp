@@ -115,9 +115,10 @@ TEST_F(CliTest, AppsListsEveryDemoApplicationOnceSortedByName)
         EXPECT_FALSE(seen.contains(app.value("bundleIdentifier"_L1).toString()));
         seen.insert(app.value("bundleIdentifier"_L1).toString());
         EXPECT_TRUE(app.value("url"_L1).toString().startsWith(u"file:///"_s));
-        if (i > 0)
+        if (i > 0) {
             EXPECT_FALSE(
                 order.less(app.value("name"_L1).toString(), apps[i - 1].toObject().value("name"_L1).toString()));
+        }
     }
     EXPECT_EQ(seen, expected);
     EXPECT_TRUE(result.out.contains(u"预览"_s)) << "the demo user reads Chinese names";

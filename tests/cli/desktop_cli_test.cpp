@@ -48,8 +48,9 @@ void expectDefaults(const MimeAppsSandbox& sandbox, const QList<std::pair<QStrin
 {
     for (const auto& [type, id] : expected) {
         EXPECT_EQ(cliDefault(type).toStdString(), id.toStdString()) << qPrintable(type);
-        if (const auto gio = sandbox.gioDefault(type))
+        if (const auto gio = sandbox.gioDefault(type)) {
             EXPECT_EQ(gio->toStdString(), id.toStdString()) << "gio mime " << qPrintable(type);
+        }
     }
 }
 

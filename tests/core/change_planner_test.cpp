@@ -2,7 +2,6 @@
 #include "core/pipeline/change_planner_error.h"
 #include "core/services/association_service_error.h"
 #include "scripted_services.h"
-
 #include "temporary_system.h"
 
 #include <gtest/gtest.h>

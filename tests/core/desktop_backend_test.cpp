@@ -141,8 +141,9 @@ TEST(DesktopBackend, AnUnclaimedExtensionBecomesATypeOfTheUsersMimeDatabaseWhenA
     EXPECT_TRUE(QFileInfo::exists(package));
     EXPECT_EQ(platform::LSCopyDefaultRoleHandlerForContentType(type->identifier(), platform::kLSRolesAll),
               u"a.desktop"_s);
-    if (const auto gio = sandbox.gioDefault(type->identifier()))
+    if (const auto gio = sandbox.gioDefault(type->identifier())) {
         EXPECT_EQ(gio->toStdString(), "a.desktop");
+    }
 }
 
 TEST(DesktopBackend, ATestThatReachesItOutsideASandboxEndsTheTestProgram)

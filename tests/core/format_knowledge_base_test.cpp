@@ -205,8 +205,9 @@ TEST(FormatKnowledgeBase, TheShippedCatalogPlacesEachFormatOnce)
                 << qPrintable(extension + u" in "_s + categoryOf.value(extension) + u" and "_s + category.id);
             categoryOf.insert(extension, category.id);
             // A package is a folder: no default application applies to documents of its kind.
-            if (const auto type = platform::UTType::typeWithFilenameExtension(extension, platform::UTType::item()))
+            if (const auto type = platform::UTType::typeWithFilenameExtension(extension, platform::UTType::item())) {
                 EXPECT_FALSE(type->conformsTo(*package)) << qPrintable(extension + u' ' + type->identifier());
+            }
         }
     }
     for (const AppFormatRecommendation& app : knowledge.apps()) {

@@ -2,7 +2,6 @@
 #include "core/services/target_type_resolver.h"
 #include "core/services/type_resolver.h"
 #include "platform/emulated/type_database.h"
-
 #include "temporary_system.h"
 
 #include <gtest/gtest.h>

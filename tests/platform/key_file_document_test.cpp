@@ -7,8 +7,8 @@ using tessik::platform::KeyFileDocument;
 
 TEST(KeyFileDocument, KeepsAnUntouchedDocumentByteForByte)
 {
-    for (const QByteArray text : {QByteArray("# c\n[A]\nx=1\n\n[B]\r\ny = 2 \r\n"), QByteArray("[A]\nx=1"),
-                                  QByteArray(), QByteArray("\n\n"), QByteArray("[A]\nbroken line\n")})
+    for (const QByteArray& text : {QByteArray("# c\n[A]\nx=1\n\n[B]\r\ny = 2 \r\n"), QByteArray("[A]\nx=1"),
+                                   QByteArray(), QByteArray("\n\n"), QByteArray("[A]\nbroken line\n")})
         EXPECT_EQ(KeyFileDocument::parse(text).toByteArray(), text);
 }
 

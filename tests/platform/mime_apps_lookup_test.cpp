@@ -30,8 +30,9 @@ QString defaultOf(const MimeAppsSandbox& sandbox, const QStringList& chain)
 // Our answer must be GLib's; skipped quietly where gio is not installed.
 void expectSameAsGio(const MimeAppsSandbox& sandbox, const QStringList& chain)
 {
-    if (const std::optional<QString> gio = sandbox.gioDefault(chain.first()))
+    if (const std::optional<QString> gio = sandbox.gioDefault(chain.first())) {
         EXPECT_EQ(defaultOf(sandbox, chain), *gio) << qPrintable(chain.first());
+    }
 }
 
 } // namespace
@@ -39,7 +40,7 @@ void expectSameAsGio(const MimeAppsSandbox& sandbox, const QStringList& chain)
 TEST(MimeAppsLookup, WalksTheBaseDirectoriesInOrderAndSkipsMissingApplications)
 {
     MimeAppsSandbox sandbox;
-    for (const QString id : {u"a.desktop"_s, u"b.desktop"_s, u"c.desktop"_s, u"d.desktop"_s, u"e.desktop"_s})
+    for (const QString& id : {u"a.desktop"_s, u"b.desktop"_s, u"c.desktop"_s, u"d.desktop"_s, u"e.desktop"_s})
         sandbox.addApplication(u"data1"_s, id);
     const QStringList files{u"home/.config/mimeapps.list"_s, u"etc1/mimeapps.list"_s, u"etc2/mimeapps.list"_s,
                             u"home/.local/share/applications/mimeapps.list"_s, u"data1/applications/mimeapps.list"_s};
@@ -61,7 +62,7 @@ TEST(MimeAppsLookup, WalksTheBaseDirectoriesInOrderAndSkipsMissingApplications)
 TEST(MimeAppsLookup, DesktopFilesGiveDefaultsOnlyAndAnEmptyDesktopNamesNone)
 {
     MimeAppsSandbox sandbox("KDE:GNOME");
-    for (const QString id : {u"a.desktop"_s, u"b.desktop"_s, u"c.desktop"_s})
+    for (const QString& id : {u"a.desktop"_s, u"b.desktop"_s, u"c.desktop"_s})
         sandbox.addApplication(u"data1"_s, id);
     sandbox.addApplication(u"data1"_s, u"viewer.desktop"_s, "image/png;text/plain;");
     ASSERT_TRUE(sandbox.updateDesktopDatabase(u"data1"_s));
@@ -92,7 +93,7 @@ TEST(MimeAppsLookup, DesktopFilesGiveDefaultsOnlyAndAnEmptyDesktopNamesNone)
 TEST(MimeAppsLookup, ReadsKeysAsGLibDoes)
 {
     MimeAppsSandbox sandbox;
-    for (const QString id : {u"a.desktop"_s, u"b.desktop"_s, u"c.desktop"_s})
+    for (const QString& id : {u"a.desktop"_s, u"b.desktop"_s, u"c.desktop"_s})
         sandbox.addApplication(u"data1"_s, id);
     const auto expectDefault = [&](const QByteArray& list, const QString& type, const QString& expected) {
         sandbox.write(u"home/.config/mimeapps.list"_s, "[Default Applications]\n" + list);

@@ -30,7 +30,7 @@ QString defaultOf(const MimeAppsSandbox& sandbox, const QString& type)
 TEST(MimeAppsWriter, EditsOnlyTheTypesEntries)
 {
     MimeAppsSandbox sandbox;
-    for (const QString id : {u"a.desktop"_s, u"b.desktop"_s, u"reader.desktop"_s, u"old.desktop"_s})
+    for (const QString& id : {u"a.desktop"_s, u"b.desktop"_s, u"reader.desktop"_s, u"old.desktop"_s})
         sandbox.addApplication(u"data1"_s, id);
     sandbox.write(u"home/.config/mimeapps.list"_s, "# my defaults\n"
                                                    "[Default Applications]\n"
@@ -72,8 +72,9 @@ TEST(MimeAppsWriter, EditsOnlyTheTypesEntries)
                                                              "image/png=a.desktop;\n");
     EXPECT_EQ(defaultOf(sandbox, u"application/pdf"_s), u"reader.desktop"_s);
     EXPECT_EQ(defaultOf(sandbox, u"text/plain"_s), u"a.desktop"_s);
-    if (const auto gio = sandbox.gioDefault(u"application/pdf"_s))
+    if (const auto gio = sandbox.gioDefault(u"application/pdf"_s)) {
         EXPECT_EQ(*gio, u"reader.desktop"_s);
+    }
 
     // Setting it again changes nothing.
     const QByteArray before = sandbox.read(u"home/.config/mimeapps.list"_s);

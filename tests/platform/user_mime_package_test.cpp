@@ -48,7 +48,7 @@ TEST(UserMimePackage, WritesThePackageWithoutTheToolAndRefusesPathLikeExtensions
     EXPECT_FALSE(registration.databaseRebuilt);
     EXPECT_TRUE(QFileInfo(registration.packageFile).isFile());
 
-    for (const QString bad : {u""_s, u"../x"_s, u"a/b"_s, u"*"_s, u".hidden"_s})
+    for (const QString& bad : {u""_s, u"../x"_s, u"a/b"_s, u"*"_s, u".hidden"_s})
         EXPECT_THROW(UserMimePackage::registerExtension(sandbox.environment, bad), tessik::platform::NSError);
     EXPECT_EQ(QDir(sandbox.dataHome() + u"/mime/packages"_s).entryList(QDir::Files),
               QStringList{u"user-extension-tsk.xml"_s});
