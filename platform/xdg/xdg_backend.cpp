@@ -7,6 +7,7 @@
 #include "desktop_entry_index.h"
 #include "mime_apps_lookup.h"
 #include "mime_apps_writer.h"
+#include "mime_subclasses.h"
 #include "mime_type_table.h"
 #include "user_mime_package.h"
 #include "xdg_environment.h"
@@ -29,10 +30,28 @@ bool readsDefaults(LSRolesMask role)
     return role == kLSRolesAll || role == kLSRolesViewer || role == kLSRolesEditor;
 }
 
+// As desktop files and lists spell types: case matters, an alias stands for its type.
 QString canonicalName(const QString& mimeType)
 {
-    const auto record = MimeTypeTable::shared().type(mimeType);
-    return record ? record->identifier : mimeType;
+    const QMimeType type = QMimeDatabase().mimeTypeForName(mimeType);
+    return type.isValid() ? type.name() : mimeType;
+}
+
+bool isSchemeHandler(const QString& type)
+{
+    return type.startsWith(u"x-scheme-handler/"_s, Qt::CaseInsensitive) && type.size() > 17;
+}
+
+// A type the MIME database lacks but the desktop uses: a URL scheme's handler, or a type an application declares.
+std::shared_ptr<const TypeRecord> undescribedType(const QString& identifier)
+{
+    auto record = std::make_shared<TypeRecord>();
+    record->identifier = isSchemeHandler(identifier) ? identifier.toLower() : identifier;
+    record->mimeTypes = {record->identifier};
+    record->conformance = {record->identifier.toLower()};
+    if (!isSchemeHandler(identifier))
+        record->conformance.insert(MimeTypeTable::dataIdentifier());
+    return record;
 }
 
 // What an application bundle's information dictionary would say of the entry.
@@ -70,9 +89,9 @@ std::shared_ptr<const DesktopEntryIndex> XdgBackend::entries() const
 {
     // What the index depends on besides the files: a different desktop is looked at again at once.
     const XdgEnvironment environment = XdgEnvironment::current();
-    const QStringList key = QStringList{environment.dataHome, DesktopEntry::messageLocale(),
-                                        qEnvironmentVariable("PATH")} +
-                            environment.dataDirs;
+    const QStringList key =
+        QStringList{environment.dataHome, DesktopEntry::messageLocale(), qEnvironmentVariable("PATH")} +
+        environment.dataDirs;
     QMutexLocker locker(&m_mutex);
     if (!m_entries || key != m_entriesKey || m_sinceCheck.elapsed() >= entryRecheckMilliseconds) {
         m_entries = DesktopEntryIndex::current();
@@ -146,7 +165,26 @@ QString XdgBackend::wellKnownType(WellKnownType type) const
 
 std::shared_ptr<const TypeRecord> XdgBackend::type(const QString& identifier) const
 {
-    return MimeTypeTable::shared().type(identifier);
+    if (auto record = MimeTypeTable::shared().type(identifier))
+        return record;
+    if (isSchemeHandler(identifier) || declaredTypes()->contains(identifier))
+        return undescribedType(identifier);
+    return nullptr;
+}
+
+std::shared_ptr<const QSet<QString>> XdgBackend::declaredTypes() const
+{
+    const auto index = entries();
+    QMutexLocker locker(&m_mutex);
+    if (m_declaredTypesIndex.lock() != index) {
+        auto types = std::make_shared<QSet<QString>>();
+        for (const QString& id : index->installedIds())
+            for (const QString& type : index->installedEntry(id)->mimeTypes)
+                types->insert(type);
+        m_declaredTypes = std::move(types);
+        m_declaredTypesIndex = index;
+    }
+    return m_declaredTypes;
 }
 
 std::shared_ptr<const TypeRecord> XdgBackend::typeForExtension(const QString& extension, const QString& supertype) const
@@ -156,17 +194,23 @@ std::shared_ptr<const TypeRecord> XdgBackend::typeForExtension(const QString& ex
 
 QStringList XdgBackend::typeChain(const QString& contentType) const
 {
-    const auto record = MimeTypeTable::shared().type(contentType);
+    const auto record = type(contentType);
     if (!record)
         return {};
-    // The parents the database declares; every type's implicit supertype application/octet-stream is no
-    // fallback, as GLib looks it up.
+    // GLib falls back only to the parents the database declares, not to those every type has implicitly.
+    const XdgEnvironment environment = XdgEnvironment::current();
     QStringList chain{record->identifier};
     for (qsizetype i = 0; i < chain.size(); ++i) {
-        const auto current = MimeTypeTable::shared().type(chain[i]);
-        for (const QString& parent : current ? current->parents : QStringList())
-            if (parent != MimeTypeTable::dataIdentifier() && !chain.contains(parent))
-                chain.append(parent);
+        QStringList parents;
+        if (const auto declared = MimeSubclasses::shared().parents(environment, chain[i])) {
+            parents = *declared;
+        } else if (const auto known = MimeTypeTable::shared().type(chain[i])) {
+            parents = known->parents;
+            parents.removeAll(MimeTypeTable::dataIdentifier());
+        }
+        for (const QString& parent : std::as_const(parents))
+            if (const QString name = canonicalName(parent); !chain.contains(name))
+                chain.append(name);
     }
     return chain;
 }
@@ -184,7 +228,7 @@ std::optional<QString> XdgBackend::defaultHandler(const QString& contentType, LS
 
 OSStatus XdgBackend::setDefaultHandler(const QString& contentType, LSRolesMask role, const QString& handler)
 {
-    const auto record = MimeTypeTable::shared().type(contentType);
+    const auto record = type(contentType);
     if (!readsDefaults(role) || !record || handler.isEmpty() || !entries()->isInstalled(handler))
         return paramErr;
     const XdgEnvironment environment = XdgEnvironment::current();

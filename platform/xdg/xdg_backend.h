@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QMutex>
+#include <QSet>
 
 namespace tessik::platform {
 
@@ -47,10 +48,14 @@ private:
     std::shared_ptr<const DesktopEntryIndex> entries() const;
     // The type and its ancestors, most specific first, as the default is looked up; empty for an unknown type.
     QStringList typeChain(const QString& contentType) const;
+    // Every type an installed application declares.
+    std::shared_ptr<const QSet<QString>> declaredTypes() const;
 
     mutable QMutex m_mutex;
     mutable std::shared_ptr<const DesktopEntryIndex> m_entries;
     mutable QStringList m_entriesKey;
+    mutable std::weak_ptr<const DesktopEntryIndex> m_declaredTypesIndex;
+    mutable std::shared_ptr<const QSet<QString>> m_declaredTypes;
     mutable QElapsedTimer m_sinceCheck;
     std::unique_ptr<MimeAppsLookup> m_lookup;
 };

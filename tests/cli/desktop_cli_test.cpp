@@ -188,3 +188,27 @@ TEST(DesktopCli, AChangeThatADesktopListOverridesFailsNamingThatList)
     EXPECT_EQ(reports.status, 0);
     EXPECT_FALSE(reports.out.trimmed().isEmpty()) << "the failure left a report";
 }
+
+TEST(DesktopCli, TypesTheDesktopUsesButTheDatabaseLacksAndOnlyDeclaredParents)
+{
+    const MimeAppsSandbox sandbox;
+    sandbox.write(u"data1/applications/browser.desktop"_s,
+                  entry("x-scheme-handler/http;x-scheme-handler/https;image/x-tessik-picture;"));
+    sandbox.write(u"data1/applications/editor.desktop"_s, entry("text/plain;"));
+    sandbox.write(u"home/.config/mimeapps.list"_s, "[Default Applications]\ntext/plain=editor.desktop;\n"
+                                                   "x-scheme-handler/https=browser.desktop;\n");
+    ASSERT_TRUE(sandbox.updateDesktopDatabase(u"data1"_s));
+    expectDefaults(sandbox, {
+                                {u"x-scheme-handler/http"_s, u"browser.desktop"_s},
+                                {u"x-scheme-handler/https"_s, u"browser.desktop"_s},
+                                {u"image/x-tessik-picture"_s, u"browser.desktop"_s},
+                                // A text type that declares no parent has no fallback to text/plain.
+                                {u"text/x-gcode-gx"_s, QString()},
+                                {u"text/x-csrc"_s, u"editor.desktop"_s},
+                            });
+    const DesktopRun set = cli({u"set"_s, u"x-scheme-handler/http"_s, u"browser.desktop"_s});
+    EXPECT_EQ(set.status, 0) << qPrintable(set.out + set.err);
+    EXPECT_EQ(cli({u"get"_s, u"image/x-nobody-declares"_s}).status, 1);
+    EXPECT_EQ(cli({u"set"_s, u"image/x-nobody-declares"_s, u"browser.desktop"_s}).status, 2)
+        << "not a type of this desktop";
+}
