@@ -1,6 +1,8 @@
 #include "core/catalog/format_knowledge_base.h"
 #include "core/catalog/format_knowledge_base_error.h"
+#include "core/discovery/app_scanner.h"
 #include "core/support/strict_json.h"
+#include "desktop_sandbox.h"
 #include "platform/uniform_type.h"
 #include "systemwriter/demo_system.h"
 #include "systemwriter/xdg_demo_system.h"
@@ -58,6 +60,43 @@ std::optional<Kind> failure(const QJsonObject& object)
         return error.kind();
     }
 }
+
+// Selects the Linux desktop in `root` as its printed shell lines do, stand-ins first on PATH, and puts the
+// sandbox's values back when it ends.
+class DesktopSession
+{
+public:
+    explicit DesktopSession(const QString& root)
+    {
+        static const QRegularExpression line(u"^export (\\w+)='([^']*)'$"_s, QRegularExpression::MultilineOption);
+        for (auto it = line.globalMatch(tools::XdgDemoSystem::environment(root)); it.hasNext();) {
+            const QRegularExpressionMatch match = it.next();
+            set(match.captured(1).toUtf8(), match.captured(2).toUtf8());
+        }
+        set("PATH", QFile::encodeName(root) + "/usr/bin:" + qgetenv("PATH"));
+    }
+    ~DesktopSession()
+    {
+        for (auto it = m_saved.cbegin(); it != m_saved.cend(); ++it) {
+            if (it.value())
+                qputenv(it.key().constData(), *it.value());
+            else
+                qunsetenv(it.key().constData());
+        }
+    }
+
+private:
+    void set(const QByteArray& name, const QByteArray& value)
+    {
+        if (!m_saved.contains(name))
+            m_saved.insert(name, qEnvironmentVariableIsSet(name.constData())
+                                     ? std::optional<QByteArray>(qgetenv(name.constData()))
+                                     : std::nullopt);
+        qputenv(name.constData(), value);
+    }
+
+    QMap<QByteArray, std::optional<QByteArray>> m_saved;
+};
 
 QJsonArray repeated(const std::function<QJsonObject(int)>& make, int count)
 {
@@ -256,4 +295,89 @@ TEST(FormatKnowledgeBase, TheShippedCatalogKnowsLinuxDesktopIds)
     EXPECT_GE(known, 24);
     EXPECT_EQ(appOf.value(u"org.gimp.GIMP.desktop"_s), u"GIMP"_s);
     EXPECT_EQ(appOf.value(u"firefox-esr.desktop"_s), u"Firefox"_s);
+}
+
+TEST(FormatKnowledgeBase, EachLinuxDesktopEntryIsItsOwnProgram)
+{
+    const FormatKnowledgeBase knowledge = FormatKnowledgeBase::bundled();
+    // The recommendation suggestions are made from: the first that matches.
+    const auto recommendationOf = [&](const InstalledApp& app) -> const AppFormatRecommendation* {
+        for (const AppFormatRecommendation& recommendation : knowledge.apps())
+            if (recommendation.matches(app))
+                return &recommendation;
+        return nullptr;
+    };
+
+    // A suite's programs are separate desktop entries, each known by its ID and by its name, each with what that
+    // program opens. (ID, Name, a format it opens, a format it does not open or "".)
+    struct Program
+    {
+        QString id;
+        QString name;
+        QString opens;
+        QString doesNotOpen;
+    };
+    const QList<Program> programs{
+        {u"libreoffice-startcenter.desktop"_s, u"LibreOffice"_s, u"odt"_s, {}},
+        {u"libreoffice-writer.desktop"_s, u"LibreOffice Writer"_s, u"docx"_s, u"xlsx"_s},
+        {u"libreoffice-calc.desktop"_s, u"LibreOffice Calc"_s, u"xlsx"_s, u"odt"_s},
+        {u"libreoffice-impress.desktop"_s, u"LibreOffice Impress"_s, u"pptx"_s, u"txt"_s},
+        {u"libreoffice-draw.desktop"_s, u"LibreOffice Draw"_s, u"vsdx"_s, u"docx"_s},
+        {u"libreoffice-math.desktop"_s, u"LibreOffice Math"_s, u"odf"_s, u"ods"_s},
+        {u"libreoffice-base.desktop"_s, u"LibreOffice Base"_s, u"odb"_s, u"xls"_s},
+        {u"calibre-gui.desktop"_s, u"calibre"_s, u"epub"_s, {}},
+        {u"calibre-ebook-viewer.desktop"_s, u"E-book viewer"_s, u"mobi"_s, {}},
+        {u"calibre-ebook-edit.desktop"_s, u"E-book editor"_s, u"azw3"_s, u"cbz"_s},
+    };
+    QSet<QString> recommendations;
+    for (const Program& program : programs) {
+        const AppFormatRecommendation* byId = recommendationOf({QString(), program.id, {}, {}});
+        const AppFormatRecommendation* byName = recommendationOf({program.name, u"unknown.desktop"_s, {}, {}});
+        if (!byId) {
+            ADD_FAILURE() << "unknown: " << qPrintable(program.id);
+            continue;
+        }
+        EXPECT_EQ(byName, byId) << qPrintable(program.name);
+        EXPECT_TRUE(byId->formats.contains(program.opens)) << qPrintable(program.id + u' ' + program.opens);
+        if (!program.doesNotOpen.isEmpty()) {
+            EXPECT_FALSE((byId->formats + byId->conditionalFormats).contains(program.doesNotOpen))
+                << qPrintable(program.id + u' ' + program.doesNotOpen);
+        }
+        recommendations.insert(byId->name);
+    }
+    EXPECT_EQ(recommendations.size(), programs.size()) << "two programs share one recommendation";
+    // Their Flatpak editions are the same programs.
+    for (const auto& [flatpak, native] : QList<std::pair<QString, QString>>{
+             {u"org.libreoffice.LibreOffice.desktop"_s, u"libreoffice-startcenter.desktop"_s},
+             {u"org.libreoffice.LibreOffice.calc.desktop"_s, u"libreoffice-calc.desktop"_s},
+             {u"org.libreoffice.LibreOffice.base.desktop"_s, u"libreoffice-base.desktop"_s},
+             {u"com.calibre_ebook.calibre.ebook_edit.desktop"_s, u"calibre-ebook-edit.desktop"_s}}) {
+        EXPECT_EQ(recommendationOf({QString(), flatpak, {}, {}}), recommendationOf({QString(), native, {}, {}}))
+            << qPrintable(flatpak);
+    }
+
+    // On the Linux demo desktop no recommendation stands for two applications, and LibreOffice Calc is suggested
+    // a spreadsheet format it does not declare, never a text document.
+    const QString root = tessik::testing::newDesktopFolder();
+    tools::XdgDemoSystem::write(root);
+    const DesktopSession session(root);
+    const QList<InstalledApp> apps = AppScanner().scan();
+    ASSERT_GE(apps.size(), 24);
+    QHash<QString, QString> matchedBy;
+    for (const InstalledApp& app : apps) {
+        if (const AppFormatRecommendation* recommendation = recommendationOf(app)) {
+            EXPECT_FALSE(matchedBy.contains(recommendation->name))
+                << qPrintable(recommendation->name + u": "_s + matchedBy.value(recommendation->name) + u" and "_s +
+                              app.bundleIdentifier);
+            matchedBy.insert(recommendation->name, app.bundleIdentifier);
+        }
+    }
+    QHash<QString, QSet<QString>> suggested;
+    for (const CatalogSuggestion& suggestion : knowledge.suggestions(apps))
+        suggested[suggestion.app.bundleIdentifier].insert(suggestion.fileExtension);
+    const QSet<QString> calc = suggested.value(u"libreoffice-calc.desktop"_s);
+    for (const QString& extension : {u"odt"_s, u"txt"_s, u"docx"_s, u"pptx"_s})
+        EXPECT_FALSE(calc.contains(extension)) << qPrintable(extension);
+    EXPECT_TRUE(calc.contains(u"dif"_s));
+    EXPECT_FALSE(suggested.value(u"libreoffice-impress.desktop"_s).contains(u"txt"_s));
 }
