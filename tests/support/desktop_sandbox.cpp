@@ -1,9 +1,12 @@
 #include "desktop_sandbox.h"
 
 #include "platform/backend.h"
+#include "platform/system_root.h"
+#include "systemwriter/xdg_demo_system.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -50,6 +53,20 @@ QString newDesktopFolder()
     QTemporaryDir folder(sandbox().path() + u"/desktop-XXXXXX"_s);
     folder.setAutoRemove(false);
     return folder.path();
+}
+
+QString enterXdgDemo()
+{
+    const QString root = newDesktopFolder();
+    tools::XdgDemoSystem::write(root);
+    static const QRegularExpression line(u"^export (\\w+)='([^']*)'$"_s, QRegularExpression::MultilineOption);
+    for (auto it = line.globalMatch(tools::XdgDemoSystem::environment(root)); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        qputenv(match.captured(1).toUtf8().constData(), match.captured(2).toUtf8());
+    }
+    qputenv("PATH", QFile::encodeName(root + u"/usr/bin:"_s) + qgetenv("PATH"));
+    platform::setSystemRoot({});
+    return root;
 }
 
 void enterDesktopSandbox()

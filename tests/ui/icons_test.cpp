@@ -1,7 +1,6 @@
 #include "core/discovery/app_scanner.h"
 #include "desktop_sandbox.h"
 #include "systemwriter/demo_system.h"
-#include "systemwriter/xdg_demo_system.h"
 #include "temporary_system.h"
 #include "ui/icons/app_icon_cache.h"
 #include "ui/icons/system_images.h"
@@ -9,7 +8,6 @@
 
 #include <QColor>
 #include <QImage>
-#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -80,14 +78,7 @@ TEST(Icons, SymbolsAreNeverBlank)
 
 TEST(Icons, DesktopApplicationsShowTheirThemeIcons)
 {
-    const QString root = tessik::testing::newDesktopFolder();
-    ASSERT_GT(tools::XdgDemoSystem::write(root), 20);
-    static const QRegularExpression line(u"^export (\\w+)='([^']*)'$"_s, QRegularExpression::MultilineOption);
-    for (auto it = line.globalMatch(tools::XdgDemoSystem::environment(root)); it.hasNext();) {
-        const QRegularExpressionMatch match = it.next();
-        qputenv(match.captured(1).toUtf8().constData(), match.captured(2).toUtf8());
-    }
-    qputenv("PATH", (root + u"/usr/bin:"_s).toUtf8() + qgetenv("PATH"));
+    tessik::testing::enterXdgDemo();
 
     const QImage generic = SystemImages::drawn(SystemImages::Symbol::genericApplication).pixmap(28, 28).toImage();
     const QList<InstalledApp> apps = AppScanner().scan();

@@ -19,7 +19,7 @@ namespace {
 QString describe(const QWidget* widget)
 {
     return u"%1 “%2”"_s.arg(QString::fromLatin1(widget->metaObject()->className()),
-                           widget->objectName().isEmpty() ? u"(unnamed)"_s : widget->objectName());
+                            widget->objectName().isEmpty() ? u"(unnamed)"_s : widget->objectName());
 }
 
 QString plain(QString text)
@@ -35,8 +35,8 @@ std::optional<int> neededWidth(const QWidget* widget, QString& text)
             return std::nullopt;
         text = label->text();
         const QMargins margins = label->contentsMargins();
-        return label->fontMetrics().horizontalAdvance(text) + margins.left() + margins.right() + 2 * label->margin()
-             + 2 * label->indent() * (label->indent() > 0);
+        return label->fontMetrics().horizontalAdvance(text) + margins.left() + margins.right() + 2 * label->margin() +
+               2 * label->indent() * (label->indent() > 0);
     }
     if (const auto* button = qobject_cast<const QAbstractButton*>(widget)) {
         text = plain(button->text());
@@ -47,8 +47,8 @@ std::optional<int> neededWidth(const QWidget* widget, QString& text)
         if (!button->icon().isNull())
             needed += button->iconSize().width() + 4;
         if (qobject_cast<const QCheckBox*>(button) || qobject_cast<const QRadioButton*>(button))
-            needed += style->pixelMetric(QStyle::PM_IndicatorWidth) +
-                      style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing);
+            needed +=
+                style->pixelMetric(QStyle::PM_IndicatorWidth) + style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing);
         else
             needed += 2 * style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button) / 2;
         return needed;

@@ -1,5 +1,6 @@
 #include "app/l10n/app_language.h"
 #include "app/update/format_catalog_updater.h"
+#include "desktop_sandbox.h"
 #include "future_wait.h"
 #include "layout_inspector.h"
 #include "systemwriter/demo_system.h"
@@ -126,4 +127,36 @@ TEST_F(LayoutTest, TheSheetsAndTheSettingsFitTheirTextsInEveryLanguage)
         for (const auto& [each, name] : windows)
             expectClean(*each, language.rawValue(), name);
     }
+}
+
+TEST(LayoutOnADesktop, TheMainWindowAndTheChooserFitTheirTextsOnALinuxDesktop)
+{
+    tessik::testing::enterXdgDemo();
+    FormatCatalogUpdater updater{FormatCatalogUpdater::Configuration{}};
+    MainWindow window(&updater);
+    window.setCatalogUpdatesEnabled(false);
+    window.resize(950, 600);
+    window.show();
+    ASSERT_TRUE(
+        tessik::testing::eventually([&] { return !window.model().busy() && !window.model().apps().isEmpty(); }));
+    AppChooserSheet chooser(window.model(), &window);
+    for (const AppLanguage language : AppLanguage::allCases()) {
+        LanguageSetting::shared().setOverride(language.rawValue());
+        for (const bool byApp : {true, false}) {
+            window.setByApp(byApp);
+            if (byApp)
+                window.model().setSelectedApp(u"libreoffice-writer.desktop"_s);
+            else
+                window.model().setSelectedType(u"text/plain"_s);
+            QCoreApplication::processEvents();
+            const QStringList problems = LayoutInspector::problems(&window, language.rawValue());
+            EXPECT_TRUE(problems.isEmpty()) << qPrintable(language.rawValue() + u":\n"_s + problems.join(u'\n'));
+            keep(window, (byApp ? u"desktop-by-app-"_s : u"desktop-by-format-"_s) + language.rawValue());
+        }
+        chooser.show();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(LayoutInspector::problems(&chooser, language.rawValue()).isEmpty());
+        chooser.hide();
+    }
+    LanguageSetting::shared().setOverride(std::nullopt);
 }
