@@ -67,8 +67,12 @@ private:
         for (const QString& group : document.groups()) {
             QHash<QString, QStringList>& lists = entry.lists[group];
             for (const QString& key : document.keys(group)) {
+                // A value that cannot be read leaves no trace, not even an empty entry.
+                const std::optional<QString> value = document.value(group, key);
+                if (!value)
+                    continue;
                 QStringList& list = lists[m_canonical(key)];
-                for (const QString& id : KeyFileDocument::splitList(*document.value(group, key)))
+                for (const QString& id : KeyFileDocument::splitList(*value))
                     if (!list.contains(id))
                         list.append(id);
             }

@@ -115,6 +115,35 @@ TEST(MimeAppsLookup, ReadsKeysAsGLibDoes)
     expectDefault("text/plain=a.desktop;\nnot a key line\n", u"text/plain"_s, u"b.desktop"_s);
 }
 
+TEST(MimeAppsLookup, LosesOnlyTheEntriesThatAreNotUtf8)
+{
+    MimeAppsSandbox sandbox;
+    for (const QString& id : {u"a.desktop"_s, u"b.desktop"_s, u"c.desktop"_s})
+        sandbox.addApplication(u"data1"_s, id);
+    sandbox.write(u"etc1/mimeapps.list"_s, "[Default Applications]\ntext/plain=c.desktop;\ntext/html=c.desktop;\n");
+    const auto expectDefaults = [&](const QByteArray& list, const QString& plain, const QString& html) {
+        sandbox.write(u"home/.config/mimeapps.list"_s, list);
+        EXPECT_EQ(defaultOf(sandbox, {u"text/plain"_s}), plain) << list.constData();
+        EXPECT_EQ(defaultOf(sandbox, {u"text/html"_s}), html) << list.constData();
+        expectSameAsGio(sandbox, {u"text/plain"_s});
+        expectSameAsGio(sandbox, {u"text/html"_s});
+    };
+    expectDefaults("# caf\xe9\n[Default Applications]\ntext/plain=a.desktop;\ntext/html=b.desktop;\n", u"a.desktop"_s,
+                   u"b.desktop"_s);
+    expectDefaults(
+        "[Default Applications]\ntext/plain=a.desktop;\nimage/png=\xff;\ntext/\xff=c;\ntext/html=b.desktop;\n",
+        u"a.desktop"_s, u"b.desktop"_s);
+    // The value in question is lost as a whole, even where its last line spoils an earlier, readable one.
+    expectDefaults("[Default Applications]\ntext/plain=a.desktop;\xff.desktop;\ntext/html=b.desktop;\n", u"c.desktop"_s,
+                   u"b.desktop"_s);
+    expectDefaults("[Default Applications]\ntext/plain=a.desktop;\ntext/plain=\xff;\ntext/html=b.desktop;\n",
+                   u"c.desktop"_s, u"b.desktop"_s);
+    expectDefaults("[Default Applications]\ntext/plain=a.desktop;\n[Bad \xff]\ntext/html=b.desktop;\n", u"a.desktop"_s,
+                   u"c.desktop"_s);
+    // A line that is no key file line at all still spoils the whole file.
+    expectDefaults("[Default Applications]\ntext/plain=a.desktop;\nnot a key \xff\n", u"c.desktop"_s, u"c.desktop"_s);
+}
+
 TEST(MimeAppsLookup, FallsBackThroughParentTypesAfterTheTypesOwnAssociations)
 {
     MimeAppsSandbox sandbox;
