@@ -61,7 +61,8 @@ void setDefaultIn(KeyFileDocument& document, const QString& type, const QStringL
     // A stale alias entry would win over the type's own entry when it comes first in the file.
     bool aliasFound = false;
     for (const QString& key : document.keys(defaultGroup)) {
-        if (!aliases.contains(key) || key == type)
+        // An entry that cannot be read decides nothing, so it is kept as it is.
+        if (!aliases.contains(key) || key == type || !document.value(defaultGroup, key))
             continue;
         for (const QString& other : listOf(document, defaultGroup, key))
             if (!defaults.contains(other))

@@ -82,6 +82,34 @@ TEST(MimeAppsWriter, EditsOnlyTheTypesEntries)
     EXPECT_EQ(sandbox.read(u"home/.config/mimeapps.list"_s), before);
 }
 
+TEST(MimeAppsWriter, KeepsLinesThatAreNotUtf8ByteForByte)
+{
+    MimeAppsSandbox sandbox;
+    sandbox.addApplication(u"data1"_s, u"reader.desktop"_s);
+    // An alias entry that cannot be read stands in the way of nothing, so it is not folded in either.
+    sandbox.write(u"home/.config/mimeapps.list"_s, "# caf\xe9\n"
+                                                   "[Default Applications]\n"
+                                                   "application/x-pdf=\xff;\n"
+                                                   "image/png=\xfe.desktop;\n"
+                                                   "[Other \xff]\n"
+                                                   "k=\xff\n");
+    MimeAppsWriter::setDefault(sandbox.environment, u"application/pdf"_s, pdfAliases, u"reader.desktop"_s);
+    EXPECT_EQ(sandbox.read(u"home/.config/mimeapps.list"_s), "# caf\xe9\n"
+                                                             "[Default Applications]\n"
+                                                             "application/x-pdf=\xff;\n"
+                                                             "image/png=\xfe.desktop;\n"
+                                                             "application/pdf=reader.desktop;\n"
+                                                             "[Other \xff]\n"
+                                                             "k=\xff\n"
+                                                             "\n"
+                                                             "[Added Associations]\n"
+                                                             "application/pdf=reader.desktop;\n");
+    EXPECT_EQ(defaultOf(sandbox, u"application/pdf"_s), u"reader.desktop"_s);
+    if (const auto gio = sandbox.gioDefault(u"application/pdf"_s)) {
+        EXPECT_EQ(*gio, u"reader.desktop"_s);
+    }
+}
+
 TEST(MimeAppsWriter, CreatesAPrivateFileAndKeepsPermissionsAndLinks)
 {
     MimeAppsSandbox sandbox;
