@@ -20,7 +20,8 @@ QString defaultOf(const MimeAppsSandbox& sandbox, const QString& type)
 {
     const tessik::platform::MimeAppsLookup lookup(
         [&](const QString& id) { return sandbox.isInstalled(id); },
-        [](const QString& t) { return pdfAliases.contains(t) ? u"application/pdf"_s : t; });
+        [](const QString& t) { return pdfAliases.contains(t) ? u"application/pdf"_s : t; },
+        [&](const QString& id) { return sandbox.owningFolder(id); });
     const auto choice = lookup.defaultApplication(sandbox.environment, {type});
     return choice ? choice->desktopId : QString();
 }
