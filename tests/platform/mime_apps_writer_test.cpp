@@ -83,6 +83,33 @@ TEST(MimeAppsWriter, EditsOnlyTheTypesEntries)
     EXPECT_EQ(sandbox.read(u"home/.config/mimeapps.list"_s), before);
 }
 
+TEST(MimeAppsWriter, FoldsAliasEntriesInFileOrderBehindTheNewDefault)
+{
+    MimeAppsSandbox sandbox;
+    for (const QString& id : {u"a.desktop"_s, u"b.desktop"_s, u"c.desktop"_s})
+        sandbox.addApplication(u"data1"_s, id);
+    sandbox.write(u"home/.config/mimeapps.list"_s,
+                  "[Default Applications]\napplication/x-pdf=a.desktop;\napplication/pdf=b.desktop;\n");
+    const auto expectDefault = [&](const QString& expected) {
+        EXPECT_EQ(defaultOf(sandbox, u"application/pdf"_s), expected);
+        if (const auto gio = sandbox.gioDefault(u"application/pdf"_s)) {
+            EXPECT_EQ(*gio, expected);
+        }
+    };
+    expectDefault(u"a.desktop"_s);
+
+    MimeAppsWriter::setDefault(sandbox.environment, u"application/pdf"_s, pdfAliases, u"c.desktop"_s);
+    EXPECT_EQ(sandbox.read(u"home/.config/mimeapps.list"_s),
+              "[Default Applications]\napplication/pdf=c.desktop;a.desktop;b.desktop;\n\n"
+              "[Added Associations]\napplication/pdf=c.desktop;\n");
+    expectDefault(u"c.desktop"_s);
+    // The fallbacks still come in the order they were in effect.
+    QFile::remove(sandbox.path(u"data1/applications/c.desktop"_s));
+    expectDefault(u"a.desktop"_s);
+    QFile::remove(sandbox.path(u"data1/applications/a.desktop"_s));
+    expectDefault(u"b.desktop"_s);
+}
+
 TEST(MimeAppsWriter, KeepsLinesThatAreNotUtf8ByteForByte)
 {
     MimeAppsSandbox sandbox;
