@@ -110,6 +110,43 @@ TEST(MimeAppsWriter, FoldsAliasEntriesInFileOrderBehindTheNewDefault)
     expectDefault(u"b.desktop"_s);
 }
 
+TEST(MimeAppsWriter, LeavesKeysOfAnotherCaseAlone)
+{
+    MimeAppsSandbox sandbox;
+    sandbox.addApplication(u"data1"_s, u"a.desktop"_s);
+    sandbox.addApplication(u"data1"_s, u"b.desktop"_s);
+    const QByteArray mixed = "[Default Applications]\n"
+                             "Text/Plain=a.desktop;\n"
+                             "Application/X-PDF=a.desktop;\n"
+                             "[Added Associations]\n"
+                             "Text/Plain=a.desktop;\n"
+                             "[Removed Associations]\n"
+                             "TEXT/PLAIN=b.desktop;\n";
+    sandbox.write(u"home/.config/mimeapps.list"_s, mixed);
+    EXPECT_EQ(defaultOf(sandbox, u"text/plain"_s), QString());
+    EXPECT_EQ(defaultOf(sandbox, u"application/pdf"_s), QString());
+
+    MimeAppsWriter::setDefault(sandbox.environment, u"text/plain"_s, {}, u"b.desktop"_s);
+    MimeAppsWriter::setDefault(sandbox.environment, u"application/pdf"_s, pdfAliases, u"b.desktop"_s);
+    EXPECT_EQ(sandbox.read(u"home/.config/mimeapps.list"_s), "[Default Applications]\n"
+                                                             "Text/Plain=a.desktop;\n"
+                                                             "Application/X-PDF=a.desktop;\n"
+                                                             "text/plain=b.desktop;\n"
+                                                             "application/pdf=b.desktop;\n"
+                                                             "[Added Associations]\n"
+                                                             "Text/Plain=a.desktop;\n"
+                                                             "text/plain=b.desktop;\n"
+                                                             "application/pdf=b.desktop;\n"
+                                                             "[Removed Associations]\n"
+                                                             "TEXT/PLAIN=b.desktop;\n");
+    for (const QString& type : {u"text/plain"_s, u"application/pdf"_s}) {
+        EXPECT_EQ(defaultOf(sandbox, type), u"b.desktop"_s);
+        if (const auto gio = sandbox.gioDefault(type)) {
+            EXPECT_EQ(*gio, u"b.desktop"_s);
+        }
+    }
+}
+
 TEST(MimeAppsWriter, KeepsLinesThatAreNotUtf8ByteForByte)
 {
     MimeAppsSandbox sandbox;
