@@ -28,7 +28,6 @@ std::shared_ptr<const DesktopEntryIndex> DesktopEntryIndex::build(const XdgEnvir
 {
     std::shared_ptr<DesktopEntryIndex> index(new DesktopEntryIndex);
     index->m_key = cacheKey(environment, locale);
-    QSet<QString> claimed;
     for (const QString& folder : environment.applicationDirectories()) {
         QSet<QString> visited;
         QList<std::pair<QString, QString>> files;
@@ -38,9 +37,9 @@ std::shared_ptr<const DesktopEntryIndex> DesktopEntryIndex::build(const XdgEnvir
             QString id = relativePath;
             id.replace(u'/', u'-');
             // Later files of a claimed ID never count, even when the first one is unusable.
-            if (claimed.contains(id))
+            if (index->m_folderOf.contains(id))
                 continue;
-            claimed.insert(id);
+            index->m_folderOf.insert(id, folder);
             FileStamp stamp;
             std::optional<DesktopEntry> entry = DesktopEntry::read(path, locale, stamp);
             index->m_stamps.push_back(stamp);

@@ -32,6 +32,8 @@ public:
     bool isInstalled(const QString& id) const { return m_installed.contains(id); }
     // The file an installed ID was read from; empty otherwise.
     QString filePath(const QString& id) const;
+    // The application folder holding the first file of the ID, installed or not; empty when there is none.
+    QString folderOf(const QString& id) const { return m_folderOf.value(id); }
     // The ID whose installed entry this very file is (after cleaning the path); empty otherwise.
     QString idForFile(const QString& path) const { return m_idByPath.value(QDir::cleanPath(path)); }
     // By folder precedence, then by path within a folder.
@@ -57,6 +59,7 @@ private:
     QStringList m_installedIds;
     QHash<QString, Installed> m_installed;
     QHash<QString, QString> m_idByPath;
+    QHash<QString, QString> m_folderOf;
     std::vector<FileStamp> m_stamps;
     bool m_watchesPath = false;
 };

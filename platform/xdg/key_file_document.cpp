@@ -1,17 +1,31 @@
 #include "key_file_document.h"
 
-#include <QStringDecoder>
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
 namespace tessik::platform {
 
+namespace {
+
+std::optional<QString> decoded(QByteArrayView bytes)
+{
+    return bytes.isValidUtf8() ? std::optional(QString::fromUtf8(bytes)) : std::nullopt;
+}
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+} // namespace
+
 KeyFileDocument KeyFileDocument::parse(const QByteArray& bytes)
 {
+    static const QByteArray lf = "\n";
+    static const QByteArray crlf = "\r\n";
     KeyFileDocument document;
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    [[maybe_unused]] const QString text = decoder(bytes);
-    document.m_wellFormed = !decoder.hasError();
+    bool inGroup = false;
     QString group;
     qsizetype start = 0;
     while (start < bytes.size()) {
@@ -20,40 +34,72 @@ KeyFileDocument KeyFileDocument::parse(const QByteArray& bytes)
         if (end < 0) {
             end = bytes.size();
         } else {
-            line.ending = "\n";
+            line.ending = lf;
             if (end > start && bytes.at(end - 1) == '\r') {
-                line.ending = "\r\n";
+                line.ending = crlf;
                 --end;
             }
         }
-        line.text = bytes.mid(start, end - start);
+        line.text = bytes.sliced(start, end - start);
         start = end + line.ending.size();
 
         // Leading whitespace is insignificant, as are spaces around the key; the value keeps its trailing ones.
-        const QString content = QString::fromUtf8(line.text);
-        const QString trimmed = content.trimmed();
-        if (trimmed.isEmpty() || trimmed.startsWith(u'#')) {
+        const QByteArrayView trimmed = QByteArrayView(line.text).trimmed();
+        const qsizetype equals = line.text.indexOf('=');
+        if (trimmed.isEmpty() || trimmed.startsWith('#')) {
             line.kind = Kind::Other;
-        } else if (trimmed.startsWith(u'[') && trimmed.endsWith(u']') && trimmed.count(u'[') == 1 &&
-                   trimmed.count(u']') == 1) {
+        } else if (trimmed.startsWith('[') && trimmed.endsWith(']') && trimmed.count('[') == 1 &&
+                   trimmed.count(']') == 1) {
+            // A name that is not UTF-8 still starts a group, one that no reader asks for.
             line.kind = Kind::Group;
-            group = trimmed.sliced(1, trimmed.size() - 2);
+            group = QString::fromUtf8(trimmed.sliced(1, trimmed.size() - 2));
+            inGroup = true;
             line.group = group;
-        } else if (const qsizetype equals = content.indexOf(u'=');
-                   equals > 0 && !group.isNull() && !content.first(equals).trimmed().isEmpty()) {
-            line.kind = Kind::Key;
-            line.group = group;
-            line.key = content.first(equals).trimmed();
-            qsizetype valueStart = equals + 1;
-            while (valueStart < content.size() && content.at(valueStart).isSpace())
-                ++valueStart;
-            line.value = content.sliced(valueStart);
+        } else if (const QByteArrayView key = QByteArrayView(line.text).first(std::max<qsizetype>(equals, 0)).trimmed();
+                   inGroup && !key.isEmpty()) {
+            // A key that is not UTF-8 is passed over, as GLib does.
+            if (const std::optional<QString> name = decoded(key)) {
+                line.kind = Kind::Key;
+                line.group = group;
+                line.key = *name;
+                qsizetype valueStart = equals + 1;
+                while (valueStart < line.text.size() && isBlank(line.text.at(valueStart)))
+                    ++valueStart;
+                line.value = decoded(QByteArrayView(line.text).sliced(valueStart));
+            }
         } else {
             document.m_wellFormed = false;
         }
         document.m_lines.append(std::move(line));
     }
+    document.reindex();
     return document;
+}
+
+void KeyFileDocument::reindex()
+{
+    m_groupNames.clear();
+    m_groups.clear();
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        const Line& line = m_lines.at(i);
+        if (line.kind == Kind::Other)
+            continue;
+        auto entry = m_groups.find(line.group);
+        if (entry == m_groups.end()) {
+            m_groupNames.append(line.group);
+            entry = m_groups.insert(line.group, Group{});
+        }
+        if (line.kind == Kind::Group) {
+            if (entry->lastLine < 0)
+                entry->lastLine = i;
+            continue;
+        }
+        const qsizetype known = entry->lastLineOfKey.size();
+        entry->lastLineOfKey.insert(line.key, i);
+        if (entry->lastLineOfKey.size() > known)
+            entry->keys.append(line.key);
+        entry->lastLine = i;
+    }
 }
 
 QByteArray KeyFileDocument::toByteArray() const
@@ -66,20 +112,13 @@ QByteArray KeyFileDocument::toByteArray() const
 
 QStringList KeyFileDocument::groups() const
 {
-    QStringList names;
-    for (const Line& line : m_lines)
-        if (line.kind == Kind::Group && !names.contains(line.group))
-            names.append(line.group);
-    return names;
+    return m_groupNames;
 }
 
 QStringList KeyFileDocument::keys(const QString& group) const
 {
-    QStringList names;
-    for (const Line& line : m_lines)
-        if (line.kind == Kind::Key && line.group == group && !names.contains(line.key))
-            names.append(line.key);
-    return names;
+    const auto entry = m_groups.constFind(group);
+    return entry == m_groups.cend() ? QStringList() : entry->keys;
 }
 
 std::optional<QString> KeyFileDocument::value(const QString& group, const QString& key) const
@@ -92,12 +131,8 @@ std::optional<QString> KeyFileDocument::value(const QString& group, const QStrin
 
 qsizetype KeyFileDocument::lastLineOf(const QString& group, const QString& key) const
 {
-    for (qsizetype i = m_lines.size() - 1; i >= 0; --i) {
-        const Line& line = m_lines.at(i);
-        if (line.kind == Kind::Key && line.group == group && line.key == key)
-            return i;
-    }
-    return -1;
+    const auto entry = m_groups.constFind(group);
+    return entry == m_groups.cend() ? -1 : entry->lastLineOfKey.value(key, -1);
 }
 
 void KeyFileDocument::insertLine(qsizetype at, Line line)
@@ -130,20 +165,22 @@ void KeyFileDocument::setValue(const QString& group, const QString& key, const Q
     if (qsizetype index = lastLineOf(group, key); index >= 0) {
         line.ending = m_lines.at(index).ending;
         m_lines[index] = std::move(line);
-        for (qsizetype i = index - 1; i >= 0; --i)
-            if (m_lines.at(i).kind == Kind::Key && m_lines.at(i).group == group && m_lines.at(i).key == key)
+        bool dropped = false;
+        for (qsizetype i = index - 1; i >= 0; --i) {
+            const Line& existing = m_lines.at(i);
+            if (existing.kind == Kind::Key && existing.group == group && existing.key == key) {
                 m_lines.removeAt(i);
+                dropped = true;
+            }
+        }
+        if (dropped)
+            reindex();
         return;
     }
 
-    qsizetype after = -1;
-    for (qsizetype i = 0; i < m_lines.size(); ++i) {
-        const Line& existing = m_lines.at(i);
-        if (existing.group == group && (existing.kind == Kind::Key || (existing.kind == Kind::Group && after < 0)))
-            after = i;
-    }
-    if (after >= 0) {
-        insertLine(after + 1, std::move(line));
+    if (const auto entry = m_groups.constFind(group); entry != m_groups.cend()) {
+        insertLine(entry->lastLine + 1, std::move(line));
+        reindex();
         return;
     }
 
@@ -157,12 +194,17 @@ void KeyFileDocument::setValue(const QString& group, const QString& key, const Q
     header.text = QString(u'[' + group + u']').toUtf8();
     insertLine(m_lines.size(), std::move(header));
     insertLine(m_lines.size(), std::move(line));
+    reindex();
 }
 
 bool KeyFileDocument::remove(const QString& group, const QString& key)
 {
-    return m_lines.removeIf(
-               [&](const Line& line) { return line.kind == Kind::Key && line.group == group && line.key == key; }) > 0;
+    if (lastLineOf(group, key) < 0)
+        return false;
+    m_lines.removeIf(
+        [&](const Line& line) { return line.kind == Kind::Key && line.group == group && line.key == key; });
+    reindex();
+    return true;
 }
 
 QStringList KeyFileDocument::splitList(const QString& value)

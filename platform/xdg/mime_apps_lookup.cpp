@@ -67,8 +67,12 @@ private:
         for (const QString& group : document.groups()) {
             QHash<QString, QStringList>& lists = entry.lists[group];
             for (const QString& key : document.keys(group)) {
+                // A value that cannot be read leaves no trace, not even an empty entry.
+                const std::optional<QString> value = document.value(group, key);
+                if (!value)
+                    continue;
                 QStringList& list = lists[m_canonical(key)];
-                for (const QString& id : KeyFileDocument::splitList(*document.value(group, key)))
+                for (const QString& id : KeyFileDocument::splitList(*value))
                     if (!list.contains(id))
                         list.append(id);
             }
@@ -82,8 +86,9 @@ private:
     qint64 m_reads = 0;
 };
 
-MimeAppsLookup::MimeAppsLookup(InstalledCheck isInstalled, Canonicalizer canonical)
-    : m_isInstalled(std::move(isInstalled)), m_cache(std::make_unique<FileCache>(std::move(canonical)))
+MimeAppsLookup::MimeAppsLookup(InstalledCheck isInstalled, Canonicalizer canonical, OwningFolder owningFolder)
+    : m_isInstalled(std::move(isInstalled)), m_owningFolder(std::move(owningFolder)),
+      m_cache(std::make_unique<FileCache>(std::move(canonical)))
 {
 }
 
@@ -94,8 +99,18 @@ qint64 MimeAppsLookup::fileReads() const
     return m_cache->reads();
 }
 
-QList<MimeAppsLookup::Candidate> MimeAppsLookup::candidates(const XdgEnvironment& environment,
-                                                            const QString& type) const
+// An application folder speaks only for the desktop files it holds: an ID with a file in an earlier folder, usable
+// or not, is not its to associate or take away. A config folder holds none and is never shadowed.
+bool MimeAppsLookup::isShadowed(const QString& id, qsizetype folder, const QStringList& applicationDirectories) const
+{
+    if (folder <= 0)
+        return false;
+    const qsizetype owner = applicationDirectories.indexOf(m_owningFolder(id));
+    return owner >= 0 && owner < folder;
+}
+
+QList<MimeAppsLookup::Candidate> MimeAppsLookup::candidates(const XdgEnvironment& environment, const QString& type,
+                                                            QStringList& removed) const
 {
     const QStringList applicationDirectories = environment.applicationDirectories();
     const QStringList directories = environment.mimeAppsDirectories();
@@ -105,7 +120,8 @@ QList<MimeAppsLookup::Candidate> MimeAppsLookup::candidates(const XdgEnvironment
             found.append({id, file});
     };
 
-    // Defaults of every file first; desktop-specific files may hold nothing else.
+    // Defaults of every file first; desktop-specific files may hold nothing else. A default may name an
+    // application of any folder.
     for (const QString& directory : directories) {
         QStringList files;
         for (const QString& desktop : environment.desktops)
@@ -119,17 +135,19 @@ QList<MimeAppsLookup::Candidate> MimeAppsLookup::candidates(const XdgEnvironment
     }
 
     // Removed associations hide an application from this folder and every folder after it, not from earlier ones.
-    QStringList removed;
     for (const QString& directory : directories) {
+        const qsizetype folder = applicationDirectories.indexOf(directory);
         const QString file = directory + u"/mimeapps.list"_s;
         for (const QString& id : m_cache->ids(file, addedGroup, type))
-            if (!removed.contains(id))
+            if (!removed.contains(id) && !isShadowed(id, folder, applicationDirectories))
                 add(id, file);
-        removed.append(m_cache->ids(file, removedGroup, type));
-        if (applicationDirectories.contains(directory)) {
+        for (const QString& id : m_cache->ids(file, removedGroup, type))
+            if (!isShadowed(id, folder, applicationDirectories))
+                removed.append(id);
+        if (folder >= 0) {
             const QString cache = directory + u"/mimeinfo.cache"_s;
             for (const QString& id : m_cache->ids(cache, cacheGroup, type))
-                if (!removed.contains(id))
+                if (!removed.contains(id) && !isShadowed(id, folder, applicationDirectories))
                     add(id, cache);
         }
     }
@@ -139,8 +157,9 @@ QList<MimeAppsLookup::Candidate> MimeAppsLookup::candidates(const XdgEnvironment
 std::optional<MimeAppsLookup::Choice> MimeAppsLookup::defaultApplication(const XdgEnvironment& environment,
                                                                          const QStringList& typeChain) const
 {
+    QStringList removed;
     for (const QString& type : typeChain)
-        for (const Candidate& candidate : candidates(environment, type))
+        for (const Candidate& candidate : candidates(environment, type, removed))
             if (m_isInstalled(candidate.desktopId))
                 return Choice{candidate.desktopId, candidate.file};
     return std::nullopt;
@@ -149,8 +168,9 @@ std::optional<MimeAppsLookup::Choice> MimeAppsLookup::defaultApplication(const X
 QStringList MimeAppsLookup::associatedIds(const XdgEnvironment& environment, const QStringList& typeChain) const
 {
     QStringList ids;
+    QStringList removed;
     for (const QString& type : typeChain)
-        for (const Candidate& candidate : candidates(environment, type))
+        for (const Candidate& candidate : candidates(environment, type, removed))
             if (!ids.contains(candidate.desktopId) && m_isInstalled(candidate.desktopId))
                 ids.append(candidate.desktopId);
     return ids;

@@ -21,6 +21,8 @@ public:
     using InstalledCheck = std::function<bool(const QString& desktopId)>;
     // The canonical name of a MIME type; the type itself when it is not an alias or not known.
     using Canonicalizer = std::function<QString(const QString& mimeType)>;
+    // The application folder holding the first desktop file of an ID, usable or not; empty when there is none.
+    using OwningFolder = std::function<QString(const QString& desktopId)>;
 
     struct Choice
     {
@@ -30,7 +32,7 @@ public:
         bool operator==(const Choice&) const = default;
     };
 
-    MimeAppsLookup(InstalledCheck isInstalled, Canonicalizer canonical);
+    MimeAppsLookup(InstalledCheck isInstalled, Canonicalizer canonical, OwningFolder owningFolder);
     ~MimeAppsLookup();
 
     // `typeChain` is the canonical type followed by its ancestors, most specific first: an application for the
@@ -51,9 +53,12 @@ private:
     };
     class FileCache;
 
-    QList<Candidate> candidates(const XdgEnvironment& environment, const QString& type) const;
+    // `removed` gathers removed associations and is kept along the type chain, as GLib does.
+    QList<Candidate> candidates(const XdgEnvironment& environment, const QString& type, QStringList& removed) const;
+    bool isShadowed(const QString& id, qsizetype folder, const QStringList& applicationDirectories) const;
 
     InstalledCheck m_isInstalled;
+    OwningFolder m_owningFolder;
     std::unique_ptr<FileCache> m_cache;
 };
 

@@ -53,23 +53,24 @@ QStringList listOf(const KeyFileDocument& document, const QString& group, const 
 
 void setDefaultIn(KeyFileDocument& document, const QString& type, const QStringList& aliases, const QString& id)
 {
-    const QStringList current = listOf(document, defaultGroup, type);
+    // The entries of the type and of its aliases are read as one list in file order; they stay so behind the new
+    // default, under the type's own key, as a stale alias entry that comes first would otherwise win.
     QStringList defaults{id};
-    for (const QString& other : current)
-        if (!defaults.contains(other))
-            defaults.append(other);
-    // A stale alias entry would win over the type's own entry when it comes first in the file.
     bool aliasFound = false;
     for (const QString& key : document.keys(defaultGroup)) {
-        if (!aliases.contains(key) || key == type)
+        // An entry that cannot be read decides nothing, so an alias one is kept as it is.
+        const std::optional<QString> value = document.value(defaultGroup, key);
+        if ((key != type && !aliases.contains(key)) || !value)
             continue;
-        for (const QString& other : listOf(document, defaultGroup, key))
+        for (const QString& other : KeyFileDocument::splitList(*value))
             if (!defaults.contains(other))
                 defaults.append(other);
-        document.remove(defaultGroup, key);
-        aliasFound = true;
+        if (key != type) {
+            document.remove(defaultGroup, key);
+            aliasFound = true;
+        }
     }
-    if (defaults != current || aliasFound || !document.value(defaultGroup, type))
+    if (aliasFound || listOf(document, defaultGroup, type) != defaults || !document.value(defaultGroup, type))
         document.setValue(defaultGroup, type, KeyFileDocument::joinList(defaults));
 
     QStringList added = listOf(document, addedGroup, type);

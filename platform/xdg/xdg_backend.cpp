@@ -79,7 +79,8 @@ QVariantMap informationOf(const QString& id, const DesktopEntry& entry)
 
 XdgBackend::XdgBackend()
     : m_lookup(std::make_unique<MimeAppsLookup>([this](const QString& id) { return entries()->isInstalled(id); },
-                                                canonicalName))
+                                                canonicalName,
+                                                [this](const QString& id) { return entries()->folderOf(id); }))
 {
 }
 

@@ -128,6 +128,16 @@ TEST_F(DesktopEntryIndexTest, TheFirstFileOfAnIdDecidesWhetherItIsInstalled)
         EXPECT_TRUE(index->filePath(id).isEmpty()) << qPrintable(id);
     }
 
+    // The folder of an ID's first file, whatever that file is.
+    const QString userFolder = m_sandbox.dataHome() + u"/applications"_s;
+    const QString systemFolder = m_sandbox.dataDir() + u"/applications"_s;
+    for (const QString& id : {u"kde4-okular.desktop"_s, u"shadow.desktop"_s, u"masked.desktop"_s, u"broken.desktop"_s})
+        EXPECT_EQ(index->folderOf(id), userFolder) << qPrintable(id);
+    for (const QString& id : {u"a-b-deep.desktop"_s, u"link.desktop"_s, u"pipe.desktop"_s, u"absent-name.desktop"_s})
+        EXPECT_EQ(index->folderOf(id), systemFolder) << qPrintable(id);
+    for (const QString& id : {u"okular.desktop"_s, u"readme.txt"_s, u"none.desktop"_s})
+        EXPECT_TRUE(index->folderOf(id).isEmpty()) << qPrintable(id);
+
     EXPECT_EQ(index->idForFile(user(u"kde4/okular.desktop"_s)), u"kde4-okular.desktop"_s);
     EXPECT_EQ(index->idForFile(user(u"kde4/../kde4//okular.desktop"_s)), u"kde4-okular.desktop"_s);
     EXPECT_EQ(index->idForFile(system(u"a/b/deep.desktop"_s)), u"a-b-deep.desktop"_s);

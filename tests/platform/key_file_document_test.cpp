@@ -1,6 +1,9 @@
 #include "platform/xdg/key_file_document.h"
 
+#include <QElapsedTimer>
+
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace Qt::StringLiterals;
 using tessik::platform::KeyFileDocument;
@@ -28,7 +31,6 @@ TEST(KeyFileDocument, ReadsGroupsKeysAndValues)
 
     EXPECT_FALSE(KeyFileDocument::parse("key=before any group\n[A]\n").isWellFormed());
     EXPECT_FALSE(KeyFileDocument::parse("[A]\nno equals sign\n").isWellFormed());
-    EXPECT_FALSE(KeyFileDocument::parse("[A]\nk=\xff\xfe\n").isWellFormed());
 
     EXPECT_EQ(KeyFileDocument::splitList(u"a.desktop;;b\\;c.desktop;\\sd\\\\e"_s),
               (QStringList{u"a.desktop"_s, u"b;c.desktop"_s, u" d\\e"_s}));
@@ -59,4 +61,57 @@ TEST(KeyFileDocument, EditsOnlyTheLinesItChanges)
     KeyFileDocument empty;
     empty.setValue(u"A"_s, u"x"_s, u"1"_s);
     EXPECT_EQ(empty.toByteArray(), "[A]\nx=1\n");
+}
+
+TEST(KeyFileDocument, LosesOnlyWhatIsNotUtf8)
+{
+    // Bytes that do not decode cost the value or key they are in, never the rest of the file.
+    const QByteArray text = "# caf\xe9\n[Bad \xff]\nk=in bad group\n[A]\nk=a\nother=\xff\xfe\nk\xff=x\n"
+                            "twice=ok\ntwice=\xc3\n";
+    const KeyFileDocument document = KeyFileDocument::parse(text);
+    EXPECT_TRUE(document.isWellFormed());
+    EXPECT_EQ(document.toByteArray(), text);
+    EXPECT_EQ(document.value(u"A"_s, u"k"_s), u"a"_s);
+    EXPECT_FALSE(document.value(u"A"_s, u"other"_s));
+    EXPECT_FALSE(document.value(u"A"_s, u"twice"_s));
+    EXPECT_EQ(document.keys(u"A"_s), (QStringList{u"k"_s, u"other"_s, u"twice"_s}));
+    EXPECT_FALSE(KeyFileDocument::parse("[A]\nno equals \xff\n").isWellFormed());
+
+    KeyFileDocument edited = KeyFileDocument::parse(text);
+    edited.setValue(u"A"_s, u"k"_s, u"b"_s);
+    edited.setValue(u"A"_s, u"new"_s, u"n"_s);
+    EXPECT_EQ(edited.toByteArray(), "# caf\xe9\n[Bad \xff]\nk=in bad group\n[A]\nk=b\nother=\xff\xfe\nk\xff=x\n"
+                                    "twice=ok\ntwice=\xc3\nnew=n\n");
+}
+
+TEST(KeyFileDocument, ReadsALargeFileInLinearTime)
+{
+    constexpr int count = 50000;
+    QByteArray text = "[Default Applications]\n";
+    for (int i = 0; i < count; ++i)
+        text += "application/x-type" + QByteArray::number(i) + "=app" + QByteArray::number(i) + ".desktop;\n";
+
+    // The floor: only cutting the same bytes into lines. The best of a few runs on each side keeps a busy machine
+    // from deciding the outcome.
+    qint64 floor = std::numeric_limits<qint64>::max();
+    for (int run = 0; run < 5; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        const QList<QByteArray> lines = text.split('\n');
+        floor = std::min(floor, timer.nsecsElapsed());
+        ASSERT_EQ(lines.size(), count + 2);
+    }
+    qint64 best = std::numeric_limits<qint64>::max();
+    for (int run = 0; run < 3 && best > 50 * floor; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        const KeyFileDocument document = KeyFileDocument::parse(text);
+        const QStringList keys = document.keys(u"Default Applications"_s);
+        qsizetype found = 0;
+        for (const QString& key : keys)
+            found += document.value(u"Default Applications"_s, key).has_value();
+        best = std::min(best, timer.nsecsElapsed());
+        ASSERT_EQ(found, count);
+    }
+    EXPECT_LE(best, 50 * floor) << "floor " << floor << " ns";
 }

@@ -18,7 +18,8 @@ MimeAppsLookup lookupIn(const MimeAppsSandbox& sandbox)
                                   {u"application/x-pdf"_s, u"application/pdf"_s},
                                   {u"image/pdf"_s, u"application/pdf"_s}};
                               return aliases.value(type, type);
-                          });
+                          },
+                          [&](const QString& id) { return sandbox.owningFolder(id); });
 }
 
 QString defaultOf(const MimeAppsSandbox& sandbox, const QStringList& chain)
@@ -115,6 +116,35 @@ TEST(MimeAppsLookup, ReadsKeysAsGLibDoes)
     expectDefault("text/plain=a.desktop;\nnot a key line\n", u"text/plain"_s, u"b.desktop"_s);
 }
 
+TEST(MimeAppsLookup, LosesOnlyTheEntriesThatAreNotUtf8)
+{
+    MimeAppsSandbox sandbox;
+    for (const QString& id : {u"a.desktop"_s, u"b.desktop"_s, u"c.desktop"_s})
+        sandbox.addApplication(u"data1"_s, id);
+    sandbox.write(u"etc1/mimeapps.list"_s, "[Default Applications]\ntext/plain=c.desktop;\ntext/html=c.desktop;\n");
+    const auto expectDefaults = [&](const QByteArray& list, const QString& plain, const QString& html) {
+        sandbox.write(u"home/.config/mimeapps.list"_s, list);
+        EXPECT_EQ(defaultOf(sandbox, {u"text/plain"_s}), plain) << list.constData();
+        EXPECT_EQ(defaultOf(sandbox, {u"text/html"_s}), html) << list.constData();
+        expectSameAsGio(sandbox, {u"text/plain"_s});
+        expectSameAsGio(sandbox, {u"text/html"_s});
+    };
+    expectDefaults("# caf\xe9\n[Default Applications]\ntext/plain=a.desktop;\ntext/html=b.desktop;\n", u"a.desktop"_s,
+                   u"b.desktop"_s);
+    expectDefaults(
+        "[Default Applications]\ntext/plain=a.desktop;\nimage/png=\xff;\ntext/\xff=c;\ntext/html=b.desktop;\n",
+        u"a.desktop"_s, u"b.desktop"_s);
+    // The value in question is lost as a whole, even where its last line spoils an earlier, readable one.
+    expectDefaults("[Default Applications]\ntext/plain=a.desktop;\xff.desktop;\ntext/html=b.desktop;\n", u"c.desktop"_s,
+                   u"b.desktop"_s);
+    expectDefaults("[Default Applications]\ntext/plain=a.desktop;\ntext/plain=\xff;\ntext/html=b.desktop;\n",
+                   u"c.desktop"_s, u"b.desktop"_s);
+    expectDefaults("[Default Applications]\ntext/plain=a.desktop;\n[Bad \xff]\ntext/html=b.desktop;\n", u"a.desktop"_s,
+                   u"c.desktop"_s);
+    // A line that is no key file line at all still spoils the whole file.
+    expectDefaults("[Default Applications]\ntext/plain=a.desktop;\nnot a key \xff\n", u"c.desktop"_s, u"c.desktop"_s);
+}
+
 TEST(MimeAppsLookup, FallsBackThroughParentTypesAfterTheTypesOwnAssociations)
 {
     MimeAppsSandbox sandbox;
@@ -164,6 +194,54 @@ TEST(MimeAppsLookup, TakesLegacyDefaultsAndTheCacheLessRemovedAssociations)
     expectSameAsGio(sandbox, chain);
     EXPECT_EQ(lookupIn(sandbox).associatedIds(sandbox.environment, chain),
               (QStringList{u"legacy.desktop"_s, u"added.desktop"_s, u"second.desktop"_s}));
+}
+
+TEST(MimeAppsLookup, ARemovedAssociationHoldsForTheParentTypesToo)
+{
+    MimeAppsSandbox sandbox;
+    sandbox.addApplication(u"data1"_s, u"a.desktop"_s, "text/plain;");
+    sandbox.addApplication(u"data1"_s, u"b.desktop"_s, "text/plain;");
+    ASSERT_TRUE(sandbox.updateDesktopDatabase(u"data1"_s));
+    sandbox.write(u"home/.config/mimeapps.list"_s, "[Removed Associations]\ntext/x-csrc=a.desktop;\n");
+    const QStringList chain{u"text/x-csrc"_s, u"text/plain"_s};
+    EXPECT_EQ(defaultOf(sandbox, chain), u"b.desktop"_s);
+    expectSameAsGio(sandbox, chain);
+    EXPECT_EQ(lookupIn(sandbox).associatedIds(sandbox.environment, chain), QStringList{u"b.desktop"_s});
+    EXPECT_EQ(defaultOf(sandbox, {u"text/plain"_s}), u"a.desktop"_s);
+    expectSameAsGio(sandbox, {u"text/plain"_s});
+}
+
+TEST(MimeAppsLookup, AnApplicationFoldersAssociationsSkipIdsShadowedByAnEarlierFolder)
+{
+    MimeAppsSandbox sandbox;
+    sandbox.addApplication(u"data1"_s, u"a.desktop"_s, "text/html;");
+    sandbox.addApplication(u"data1"_s, u"b.desktop"_s, "text/html;");
+    ASSERT_TRUE(sandbox.updateDesktopDatabase(u"data1"_s));
+    // The user's copy says something else, and no cache of the user's folder says anything.
+    sandbox.addApplication(u"home/.local/share"_s, u"a.desktop"_s, "image/png;");
+    const QStringList html{u"text/html"_s, u"text/plain"_s};
+    EXPECT_EQ(defaultOf(sandbox, html), u"b.desktop"_s);
+    expectSameAsGio(sandbox, html);
+
+    // So do that folder's added associations; a config folder's never are, nor are defaults.
+    sandbox.write(u"data1/applications/mimeapps.list"_s, "[Added Associations]\ntext/plain=a.desktop;\n");
+    EXPECT_EQ(defaultOf(sandbox, {u"text/plain"_s}), QString());
+    expectSameAsGio(sandbox, {u"text/plain"_s});
+    sandbox.write(u"etc1/mimeapps.list"_s, "[Added Associations]\ntext/plain=a.desktop;\n");
+    EXPECT_EQ(defaultOf(sandbox, {u"text/plain"_s}), u"a.desktop"_s);
+    expectSameAsGio(sandbox, {u"text/plain"_s});
+    QFile::remove(sandbox.path(u"etc1/mimeapps.list"_s));
+    sandbox.write(u"data1/applications/mimeapps.list"_s, "[Default Applications]\ntext/plain=a.desktop;\n");
+    EXPECT_EQ(defaultOf(sandbox, {u"text/plain"_s}), u"a.desktop"_s);
+    expectSameAsGio(sandbox, {u"text/plain"_s});
+
+    // And its removed associations, which would otherwise reach the user's folder through a parent type.
+    sandbox.addApplication(u"home/.local/share"_s, u"a.desktop"_s, "text/plain;");
+    ASSERT_TRUE(sandbox.updateDesktopDatabase(u"home/.local/share"_s));
+    sandbox.write(u"data1/applications/mimeapps.list"_s, "[Removed Associations]\ntext/x-csrc=a.desktop;\n");
+    const QStringList chain{u"text/x-csrc"_s, u"text/plain"_s};
+    EXPECT_EQ(defaultOf(sandbox, chain), u"a.desktop"_s);
+    expectSameAsGio(sandbox, chain);
 }
 
 TEST(MimeAppsLookup, RereadsOnlyChangedFilesAndNeverOpensAPipe)

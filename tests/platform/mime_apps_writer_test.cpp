@@ -20,7 +20,8 @@ QString defaultOf(const MimeAppsSandbox& sandbox, const QString& type)
 {
     const tessik::platform::MimeAppsLookup lookup(
         [&](const QString& id) { return sandbox.isInstalled(id); },
-        [](const QString& t) { return pdfAliases.contains(t) ? u"application/pdf"_s : t; });
+        [](const QString& t) { return pdfAliases.contains(t) ? u"application/pdf"_s : t; },
+        [&](const QString& id) { return sandbox.owningFolder(id); });
     const auto choice = lookup.defaultApplication(sandbox.environment, {type});
     return choice ? choice->desktopId : QString();
 }
@@ -80,6 +81,98 @@ TEST(MimeAppsWriter, EditsOnlyTheTypesEntries)
     const QByteArray before = sandbox.read(u"home/.config/mimeapps.list"_s);
     MimeAppsWriter::setDefault(sandbox.environment, u"text/plain"_s, {}, u"a.desktop"_s);
     EXPECT_EQ(sandbox.read(u"home/.config/mimeapps.list"_s), before);
+}
+
+TEST(MimeAppsWriter, FoldsAliasEntriesInFileOrderBehindTheNewDefault)
+{
+    MimeAppsSandbox sandbox;
+    for (const QString& id : {u"a.desktop"_s, u"b.desktop"_s, u"c.desktop"_s})
+        sandbox.addApplication(u"data1"_s, id);
+    sandbox.write(u"home/.config/mimeapps.list"_s,
+                  "[Default Applications]\napplication/x-pdf=a.desktop;\napplication/pdf=b.desktop;\n");
+    const auto expectDefault = [&](const QString& expected) {
+        EXPECT_EQ(defaultOf(sandbox, u"application/pdf"_s), expected);
+        if (const auto gio = sandbox.gioDefault(u"application/pdf"_s)) {
+            EXPECT_EQ(*gio, expected);
+        }
+    };
+    expectDefault(u"a.desktop"_s);
+
+    MimeAppsWriter::setDefault(sandbox.environment, u"application/pdf"_s, pdfAliases, u"c.desktop"_s);
+    EXPECT_EQ(sandbox.read(u"home/.config/mimeapps.list"_s),
+              "[Default Applications]\napplication/pdf=c.desktop;a.desktop;b.desktop;\n\n"
+              "[Added Associations]\napplication/pdf=c.desktop;\n");
+    expectDefault(u"c.desktop"_s);
+    // The fallbacks still come in the order they were in effect.
+    QFile::remove(sandbox.path(u"data1/applications/c.desktop"_s));
+    expectDefault(u"a.desktop"_s);
+    QFile::remove(sandbox.path(u"data1/applications/a.desktop"_s));
+    expectDefault(u"b.desktop"_s);
+}
+
+TEST(MimeAppsWriter, LeavesKeysOfAnotherCaseAlone)
+{
+    MimeAppsSandbox sandbox;
+    sandbox.addApplication(u"data1"_s, u"a.desktop"_s);
+    sandbox.addApplication(u"data1"_s, u"b.desktop"_s);
+    const QByteArray mixed = "[Default Applications]\n"
+                             "Text/Plain=a.desktop;\n"
+                             "Application/X-PDF=a.desktop;\n"
+                             "[Added Associations]\n"
+                             "Text/Plain=a.desktop;\n"
+                             "[Removed Associations]\n"
+                             "TEXT/PLAIN=b.desktop;\n";
+    sandbox.write(u"home/.config/mimeapps.list"_s, mixed);
+    EXPECT_EQ(defaultOf(sandbox, u"text/plain"_s), QString());
+    EXPECT_EQ(defaultOf(sandbox, u"application/pdf"_s), QString());
+
+    MimeAppsWriter::setDefault(sandbox.environment, u"text/plain"_s, {}, u"b.desktop"_s);
+    MimeAppsWriter::setDefault(sandbox.environment, u"application/pdf"_s, pdfAliases, u"b.desktop"_s);
+    EXPECT_EQ(sandbox.read(u"home/.config/mimeapps.list"_s), "[Default Applications]\n"
+                                                             "Text/Plain=a.desktop;\n"
+                                                             "Application/X-PDF=a.desktop;\n"
+                                                             "text/plain=b.desktop;\n"
+                                                             "application/pdf=b.desktop;\n"
+                                                             "[Added Associations]\n"
+                                                             "Text/Plain=a.desktop;\n"
+                                                             "text/plain=b.desktop;\n"
+                                                             "application/pdf=b.desktop;\n"
+                                                             "[Removed Associations]\n"
+                                                             "TEXT/PLAIN=b.desktop;\n");
+    for (const QString& type : {u"text/plain"_s, u"application/pdf"_s}) {
+        EXPECT_EQ(defaultOf(sandbox, type), u"b.desktop"_s);
+        if (const auto gio = sandbox.gioDefault(type)) {
+            EXPECT_EQ(*gio, u"b.desktop"_s);
+        }
+    }
+}
+
+TEST(MimeAppsWriter, KeepsLinesThatAreNotUtf8ByteForByte)
+{
+    MimeAppsSandbox sandbox;
+    sandbox.addApplication(u"data1"_s, u"reader.desktop"_s);
+    // An alias entry that cannot be read stands in the way of nothing, so it is not folded in either.
+    sandbox.write(u"home/.config/mimeapps.list"_s, "# caf\xe9\n"
+                                                   "[Default Applications]\n"
+                                                   "application/x-pdf=\xff;\n"
+                                                   "image/png=\xfe.desktop;\n"
+                                                   "[Other \xff]\n"
+                                                   "k=\xff\n");
+    MimeAppsWriter::setDefault(sandbox.environment, u"application/pdf"_s, pdfAliases, u"reader.desktop"_s);
+    EXPECT_EQ(sandbox.read(u"home/.config/mimeapps.list"_s), "# caf\xe9\n"
+                                                             "[Default Applications]\n"
+                                                             "application/x-pdf=\xff;\n"
+                                                             "image/png=\xfe.desktop;\n"
+                                                             "application/pdf=reader.desktop;\n"
+                                                             "[Other \xff]\n"
+                                                             "k=\xff\n"
+                                                             "\n"
+                                                             "[Added Associations]\n"
+                                                             "application/pdf=reader.desktop;\n");
+    EXPECT_EQ(defaultOf(sandbox, u"application/pdf"_s), u"reader.desktop"_s);
+    if (const auto gio = sandbox.gioDefault(u"application/pdf"_s)) {
+        EXPECT_EQ(*gio, u"reader.desktop"_s);
+    }
 }
 
 TEST(MimeAppsWriter, CreatesAPrivateFileAndKeepsPermissionsAndLinks)

@@ -75,6 +75,15 @@ public:
         return false;
     }
 
+    // The first application folder with a file of the ID, usable or not.
+    QString owningFolder(const QString& id) const
+    {
+        for (const QString& folder : environment.applicationDirectories())
+            if (QFileInfo::exists(folder + u'/' + id))
+                return folder;
+        return {};
+    }
+
     // Writes mimeinfo.cache in `dataDir`/applications with the real tool.
     bool updateDesktopDatabase(const QString& dataDir) const
     {
