@@ -91,7 +91,8 @@ TEST(KeyFileDocument, ReadsALargeFileInLinearTime)
     for (int i = 0; i < count; ++i)
         text += "application/x-type" + QByteArray::number(i) + "=app" + QByteArray::number(i) + ".desktop;\n";
 
-    // The floor: only cutting the same bytes into lines. The best of a few runs on each side keeps a busy machine
+    // The floor: only cutting the same bytes into lines. A reading that rescans the file per key is thousands of
+    // times slower, so a wide margin still catches it; the best of a few runs on each side keeps a busy machine
     // from deciding the outcome.
     qint64 floor = std::numeric_limits<qint64>::max();
     for (int run = 0; run < 5; ++run) {
@@ -102,7 +103,7 @@ TEST(KeyFileDocument, ReadsALargeFileInLinearTime)
         ASSERT_EQ(lines.size(), count + 2);
     }
     qint64 best = std::numeric_limits<qint64>::max();
-    for (int run = 0; run < 3 && best > 50 * floor; ++run) {
+    for (int run = 0; run < 3 && best > 200 * floor; ++run) {
         QElapsedTimer timer;
         timer.start();
         const KeyFileDocument document = KeyFileDocument::parse(text);
@@ -113,5 +114,5 @@ TEST(KeyFileDocument, ReadsALargeFileInLinearTime)
         best = std::min(best, timer.nsecsElapsed());
         ASSERT_EQ(found, count);
     }
-    EXPECT_LE(best, 50 * floor) << "floor " << floor << " ns";
+    EXPECT_LE(best, 200 * floor) << "floor " << floor << " ns";
 }
