@@ -425,7 +425,7 @@ bool AppModel::isManual(const QString& typeIdentifier, const QString& bundleIden
 
 void AppModel::persist(const CustomAssociation& association)
 {
-    const QList<CustomAssociation> saved = CatalogLoader::persist(m_store, m_custom, association);
+    const QList<CustomAssociation> saved = CatalogLoader::persist(m_store, association);
     if (saved == m_custom)
         return;
     m_custom = saved;

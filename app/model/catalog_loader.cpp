@@ -54,16 +54,15 @@ QList<FileAssociation> CatalogLoader::buildAssociations(const QList<InstalledApp
     return builder.build(apps, custom, suggestions, declared);
 }
 
-QList<CustomAssociation> CatalogLoader::persist(const CustomAssociationStore& store, QList<CustomAssociation> current,
+QList<CustomAssociation> CatalogLoader::persist(const CustomAssociationStore& store,
                                                 const CustomAssociation& association)
 {
-    if (!current.contains(association))
-        current.append(association);
-    store.save(current);
+    // Another program may have stored one since this program read the list.
+    QList<CustomAssociation> stored = store.add(association);
     // Launch Services must know the application for a default naming it to take. Failing that, the next
     // refresh registers it again.
     platform::LSRegisterURL(association.app.url, true);
-    return current;
+    return stored;
 }
 
 } // namespace tessik

@@ -45,11 +45,10 @@ public:
                                                     const QList<CatalogSuggestion>& suggestions,
                                                     const QHash<QUrl, QList<TypeCapability>>& declared = {});
 
-    // Adds one association to the stored list, as the user adds it: no duplicate, the whole list saved; the
-    // application is registered with Launch Services.
+    // Adds one association to the stored list as it is on disk, as the user adds it: no duplicate, the whole
+    // list saved; the application is registered with Launch Services.
     // Returns the new list; throws what saving throws, and the stored file is then as it was.
-    static QList<CustomAssociation> persist(const CustomAssociationStore& store, QList<CustomAssociation> current,
-                                            const CustomAssociation& association);
+    static QList<CustomAssociation> persist(const CustomAssociationStore& store, const CustomAssociation& association);
 };
 
 } // namespace tessik

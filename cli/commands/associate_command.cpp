@@ -87,7 +87,7 @@ int AssociateCommand::execute(const QCommandLineParser& parser, CliStreams& io) 
     try {
         const QList<CustomAssociation> stored = store.load();
         const bool known = stored.contains(association);
-        CatalogLoader::persist(store, stored, association);
+        CatalogLoader::persist(store, association);
         const L10n::Values values{{u"extension"_s, association.fileExtension.isEmpty()
                                                        ? L10n::text(u"（无扩展名）"_s, io.language)
                                                        : u'.' + association.fileExtension},

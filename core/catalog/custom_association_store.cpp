@@ -3,8 +3,12 @@
 #include "core/support/json_file.h"
 #include "core/support/strict_json.h"
 #include "platform/file_manager.h"
+#include "platform/ns_error.h"
 
+#include <QFileInfo>
 #include <QJsonArray>
+#include <QLockFile>
+#include <QMutex>
 #include <QSet>
 
 using namespace Qt::StringLiterals;
@@ -49,6 +53,26 @@ void CustomAssociationStore::save(const QList<CustomAssociation>& associations) 
         array.append(association.toJson());
     }
     JsonFile::write(QJsonDocument(array), m_fileURL);
+}
+
+QList<CustomAssociation> CustomAssociationStore::add(const CustomAssociation& association) const
+{
+    const QString path = m_fileURL.toLocalFile();
+    platform::FileManager::createDirectory(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
+    // The lock file keeps other programs out; it does not tell this program's threads apart.
+    static QMutex threads;
+    const QMutexLocker threadLocker(&threads);
+    QLockFile lock(path + u".lock"_s);
+    lock.setStaleLockTime(10000);
+    if (!lock.tryLock(10000))
+        throw platform::NSError(platform::NSCocoaErrorDomain, platform::NSFileWriteUnknownError,
+                                u"%1 is being changed by another program."_s.arg(m_fileURL.fileName()), {}, path);
+    QList<CustomAssociation> associations = load();
+    if (!associations.contains(association)) {
+        associations.append(association);
+        save(associations);
+    }
+    return associations;
 }
 
 } // namespace tessik

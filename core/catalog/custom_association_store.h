@@ -21,6 +21,9 @@ public:
     // Rewrites the whole file atomically without duplicates (same type, application and extension; the first
     // one stays). Throws NSError; the previous file is intact then.
     void save(const QList<CustomAssociation>& associations) const;
+    // Adds one to the file as it is on disk now, under a lock, so that programs storing at the same time lose
+    // nothing; returns what the file then holds. Throws as load and save do.
+    QList<CustomAssociation> add(const CustomAssociation& association) const;
 
 private:
     QUrl m_fileURL;

@@ -38,7 +38,13 @@ ChangeExecutionResult AssociationChangeExecutor::execute(const ChangePlan& plan,
                 m_writer->setDefaultHandler(change.targetBundleIdentifier, change.typeIdentifier, change.role, stop);
         } catch (const std::exception& error) {
             result.failures.insert(change.id(), m_describe(error));
-            result.verificationResults.append({change, std::nullopt, false});
+            // What the system answers now, so the report says what is in effect rather than "not set".
+            std::optional<QString> observed;
+            try {
+                observed = check(change).observedBundleIdentifier;
+            } catch (const std::exception&) {
+            }
+            result.verificationResults.append({change, observed, false});
             continue;
         }
         verifyWritten(change, outcome, stop, result);

@@ -103,7 +103,7 @@ void MimeAppsWriter::setDefault(const XdgEnvironment& environment, const QString
 {
     QMutexLocker locker(&writeMutex);
     const QString path = linkTarget(environment.userMimeAppsList());
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+    if (!XdgEnvironment::createDirectory(QFileInfo(path).absolutePath()))
         fail(NSFileWriteUnknownError, path, u"its folder could not be created."_s);
 
     QLockFile lock(path + u".lock"_s);

@@ -1,5 +1,6 @@
 #include "mime_type_table.h"
 
+#include "user_mime_package.h"
 #include "xdg_environment.h"
 
 #include <QMimeDatabase>
@@ -94,7 +95,7 @@ std::shared_ptr<const TypeRecord> MimeTypeTable::lookUp(const QString& identifie
     std::shared_ptr<const TypeRecord> record;
     if (const QMimeType mime = QMimeDatabase().mimeTypeForName(name); mime.isValid()) {
         record = recordFor(mime);
-    } else if (key.startsWith(dynamicPrefix) && key.size() > dynamicPrefix.size() && key.count(u'/') == 1) {
+    } else if (key.startsWith(dynamicPrefix) && UserMimePackage::canRegister(key.sliced(dynamicPrefix.size()))) {
         auto dynamic = std::make_shared<TypeRecord>();
         dynamic->identifier = key;
         dynamic->extensions = {key.sliced(dynamicPrefix.size())};

@@ -34,14 +34,20 @@ bool rebuildDatabase(const QString& mimeDirectory)
 
 } // namespace
 
+bool UserMimePackage::canRegister(const QString& extension)
+{
+    // The extension becomes part of a file name, a glob and a type name: nothing that could leave the folder,
+    // match more, or make the name invalid.
+    static const QRegularExpression plain(u"^[A-Za-z0-9_+-][A-Za-z0-9_+.-]*$"_s);
+    return plain.match(extension).hasMatch();
+}
+
 UserMimePackage::Registration UserMimePackage::registerExtension(const XdgEnvironment& environment,
                                                                  const QString& extension)
 {
     const QString mimeDirectory = environment.dataHome + u"/mime"_s;
     const QString packageFile = mimeDirectory + u"/packages/user-extension-"_s + extension + u".xml"_s;
-    // The extension becomes part of a file name and a glob: nothing that could leave the folder or match more.
-    static const QRegularExpression plain(u"^[A-Za-z0-9_+-][A-Za-z0-9_+.-]*$"_s);
-    if (!plain.match(extension).hasMatch())
+    if (!canRegister(extension))
         throw NSError(NSCocoaErrorDomain, NSFileWriteUnknownError,
                       u"“%1” can’t be registered as a filename extension."_s.arg(extension), {}, packageFile);
 
@@ -62,7 +68,7 @@ UserMimePackage::Registration UserMimePackage::registerExtension(const XdgEnviro
     writer.writeEndDocument();
 
     QSaveFile file(packageFile);
-    if (!QDir().mkpath(QFileInfo(packageFile).absolutePath()) || !file.open(QIODevice::WriteOnly) ||
+    if (!XdgEnvironment::createDirectory(QFileInfo(packageFile).absolutePath()) || !file.open(QIODevice::WriteOnly) ||
         file.write(xml) != xml.size() || !file.commit())
         throw NSError(
             NSCocoaErrorDomain, NSFileWriteUnknownError,

@@ -22,6 +22,8 @@ public:
 
     // Writes $XDG_DATA_HOME/mime/packages/user-extension-EXT.xml and rebuilds $XDG_DATA_HOME/mime. Throws NSError
     // when the extension cannot name a file or the package cannot be written.
+    // Whether the extension can have a type of its own (plain ASCII letters, digits and a few marks).
+    static bool canRegister(const QString& extension);
     static Registration registerExtension(const XdgEnvironment& environment, const QString& extension);
 };
 

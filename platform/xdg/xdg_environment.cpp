@@ -1,6 +1,7 @@
 #include "xdg_environment.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 using namespace Qt::StringLiterals;
 
@@ -37,6 +38,17 @@ XdgEnvironment XdgEnvironment::current()
         if (const QString name = desktop.trimmed().toLower(); !name.isEmpty() && !environment.desktops.contains(name))
             environment.desktops.append(name);
     return environment;
+}
+
+bool XdgEnvironment::createDirectory(const QString& path)
+{
+    const QString cleaned = QDir::cleanPath(path);
+    if (QFileInfo(cleaned).isDir())
+        return true;
+    const QString parent = QFileInfo(cleaned).absolutePath();
+    if (parent == cleaned || !createDirectory(parent))
+        return false;
+    return QDir().mkdir(cleaned, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner) || QFileInfo(cleaned).isDir();
 }
 
 QStringList XdgEnvironment::applicationDirectories() const

@@ -97,13 +97,16 @@ TEST_F(ChangeExecutorTest, AttemptLimitsFollowTheWriteOutcome)
 TEST_F(ChangeExecutorTest, WriteErrorsAreRecordedAndThePlanGoesOn)
 {
     reader->script(u"a"_s, {u"com.example.Target"_s});
+    reader->script(u"b"_s, {u"com.example.Old"_s});
     reader->script(u"c"_s, {u"com.example.Target"_s});
     writer->failingType = u"b"_s;
     const auto result = executor().execute(
         {{}, {change(u"a"_s, std::nullopt), change(u"b"_s, std::nullopt), change(u"c"_s, std::nullopt)}});
     EXPECT_EQ(writer->written.size(), 3);
     ASSERT_EQ(result.verificationResults.size(), 3);
-    EXPECT_FALSE(result.verificationResults[1].observedBundleIdentifier);
+    EXPECT_EQ(result.verificationResults[1].observedBundleIdentifier, u"com.example.Old"_s)
+        << "the report names the handler in effect after the failed write";
+    EXPECT_FALSE(result.verificationResults[1].succeeded);
     EXPECT_EQ(result.failures.keys(), QStringList{u"b:editor"_s});
     EXPECT_TRUE(result.failures.value(u"b:editor"_s).contains(u"-54"_s));
     EXPECT_FALSE(result.succeeded());

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
+#include <thread>
 
 using namespace Qt::StringLiterals;
 using namespace tessik;
@@ -127,4 +128,21 @@ TEST(CustomAssociationStore, AFailedSaveLeavesThePreviousFile)
     EXPECT_THROW(store.save({CustomAssociation::forExtension(u"mkk"_s, editor)}), platform::NSError);
     EXPECT_EQ(contents(path), QByteArray("[]"));
     EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+TEST(CustomAssociationStore, ProgramsAddingAtTheSameTimeLoseNothing)
+{
+    TemporarySystem system;
+    const CustomAssociationStore store;
+    constexpr int writers = 8;
+    std::vector<std::thread> threads;
+    for (int i = 0; i < writers; ++i)
+        threads.emplace_back([&store, i] {
+            for (int round = 0; round < 3; ++round)
+                store.add(CustomAssociation::forExtension(u"x%1n%2"_s.arg(i).arg(round), editor));
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(store.load().size(), writers * 3);
+    EXPECT_EQ(store.add(CustomAssociation::forExtension(u"x0n0"_s, editor)).size(), writers * 3) << "no duplicate";
 }

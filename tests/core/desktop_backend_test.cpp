@@ -80,6 +80,7 @@ TEST(DesktopBackend, TheCoresFixedTypesAndPlacesAreTheDesktops)
     ASSERT_TRUE(unclaimed);
     EXPECT_EQ(unclaimed->identifier(), u"application/x-extension-tessikx"_s);
     EXPECT_TRUE(unclaimed->isDynamic());
+    EXPECT_FALSE(platform::UTType::typeWithFilenameExtension(u"üml"_s)) << "no valid type name can be made of it";
 
     EXPECT_EQ(platform::FileManager::applicationSupportDirectory().toLocalFile(), sandbox.dataHome());
     EXPECT_EQ(platform::FileManager::homeDirectoryForCurrentUser().toLocalFile(), sandbox.path(u"home"_s));
@@ -101,7 +102,6 @@ TEST(DesktopBackend, EveryRoleButTheShellIsTheOneDefaultAndItIsSetWithoutAsking)
     const MimeAppsSandbox sandbox;
     sandbox.write(u"data1/applications/a.desktop"_s, entry("A", "text/plain;"));
     sandbox.write(u"data1/applications/b.desktop"_s, entry("B", "text/plain;"));
-    sandbox.write(u"home/.config/mimeapps.list"_s, "[Default Applications]\ntext/plain=a.desktop;\n");
     bool asked = false;
     platform::Workspace::setConfirmationHandler([&asked](const platform::DefaultApplicationQuestion&) {
         asked = true;
@@ -113,6 +113,8 @@ TEST(DesktopBackend, EveryRoleButTheShellIsTheOneDefaultAndItIsSetWithoutAsking)
     EXPECT_EQ(writer.setDefaultHandler(u"b.desktop"_s, u"text/plain"_s, AssociationRole::all),
               AssociationWriteOutcome::pendingVerification);
     EXPECT_FALSE(asked) << "a desktop asks nobody";
+    EXPECT_EQ(QFile::permissions(sandbox.configHome()) & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions())
+        << "a configuration folder it creates is the user's alone";
     const LaunchServicesAssociationReader reader;
     for (const AssociationRole role : {AssociationRole::all, AssociationRole::viewer, AssociationRole::editor})
         EXPECT_EQ(reader.defaultHandler(u"text/plain"_s, role), u"b.desktop"_s);
