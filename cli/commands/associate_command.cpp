@@ -26,8 +26,12 @@ void AssociateCommand::configure(QCommandLineParser& parser) const
     parser.addOption({u"type"_s, u"The content type to associate; it must be known."_s, u"type"_s});
     parser.addOption({u"extension"_s, u"With --type: an extension to record with the type."_s, u"extension"_s});
     parser.addPositionalArgument(u"extension"_s, u"Without --type: an extension such as mkk or .mkk."_s);
-    parser.addPositionalArgument(u"bundle-id"_s, u"The bundle identifier of an installed application, or the path "
-                                                 "of an application bundle anywhere."_s);
+    parser.addPositionalArgument(u"bundle-id"_s,
+                                 PlatformTexts::isMac()
+                                     ? u"The bundle identifier of an installed application, or the path of an "
+                                       "application bundle anywhere."_s
+                                     : u"The desktop file ID of an installed application (such as "
+                                       "org.gnome.TextEditor.desktop), or the path of its desktop file."_s);
 }
 
 int AssociateCommand::execute(const QCommandLineParser& parser, CliStreams& io) const

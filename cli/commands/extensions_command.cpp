@@ -1,5 +1,6 @@
 #include "extensions_command.h"
 
+#include "app/l10n/platform_texts.h"
 #include "core/services/type_resolver.h"
 
 using namespace Qt::StringLiterals;
@@ -13,7 +14,8 @@ ExtensionsCommand::ExtensionsCommand()
 
 void ExtensionsCommand::configure(QCommandLineParser& parser) const
 {
-    parser.addPositionalArgument(u"type"_s, u"A content type identifier such as public.jpeg."_s);
+    parser.addPositionalArgument(u"type"_s, PlatformTexts::isMac() ? u"A content type identifier such as public.jpeg."_s
+                                                                   : u"A MIME type such as image/jpeg."_s);
 }
 
 int ExtensionsCommand::execute(const QCommandLineParser& parser, CliStreams& io) const

@@ -1,5 +1,6 @@
 #include "get_command.h"
 
+#include "app/l10n/platform_texts.h"
 #include "core/services/launch_services_association_reader.h"
 
 using namespace Qt::StringLiterals;
@@ -11,7 +12,8 @@ GetCommand::GetCommand() : CliCommand(u"get"_s, u"Print the current handler of a
 void GetCommand::configure(QCommandLineParser& parser) const
 {
     parser.addOption(roleOption());
-    parser.addPositionalArgument(u"type"_s, u"A content type identifier such as public.html."_s);
+    parser.addPositionalArgument(u"type"_s, PlatformTexts::isMac() ? u"A content type identifier such as public.html."_s
+                                                                   : u"A MIME type such as text/html."_s);
 }
 
 int GetCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
@@ -20,8 +22,10 @@ int GetCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
     const AssociationRole role = requireRole(parser, io.language);
     const auto handler = LaunchServicesAssociationReader().defaultHandler(type, role);
     if (!handler) {
-        io.err << L10n::text(u"没有应用以 {role} 角色打开 {type}。"_s, io.language,
-                             {{u"role"_s, rawValue(role)}, {u"type"_s, type}})
+        // A desktop has one default per type, whatever the role.
+        const L10n::Values values{{u"role"_s, rawValue(role)}, {u"type"_s, type}};
+        io.err << (PlatformTexts::isMac() ? L10n::text(u"没有应用以 {role} 角色打开 {type}。"_s, io.language, values)
+                                          : L10n::text(u"没有应用默认打开 {type}。"_s, io.language, values))
                << u'\n';
         return 1;
     }

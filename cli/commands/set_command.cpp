@@ -1,5 +1,6 @@
 #include "set_command.h"
 
+#include "app/l10n/platform_texts.h"
 #include "cli/change_runner.h"
 #include "core/discovery/app_scanner.h"
 #include "core/services/target_type_resolver.h"
@@ -20,7 +21,11 @@ void SetCommand::configure(QCommandLineParser& parser) const
     parser.addOption(roleOption());
     ChangeRunner::addChangeOptions(parser);
     parser.addPositionalArgument(u"target"_s, u"An extension or a known content type identifier."_s);
-    parser.addPositionalArgument(u"bundle-id"_s, u"The bundle identifier of an installed application."_s);
+    parser.addPositionalArgument(
+        u"bundle-id"_s,
+        PlatformTexts::isMac()
+            ? u"The bundle identifier of an installed application."_s
+            : u"The desktop file ID of an installed application, such as org.gnome.TextEditor.desktop."_s);
 }
 
 int SetCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
