@@ -16,12 +16,4 @@ QString newDesktopFolder();
 // shell; returns the folder.
 QString enterXdgDemo();
 
-// A new folder inside that sandbox, kept until the program ends: Qt's MIME database goes on using the MIME
-// folders it found for a few seconds, so no test may delete one while the program runs.
-QString newDesktopFolder();
-
-// Writes the Linux demo desktop into a new such folder and points this program at it, as its printed lines would a
-// shell; returns the folder.
-QString enterXdgDemo();
-
 } // namespace tessik::testing

@@ -9,49 +9,79 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 
+#include <gtest/gtest.h>
 #include <optional>
 
 // A desktop of its own in a temporary folder: HOME and every XDG variable point into it before anything is read.
-// Two config dirs and two data dirs; the last data dir links to the machine's MIME database only.
+// Two config dirs and two data dirs; the last data dir links to the machine's MIME database only. Variables a test
+// sets through it are put back when it goes.
 class MimeAppsSandbox
 {
 public:
-    explicit MimeAppsSandbox(const QByteArray& currentDesktop = {})
+    explicit MimeAppsSandbox(const QByteArray& currentDesktop = {}) : m_currentDesktop(currentDesktop)
     {
         using namespace Qt::StringLiterals;
-        const QString root = m_root;
-        const auto set = [&](const char* name, const QString& value) { qputenv(name, QFile::encodeName(value)); };
-        set("HOME", root + u"/home"_s);
-        set("XDG_CONFIG_HOME", configHome());
-        set("XDG_CONFIG_DIRS", root + u"/etc1:"_s + root + u"/etc2"_s);
-        set("XDG_DATA_HOME", dataHome());
-        set("XDG_DATA_DIRS", root + u"/data1:"_s + root + u"/data2"_s);
-        set("XDG_CACHE_HOME", root + u"/cache"_s);
-        set("XDG_STATE_HOME", root + u"/state"_s);
-        set("XDG_RUNTIME_DIR", root + u"/runtime"_s);
-        qputenv("XDG_CURRENT_DESKTOP", currentDesktop);
         for (const QString& folder : {u"home"_s, u"etc1"_s, u"etc2"_s, u"data1/applications"_s, u"data2"_s, u"cache"_s,
                                       u"state"_s, u"runtime"_s})
-            QDir(root).mkpath(folder);
-        QFile::setPermissions(root + u"/runtime"_s,
+            QDir(m_root).mkpath(folder);
+        QFile::setPermissions(path(u"runtime"_s),
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        QFile::link(u"/usr/share/mime"_s, root + u"/data2/mime"_s);
+        QFile::link(u"/usr/share/mime"_s, path(u"data2/mime"_s));
+        apply();
         environment = tessik::platform::XdgEnvironment::current();
+    }
+    ~MimeAppsSandbox()
+    {
+        for (auto it = m_saved.crbegin(); it != m_saved.crend(); ++it)
+            it->second ? void(qputenv(it->first, *it->second)) : void(qunsetenv(it->first));
+    }
+    Q_DISABLE_COPY_MOVE(MimeAppsSandbox)
+
+    // Points the variables here again, for a sandbox that outlives a test which pointed them elsewhere.
+    void apply() const
+    {
+        using namespace Qt::StringLiterals;
+        const auto set = [&](const char* name, const QString& value) { qputenv(name, QFile::encodeName(value)); };
+        set("HOME", path(u"home"_s));
+        set("XDG_CONFIG_HOME", configHome());
+        set("XDG_CONFIG_DIRS", path(u"etc1"_s) + u':' + path(u"etc2"_s));
+        set("XDG_DATA_HOME", dataHome());
+        set("XDG_DATA_DIRS", path(u"data1"_s) + u':' + path(u"data2"_s));
+        set("XDG_CACHE_HOME", path(u"cache"_s));
+        set("XDG_STATE_HOME", path(u"state"_s));
+        set("XDG_RUNTIME_DIR", path(u"runtime"_s));
+        qputenv("XDG_CURRENT_DESKTOP", m_currentDesktop);
+    }
+
+    // Sets a variable such as PATH or LANG until the sandbox goes.
+    void setVariable(const char* name, const QByteArray& value)
+    {
+        m_saved.append({name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt});
+        qputenv(name, value);
     }
 
     QString root() const { return m_root; }
     QString configHome() const { return m_root + QStringLiteral("/home/.config"); }
     QString dataHome() const { return m_root + QStringLiteral("/home/.local/share"); }
-    QString path(const QString& relative) const { return m_root + u'/' + relative; }
+    // An absolute path stays as it is.
+    QString path(const QString& relative) const { return QDir(m_root).filePath(relative); }
 
-    void write(const QString& relative, const QByteArray& text) const
+    // Writes a file, folders first, and returns its path.
+    QString write(const QString& relative, const QByteArray& text) const
     {
         QDir().mkpath(QFileInfo(path(relative)).absolutePath());
         QFile file(path(relative));
         if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
             file.write(text);
+        return path(relative);
+    }
+    // A shell script that does nothing.
+    QString writeProgram(const QString& relative) const
+    {
+        const QString program = write(relative, "#!/bin/sh\n");
+        QFile::setPermissions(program, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        return program;
     }
     QByteArray read(const QString& relative) const
     {
@@ -91,25 +121,35 @@ public:
                                  {path(dataDir + QStringLiteral("/applications"))}) == 0;
     }
 
-    // The desktop ID `gio mime` names as the type's default ("" for none); nothing when gio is not installed.
-    std::optional<QString> gioDefault(const QString& type) const
+    // What `gio mime` prints about a type, run with this process's variables; nothing when gio is not installed.
+    std::optional<QString> gioMime(const QString& type) const
     {
         using namespace Qt::StringLiterals;
-        if (QStandardPaths::findExecutable(u"gio"_s).isEmpty())
+        if (m_gio.isEmpty())
             return std::nullopt;
         QProcess gio;
         QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
         variables.insert(u"LC_ALL"_s, u"C.UTF-8"_s);
         variables.insert(u"GIO_USE_VFS"_s, u"local"_s);
         variables.insert(u"GIO_USE_VOLUME_MONITOR"_s, u"unix"_s);
-        variables.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, u"unix:path="_s + root() + u"/runtime/no-bus"_s);
+        variables.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, u"unix:path="_s + path(u"runtime/no-bus"_s));
         gio.setProcessEnvironment(variables);
-        gio.start(u"gio"_s, {u"mime"_s, type});
+        gio.start(m_gio, {u"mime"_s, type});
         if (!gio.waitForFinished(20000))
-            return QString(u"(gio did not finish)"_s);
+            ADD_FAILURE() << "gio did not finish";
+        return QString::fromUtf8(gio.readAllStandardOutput());
+    }
+
+    // The desktop ID `gio mime` names as the type's default ("" for none); nothing when gio is not installed.
+    std::optional<QString> gioDefault(const QString& type) const
+    {
+        using namespace Qt::StringLiterals;
         static const QRegularExpression line(u"^Default application for .*: (\\S+)$"_s,
                                              QRegularExpression::MultilineOption);
-        const QRegularExpressionMatch match = line.match(QString::fromUtf8(gio.readAllStandardOutput()));
+        const std::optional<QString> output = gioMime(type);
+        if (!output)
+            return std::nullopt;
+        const QRegularExpressionMatch match = line.match(*output);
         return match.hasMatch() ? match.captured(1) : QString();
     }
 
@@ -117,4 +157,8 @@ public:
 
 private:
     QString m_root = tessik::testing::newDesktopFolder();
+    QByteArray m_currentDesktop;
+    // Found before a test narrows PATH.
+    QString m_gio = QStandardPaths::findExecutable(QStringLiteral("gio"));
+    QList<std::pair<const char*, std::optional<QByteArray>>> m_saved;
 };
