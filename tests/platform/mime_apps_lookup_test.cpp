@@ -10,28 +10,6 @@ using tessik::platform::MimeAppsLookup;
 
 namespace {
 
-MimeAppsLookup lookupIn(const MimeAppsSandbox& sandbox)
-{
-    return MimeAppsLookup([&](const QString& id) { return sandbox.isInstalled(id); },
-                          [](const QString& type) {
-                              static const QHash<QString, QString> aliases{
-                                  {u"application/x-pdf"_s, u"application/pdf"_s},
-                                  {u"image/pdf"_s, u"application/pdf"_s}};
-                              return aliases.value(type, type);
-                          },
-                          [&](const QString& id) { return sandbox.owningFolder(id); });
-}
-
-// Our default for the type and its parents must be the expected one, and GLib's too where gio is installed.
-void expectDefault(const MimeAppsSandbox& sandbox, const QStringList& chain, const QString& expected)
-{
-    const auto choice = lookupIn(sandbox).defaultApplication(sandbox.environment, chain);
-    EXPECT_EQ(choice ? choice->desktopId : QString(), expected) << qPrintable(chain.first());
-    if (const std::optional<QString> gio = sandbox.gioDefault(chain.first())) {
-        EXPECT_EQ(*gio, expected) << "gio, " << qPrintable(chain.first());
-    }
-}
-
 void addApplications(const MimeAppsSandbox& sandbox, const QStringList& ids)
 {
     for (const QString& id : ids)
@@ -51,12 +29,12 @@ TEST(MimeAppsLookup, WalksTheBaseDirectoriesInOrderAndSkipsMissingApplications)
         sandbox.write(files[i], "[Default Applications]\ntext/plain=gone.desktop;" + winners[i].toUtf8() + "\n");
 
     for (qsizetype i = 0; i < files.size(); ++i) {
-        EXPECT_EQ(lookupIn(sandbox).defaultApplication(sandbox.environment, {u"text/plain"_s}),
+        EXPECT_EQ(sandbox.lookup().defaultApplication(sandbox.environment, {u"text/plain"_s}),
                   (MimeAppsLookup::Choice{winners[i], sandbox.path(files[i])}));
-        expectDefault(sandbox, {u"text/plain"_s}, winners[i]);
+        sandbox.expectDefault({u"text/plain"_s}, winners[i]);
         QFile::remove(sandbox.path(files[i]));
     }
-    expectDefault(sandbox, {u"text/plain"_s}, QString());
+    sandbox.expectDefault({u"text/plain"_s}, QString());
 }
 
 TEST(MimeAppsLookup, DesktopFilesGiveDefaultsOnlyAndAnEmptyDesktopNamesNone)
@@ -70,18 +48,18 @@ TEST(MimeAppsLookup, DesktopFilesGiveDefaultsOnlyAndAnEmptyDesktopNamesNone)
     sandbox.write(u"home/.config/kde-mimeapps.list"_s,
                   "[Default Applications]\ntext/plain=a.desktop;\n[Added Associations]\nimage/png=a.desktop;\n"
                   "[Removed Associations]\ntext/plain=viewer.desktop;\n");
-    expectDefault(sandbox, {u"text/plain"_s}, u"a.desktop"_s);
-    expectDefault(sandbox, {u"image/png"_s}, u"viewer.desktop"_s);
-    EXPECT_TRUE(lookupIn(sandbox).associatedIds(sandbox.environment, {u"text/plain"_s}).contains(u"viewer.desktop"_s));
+    sandbox.expectDefault({u"text/plain"_s}, u"a.desktop"_s);
+    sandbox.expectDefault({u"image/png"_s}, u"viewer.desktop"_s);
+    EXPECT_TRUE(sandbox.lookup().associatedIds(sandbox.environment, {u"text/plain"_s}).contains(u"viewer.desktop"_s));
     QFile::remove(sandbox.path(u"data1/applications/a.desktop"_s));
-    expectDefault(sandbox, {u"text/plain"_s}, u"b.desktop"_s);
+    sandbox.expectDefault({u"text/plain"_s}, u"b.desktop"_s);
 
     MimeAppsSandbox plain(":");
     plain.addApplication(u"data1"_s, u"a.desktop"_s);
     plain.addApplication(u"data1"_s, u"b.desktop"_s);
     plain.write(u"home/.config/-mimeapps.list"_s, "[Default Applications]\ntext/plain=a.desktop;\n");
     plain.write(u"home/.config/mimeapps.list"_s, "[Default Applications]\ntext/plain=b.desktop;\n");
-    expectDefault(plain, {u"text/plain"_s}, u"b.desktop"_s);
+    plain.expectDefault({u"text/plain"_s}, u"b.desktop"_s);
 }
 
 TEST(MimeAppsLookup, ReadsKeysAsGLibDoes)
@@ -117,7 +95,7 @@ TEST(MimeAppsLookup, ReadsKeysAsGLibDoes)
     for (const auto& [list, type, expected] : cases) {
         sandbox.write(u"home/.config/mimeapps.list"_s, list);
         SCOPED_TRACE(list.constData());
-        expectDefault(sandbox, {type}, expected);
+        sandbox.expectDefault({type}, expected);
     }
 }
 
@@ -130,13 +108,13 @@ TEST(MimeAppsLookup, FallsBackThroughParentTypesAfterTheTypesOwnAssociations)
     const QStringList chain{u"text/x-c++src"_s, u"text/x-csrc"_s, u"text/plain"_s};
     sandbox.write(u"home/.config/mimeapps.list"_s,
                   "[Default Applications]\ntext/x-csrc=c-editor.desktop;\ntext/plain=notes.desktop;\n");
-    expectDefault(sandbox, chain, u"c-editor.desktop"_s);
+    sandbox.expectDefault(chain, u"c-editor.desktop"_s);
 
     ASSERT_TRUE(sandbox.updateDesktopDatabase(u"data1"_s));
-    expectDefault(sandbox, chain, u"cpp-editor.desktop"_s);
-    EXPECT_EQ(lookupIn(sandbox).defaultApplication(sandbox.environment, chain)->file,
+    sandbox.expectDefault(chain, u"cpp-editor.desktop"_s);
+    EXPECT_EQ(sandbox.lookup().defaultApplication(sandbox.environment, chain)->file,
               sandbox.path(u"data1/applications/mimeinfo.cache"_s));
-    EXPECT_EQ(lookupIn(sandbox).associatedIds(sandbox.environment, chain),
+    EXPECT_EQ(sandbox.lookup().associatedIds(sandbox.environment, chain),
               (QStringList{u"cpp-editor.desktop"_s, u"c-editor.desktop"_s, u"notes.desktop"_s}));
 }
 
@@ -148,9 +126,9 @@ TEST(MimeAppsLookup, ARemovedAssociationHoldsForTheParentTypesToo)
     ASSERT_TRUE(sandbox.updateDesktopDatabase(u"data1"_s));
     sandbox.write(u"home/.config/mimeapps.list"_s, "[Removed Associations]\ntext/x-csrc=a.desktop;\n");
     const QStringList chain{u"text/x-csrc"_s, u"text/plain"_s};
-    expectDefault(sandbox, chain, u"b.desktop"_s);
-    EXPECT_EQ(lookupIn(sandbox).associatedIds(sandbox.environment, chain), QStringList{u"b.desktop"_s});
-    expectDefault(sandbox, {u"text/plain"_s}, u"a.desktop"_s);
+    sandbox.expectDefault(chain, u"b.desktop"_s);
+    EXPECT_EQ(sandbox.lookup().associatedIds(sandbox.environment, chain), QStringList{u"b.desktop"_s});
+    sandbox.expectDefault({u"text/plain"_s}, u"a.desktop"_s);
 }
 
 TEST(MimeAppsLookup, TakesLegacyDefaultsAndTheCacheLessRemovedAssociations)
@@ -165,15 +143,15 @@ TEST(MimeAppsLookup, TakesLegacyDefaultsAndTheCacheLessRemovedAssociations)
 
     // A removal hides the application from its own folder's cache and later ones, never from earlier folders.
     sandbox.write(u"data2/applications/mimeapps.list"_s, "[Removed Associations]\ntext/markdown=first.desktop;\n");
-    expectDefault(sandbox, chain, u"first.desktop"_s);
+    sandbox.expectDefault(chain, u"first.desktop"_s);
     sandbox.write(u"home/.config/mimeapps.list"_s, "[Removed Associations]\ntext/markdown=first.desktop;\n");
-    expectDefault(sandbox, chain, u"second.desktop"_s);
+    sandbox.expectDefault(chain, u"second.desktop"_s);
 
     sandbox.write(u"etc1/mimeapps.list"_s, "[Added Associations]\ntext/markdown=added.desktop;\n");
-    expectDefault(sandbox, chain, u"added.desktop"_s);
+    sandbox.expectDefault(chain, u"added.desktop"_s);
     sandbox.write(u"data2/applications/defaults.list"_s, "[Default Applications]\ntext/markdown=legacy.desktop;\n");
-    expectDefault(sandbox, chain, u"legacy.desktop"_s);
-    EXPECT_EQ(lookupIn(sandbox).associatedIds(sandbox.environment, chain),
+    sandbox.expectDefault(chain, u"legacy.desktop"_s);
+    EXPECT_EQ(sandbox.lookup().associatedIds(sandbox.environment, chain),
               (QStringList{u"legacy.desktop"_s, u"added.desktop"_s, u"second.desktop"_s}));
 }
 
@@ -185,22 +163,22 @@ TEST(MimeAppsLookup, AnApplicationFoldersAssociationsSkipIdsShadowedByAnEarlierF
     ASSERT_TRUE(sandbox.updateDesktopDatabase(u"data1"_s));
     // The user's copy says something else, and no cache of the user's folder says anything.
     sandbox.addApplication(u"home/.local/share"_s, u"a.desktop"_s, "image/png;");
-    expectDefault(sandbox, {u"text/html"_s, u"text/plain"_s}, u"b.desktop"_s);
+    sandbox.expectDefault({u"text/html"_s, u"text/plain"_s}, u"b.desktop"_s);
 
     // So do that folder's added associations; a config folder's never are, nor are defaults.
     sandbox.write(u"data1/applications/mimeapps.list"_s, "[Added Associations]\ntext/plain=a.desktop;\n");
-    expectDefault(sandbox, {u"text/plain"_s}, QString());
+    sandbox.expectDefault({u"text/plain"_s}, QString());
     sandbox.write(u"etc1/mimeapps.list"_s, "[Added Associations]\ntext/plain=a.desktop;\n");
-    expectDefault(sandbox, {u"text/plain"_s}, u"a.desktop"_s);
+    sandbox.expectDefault({u"text/plain"_s}, u"a.desktop"_s);
     QFile::remove(sandbox.path(u"etc1/mimeapps.list"_s));
     sandbox.write(u"data1/applications/mimeapps.list"_s, "[Default Applications]\ntext/plain=a.desktop;\n");
-    expectDefault(sandbox, {u"text/plain"_s}, u"a.desktop"_s);
+    sandbox.expectDefault({u"text/plain"_s}, u"a.desktop"_s);
 
     // And its removed associations, which would otherwise reach the user's folder through a parent type.
     sandbox.addApplication(u"home/.local/share"_s, u"a.desktop"_s, "text/plain;");
     ASSERT_TRUE(sandbox.updateDesktopDatabase(u"home/.local/share"_s));
     sandbox.write(u"data1/applications/mimeapps.list"_s, "[Removed Associations]\ntext/x-csrc=a.desktop;\n");
-    expectDefault(sandbox, {u"text/x-csrc"_s, u"text/plain"_s}, u"a.desktop"_s);
+    sandbox.expectDefault({u"text/x-csrc"_s, u"text/plain"_s}, u"a.desktop"_s);
 }
 
 TEST(MimeAppsLookup, RereadsOnlyChangedFilesAndNeverOpensAPipe)
@@ -208,7 +186,7 @@ TEST(MimeAppsLookup, RereadsOnlyChangedFilesAndNeverOpensAPipe)
     MimeAppsSandbox sandbox;
     addApplications(sandbox, {u"a.desktop"_s, u"b.desktop"_s});
     sandbox.write(u"etc1/mimeapps.list"_s, "[Default Applications]\ntext/plain=a.desktop;\n");
-    const MimeAppsLookup lookup = lookupIn(sandbox);
+    const MimeAppsLookup lookup = sandbox.lookup();
     const auto defaultId = [&] { return lookup.defaultApplication(sandbox.environment, {u"text/plain"_s})->desktopId; };
     EXPECT_EQ(defaultId(), u"a.desktop"_s);
     EXPECT_EQ(defaultId(), u"a.desktop"_s);

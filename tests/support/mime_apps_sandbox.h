@@ -1,6 +1,7 @@
 #pragma once
 
 #include "desktop_sandbox.h"
+#include "platform/xdg/mime_apps_lookup.h"
 #include "platform/xdg/xdg_environment.h"
 
 #include <QDir>
@@ -97,21 +98,31 @@ public:
                   "\n");
     }
 
-    bool isInstalled(const QString& id) const
+    // A lookup of this desktop's applications that knows the PDF aliases.
+    tessik::platform::MimeAppsLookup lookup() const
     {
-        for (const QString& folder : environment.applicationDirectories())
-            if (QFileInfo(folder + u'/' + id).isFile())
-                return true;
-        return false;
+        using namespace Qt::StringLiterals;
+        const auto folderOf = [this](const QString& id) {
+            for (const QString& folder : environment.applicationDirectories())
+                if (QFileInfo::exists(folder + u'/' + id))
+                    return folder;
+            return QString();
+        };
+        return tessik::platform::MimeAppsLookup(
+            [=](const QString& id) { return QFileInfo(folderOf(id) + u'/' + id).isFile(); },
+            [](const QString& type) {
+                return type == u"application/x-pdf"_s || type == u"image/pdf"_s ? u"application/pdf"_s : type;
+            },
+            folderOf);
     }
-
-    // The first application folder with a file of the ID, usable or not.
-    QString owningFolder(const QString& id) const
+    // Our default for the type and its parents must be `expected`, and GLib's too where gio is installed.
+    void expectDefault(const QStringList& chain, const QString& expected) const
     {
-        for (const QString& folder : environment.applicationDirectories())
-            if (QFileInfo::exists(folder + u'/' + id))
-                return folder;
-        return {};
+        const auto choice = lookup().defaultApplication(environment, chain);
+        EXPECT_EQ(choice ? choice->desktopId : QString(), expected) << qPrintable(chain.first());
+        if (const std::optional<QString> gio = gioDefault(chain.first())) {
+            EXPECT_EQ(*gio, expected) << "gio, " << qPrintable(chain.first());
+        }
     }
 
     // Writes mimeinfo.cache in `dataDir`/applications with the real tool.
