@@ -1,3 +1,4 @@
+#include "platform/xdg/key_file_document.h"
 #include "systemwriter/mime_info_cache.h"
 #include "systemwriter/xdg_demo_system.h"
 
@@ -18,21 +19,19 @@ using namespace tessik;
 
 namespace {
 
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 // The keys of a file's [Desktop Entry] group.
 QHash<QString, QString> desktopEntry(const QString& path)
 {
+    const platform::KeyFileDocument file = platform::KeyFileDocument::parse(readAll(path));
     QHash<QString, QString> keys;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return keys;
-    bool inEntry = false;
-    for (const QByteArray& raw : file.readAll().split('\n')) {
-        const QString line = QString::fromUtf8(raw);
-        if (line.startsWith(u'['))
-            inEntry = line == u"[Desktop Entry]"_s;
-        else if (inEntry && line.contains(u'='))
-            keys.insert(line.section(u'=', 0, 0), line.section(u'=', 1));
-    }
+    for (const QString& key : file.keys(u"Desktop Entry"_s))
+        keys.insert(key, file.value(u"Desktop Entry"_s, key).value_or(QString()));
     return keys;
 }
 
@@ -56,12 +55,6 @@ void writeText(const QString& path, const QByteArray& text)
     file.write(text);
 }
 
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 struct ProcessResult
 {
     int exitCode = -1;
@@ -82,7 +75,7 @@ ProcessResult run(const QString& program, const QStringList& arguments,
 
 } // namespace
 
-TEST(XdgDemoSystem, WritesADesktopOfRealApplications)
+TEST(XdgDemoSystem, WritesADesktopOfRealApplicationsWithStandInsAndIcons)
 {
     QTemporaryDir dir;
     const QString root = dir.filePath(u"desktop"_s);
@@ -97,24 +90,67 @@ TEST(XdgDemoSystem, WritesADesktopOfRealApplications)
                               u"code.desktop"_s, u"firefox-esr.desktop"_s, u"kde4-kwrite.desktop"_s})
         EXPECT_TRUE(system.contains(id)) << qPrintable(id);
 
-    QSet<QString> translatedLanguages;
+    const QString bin = root + u"/usr/bin/"_s;
+    const QString theme = root + u"/usr/share/icons/hicolor"_s;
+    EXPECT_TRUE(readAll(theme + u"/index.theme"_s).contains("Directories=48x48/apps,256x256/apps"));
+    QSet<QString> translatedLanguages, programs, icons;
+    QSet<QByteArray> looks;
     bool hiddenFromMenus = false;
-    for (auto it = system.cbegin(); it != system.cend(); ++it) {
-        const QHash<QString, QString> entry = desktopEntry(*it);
-        EXPECT_EQ(entry.value(u"Type"_s), u"Application"_s) << qPrintable(it.key());
-        for (const QString& key : {u"Name"_s, u"Exec"_s, u"Icon"_s, u"Categories"_s, u"MimeType"_s})
-            EXPECT_FALSE(entry.value(key).isEmpty()) << qPrintable(it.key() + u' ' + key);
-        for (const QString& type : entry.value(u"MimeType"_s).split(u';', Qt::SkipEmptyParts))
-            EXPECT_TRUE(QRegularExpression(u"^[a-z-]+/[a-z0-9.+_-]+$"_s).match(type).hasMatch())
-                << qPrintable(it.key() + u' ' + type);
-        for (const QString& key : entry.keys())
-            if (key.startsWith(u"Name["_s))
-                translatedLanguages.insert(key.mid(5).chopped(1));
-        hiddenFromMenus |= entry.value(u"NoDisplay"_s) == u"true"_s;
-        EXPECT_FALSE(entry.contains(u"Hidden"_s)) << qPrintable(it.key());
+    for (const QString& path : system.values() + user.values()) {
+        const QHash<QString, QString> entry = desktopEntry(path);
+        if (path.startsWith(root + u"/usr/"_s)) {
+            EXPECT_EQ(entry.value(u"Type"_s), u"Application"_s) << qPrintable(path);
+            for (const QString& key : {u"Name"_s, u"Exec"_s, u"Icon"_s, u"Categories"_s, u"MimeType"_s})
+                EXPECT_FALSE(entry.value(key).isEmpty()) << qPrintable(path + u' ' + key);
+            for (const QString& type : entry.value(u"MimeType"_s).split(u';', Qt::SkipEmptyParts))
+                EXPECT_TRUE(QRegularExpression(u"^[a-z-]+/[a-z0-9.+_-]+$"_s).match(type).hasMatch())
+                    << qPrintable(path + u' ' + type);
+            for (const QString& key : entry.keys())
+                if (key.startsWith(u"Name["_s))
+                    translatedLanguages.insert(key.mid(5).chopped(1));
+            hiddenFromMenus |= entry.value(u"NoDisplay"_s) == u"true"_s;
+            EXPECT_FALSE(entry.contains(u"Hidden"_s)) << qPrintable(path);
+        }
+
+        // Every program an entry runs has a stand-in; `env NAME=value program` runs the program.
+        QStringList words = entry.value(u"Exec"_s).split(u' ', Qt::SkipEmptyParts);
+        if (!words.isEmpty() && words.constFirst() == u"env"_s)
+            do
+                words.removeFirst();
+            while (!words.isEmpty() && words.constFirst().contains(u'='));
+        if (!words.isEmpty()) {
+            EXPECT_FALSE(words.constFirst().contains(u'/')) << qPrintable(path);
+            EXPECT_TRUE(QFileInfo(bin + words.constFirst()).isExecutable()) << qPrintable(words.constFirst());
+            programs.insert(words.constFirst());
+        }
+
+        // Every icon name has a picture of its own in both sizes.
+        const QString icon = entry.value(u"Icon"_s);
+        if (icon.isEmpty() || icons.contains(icon))
+            continue;
+        icons.insert(icon);
+        for (const int pixels : {48, 256}) {
+            const QImage image(theme + u"/%1x%1/apps/"_s.arg(pixels) + icon + u".png"_s);
+            ASSERT_EQ(image.size(), QSize(pixels, pixels)) << qPrintable(icon);
+            const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+            if (pixels == 48)
+                looks.insert(QByteArray(reinterpret_cast<const char*>(argb.constBits()), argb.sizeInBytes()));
+        }
     }
     EXPECT_EQ(translatedLanguages, (QSet<QString>{u"zh_CN"_s, u"ja"_s, u"ko"_s, u"de"_s, u"fr"_s, u"es"_s}));
     EXPECT_TRUE(hiddenFromMenus) << "one handler is kept out of the menus";
+    EXPECT_GE(icons.size(), 25);
+    EXPECT_EQ(looks.size(), icons.size()) << "no two icons look the same";
+    EXPECT_TRUE(programs.contains(u"vlc"_s) && programs.contains(u"audacity"_s));
+    // Nothing else, so no real tool such as env is shadowed.
+    const QStringList standIns = QDir(bin).entryList(QDir::Files | QDir::Hidden);
+    EXPECT_EQ(QSet<QString>(standIns.cbegin(), standIns.cend()), programs);
+    const ProcessResult vlc = run(bin + u"vlc"_s, {u"--started-from-file"_s, u"/media/it's a clip.mp4"_s});
+    EXPECT_EQ(vlc.exitCode, 0);
+    EXPECT_TRUE(vlc.out.isEmpty());
+    EXPECT_TRUE(vlc.err.startsWith("vlc: ") && vlc.err.contains("stand-in") &&
+                vlc.err.contains("/media/it's a clip.mp4\n"))
+        << vlc.err.constData();
 
     // The user's copies shadow system entries: one changed, one masked.
     ASSERT_EQ(user.keys(), (QStringList{u"code.desktop"_s, u"org.gnome.eog.desktop"_s}));
@@ -136,75 +172,6 @@ TEST(XdgDemoSystem, WritesADesktopOfRealApplications)
     if (QFileInfo(u"/usr/share/mime"_s).isDir()) {
         EXPECT_EQ(QFileInfo(root + u"/usr/share/mime"_s).symLinkTarget(), u"/usr/share/mime"_s);
     }
-}
-
-TEST(XdgDemoSystem, EveryProgramTheEntriesRunHasAStandIn)
-{
-    QTemporaryDir dir;
-    const QString root = dir.filePath(u"desktop"_s);
-    tools::XdgDemoSystem::write(root);
-    const QString bin = root + u"/usr/bin/"_s;
-
-    QSet<QString> programs;
-    for (const QString& folder : {u"/usr/share/applications"_s, u"/home/.local/share/applications"_s}) {
-        for (const QString& path : desktopIds(root + folder)) {
-            const QString exec = desktopEntry(path).value(u"Exec"_s);
-            if (exec.isEmpty())
-                continue;
-            QStringList words = exec.split(u' ', Qt::SkipEmptyParts);
-            // `env NAME=value program` runs the program.
-            if (words.constFirst() == u"env"_s)
-                do
-                    words.removeFirst();
-                while (!words.isEmpty() && words.constFirst().contains(u'='));
-            ASSERT_FALSE(words.isEmpty()) << qPrintable(path);
-            const QString program = words.constFirst();
-            EXPECT_FALSE(program.contains(u'/')) << qPrintable(path + u' ' + exec);
-            const QFileInfo standIn(bin + program);
-            EXPECT_TRUE(standIn.isFile() && standIn.isExecutable()) << qPrintable(program);
-            programs.insert(program);
-        }
-    }
-    EXPECT_TRUE(programs.contains(u"vlc"_s));
-    EXPECT_TRUE(programs.contains(u"audacity"_s));
-    // Nothing else, so no real tool such as env is shadowed.
-    const QStringList standIns = QDir(bin).entryList(QDir::Files | QDir::Hidden);
-    EXPECT_EQ(QSet<QString>(standIns.cbegin(), standIns.cend()), programs);
-
-    const ProcessResult vlc = run(bin + u"vlc"_s, {u"--started-from-file"_s, u"/media/it's a clip.mp4"_s});
-    EXPECT_EQ(vlc.exitCode, 0);
-    EXPECT_TRUE(vlc.out.isEmpty());
-    EXPECT_TRUE(vlc.err.startsWith("vlc: ")) << vlc.err.constData();
-    EXPECT_TRUE(vlc.err.contains("stand-in")) << vlc.err.constData();
-    EXPECT_TRUE(vlc.err.contains("/media/it's a clip.mp4\n")) << vlc.err.constData();
-}
-
-TEST(XdgDemoSystem, EveryIconNameHasItsOwnPicture)
-{
-    QTemporaryDir dir;
-    tools::XdgDemoSystem::write(dir.path());
-    const QString theme = dir.filePath(u"usr/share/icons/hicolor"_s);
-    EXPECT_TRUE(readAll(theme + u"/index.theme"_s).contains("Directories=48x48/apps,256x256/apps"));
-    QSet<QByteArray> looks;
-    QSet<QString> names;
-    for (const QString& folder : {u"usr/share/applications"_s, u"home/.local/share/applications"_s}) {
-        for (const QString& path : desktopIds(dir.filePath(folder))) {
-            const QString name = desktopEntry(path).value(u"Icon"_s);
-            if (name.isEmpty() || names.contains(name))
-                continue;
-            names.insert(name);
-            for (const int pixels : {48, 256}) {
-                const QImage image(theme + u"/%1x%1/apps/"_s.arg(pixels) + name + u".png"_s);
-                ASSERT_EQ(image.size(), QSize(pixels, pixels)) << qPrintable(name);
-                if (pixels == 48) {
-                    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
-                    looks.insert(QByteArray(reinterpret_cast<const char*>(argb.constBits()), argb.sizeInBytes()));
-                }
-            }
-        }
-    }
-    EXPECT_GE(names.size(), 25);
-    EXPECT_EQ(looks.size(), names.size()) << "no two icons look the same";
 }
 
 TEST(MimeInfoCache, IsWhatUpdateDesktopDatabaseWrites)
