@@ -96,29 +96,25 @@ TEST_F(MimeTypeTableTest, ConformanceIncludesTheImplicitSupertypesAndExtensionsA
 
 TEST_F(MimeTypeTableTest, ResolvesExtensionsWithinASupertype)
 {
-    EXPECT_EQ(typeFor(u"cpp"_s), u"text/x-c++src"_s);
-    EXPECT_EQ(typeFor(u"cpp"_s, u"text/plain"_s), u"text/x-c++src"_s);
-    EXPECT_EQ(typeFor(u"cpp"_s, u"image/png"_s), QString());
-    EXPECT_EQ(typeFor(u"PDF"_s, u"APPLICATION/X-PDF"_s), u"application/pdf"_s);
-    EXPECT_EQ(typeFor(u"tar.gz"_s), u"application/x-compressed-tar"_s);
-    EXPECT_EQ(typeFor(u"tknote"_s, u"text/plain"_s), u"text/x-Tessik-Note"_s);
-    // Several types claim .ts: the first in the database's order, unless the supertype rules it out.
-    EXPECT_EQ(typeFor(u"ts"_s), u"text/vnd.trolltech.linguist"_s);
-    EXPECT_EQ(typeFor(u"ts"_s, u"video/mp2t"_s), u"video/mp2t"_s);
-    EXPECT_EQ(typeFor(QString()), QString());
+    const QList<std::tuple<QString, QString, QString>> cases{
+        {u"cpp"_s, octetStream, u"text/x-c++src"_s},
+        {u"cpp"_s, u"text/plain"_s, u"text/x-c++src"_s},
+        {u"cpp"_s, u"image/png"_s, QString()},
+        {u"PDF"_s, u"APPLICATION/X-PDF"_s, u"application/pdf"_s},
+        {u"tar.gz"_s, octetStream, u"application/x-compressed-tar"_s},
+        {u"tknote"_s, u"text/plain"_s, u"text/x-Tessik-Note"_s},
+        // Several types claim .ts: the first in the database's order, unless the supertype rules it out.
+        {u"ts"_s, octetStream, u"text/vnd.trolltech.linguist"_s},
+        {u"ts"_s, u"video/mp2t"_s, u"video/mp2t"_s},
+        {QString(), octetStream, QString()},
+        // An unclaimed extension falls back on the invented type, which is data and nothing more.
+        {u"MKK"_s, octetStream, u"application/x-extension-mkk"_s},
+        {u"mkk"_s, u"application/x-extension-mkk"_s, u"application/x-extension-mkk"_s},
+        {u"mkk"_s, u"text/plain"_s, QString()}};
+    for (const auto& [extension, supertype, expected] : cases)
+        EXPECT_EQ(typeFor(extension, supertype), expected) << qPrintable(extension + u' ' + supertype);
 
-    // An unclaimed extension falls back on the invented type, which is data and nothing more.
-    EXPECT_EQ(typeFor(u"mkk"_s), u"application/x-extension-mkk"_s);
-    EXPECT_EQ(typeFor(u"MKK"_s), u"application/x-extension-mkk"_s);
-    EXPECT_EQ(typeFor(u"mkk"_s, u"application/x-extension-mkk"_s), u"application/x-extension-mkk"_s);
-    EXPECT_EQ(typeFor(u"mkk"_s, u"text/plain"_s), QString());
     EXPECT_TRUE(m_table.typeForExtension(u"mkk"_s, octetStream)->dynamic);
-    // Once the database knows the invented type, it is the database's.
-    EXPECT_FALSE(m_table.typeForExtension(u"tkq"_s, octetStream)->dynamic);
-}
-
-TEST_F(MimeTypeTableTest, AnswersInventedExtensionTypes)
-{
     const auto invented = m_table.type(u"Application/X-Extension-MKK"_s);
     ASSERT_TRUE(invented);
     EXPECT_TRUE(invented->dynamic);
@@ -129,12 +125,13 @@ TEST_F(MimeTypeTableTest, AnswersInventedExtensionTypes)
     EXPECT_EQ(invented->conformance, (QSet<QString>{u"application/x-extension-mkk"_s, octetStream}));
     EXPECT_TRUE(invented->description.isEmpty());
     EXPECT_EQ(MimeTypeTable::dynamicIdentifier(u"MKK"_s), invented->identifier);
-
-    const auto known = m_table.type(u"application/x-extension-tkq"_s);
-    EXPECT_FALSE(known->dynamic);
-    EXPECT_EQ(known->description, u"TKQ file"_s);
     EXPECT_FALSE(m_table.type(u"application/x-extension-"_s));
     EXPECT_FALSE(m_table.type(u"application/x-extension-a/b"_s));
+
+    // Once the database knows the invented type, it is the database's.
+    const auto known = m_table.typeForExtension(u"tkq"_s, octetStream);
+    EXPECT_FALSE(known->dynamic);
+    EXPECT_EQ(known->description, u"TKQ file"_s);
 }
 
 TEST_F(MimeTypeTableTest, CameraRawExtensionsThatTheDatabaseKnows)

@@ -40,11 +40,9 @@ TEST(UserMimePackage, DefinesATypeForTheExtensionAndRebuildsTheDatabase)
 TEST(UserMimePackage, WritesThePackageWithoutTheToolAndRefusesPathLikeExtensions)
 {
     MimeAppsSandbox sandbox;
-    const QByteArray path = qgetenv("PATH");
-    qputenv("PATH", QFile::encodeName(sandbox.path(u"cache"_s)));
+    sandbox.setVariable("PATH", QFile::encodeName(sandbox.path(u"cache"_s)));
     const UserMimePackage::Registration registration =
         UserMimePackage::registerExtension(sandbox.environment, u"tsk"_s);
-    qputenv("PATH", path);
     EXPECT_FALSE(registration.databaseRebuilt);
     EXPECT_TRUE(QFileInfo(registration.packageFile).isFile());
 

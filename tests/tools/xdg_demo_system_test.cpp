@@ -73,6 +73,11 @@ ProcessResult run(const QString& program, const QStringList& arguments,
     return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
+ProcessResult makeSystem(const QStringList& arguments)
+{
+    return run(QString::fromUtf8(TESSIK_MAKE_SYSTEM_PATH), arguments);
+}
+
 } // namespace
 
 TEST(XdgDemoSystem, WritesADesktopOfRealApplicationsWithStandInsAndIcons)
@@ -206,15 +211,6 @@ TEST(MimeInfoCache, IsWhatUpdateDesktopDatabaseWrites)
         EXPECT_EQ(readAll(folder + u"/mimeinfo.cache"_s), ours) << qPrintable(folder);
     }
 }
-
-namespace {
-
-ProcessResult makeSystem(const QStringList& arguments)
-{
-    return run(QString::fromUtf8(TESSIK_MAKE_SYSTEM_PATH), arguments);
-}
-
-} // namespace
 
 TEST(MakeSystem, WritesTheLinuxDesktopAndPrintsHowToSelectIt)
 {
