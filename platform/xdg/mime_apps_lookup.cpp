@@ -1,5 +1,6 @@
 #include "mime_apps_lookup.h"
 
+#include "mime_apps_groups.h"
 #include "platform/file_stamp.h"
 #include "platform/xdg/key_file_document.h"
 
@@ -12,10 +13,6 @@ using namespace Qt::StringLiterals;
 namespace tessik::platform {
 namespace {
 
-const QString defaultGroup = u"Default Applications"_s;
-const QString addedGroup = u"Added Associations"_s;
-const QString removedGroup = u"Removed Associations"_s;
-const QString cacheGroup = u"MIME Cache"_s;
 constexpr qint64 fileSizeLimit = 16 * 1024 * 1024;
 
 // Group name → canonical type → desktop IDs. Keys that unalias to one type add up in file order.
@@ -130,7 +127,7 @@ QList<MimeAppsLookup::Candidate> MimeAppsLookup::candidates(const XdgEnvironment
         if (applicationDirectories.contains(directory))
             files.append(directory + u"/defaults.list"_s);
         for (const QString& file : files)
-            for (const QString& id : m_cache->ids(file, defaultGroup, type))
+            for (const QString& id : m_cache->ids(file, MimeAppsGroups::defaults, type))
                 add(id, file);
     }
 
@@ -138,15 +135,15 @@ QList<MimeAppsLookup::Candidate> MimeAppsLookup::candidates(const XdgEnvironment
     for (const QString& directory : directories) {
         const qsizetype folder = applicationDirectories.indexOf(directory);
         const QString file = directory + u"/mimeapps.list"_s;
-        for (const QString& id : m_cache->ids(file, addedGroup, type))
+        for (const QString& id : m_cache->ids(file, MimeAppsGroups::added, type))
             if (!removed.contains(id) && !isShadowed(id, folder, applicationDirectories))
                 add(id, file);
-        for (const QString& id : m_cache->ids(file, removedGroup, type))
+        for (const QString& id : m_cache->ids(file, MimeAppsGroups::removed, type))
             if (!isShadowed(id, folder, applicationDirectories))
                 removed.append(id);
         if (folder >= 0) {
             const QString cache = directory + u"/mimeinfo.cache"_s;
-            for (const QString& id : m_cache->ids(cache, cacheGroup, type))
+            for (const QString& id : m_cache->ids(cache, MimeAppsGroups::cache, type))
                 if (!removed.contains(id) && !isShadowed(id, folder, applicationDirectories))
                     add(id, cache);
         }

@@ -1,5 +1,6 @@
 #include "mime_apps_writer.h"
 
+#include "mime_apps_groups.h"
 #include "platform/file_stamp.h"
 #include "platform/ns_error.h"
 #include "platform/xdg/key_file_document.h"
@@ -15,9 +16,6 @@ using namespace Qt::StringLiterals;
 namespace tessik::platform {
 namespace {
 
-const QString defaultGroup = u"Default Applications"_s;
-const QString addedGroup = u"Added Associations"_s;
-const QString removedGroup = u"Removed Associations"_s;
 // A list edit takes milliseconds: a lock this old belongs to a program that hangs.
 constexpr int staleLockMs = 10000;
 constexpr int lockWaitMs = 5000;
@@ -57,36 +55,37 @@ void setDefaultIn(KeyFileDocument& document, const QString& type, const QStringL
     // default, under the type's own key, as a stale alias entry that comes first would otherwise win.
     QStringList defaults{id};
     bool aliasFound = false;
-    for (const QString& key : document.keys(defaultGroup)) {
+    for (const QString& key : document.keys(MimeAppsGroups::defaults)) {
         // An entry that cannot be read decides nothing, so an alias one is kept as it is.
-        const std::optional<QString> value = document.value(defaultGroup, key);
+        const std::optional<QString> value = document.value(MimeAppsGroups::defaults, key);
         if ((key != type && !aliases.contains(key)) || !value)
             continue;
         for (const QString& other : KeyFileDocument::splitList(*value))
             if (!defaults.contains(other))
                 defaults.append(other);
         if (key != type) {
-            document.remove(defaultGroup, key);
+            document.remove(MimeAppsGroups::defaults, key);
             aliasFound = true;
         }
     }
-    if (aliasFound || listOf(document, defaultGroup, type) != defaults || !document.value(defaultGroup, type))
-        document.setValue(defaultGroup, type, KeyFileDocument::joinList(defaults));
+    if (aliasFound || listOf(document, MimeAppsGroups::defaults, type) != defaults ||
+        !document.value(MimeAppsGroups::defaults, type))
+        document.setValue(MimeAppsGroups::defaults, type, KeyFileDocument::joinList(defaults));
 
-    QStringList added = listOf(document, addedGroup, type);
+    QStringList added = listOf(document, MimeAppsGroups::added, type);
     if (!added.contains(id)) {
         added.append(id);
-        document.setValue(addedGroup, type, KeyFileDocument::joinList(added));
+        document.setValue(MimeAppsGroups::added, type, KeyFileDocument::joinList(added));
     }
 
     for (const QString& key : QStringList{type} + aliases) {
-        QStringList removed = listOf(document, removedGroup, key);
+        QStringList removed = listOf(document, MimeAppsGroups::removed, key);
         if (removed.removeAll(id) == 0)
             continue;
         if (removed.isEmpty())
-            document.remove(removedGroup, key);
+            document.remove(MimeAppsGroups::removed, key);
         else
-            document.setValue(removedGroup, key, KeyFileDocument::joinList(removed));
+            document.setValue(MimeAppsGroups::removed, key, KeyFileDocument::joinList(removed));
     }
 }
 

@@ -33,18 +33,42 @@ void keep(QWidget& widget, const QString& name)
         widget.grab().save(folder + u'/' + name + u".png"_s);
 }
 
+void expectClean(QWidget& window, const QString& language, const QString& what)
+{
+    const QStringList problems = LayoutInspector::problems(&window, language);
+    EXPECT_TRUE(problems.isEmpty()) << qPrintable(what + u" in "_s + language + u":\n"_s + problems.join(u'\n'));
+    keep(window, what + u'-' + language);
+}
+
+// The window at its minimum size with the catalog loaded.
+bool showLoaded(MainWindow& window)
+{
+    window.setCatalogUpdatesEnabled(false);
+    window.resize(950, 600);
+    window.show();
+    return tessik::testing::eventually([&] { return !window.model().busy() && !window.model().apps().isEmpty(); });
+}
+
+// Both views of the window in the language, one application and one format selected.
+void expectBothViewsClean(MainWindow& window, const QString& language, const QString& app, const QString& type,
+                          const QString& what)
+{
+    for (const bool byApp : {true, false}) {
+        window.setByApp(byApp);
+        if (byApp)
+            window.model().setSelectedApp(app);
+        else
+            window.model().setSelectedType(type);
+        QCoreApplication::processEvents();
+        expectClean(window, language, what + (byApp ? u"-by-app"_s : u"-by-format"_s));
+    }
+}
+
 class LayoutTest : public ::testing::Test
 {
 protected:
     LayoutTest() { tools::DemoSystem::write(system.root()); }
     ~LayoutTest() override { LanguageSetting::shared().setOverride(std::nullopt); }
-
-    void expectClean(QWidget& window, const QString& language, const QString& what)
-    {
-        const QStringList problems = LayoutInspector::problems(&window, language);
-        EXPECT_TRUE(problems.isEmpty()) << qPrintable(what + u" in "_s + language + u":\n"_s + problems.join(u'\n'));
-        keep(window, what + u'-' + language);
-    }
 
     tessik::testing::TemporarySystem system;
     FormatCatalogUpdater updater{FormatCatalogUpdater::Configuration{}};
@@ -80,35 +104,19 @@ TEST(LayoutInspector, SeesClippedTextOverlapsAndUntranslatedTexts)
 TEST_F(LayoutTest, TheMainWindowFitsItsTextsAtTheMinimumSizeInEveryLanguage)
 {
     MainWindow window(&updater);
-    window.setCatalogUpdatesEnabled(false);
-    window.resize(950, 600);
-    window.show();
-    ASSERT_TRUE(
-        tessik::testing::eventually([&] { return !window.model().busy() && !window.model().apps().isEmpty(); }));
+    ASSERT_TRUE(showLoaded(window));
     EXPECT_GE(window.minimumSizeHint().width(), 0);
+    window.model().stage(u"public.jpeg"_s, u"com.apple.Preview"_s);
     for (const AppLanguage language : AppLanguage::allCases()) {
         LanguageSetting::shared().setOverride(language.rawValue());
-        for (const bool byApp : {true, false}) {
-            window.setByApp(byApp);
-            if (byApp)
-                window.model().setSelectedApp(u"com.microsoft.VSCode"_s);
-            else
-                window.model().setSelectedType(u"public.jpeg"_s);
-            window.model().stage(u"public.jpeg"_s, u"com.apple.Preview"_s);
-            QCoreApplication::processEvents();
-            expectClean(window, language.rawValue(), byApp ? u"main-by-app"_s : u"main-by-format"_s);
-        }
+        expectBothViewsClean(window, language.rawValue(), u"com.microsoft.VSCode"_s, u"public.jpeg"_s, u"main"_s);
     }
 }
 
 TEST_F(LayoutTest, TheSheetsAndTheSettingsFitTheirTextsInEveryLanguage)
 {
     MainWindow window(&updater);
-    window.setCatalogUpdatesEnabled(false);
-    window.resize(950, 600);
-    window.show();
-    ASSERT_TRUE(
-        tessik::testing::eventually([&] { return !window.model().busy() && !window.model().apps().isEmpty(); }));
+    ASSERT_TRUE(showLoaded(window));
     window.model().setSelectedApp(u"com.microsoft.VSCode"_s);
     window.model().setSelectedType(u"public.jpeg"_s);
     AddFormatSheet forApp(window.model(), true, &window);
@@ -134,28 +142,15 @@ TEST(LayoutOnADesktop, TheMainWindowAndTheChooserFitTheirTextsOnALinuxDesktop)
     tessik::testing::enterXdgDemo();
     FormatCatalogUpdater updater{FormatCatalogUpdater::Configuration{}};
     MainWindow window(&updater);
-    window.setCatalogUpdatesEnabled(false);
-    window.resize(950, 600);
-    window.show();
-    ASSERT_TRUE(
-        tessik::testing::eventually([&] { return !window.model().busy() && !window.model().apps().isEmpty(); }));
+    ASSERT_TRUE(showLoaded(window));
     AppChooserSheet chooser(window.model(), &window);
     for (const AppLanguage language : AppLanguage::allCases()) {
         LanguageSetting::shared().setOverride(language.rawValue());
-        for (const bool byApp : {true, false}) {
-            window.setByApp(byApp);
-            if (byApp)
-                window.model().setSelectedApp(u"libreoffice-writer.desktop"_s);
-            else
-                window.model().setSelectedType(u"text/plain"_s);
-            QCoreApplication::processEvents();
-            const QStringList problems = LayoutInspector::problems(&window, language.rawValue());
-            EXPECT_TRUE(problems.isEmpty()) << qPrintable(language.rawValue() + u":\n"_s + problems.join(u'\n'));
-            keep(window, (byApp ? u"desktop-by-app-"_s : u"desktop-by-format-"_s) + language.rawValue());
-        }
+        expectBothViewsClean(window, language.rawValue(), u"libreoffice-writer.desktop"_s, u"text/plain"_s,
+                             u"desktop"_s);
         chooser.show();
         QCoreApplication::processEvents();
-        EXPECT_TRUE(LayoutInspector::problems(&chooser, language.rawValue()).isEmpty());
+        expectClean(chooser, language.rawValue(), u"desktop-choose-app"_s);
         chooser.hide();
     }
     LanguageSetting::shared().setOverride(std::nullopt);
