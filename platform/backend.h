@@ -51,9 +51,13 @@ public:
     virtual std::shared_ptr<const TypeRecord> type(const QString& identifier) const = 0;
     virtual std::shared_ptr<const TypeRecord> typeForExtension(const QString& extension,
                                                                const QString& supertype) const = 0;
+    // The type of the file at the path as the system tells it, or nothing when it cannot.
+    virtual std::shared_ptr<const TypeRecord> typeForFile(const QString& path) const = 0;
 
     virtual std::optional<QString> defaultHandler(const QString& contentType, LSRolesMask role) const = 0;
     virtual OSStatus setDefaultHandler(const QString& contentType, LSRolesMask role, const QString& handler) = 0;
+    // The installed applications that declare the URL scheme (any case).
+    virtual QStringList urlSchemeHandlers(const QString& scheme) const = 0;
     // Whether making an application the default for every role asks the user first.
     virtual bool defaultChangesNeedConfirmation() const = 0;
     // Opens the URL when no opener of the program's own is installed (or the backend records instead).

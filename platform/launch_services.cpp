@@ -15,6 +15,11 @@ OSStatus LSSetDefaultRoleHandlerForContentType(const QString& contentType, LSRol
     return Backend::current().setDefaultHandler(contentType, role, handlerBundleID);
 }
 
+QStringList LSCopyAllHandlersForURLScheme(const QString& scheme)
+{
+    return Backend::current().urlSchemeHandlers(scheme);
+}
+
 OSStatus LSRegisterURL(const QUrl& url, bool)
 {
     return Backend::current().registerApplication(url);

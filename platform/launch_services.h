@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 #include <cstdint>
@@ -27,6 +28,9 @@ std::optional<QString> LSCopyDefaultRoleHandlerForContentType(const QString& con
 // Records the handler for the content type in the role; noErr when the database accepted it.
 OSStatus LSSetDefaultRoleHandlerForContentType(const QString& contentType, LSRolesMask role,
                                                const QString& handlerBundleID);
+
+// The bundle identifiers of the installed applications that declare the URL scheme.
+QStringList LSCopyAllHandlersForURLScheme(const QString& scheme);
 
 // Tells Launch Services about an application bundle wherever it is, so that it is known from now on and its
 // claims count at once; the registration is kept. paramErr when the URL is not a folder.

@@ -42,6 +42,13 @@ std::optional<UTType> UTType::typeWithFilenameExtension(const QString& extension
     return typeWithFilenameExtension(extension, data());
 }
 
+std::optional<UTType> UTType::typeOfFile(const QString& path)
+{
+    if (auto record = Backend::current().typeForFile(path))
+        return UTType(std::move(record));
+    return std::nullopt;
+}
+
 UTType UTType::wellKnown(int type)
 {
     return UTType(wellKnownRecord(Backend::WellKnownType(type)));

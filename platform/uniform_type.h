@@ -19,6 +19,8 @@ public:
     // yields a dynamic type.
     static std::optional<UTType> typeWithFilenameExtension(const QString& extension, const UTType& supertype);
     static std::optional<UTType> typeWithFilenameExtension(const QString& extension);
+    // The content type of a file, as the file's resource values tell it.
+    static std::optional<UTType> typeOfFile(const QString& path);
 
     // The platform's own identifiers of the types every system has.
     static UTType data();

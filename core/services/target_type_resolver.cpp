@@ -2,18 +2,41 @@
 
 #include "core/catalog/custom_association_error.h"
 #include "core/services/type_resolver.h"
+#include "platform/launch_services.h"
 #include "platform/uniform_type.h"
 
-namespace tessik {
+using namespace Qt::StringLiterals;
 
-std::optional<QString> TargetTypeResolver::typeForTarget(const QString& target) const
+namespace tessik {
+namespace {
+
+std::optional<QString> extension(const QString& target)
 {
     try {
-        TypeResolver::normalize(target);
+        return TypeResolver::normalize(target);
     } catch (const CustomAssociationError&) {
-        return knownType(target);
+        return std::nullopt;
     }
-    return TypeResolver().typeIdentifier(target);
+}
+
+} // namespace
+
+TargetTypeResolver::Resolution TargetTypeResolver::resolve(const QString& target) const
+{
+    if (const auto word = extension(target)) {
+        const auto type = platform::UTType::typeWithFilenameExtension(*word);
+        // "mailto" would otherwise become a format of its own that no mail client ever opens.
+        if (type && type->isDynamic() && !platform::LSCopyAllHandlersForURLScheme(*word).isEmpty())
+            return {std::nullopt, Problem::urlScheme};
+        return {type ? std::optional(type->identifier()) : std::nullopt, Problem::notATarget};
+    }
+    if (const auto type = knownType(target))
+        return {type, Problem::notATarget};
+    if (target.contains(u'/')) {
+        const auto type = platform::UTType::typeOfFile(target);
+        return {type ? std::optional(type->identifier()) : std::nullopt, Problem::unknownFileType};
+    }
+    return {std::nullopt, Problem::notATarget};
 }
 
 std::optional<QString> TargetTypeResolver::knownType(const QString& identifier) const

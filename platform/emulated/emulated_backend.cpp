@@ -2,11 +2,11 @@
 
 #include "../bundle.h"
 #include "../file_manager.h"
+#include "../file_stamp.h"
 #include "../system_root.h"
 #include "application_registry.h"
 #include "bundle_cache.h"
 #include "emulation_settings.h"
-#include "../file_stamp.h"
 #include "handler_database.h"
 #include "machine_paths.h"
 #include "property_list.h"
@@ -46,20 +46,6 @@ bool declaresURLScheme(const Bundle& bundle, const QString& scheme)
             if (declared.typeId() == QMetaType::QString &&
                 declared.toString().compare(scheme, Qt::CaseInsensitive) == 0)
                 return true;
-    return false;
-}
-
-bool handlesURLScheme(const QString& scheme)
-{
-    const auto registry = ApplicationRegistry::shared().current();
-    const QStringList stored = HandlerDatabase::shared().storedURLSchemeHandlers(scheme);
-    if (std::any_of(stored.begin(), stored.end(), [&](const QString& id) { return registry->isInstalled(id); }))
-        return true;
-    for (const QString& path : registry->locations) {
-        const auto bundle = Bundle::bundleWithURL(QUrl::fromLocalFile(path));
-        if (bundle && declaresURLScheme(*bundle, scheme))
-            return true;
-    }
     return false;
 }
 
@@ -163,11 +149,35 @@ OSStatus EmulatedBackend::setDefaultHandler(const QString& contentType, LSRolesM
     return HandlerDatabase::shared().store(contentType, role, emulation.overrideFor(contentType).value_or(handler));
 }
 
+std::shared_ptr<const TypeRecord> EmulatedBackend::typeForFile(const QString& path) const
+{
+    // A Mac tells a file's type by its extension.
+    const QString extension = QFileInfo(path).suffix().toLower();
+    return extension.isEmpty() ? nullptr : typeForExtension(extension, wellKnownType(WellKnownType::data));
+}
+
+QStringList EmulatedBackend::urlSchemeHandlers(const QString& scheme) const
+{
+    const auto registry = ApplicationRegistry::shared().current();
+    QStringList handlers;
+    for (const QString& id : HandlerDatabase::shared().storedURLSchemeHandlers(scheme))
+        if (registry->isInstalled(id) && !handlers.contains(id))
+            handlers.append(id);
+    for (const QString& path : registry->locations) {
+        const auto bundle = Bundle::bundleWithURL(QUrl::fromLocalFile(path));
+        if (!bundle || !declaresURLScheme(*bundle, scheme))
+            continue;
+        if (const auto id = bundle->bundleIdentifier(); id && !handlers.contains(*id))
+            handlers.append(*id);
+    }
+    return handlers;
+}
+
 // Nothing is opened on the host for an emulated machine: it records the URL for whoever checks what was opened.
 bool EmulatedBackend::openURL(const QUrl& url)
 {
     static QMutex logMutex;
-    if (!url.isValid() || url.scheme().isEmpty() || !handlesURLScheme(url.scheme()))
+    if (!url.isValid() || url.scheme().isEmpty() || urlSchemeHandlers(url.scheme()).isEmpty())
         return false;
     const QString log = MachinePaths::openedURLsLog();
     QMutexLocker locker(&logMutex);

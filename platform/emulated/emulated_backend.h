@@ -20,9 +20,11 @@ public:
     std::shared_ptr<const TypeRecord> type(const QString& identifier) const override;
     std::shared_ptr<const TypeRecord> typeForExtension(const QString& extension,
                                                        const QString& supertype) const override;
+    std::shared_ptr<const TypeRecord> typeForFile(const QString& path) const override;
 
     std::optional<QString> defaultHandler(const QString& contentType, LSRolesMask role) const override;
     OSStatus setDefaultHandler(const QString& contentType, LSRolesMask role, const QString& handler) override;
+    QStringList urlSchemeHandlers(const QString& scheme) const override;
     bool defaultChangesNeedConfirmation() const override { return true; }
     bool openURL(const QUrl& url) override;
     bool usesInstalledOpener() const override { return false; }

@@ -193,6 +193,24 @@ std::shared_ptr<const TypeRecord> XdgBackend::typeForExtension(const QString& ex
     return MimeTypeTable::shared().typeForExtension(extension, supertype);
 }
 
+std::shared_ptr<const TypeRecord> XdgBackend::typeForFile(const QString& path) const
+{
+    // By name and content, as a file manager tells it; the database's fallback type says it could not tell.
+    const QMimeType mime = QMimeDatabase().mimeTypeForFile(path);
+    return mime.isValid() && !mime.isDefault() ? type(mime.name()) : nullptr;
+}
+
+QStringList XdgBackend::urlSchemeHandlers(const QString& scheme) const
+{
+    const QString type = u"x-scheme-handler/"_s + scheme.toLower();
+    const auto index = entries();
+    QStringList handlers;
+    for (const QString& id : index->installedIds())
+        if (index->installedEntry(id)->mimeTypes.contains(type))
+            handlers.append(id);
+    return handlers;
+}
+
 QStringList XdgBackend::typeChain(const QString& contentType) const
 {
     const auto record = type(contentType);

@@ -31,10 +31,12 @@ public:
     std::shared_ptr<const TypeRecord> type(const QString& identifier) const override;
     std::shared_ptr<const TypeRecord> typeForExtension(const QString& extension,
                                                        const QString& supertype) const override;
+    std::shared_ptr<const TypeRecord> typeForFile(const QString& path) const override;
 
     std::optional<QString> defaultHandler(const QString& contentType, LSRolesMask role) const override;
     // Throws NSError when the list cannot be written, or when a file that takes precedence still decides the type.
     OSStatus setDefaultHandler(const QString& contentType, LSRolesMask role, const QString& handler) override;
+    QStringList urlSchemeHandlers(const QString& scheme) const override;
     bool defaultChangesNeedConfirmation() const override { return false; }
     bool openURL(const QUrl& url) override;
     bool usesInstalledOpener() const override { return true; }

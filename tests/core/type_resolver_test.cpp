@@ -67,4 +67,9 @@ TEST(TargetTypeResolver, AcceptsExtensionsAndKnownTypesOnly)
           platform::TypeDatabase::dynamicIdentifier(u"tar.gz"_s), platform::TypeDatabase::dynamicIdentifier(u"a b"_s),
           u"dyn.a-broken"_s, QString()})
         EXPECT_FALSE(resolver.typeForTarget(bad)) << qPrintable(bad);
+
+    // A path is read as its file's type, by extension on a Mac, whether or not the file is there.
+    EXPECT_EQ(resolver.typeForTarget(u"./notes/Todo.MD"_s), u"net.daringfireball.markdown"_s);
+    EXPECT_EQ(resolver.resolve(u"notes/README"_s).problem, TargetTypeResolver::Problem::unknownFileType);
+    EXPECT_EQ(resolver.resolve(u"README"_s).problem, TargetTypeResolver::Problem::notATarget);
 }
