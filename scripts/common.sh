@@ -8,24 +8,33 @@ TESSIK_BUILD_DIR=${TESSIK_BUILD_DIR:-$TESSIK_SOURCE_DIR/build}
 tessik_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-image-formats-plugins libqt6svg6 libplist-dev
                  libgtest-dev libgmock-dev fonts-noto-cjk shared-mime-info desktop-file-utils libglib2.0-bin)
 
+# A line saying what comes next, set apart from the output of the tools.
+step() {
+    echo "==> $*"
+}
+
 install_dependencies() {
     local missing=()
     for package in "${tessik_packages[@]}"; do
         dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
     done
     if ((${#missing[@]})); then
-        echo "Installing: ${missing[*]}"
+        step "Installing ${missing[*]} (this can take some minutes)"
         local sudo=""
         [ "$(id -u)" -eq 0 ] || sudo="sudo"
-        $sudo apt-get update -qq
-        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+        $sudo apt-get update
+        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends -o Dpkg::Progress-Fancy=1 \
+            "${missing[@]}"
     fi
 }
 
+# Configures the build and builds it: everything, or the targets given ("--target NAME…").
 build_tessik() {
     local launcher=()
     # ccache, when a developer has it, makes rebuilds in several work trees cheap; CI does without.
     command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-    cmake -S "$TESSIK_SOURCE_DIR" -B "$TESSIK_BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" "$@"
-    cmake --build "$TESSIK_BUILD_DIR" -j2
+    step "Configuring the build in $TESSIK_BUILD_DIR"
+    cmake -S "$TESSIK_SOURCE_DIR" -B "$TESSIK_BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}"
+    step "Building ${*:-everything} (the first build takes some minutes)"
+    cmake --build "$TESSIK_BUILD_DIR" -j2 "$@"
 }

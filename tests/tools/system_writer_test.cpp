@@ -167,7 +167,9 @@ TEST(MakeSystem, WritesTheEmulationSettingsItIsGiven)
     expected.overriddenContentTypes = {{u"public.html"_s, u"com.example.Browser"_s}};
     EXPECT_EQ(platform::EmulationSettings::fromPropertyList(*platform::PropertyList::read(file.readAll())), expected);
 
-    ASSERT_EQ(makeSystem({u"--demo"_s, root}), 0);
+    EXPECT_EQ(makeSystem({u"--demo"_s, root}), 1) << "what was done on a machine is kept";
+    EXPECT_TRUE(QFile::exists(settingsFile));
+    ASSERT_EQ(makeSystem({u"--demo"_s, root, u"--force"_s}), 0);
     EXPECT_FALSE(QFile::exists(settingsFile)) << "a rewritten machine starts without the old settings";
 }
 

@@ -256,13 +256,31 @@ TEST(MakeSystem, WritesTheLinuxDesktopAndPrintsHowToSelectIt)
                   .out,
               (root + u"/usr/bin"_s).toUtf8());
 
-    // Writing again replaces the desktop; a folder holding anything else is refused and left alone.
+    // The lines let go of an emulated Mac the shell had chosen, and can be printed again.
+    EXPECT_TRUE(written.out.startsWith("unset TESSIK_SYSTEM_ROOT\n"));
+    environment.insert(u"TESSIK_SYSTEM_ROOT"_s, dir.path());
+    EXPECT_EQ(run(u"/bin/sh"_s,
+                  {u"-c"_s, u"eval \"$1\"; printf %s \"${TESSIK_SYSTEM_ROOT-unset}\""_s, u"sh"_s,
+                   QString::fromUtf8(written.out)},
+                  environment)
+                  .out,
+              "unset");
+    EXPECT_EQ(makeSystem({u"--print-env"_s, root}).out, written.out);
+    EXPECT_EQ(makeSystem({u"--print-env"_s, dir.path()}).exitCode, 1);
+
+    // Writing again keeps what was done on the desktop unless --force starts over; a folder holding anything
+    // else is refused and left alone either way.
     writeText(root + u"/home/.config/mimeapps.list"_s, "changed");
-    ASSERT_EQ(makeSystem({u"--xdg-demo"_s, root}).exitCode, 0);
+    const ProcessResult kept = makeSystem({u"--xdg-demo"_s, root});
+    EXPECT_EQ(kept.exitCode, 1);
+    EXPECT_TRUE(kept.err.contains("--force") && kept.err.contains("--print-env")) << kept.err.constData();
+    EXPECT_EQ(readAll(root + u"/home/.config/mimeapps.list"_s), "changed");
+    ASSERT_EQ(makeSystem({u"--xdg-demo"_s, root, u"--force"_s}).exitCode, 0);
     EXPECT_TRUE(readAll(root + u"/home/.config/mimeapps.list"_s).startsWith("#"));
     const QString other = dir.filePath(u"other"_s);
     writeText(other + u"/precious.txt"_s, "keep");
     EXPECT_EQ(makeSystem({u"--xdg-demo"_s, other}).exitCode, 1);
+    EXPECT_EQ(makeSystem({u"--xdg-demo"_s, other, u"--force"_s}).exitCode, 1);
     EXPECT_EQ(QDir(other).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
               QStringList{u"precious.txt"_s});
 }

@@ -7,6 +7,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
 #include <QHash>
 
 #include <cmath>
@@ -22,6 +23,12 @@ namespace {
 const QHash<QString, QString> machineLanguages{{u"zh"_s, u"zh-Hans"_s}, {u"en"_s, u"en"_s}, {u"fr"_s, u"fr"_s},
                                                {u"de"_s, u"de"_s},      {u"es"_s, u"es"_s}, {u"ja"_s, u"ja"_s},
                                                {u"ko"_s, u"ko"_s}};
+
+bool holdsSomething(const QString& folder)
+{
+    const QDir dir(folder);
+    return dir.exists() && !dir.isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+}
 
 int usageError(const QCommandLineParser& parser, const QString& message)
 {
@@ -79,9 +86,15 @@ int main(int argc, char* argv[])
                                           u"type=bundle-id"_s);
     const QCommandLineOption language(
         u"language"_s, u"With --demo: the machine's language (zh, en, fr, de, es, ja or ko; default zh)."_s, u"code"_s);
+    const QCommandLineOption force(u"force"_s, u"Write over a machine written there before, losing every change, "
+                                               "snapshot and report made on it."_s);
+    const QCommandLineOption printEnv(u"print-env"_s,
+                                      u"Print the shell lines that select the Linux desktop written "
+                                      "in <dir> earlier."_s,
+                                      u"dir"_s);
     const QCommandLineOption logo(u"logo"_s, u"Write the program's artwork (512 × 512 PNG) to <file>."_s, u"file"_s);
-    parser.addOptions(
-        {help, demo, synthetic, xdgDemo, apps, seed, language, writeDelay, ignoreType, overrideType, logo});
+    parser.addOptions({help, demo, synthetic, xdgDemo, printEnv, force, apps, seed, language, writeDelay, ignoreType,
+                       overrideType, logo});
 
     if (!parser.parse(application.arguments()))
         return usageError(parser, parser.errorText());
@@ -91,9 +104,33 @@ int main(int argc, char* argv[])
     }
     if (!parser.positionalArguments().isEmpty())
         return usageError(parser, u"unexpected argument “%1”"_s.arg(parser.positionalArguments().constFirst()));
-    if (int(parser.isSet(demo)) + int(parser.isSet(synthetic)) + int(parser.isSet(xdgDemo)) + int(parser.isSet(logo)) !=
+    if (int(parser.isSet(demo)) + int(parser.isSet(synthetic)) + int(parser.isSet(xdgDemo)) + int(parser.isSet(logo)) +
+            int(parser.isSet(printEnv)) !=
         1)
-        return usageError(parser, u"give exactly one of --demo, --synthetic, --xdg-demo and --logo"_s);
+        return usageError(parser, u"give exactly one of --demo, --synthetic, --xdg-demo, --print-env and --logo"_s);
+    if (parser.isSet(printEnv)) {
+        if (!tessik::tools::XdgDemoSystem::isDesktop(parser.value(printEnv))) {
+            std::fprintf(stderr, "make-system: %s holds no Linux desktop written by --xdg-demo\n",
+                         qPrintable(parser.value(printEnv)));
+            return 1;
+        }
+        std::fputs(qPrintable(tessik::tools::XdgDemoSystem::environment(parser.value(printEnv))), stdout);
+        return 0;
+    }
+    // What a person did on a machine is kept unless they ask to start over.
+    for (const QCommandLineOption& option : {demo, synthetic, xdgDemo}) {
+        if (!parser.isSet(option) || parser.isSet(force) || !holdsSomething(parser.value(option)))
+            continue;
+        std::fprintf(stderr,
+                     "make-system: %s is not empty; --force writes a new machine over one written there "
+                     "before, and every change, snapshot and report made on it is lost%s\n",
+                     qPrintable(parser.value(option)),
+                     parser.isSet(xdgDemo) && tessik::tools::XdgDemoSystem::isDesktop(parser.value(option))
+                         ? qPrintable(u". To select it again: eval \"$(make-system --print-env %1)\""_s.arg(
+                               parser.value(option)))
+                         : "");
+        return 1;
+    }
     if (parser.isSet(logo)) {
         if (!tessik::tools::TessikArtwork::logo(512).save(parser.value(logo), "PNG")) {
             std::fprintf(stderr, "make-system: cannot write %s\n", qPrintable(parser.value(logo)));

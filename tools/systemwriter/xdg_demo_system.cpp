@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -162,6 +163,11 @@ int XdgDemoSystem::write(const QString& folder)
     return entries;
 }
 
+bool XdgDemoSystem::isDesktop(const QString& root)
+{
+    return QFileInfo(QDir(root).filePath(markerName)).isFile();
+}
+
 QString XdgDemoSystem::environment(const QString& folder)
 {
     const QString root = QDir::cleanPath(QDir(folder).absolutePath());
@@ -175,7 +181,8 @@ QString XdgDemoSystem::environment(const QString& folder)
         {u"XDG_CACHE_HOME"_s, root + u"/home/.cache"_s},
         {u"XDG_STATE_HOME"_s, root + u"/home/.local/state"_s},
     };
-    QString lines;
+    // TESSIK_SYSTEM_ROOT would keep both programs on the Mac it names.
+    QString lines = u"unset TESSIK_SYSTEM_ROOT\n"_s;
     for (const auto& [name, value] : variables)
         lines += u"export "_s + name + u'=' + shellQuoted(value) + u'\n';
     // The stand-ins come first; an empty PATH must not become ":", which would search the current folder.

@@ -14,8 +14,11 @@ public:
     // Writes the desktop into `root`, replacing one written there before. Returns the number of desktop entries.
     // Throws std::runtime_error for a non-empty folder that holds something else, or when a file cannot be written.
     static int write(const QString& root);
-    // The shell lines that select the desktop in `root`, one `export NAME='value'` a line; PATH keeps what follows.
+    // The shell lines that select the desktop in `root`: an emulated Mac chosen by the environment is let go
+    // first, then one `export NAME='value'` a line; PATH keeps what follows.
     static QString environment(const QString& root);
+    // Whether `root` holds a desktop this writer wrote.
+    static bool isDesktop(const QString& root);
 };
 
 } // namespace tessik::tools
