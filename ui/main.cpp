@@ -1,4 +1,6 @@
 // tessik, the desktop program: reads the command line and wires the windows together.
+#include "app/l10n/l10n.h"
+#include "platform/bundle.h"
 #include "platform/system_root.h"
 #include "platform/workspace.h"
 #include "ui/main/main_window.h"
@@ -10,13 +12,50 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QIcon>
 
 #include <cstdio>
+#include <pwd.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using namespace tessik::ui;
+
+namespace {
+
+// Whether a window would have no screen: a Unix desktop without an X or Wayland display, and no Qt platform
+// chosen by hand. A Mac always has its screen.
+bool lacksDisplay()
+{
+#ifdef Q_OS_DARWIN
+    return false;
+#else
+    return qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+           qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+#endif
+}
+
+// A root shell often has no runtime folder. Qt then takes a private one in the temporary folder but warns about
+// it on every start; this takes the same one without the noise.
+void provideRuntimeFolder()
+{
+#ifndef Q_OS_DARWIN
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        return;
+    const passwd* user = ::getpwuid(::getuid());
+    const QString folder = QDir::tempPath() + u"/runtime-"_s +
+                           (user ? QString::fromLocal8Bit(user->pw_name) : QString::number(::getuid()));
+    if (!QDir().mkpath(folder) ||
+        !QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
+        return;
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(folder));
+#endif
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -34,15 +73,33 @@ int main(int argc, char* argv[])
         std::fputs(qPrintable(ProgramOptions::usage()), stdout);
         return 0;
     }
+    if (options->version) {
+        std::printf("tessik %s\n", qPrintable(tessik::platform::Bundle::mainBundle()
+                                                  .infoDictionary()
+                                                  .value(u"CFBundleShortVersionString"_s)
+                                                  .toString()));
+        return 0;
+    }
     if (!options->systemRoot.isEmpty() && !QFileInfo(options->systemRoot).isDir()) {
         std::fprintf(stderr, "tessik: the system root “%s” is not a folder\n", qPrintable(options->systemRoot));
         return 1;
     }
-    // A picture needs no screen.
-    if (!options->screenshot.isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
-        qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+    // A picture needs no screen; a window does, and Qt would abort without one.
+    if (lacksDisplay()) {
+        if (options->screenshot.isEmpty()) {
+            tessik::platform::setSystemRoot(options->systemRoot);
+            const QString language = options->language.value_or(LanguageSetting::shared().code());
+            std::fprintf(
+                stderr, "tessik: %s\n",
+                qPrintable(tessik::L10n::text(
+                    u"没有可用的显示器（DISPLAY 和 WAYLAND_DISPLAY 都未设置）。要保存程序窗口的图片，请使用 --screenshot FILE。"_s,
+                    language)));
+            return 1;
+        }
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
 
+    provideRuntimeFolder();
     QApplication application(argc, argv);
     QApplication::setApplicationName(u"Tessik"_s);
     tessik::platform::setSystemRoot(options->systemRoot);

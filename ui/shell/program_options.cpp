@@ -22,6 +22,7 @@ void declare(QCommandLineParser& parser)
         {u"select"_s, u"Select an application (bundle identifier) or, with --by-format, a content type."_s, u"id"_s},
         {u"sheet"_s, u"With --screenshot: show add-format, choose-app or settings over the window."_s, u"name"_s},
         {{u"h"_s, u"help"_s}, u"Show this help."_s},
+        {u"version"_s, u"Print the version."_s},
     });
 }
 
@@ -49,14 +50,17 @@ std::optional<ProgramOptions> ProgramOptions::parse(const QStringList& arguments
     }
     ProgramOptions options;
     options.help = parser.isSet(u"help"_s);
+    options.version = parser.isSet(u"version"_s);
     options.systemRoot =
         parser.isSet(u"system-root"_s) ? parser.value(u"system-root"_s) : qEnvironmentVariable("TESSIK_SYSTEM_ROOT");
     if (parser.isSet(u"language"_s)) {
-        if (!AppLanguage::fromRawValue(parser.value(u"language"_s))) {
+        // EN is en, as a person types it.
+        const QString code = parser.value(u"language"_s).toLower();
+        if (!AppLanguage::fromRawValue(code)) {
             error = u"--language needs one of zh, en, fr, de, es, ja, ko"_s;
             return std::nullopt;
         }
-        options.language = parser.value(u"language"_s);
+        options.language = code;
     }
     options.screenshot = parser.value(u"screenshot"_s);
     options.byFormat = parser.isSet(u"by-format"_s);

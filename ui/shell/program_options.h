@@ -28,6 +28,7 @@ struct ProgramOptions
     std::optional<QString> select;
     Sheet sheet = Sheet::none;
     bool help = false;
+    bool version = false;
 
     // Parses the arguments (the program path first); on a bad command line returns nothing and sets `error`.
     static std::optional<ProgramOptions> parse(const QStringList& arguments, QString& error);
