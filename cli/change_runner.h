@@ -12,7 +12,7 @@ namespace tessik::cli {
 class ChangeRunner
 {
 public:
-    // Reads the options that addChangeOptions declared (--yes, --wait).
+    // Reads the options that addChangeOptions declared (--yes, --wait, --json).
     ChangeRunner(CliStreams& io, const QCommandLineParser& parser);
 
     // The options of every command that changes handlers.
@@ -24,6 +24,7 @@ public:
 private:
     CliStreams& m_io;
     bool m_assumeYes;
+    bool m_json;
     int m_attempts;
 };
 

@@ -13,6 +13,7 @@
 #include "commands/snapshots_command.h"
 #include "commands/type_command.h"
 #include "commands/update_catalog_command.h"
+#include "platform/bundle.h"
 #include "platform/system_root.h"
 #include "platform/user_defaults.h"
 
@@ -41,6 +42,23 @@ qsizetype commandIndex(const QStringList& arguments)
             return i;
     }
     return -1;
+}
+
+// Without a command word, the first option that tessik-cli itself does not take (a command's options are its
+// parser's to judge).
+std::optional<QString> unknownGlobalOption(const QStringList& arguments)
+{
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments.at(i);
+        const QString name = argument.section(u'=', 0, 0);
+        if (name == u"--"_s + systemRootOption || name == u"--"_s + languageOption) {
+            i += argument.contains(u'=') ? 0 : 1;
+            continue;
+        }
+        if (argument != u"-h"_s && argument != u"--help"_s && argument != u"--version"_s)
+            return argument;
+    }
+    return std::nullopt;
 }
 
 // A global option's value ("--name value" or "--name=value", the last one counting as for the parser), needed
@@ -78,6 +96,12 @@ CliApplication::CliApplication()
 
 CliApplication::~CliApplication() = default;
 
+QString CliApplication::version()
+{
+    // The version the program's information dictionary carries, as the desktop program's About panel shows it.
+    return platform::Bundle::mainBundle().infoDictionary().value(u"CFBundleShortVersionString"_s).toString();
+}
+
 const CliCommand* CliApplication::command(const QString& name) const
 {
     for (const auto& command : m_commands)
@@ -90,13 +114,15 @@ QString CliApplication::generalHelp() const
 {
     QString help = u"Usage: tessik-cli [--system-root DIR] [--language CODE] COMMAND [options]\n\n"
                    "Chooses which application opens each file format.\n\nCommands:\n"_s;
+    help += u"  %1  %2\n"_s.arg(u"help"_s, -14).arg(u"Describe a command: tessik-cli help COMMAND."_s);
     for (const auto& command : m_commands)
         help += u"  %1  %2\n"_s.arg(command->name(), -14).arg(command->summary());
-    help +=
-        u"\nOptions:\n  --system-root DIR  the emulated machine to use (default: $%1, else this machine)\n"
-        "  --language CODE    the language of messages: zh, en, fr, de, es, ja or ko (default: the program's\n"
-        "                     setting, else the locale of LC_ALL, LC_MESSAGES or LANG, else en)\n"
-        "  -h, --help         show help; \"tessik-cli COMMAND --help\" shows a command's\n"_s.arg(systemRootVariable);
+    help += u"\nOptions:\n  --system-root DIR  the emulated machine to use (default: $%1, else this machine)\n"
+            "  --language CODE    the language of messages: zh, en, fr, de, es, ja or ko (default: the program’s\n"
+            "                     setting, else LANGUAGE, LC_ALL, LC_MESSAGES or LANG, else en)\n"
+            "  --version          print the version\n"
+            "  -h, --help         show this help; “tessik-cli help COMMAND” or “tessik-cli COMMAND --help” shows a\n"
+            "                     command’s arguments and options\n"_s.arg(systemRootVariable);
     return help;
 }
 
@@ -124,6 +150,15 @@ int CliApplication::run(const QStringList& arguments, QTextStream& out, QTextStr
 
     const qsizetype index = commandIndex(arguments);
     if (index < 0) {
+        if (const auto unknown = unknownGlobalOption(arguments)) {
+            err << u"tessik-cli: "_s << L10n::text(u"未知选项“{option}”"_s, io.language, {{u"option"_s, *unknown}})
+                << u"\n\n"_s << generalHelp();
+            return 2;
+        }
+        if (arguments.contains(u"--version"_s)) {
+            out << u"tessik-cli "_s << version() << u'\n';
+            return 0;
+        }
         if (arguments.contains(u"--help"_s) || arguments.contains(u"-h"_s)) {
             out << generalHelp();
             return 0;
@@ -131,10 +166,20 @@ int CliApplication::run(const QStringList& arguments, QTextStream& out, QTextStr
         err << u"tessik-cli: "_s << L10n::text(u"缺少命令"_s, io.language) << u"\n\n"_s << generalHelp();
         return 2;
     }
-    const CliCommand* chosen = command(arguments.at(index));
+    QStringList effective = arguments;
+    // "help COMMAND" is "COMMAND --help"; "help" alone is the general help.
+    if (arguments.at(index) == u"help"_s) {
+        const qsizetype topic = commandIndex(QStringList(arguments.mid(index)));
+        if (topic < 0) {
+            out << generalHelp();
+            return 0;
+        }
+        effective = arguments.mid(0, index) + arguments.mid(index + topic, 1) + QStringList{u"--help"_s};
+    }
+    const CliCommand* chosen = command(effective.at(index));
     if (!chosen) {
         err << u"tessik-cli: "_s
-            << L10n::text(u"未知命令“{command}”"_s, io.language, {{u"command"_s, arguments.at(index)}}) << u"\n\n"_s
+            << L10n::text(u"未知命令“{command}”"_s, io.language, {{u"command"_s, effective.at(index)}}) << u"\n\n"_s
             << generalHelp();
         return 2;
     }
@@ -147,19 +192,25 @@ int CliApplication::run(const QStringList& arguments, QTextStream& out, QTextStr
                                           u"code"_s);
     parser.addOptions({helpOption, root, languageCode});
     chosen->configure(parser);
-    QStringList commandArguments = arguments;
+    QStringList commandArguments = effective;
     commandArguments.removeAt(index);
 
     // Qt names the program by its path; the usage line should show the command as it is typed.
     const QString help =
-        parser.helpText().replace(arguments.constFirst() + u' ', u"tessik-cli "_s + chosen->name() + u' ');
+        parser.helpText().replace(effective.constFirst() + u' ', u"tessik-cli "_s + chosen->name() + u' ');
     const auto usage = [&](const QString& message) {
         err << u"tessik-cli %1: %2\n\n"_s.arg(chosen->name(), message) << help;
         return 2;
     };
-    // Qt's own parser errors are English whatever the language.
-    if (!parser.parse(commandArguments))
+    if (!parser.parse(commandArguments)) {
+        if (!parser.unknownOptionNames().isEmpty()) {
+            const QString name = parser.unknownOptionNames().constFirst();
+            return usage(L10n::text(u"未知选项“{option}”"_s, io.language,
+                                    {{u"option"_s, (name.size() == 1 ? u"-"_s : u"--"_s) + name}}));
+        }
+        // Qt's own words for a missing or unexpected value.
         return usage(parser.errorText());
+    }
     if (parser.isSet(helpOption)) {
         out << help;
         return 0;

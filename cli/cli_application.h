@@ -19,6 +19,9 @@ public:
     // The exit status: 0 success, 1 failure, 2 usage error.
     int run(const QStringList& arguments, QTextStream& out, QTextStream& err);
 
+    // The program's version.
+    static QString version();
+
 private:
     QString generalHelp() const;
     const CliCommand* command(const QString& name) const;

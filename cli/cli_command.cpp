@@ -1,6 +1,12 @@
 #include "cli_command.h"
 
 #include "app/l10n/platform_texts.h"
+#include "core/discovery/app_scanner.h"
+#include "core/services/target_type_resolver.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 using namespace Qt::StringLiterals;
 
@@ -36,6 +42,51 @@ AssociationRole requireRole(const QCommandLineParser& parser, const QString& lan
         throw UsageError(
             L10n::text(u"角色必须是 viewer、editor、shell 或 all，而不是“{role}”"_s, language, {{u"role"_s, value}}));
     return *role;
+}
+
+QString requireTarget(const QString& target, const QString& language)
+{
+    return requireTarget(target, language, AppScanner().scan());
+}
+
+QString requireTarget(const QString& target, const QString& language, const QList<InstalledApp>& installed)
+{
+    const TargetTypeResolver::Resolution resolution = TargetTypeResolver(installed).resolve(target);
+    if (resolution.type)
+        return *resolution.type;
+    const L10n::Values values{{u"target"_s, target},
+                              {u"example"_s, PlatformTexts::isMac() ? u"public.html"_s : u"text/html"_s}};
+    switch (resolution.problem) {
+    case TargetTypeResolver::Problem::urlScheme:
+        throw UsageError(
+            L10n::text(u"“{target}”是链接的协议，不是扩展名：链接带冒号书写（{target}:），目前还不能在这里设置"_s,
+                       language, values));
+    case TargetTypeResolver::Problem::unknownFileType:
+        throw UsageError(L10n::text(u"无法判断文件“{target}”的类型"_s, language, values));
+    case TargetTypeResolver::Problem::notATarget:
+        break;
+    }
+    throw UsageError(L10n::text(
+        u"“{target}”既不是扩展名（如 md）、已知的内容类型（如 {example}），也不是文件路径（如 ./report.pdf）"_s,
+        language, values));
+}
+
+QString targetHelp()
+{
+    return PlatformTexts::isMac()
+               ? u"An extension (md or .md), a known content type (public.html) or a file path (./report.pdf)."_s
+               : u"An extension (md or .md), a known MIME type (text/html) or a file path (./report.pdf)."_s;
+}
+
+QCommandLineOption jsonOption()
+{
+    return {u"json"_s, u"Print the answer as JSON."_s};
+}
+
+void printJson(QTextStream& out, const QJsonValue& value)
+{
+    const QJsonDocument document = value.isArray() ? QJsonDocument(value.toArray()) : QJsonDocument(value.toObject());
+    out << QString::fromUtf8(document.toJson(QJsonDocument::Indented));
 }
 
 } // namespace tessik::cli

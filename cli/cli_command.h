@@ -2,8 +2,13 @@
 
 #include "app/l10n/l10n.h"
 #include "core/records/association_role.h"
+#include "core/records/installed_app.h"
+#include "core/support/record_folder.h"
 
 #include <QCommandLineParser>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QJsonValue>
 #include <QList>
 #include <QString>
 #include <QTextStream>
@@ -51,19 +56,34 @@ private:
 // The positional arguments, which must number exactly `count`.
 QStringList requirePositional(const QCommandLineParser& parser, qsizetype count, const QString& language);
 
-// The value of --role, which must be one of the four roles.
-// The --role option, naming the roles the platform has.
+// The --role option, naming the roles the platform has; its value must be one of them.
 QCommandLineOption roleOption();
 AssociationRole requireRole(const QCommandLineParser& parser, const QString& language);
 
+// The content type a TARGET argument stands for: an extension, a known content type or a file's path. Throws
+// UsageError naming what was expected otherwise.
+QString requireTarget(const QString& target, const QString& language);
+// The same, with the types these applications name in their document types as known ones.
+QString requireTarget(const QString& target, const QString& language, const QList<InstalledApp>& installed);
+// The help text of a TARGET argument.
+QString targetHelp();
+
+// The --json option of the commands that answer a query.
+QCommandLineOption jsonOption();
+// Prints the value as indented JSON.
+void printJson(QTextStream& out, const QJsonValue& value);
+
 // Every record of a snapshot or report store, newest first; unreadable files are named on standard error.
+// Records are dated to the second: the time of a record's file tells apart those of the same second.
 template <typename Store> auto loadNewestFirst(const Store& store, CliStreams& io)
 {
     using namespace Qt::StringLiterals;
-    QList<decltype(store.load(QUuid()))> records;
+    using Record = decltype(store.load(QUuid()));
+    QList<std::pair<Record, QDateTime>> records;
+    const RecordFolder folder(store.directory());
     for (const QUuid& id : store.ids()) {
         try {
-            records.append(store.load(id));
+            records.append({store.load(id), QFileInfo(folder.fileURL(id).toLocalFile()).lastModified()});
         } catch (const std::exception& error) {
             io.err << L10n::text(u"跳过无法读取的文件：{reason}"_s, io.language,
                                  {{u"reason"_s, L10n::error(error, io.language)}})
@@ -71,9 +91,14 @@ template <typename Store> auto loadNewestFirst(const Store& store, CliStreams& i
         }
     }
     std::sort(records.begin(), records.end(), [](const auto& a, const auto& b) {
-        return a.createdAt != b.createdAt ? a.createdAt > b.createdAt : a.id < b.id;
+        if (a.first.createdAt != b.first.createdAt)
+            return a.first.createdAt > b.first.createdAt;
+        return a.second != b.second ? a.second > b.second : a.first.id < b.first.id;
     });
-    return records;
+    QList<Record> sorted;
+    for (const auto& [record, time] : records)
+        sorted.append(record);
+    return sorted;
 }
 
 } // namespace tessik::cli

@@ -17,7 +17,8 @@ public:
     static std::optional<QString> choose(const std::optional<QString>& option, const QVariant& stored,
                                          const QProcessEnvironment& environment);
 
-    // The language of the locale the environment selects for messages, when the program speaks it.
+    // The language the environment selects for messages, when the program speaks it: unless the locale is C, the
+    // first of LANGUAGE's list the program speaks when that list is set, else the locale's own.
     static std::optional<QString> fromLocale(const QProcessEnvironment& environment);
 };
 

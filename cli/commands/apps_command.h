@@ -11,6 +11,10 @@ public:
     AppsCommand();
     void configure(QCommandLineParser& parser) const override;
     int execute(const QCommandLineParser& parser, CliStreams& io) const override;
+
+private:
+    // The applications that can open the type, as "gio mime TYPE" lists them.
+    int listHandlers(const QString& type, bool json, CliStreams& io) const;
 };
 
 } // namespace tessik::cli

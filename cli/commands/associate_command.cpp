@@ -2,13 +2,12 @@
 
 #include "app/l10n/platform_texts.h"
 #include "app/model/catalog_loader.h"
+#include "cli/application_finder.h"
+#include "cli/terminal_text.h"
 #include "core/catalog/custom_association_error.h"
 #include "core/catalog/custom_association_store.h"
 #include "core/discovery/app_scanner.h"
-#include "core/services/target_type_resolver.h"
 #include "platform/launch_services.h"
-
-#include <QFileInfo>
 
 using namespace Qt::StringLiterals;
 
@@ -23,7 +22,7 @@ AssociateCommand::AssociateCommand()
 
 void AssociateCommand::configure(QCommandLineParser& parser) const
 {
-    parser.addOption({u"type"_s, u"The content type to associate; it must be known."_s, u"type"_s});
+    parser.addOption({u"type"_s, u"The format to associate: "_s + targetHelp(), u"target"_s});
     parser.addOption({u"extension"_s, u"With --type: an extension to record with the type."_s, u"extension"_s});
     parser.addPositionalArgument(u"extension"_s, u"Without --type: an extension such as mkk or .mkk."_s);
     parser.addPositionalArgument(u"bundle-id"_s,
@@ -42,35 +41,19 @@ int AssociateCommand::execute(const QCommandLineParser& parser, CliStreams& io) 
     const QStringList arguments = requirePositional(parser, byType ? 1 : 2, io.language);
     const QString bundleIdentifier = arguments.constLast();
 
-    std::optional<InstalledApp> app;
     QList<InstalledApp> installed = AppScanner().scan();
-    // Bundle identifiers never hold a slash; paths do.
-    if (bundleIdentifier.contains(u'/')) {
-        app = AppScanner().installedApp(QUrl::fromLocalFile(QFileInfo(bundleIdentifier).absoluteFilePath()));
-        if (!app) {
-            const L10n::Values path{{u"path"_s, bundleIdentifier}};
-            io.err << (PlatformTexts::isMac() ? L10n::text(u"{path} 处没有应用程序包。"_s, io.language, path)
-                                              : L10n::text(u"{path} 处没有已安装应用的桌面文件。"_s, io.language, path))
-                   << u'\n';
-            return 1;
-        }
+    const ApplicationFinder::Result found = ApplicationFinder(installed).find(bundleIdentifier);
+    const std::optional<InstalledApp>& app = found.app;
+    if (app && !installed.contains(*app)) {
         // Registered first, so that the types it declares count when the target is resolved.
         platform::LSRegisterURL(app->url, true);
         installed.append(*app);
-    } else {
-        for (const InstalledApp& candidate : installed)
-            if (candidate.bundleIdentifier == bundleIdentifier)
-                app = candidate;
     }
     std::optional<QString> type;
-    if (byType) {
-        type = TargetTypeResolver(installed).knownType(parser.value(u"type"_s));
-        if (!type)
-            throw UsageError(
-                L10n::text(u"“{type}”不是已知的内容类型"_s, io.language, {{u"type"_s, parser.value(u"type"_s)}}));
-    }
+    if (byType)
+        type = requireTarget(parser.value(u"type"_s), io.language, installed);
     if (!app) {
-        io.err << PlatformTexts::noInstalledApp(bundleIdentifier, io.language) << u'\n';
+        io.err << ApplicationFinder::missText(found, bundleIdentifier, io.language) << u'\n';
         return 1;
     }
 
@@ -96,8 +79,8 @@ int AssociateCommand::execute(const QCommandLineParser& parser, CliStreams& io) 
                                                        ? L10n::text(u"（无扩展名）"_s, io.language)
                                                        : u'.' + association.fileExtension},
                                   {u"type"_s, association.typeIdentifier},
-                                  {u"app"_s, app->name},
-                                  {u"id"_s, app->bundleIdentifier}};
+                                  {u"app"_s, TerminalText::escaped(app->name)},
+                                  {u"id"_s, TerminalText::escaped(app->bundleIdentifier)}};
         io.out << (known ? L10n::text(u"此关联已保存过：{extension} → {type} → {app}（{id}）"_s, io.language, values)
                          : L10n::text(u"已保存关联：{extension} → {type} → {app}（{id}）"_s, io.language, values))
                << u'\n' << L10n::text(u"文件：{path}"_s, io.language, {{u"path"_s, store.fileURL().toLocalFile()}})

@@ -1,27 +1,35 @@
 #include "extensions_command.h"
 
-#include "app/l10n/platform_texts.h"
 #include "core/services/type_resolver.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
 
 using namespace Qt::StringLiterals;
 
 namespace tessik::cli {
 
 ExtensionsCommand::ExtensionsCommand()
-    : CliCommand(u"extensions"_s, u"Print the filename extensions of a content type, one a line."_s)
+    : CliCommand(u"extensions"_s, u"Print the filename extensions of a format’s content type, one a line."_s)
 {
 }
 
 void ExtensionsCommand::configure(QCommandLineParser& parser) const
 {
-    parser.addPositionalArgument(u"type"_s, PlatformTexts::isMac() ? u"A content type identifier such as public.jpeg."_s
-                                                                   : u"A MIME type such as image/jpeg."_s);
+    parser.addOption(jsonOption());
+    parser.addPositionalArgument(u"target"_s, targetHelp());
 }
 
 int ExtensionsCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
 {
-    const QString type = requirePositional(parser, 1, io.language).constFirst();
-    for (const QString& extension : TypeResolver().extensions(type))
+    const QString type = requireTarget(requirePositional(parser, 1, io.language).constFirst(), io.language);
+    const QStringList extensions = TypeResolver().extensions(type);
+    if (parser.isSet(jsonOption())) {
+        printJson(io.out,
+                  QJsonObject{{u"typeIdentifier"_s, type}, {u"extensions"_s, QJsonArray::fromStringList(extensions)}});
+        return 0;
+    }
+    for (const QString& extension : extensions)
         io.out << extension << u'\n';
     return 0;
 }

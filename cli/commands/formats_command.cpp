@@ -2,6 +2,7 @@
 
 #include "app/l10n/category_names.h"
 #include "app/model/catalog_loader.h"
+#include "cli/terminal_text.h"
 #include "core/catalog/custom_association_store.h"
 
 #include <QJsonArray>
@@ -58,23 +59,26 @@ int FormatsCommand::execute(const QCommandLineParser& parser, CliStreams& io) co
         const auto category = knowledge->category(association.extensions);
         const QString categoryID = category ? category->id : otherCategory;
         if (!parser.isSet(u"json"_s)) {
-            io.out << association.typeIdentifier << u"  ["_s
+            io.out << TerminalText::escaped(association.typeIdentifier) << u"  ["_s
                    << CategoryNames::name(knowledge->categories(), categoryID, language) << u"]\n"_s;
             if (!association.extensions.isEmpty())
                 io.out << u"  "_s
-                       << L10n::text(u"扩展名：{extensions}"_s, language,
-                                     {{u"extensions"_s, u'.' + association.extensions.join(u" ."_s)}})
+                       << L10n::text(
+                              u"扩展名：{extensions}"_s, language,
+                              {{u"extensions"_s, TerminalText::escaped(u'.' + association.extensions.join(u" ."_s))}})
                        << u'\n';
             QStringList apps;
             for (const InstalledApp& app : association.capableApps)
-                apps.append(u"%1 (%2)%3"_s.arg(app.name, app.bundleIdentifier,
+                apps.append(u"%1 (%2)%3"_s.arg(TerminalText::escaped(app.name),
+                                               TerminalText::escaped(app.bundleIdentifier),
                                                association.suggestedAppIDs.contains(app.bundleIdentifier)
                                                    ? u" ["_s + L10n::text(u"推荐"_s, language) + u']'
                                                    : QString()));
             io.out << u"  "_s << L10n::text(u"应用：{apps}"_s, language, {{u"apps"_s, apps.join(u", "_s)}}) << u'\n';
             for (AssociationRole role : allAssociationRoles)
                 if (association.defaultHandlers.contains(role))
-                    io.out << u"  "_s << rawValue(role) << u": "_s << association.defaultHandlers.value(role) << u'\n';
+                    io.out << u"  "_s << rawValue(role) << u": "_s
+                           << TerminalText::escaped(association.defaultHandlers.value(role)) << u'\n';
             continue;
         }
         QJsonObject handlers;

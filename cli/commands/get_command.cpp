@@ -1,26 +1,36 @@
 #include "get_command.h"
 
 #include "app/l10n/platform_texts.h"
+#include "cli/terminal_text.h"
 #include "core/services/launch_services_association_reader.h"
+
+#include <QJsonObject>
 
 using namespace Qt::StringLiterals;
 
 namespace tessik::cli {
 
-GetCommand::GetCommand() : CliCommand(u"get"_s, u"Print the current handler of a content type."_s) {}
+GetCommand::GetCommand() : CliCommand(u"get"_s, u"Print the current handler of a format."_s) {}
 
 void GetCommand::configure(QCommandLineParser& parser) const
 {
     parser.addOption(roleOption());
-    parser.addPositionalArgument(u"type"_s, PlatformTexts::isMac() ? u"A content type identifier such as public.html."_s
-                                                                   : u"A MIME type such as text/html."_s);
+    parser.addOption(jsonOption());
+    parser.addPositionalArgument(u"target"_s, targetHelp());
 }
 
 int GetCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
 {
-    const QString type = requirePositional(parser, 1, io.language).constFirst();
+    const QString target = requirePositional(parser, 1, io.language).constFirst();
     const AssociationRole role = requireRole(parser, io.language);
+    const QString type = requireTarget(target, io.language);
     const auto handler = LaunchServicesAssociationReader().defaultHandler(type, role);
+    if (parser.isSet(jsonOption())) {
+        printJson(io.out, QJsonObject{{u"typeIdentifier"_s, type},
+                                      {u"role"_s, rawValue(role)},
+                                      {u"bundleIdentifier"_s, handler ? QJsonValue(*handler) : QJsonValue()}});
+        return handler ? 0 : 1;
+    }
     if (!handler) {
         // A desktop has one default per type, whatever the role.
         const L10n::Values values{{u"role"_s, rawValue(role)}, {u"type"_s, type}};
@@ -29,7 +39,7 @@ int GetCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
                << u'\n';
         return 1;
     }
-    io.out << *handler << u'\n';
+    io.out << TerminalText::escaped(*handler) << u'\n';
     return 0;
 }
 

@@ -1,9 +1,10 @@
 #include "set_command.h"
 
 #include "app/l10n/platform_texts.h"
+#include "cli/application_finder.h"
 #include "cli/change_runner.h"
 #include "core/discovery/app_scanner.h"
-#include "core/services/target_type_resolver.h"
+#include "platform/launch_services.h"
 
 using namespace Qt::StringLiterals;
 
@@ -11,8 +12,8 @@ namespace tessik::cli {
 
 SetCommand::SetCommand()
     : CliCommand(u"set"_s,
-                 u"Make an application the default for a format: TARGET BUNDLE_ID, or several TARGET=BUNDLE_ID in one "
-                 "plan. TARGET is an extension (.md or md) or a known content type."_s)
+                 u"Make an application the default for a format: TARGET APP, or several TARGET=APP in one plan. TARGET "
+                 "is an extension (.md or md), a known content type or a file path."_s)
 {
 }
 
@@ -20,12 +21,14 @@ void SetCommand::configure(QCommandLineParser& parser) const
 {
     parser.addOption(roleOption());
     ChangeRunner::addChangeOptions(parser);
-    parser.addPositionalArgument(u"target"_s, u"An extension or a known content type identifier."_s);
+    parser.addPositionalArgument(u"target"_s, targetHelp());
     parser.addPositionalArgument(
-        u"bundle-id"_s,
+        u"app"_s,
         PlatformTexts::isMac()
-            ? u"The bundle identifier of an installed application."_s
-            : u"The desktop file ID of an installed application, such as org.gnome.TextEditor.desktop."_s);
+            ? u"An installed application: its bundle identifier (any case), the path of its bundle, or its name "
+              "when no other application has it."_s
+            : u"An installed application: its desktop file ID (org.gnome.TextEditor.desktop, the suffix optional), "
+              "the path of its desktop file, or its name when no other application has it."_s);
 }
 
 int SetCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
@@ -48,14 +51,21 @@ int SetCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
         }
     }
 
-    const TargetTypeResolver resolver(AppScanner().scan());
+    QList<InstalledApp> installed = AppScanner().scan();
     QList<ChangeRequest> requests;
-    for (const auto& [target, bundleIdentifier] : pairs) {
-        const auto type = resolver.typeForTarget(target);
-        if (!type)
-            throw UsageError(
-                L10n::text(u"“{target}”既不是扩展名，也不是已知的内容类型"_s, io.language, {{u"target"_s, target}}));
-        requests.append({*type, role, bundleIdentifier});
+    for (const auto& [target, name] : pairs) {
+        const QString type = requireTarget(target, io.language, installed);
+        const ApplicationFinder::Result found = ApplicationFinder(installed).find(name);
+        if (!found.app) {
+            io.err << ApplicationFinder::missText(found, name, io.language) << u'\n';
+            return 1;
+        }
+        // An application named by its path is made known first, as associate does.
+        if (!installed.contains(*found.app)) {
+            platform::LSRegisterURL(found.app->url, true);
+            installed.append(*found.app);
+        }
+        requests.append({type, role, found.app->bundleIdentifier});
     }
     return runner.run(requests);
 }

@@ -23,6 +23,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QUuid>
 
@@ -60,7 +61,7 @@ protected:
     static void TearDownTestSuite() { delete demo; }
 
     static CliRun run(QStringList arguments, const QString& rootVariable = QString(),
-                      const QHash<QString, QString>& variables = {})
+                      const QHash<QString, QString>& variables = {}, const QByteArray& input = {})
     {
         QProcess process;
         QProcessEnvironment environment = localeFreeEnvironment();
@@ -71,6 +72,7 @@ protected:
             environment.insert(it.key(), it.value());
         process.setProcessEnvironment(environment);
         process.start(QString::fromUtf8(TESSIK_CLI_PATH), arguments);
+        process.write(input);
         process.closeWriteChannel();
         // Keep this thread's event loop going: a test's loopback server may be answering the command.
         const QDeadlineTimer deadline(60000);
@@ -129,11 +131,12 @@ TEST_F(CliTest, LooksUpTypesExtensionsAndHandlers)
 {
     EXPECT_EQ(demoRun({u"type"_s, u".MD"_s}).out, u"net.daringfireball.markdown\n"_s);
     const CliRun invalid = demoRun({u"type"_s, u"..mkk"_s});
-    EXPECT_EQ(invalid.status, 1);
-    EXPECT_TRUE(invalid.err.contains(u"Enter a single extension"_s)) << "English when nothing chooses a language";
+    EXPECT_EQ(invalid.status, 2);
+    EXPECT_TRUE(invalid.err.contains(u"“..mkk” is neither an extension"_s))
+        << "English when nothing chooses a language";
     EXPECT_TRUE(demoRun({u"extensions"_s, u"public.html"_s}).out.startsWith(u"htm\nhtml\n"_s));
     EXPECT_TRUE(demoRun({u"extensions"_s, u"public.jpeg"_s}).out.contains(u"jpeg\njpg\n"_s));
-    EXPECT_EQ(demoRun({u"extensions"_s, u"com.example.unknown"_s}).out, QString());
+    EXPECT_EQ(demoRun({u"extensions"_s, u"com.example.unknown"_s}).status, 2);
     // Types that installed applications declare.
     EXPECT_EQ(demoRun({u"type"_s, u"torrent"_s}).out, u"org.bittorrent.torrent\n"_s);
     EXPECT_EQ(demoRun({u"extensions"_s, u"org.bittorrent.torrent"_s}).out, u"torrent\n"_s);
@@ -143,9 +146,10 @@ TEST_F(CliTest, LooksUpTypesExtensionsAndHandlers)
     EXPECT_EQ(demoRun({u"get"_s, u"com.adobe.pdf"_s, u"--role"_s, u"viewer"_s}).out, u"com.apple.Preview\n"_s);
     EXPECT_EQ(run({u"get"_s, u"public.html"_s}, demo->path()).out, u"com.google.Chrome\n"_s)
         << "root from the environment";
-    const CliRun none = demoRun({u"get"_s, u"com.example.unknown"_s, u"--role"_s, u"shell"_s});
+    const CliRun none = demoRun({u"get"_s, u"zzqq"_s, u"--role"_s, u"shell"_s});
     EXPECT_EQ(none.status, 1);
     EXPECT_TRUE(none.out.isEmpty());
+    EXPECT_EQ(demoRun({u"get"_s, u"com.example.unknown"_s}).status, 2) << "no type of this machine";
 }
 
 TEST_F(CliTest, BadCommandLinesAreUsageErrors)
@@ -343,7 +347,12 @@ TEST_F(CliTest, SetRefusesBadRequestsAndReportsFailures)
     // Without --yes and without a terminal the system's question is refused.
     const CliRun declined = cli({u"set"_s, u"public.html"_s, u"com.apple.Safari"_s});
     EXPECT_EQ(declined.status, 1);
-    EXPECT_TRUE(declined.out.startsWith(u"Declined  public.html:all"_s));
+    EXPECT_TRUE(declined.out.startsWith(u"Declined (the question was answered no)  public.html:all"_s))
+        << qPrintable(declined.out);
+    EXPECT_TRUE(declined.err.contains(u"Standard input is not a terminal: --yes answers yes."_s));
+    EXPECT_FALSE(
+        QDir(root.path() + u"/home/Library/Application Support/Tessik/Snapshots"_s).entryList(QDir::Files).size())
+        << "a change the person declined leaves no snapshot";
     EXPECT_EQ(cli({u"get"_s, u"public.html"_s}).out, u"com.google.Chrome\n"_s);
     EXPECT_EQ(cli({u"set"_s, u"public.html"_s, u"com.apple.Safari"_s, u"--yes"_s}).status, 0);
     EXPECT_EQ(cli({u"get"_s, u"public.html"_s}).out, u"com.apple.Safari\n"_s);
@@ -424,7 +433,9 @@ TEST_F(CliTest, SetAndAssociateRefuseTargetsThatAreNoFormat)
     snapshot.close();
     const CliRun restored = cli({u"restore"_s, id});
     EXPECT_EQ(restored.status, 0) << qPrintable(restored.out + restored.err);
-    EXPECT_EQ(cli({u"get"_s, u"org.example.gone"_s, u"--role"_s, u"editor"_s}).out, u"com.apple.TextEdit\n"_s);
+    QFile handlers(preferences + u"/com.apple.launchservices.secure.plist"_s);
+    ASSERT_TRUE(handlers.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(handlers.readAll().contains("org.example.gone"));
 }
 
 TEST_F(CliTest, ConcurrentSetsLoseNoChange)
@@ -545,7 +556,9 @@ TEST_F(CliTest, ChangesThatNeverTakeOrEndElsewhereAreDeclinedOrReported)
     const CliRun declined =
         cli({u"set"_s, u"md"_s, u"com.microsoft.VSCode"_s, u"--role"_s, u"editor"_s, u"--wait"_s, u"0"_s});
     EXPECT_EQ(declined.status, 1);
-    EXPECT_TRUE(declined.out.startsWith(u"Declined  net.daringfireball.markdown:editor"_s)) << qPrintable(declined.out);
+    EXPECT_TRUE(
+        declined.out.startsWith(u"Declined (the system kept the previous app)  net.daringfireball.markdown:editor"_s))
+        << qPrintable(declined.out);
     EXPECT_FALSE(declined.out.contains(u"Failure details saved"_s));
     EXPECT_TRUE(reports().isEmpty());
     EXPECT_EQ(cli({u"get"_s, u"net.daringfireball.markdown"_s, u"--role"_s, u"editor"_s}).out,
@@ -583,8 +596,9 @@ TEST(CliLanguageTest, OptionThenStoredSettingThenLocaleThenEnglish)
     const QProcessEnvironment french = environment({{u"LANG"_s, u"fr_FR.UTF-8"_s}});
 
     EXPECT_EQ(CliLanguage::choose(u"ja"_s, u"de"_s, french), u"ja"_s);
-    for (const QString& unknown : {u"xx"_s, u"JA"_s, u""_s, u"zh_CN"_s})
+    for (const QString& unknown : {u"xx"_s, u""_s, u"zh_CN"_s})
         EXPECT_FALSE(CliLanguage::choose(unknown, u"de"_s, french)) << qPrintable(unknown);
+    EXPECT_EQ(CliLanguage::choose(u"JA"_s, u"de"_s, french), u"ja"_s) << "a code in upper case";
     EXPECT_EQ(CliLanguage::choose(std::nullopt, u"de"_s, french), u"de"_s);
     for (const QVariant& ignored : {QVariant(), QVariant(u"xx"_s), QVariant(3), QVariant(QStringList{u"de"_s})})
         EXPECT_EQ(CliLanguage::choose(std::nullopt, ignored, french), u"fr"_s) << qPrintable(ignored.toString());
@@ -603,6 +617,11 @@ TEST(CliLanguageTest, OptionThenStoredSettingThenLocaleThenEnglish)
         {{{u"LC_ALL"_s, u"ja_JP"_s}, {u"LC_MESSAGES"_s, u"es_ES"_s}}, u"ja"_s},
         {{{u"LC_ALL"_s, u""_s}, {u"LANG"_s, u"ko_KR"_s}}, u"ko"_s},
         {{{u"LC_ALL"_s, u"C"_s}, {u"LANG"_s, u"fr_FR"_s}}, u"en"_s},
+        // LANGUAGE speaks first, as for gettext programs, unless the locale is C.
+        {{{u"LANGUAGE"_s, u"de:fr"_s}, {u"LANG"_s, u"fr_FR.UTF-8"_s}}, u"de"_s},
+        {{{u"LANGUAGE"_s, u"pt:ko_KR"_s}, {u"LC_ALL"_s, u"fr_FR.UTF-8"_s}}, u"ko"_s},
+        {{{u"LANGUAGE"_s, u"pt"_s}, {u"LANG"_s, u"fr_FR.UTF-8"_s}}, u"en"_s},
+        {{{u"LANGUAGE"_s, u"de"_s}, {u"LANG"_s, u"C.UTF-8"_s}}, u"en"_s},
     };
     for (const auto& [variables, expected] : locales)
         EXPECT_EQ(CliLanguage::choose(std::nullopt, {}, environment(variables)), expected)
@@ -664,4 +683,317 @@ TEST_F(CliTest, SpeaksTheLanguageTheOptionTheSettingOrTheLocaleChooses)
     EXPECT_TRUE(named.contains(u"other"_s) && named.contains(u"images"_s));
     EXPECT_TRUE(german.out.contains(u"[Bilder]"_s) && german.out.contains(u"[Andere Formate]"_s))
         << qPrintable(german.out.left(2000));
+}
+
+TEST_F(CliTest, EveryQueryTakesAnExtensionAKnownTypeOrAFile)
+{
+    QTemporaryDir root;
+    tessik::tools::DemoSystem::write(root.path());
+    auto cli = [&](QStringList arguments) { return run(QStringList{u"--system-root"_s, root.path()} + arguments); };
+
+    ASSERT_EQ(cli({u"set"_s, u".md"_s, u"com.microsoft.VSCode"_s, u"--role"_s, u"editor"_s}).status, 0);
+    for (const QString& target : {u".md"_s, u"md"_s, u"MD"_s, u"net.daringfireball.markdown"_s, u"./notes/todo.md"_s})
+        EXPECT_EQ(cli({u"get"_s, target, u"--role"_s, u"editor"_s}).out, u"com.microsoft.VSCode\n"_s)
+            << qPrintable(target);
+    EXPECT_EQ(cli({u"get"_s, u"html"_s}).out, u"com.google.Chrome\n"_s);
+    EXPECT_EQ(cli({u"type"_s, u"public.html"_s}).out, u"public.html\n"_s);
+    EXPECT_EQ(cli({u"type"_s, root.path() + u"/Report.PDF"_s}).out, u"com.adobe.pdf\n"_s) << "by extension on a Mac";
+    EXPECT_TRUE(cli({u"extensions"_s, u"./a/page.htm"_s}).out.startsWith(u"htm\nhtml\n"_s));
+
+    // Anything else says what was expected, and nothing handles an unknown type.
+    for (const QStringList& arguments :
+         {QStringList{u"get"_s, u"no.such.type"_s}, QStringList{u"type"_s, u"tar.gz"_s},
+          QStringList{u"extensions"_s, u"no.such.type"_s}, QStringList{u"get"_s, u"./README"_s},
+          QStringList{u"associate"_s, u"--type"_s, u"no.such.type"_s, u"com.apple.TextEdit"_s}}) {
+        const CliRun refused = cli(arguments);
+        EXPECT_EQ(refused.status, 2) << qPrintable(arguments.join(u' '));
+        EXPECT_TRUE(refused.err.contains(arguments.at(arguments.size() > 2 ? arguments.size() - 2 : 1)))
+            << qPrintable(refused.err);
+    }
+    EXPECT_TRUE(cli({u"get"_s, u"no.such.type"_s})
+                    .err.contains(u"is neither an extension (such as md), a known content type (such as public.html) "
+                                  "nor a file path"_s));
+
+    // Every query answers in JSON too.
+    const QJsonObject get =
+        QJsonDocument::fromJson(cli({u"get"_s, u"md"_s, u"--role"_s, u"editor"_s, u"--json"_s}).out.toUtf8()).object();
+    EXPECT_EQ(get, (QJsonObject{{u"typeIdentifier"_s, u"net.daringfireball.markdown"_s},
+                                {u"role"_s, u"editor"_s},
+                                {u"bundleIdentifier"_s, u"com.microsoft.VSCode"_s}}));
+    const CliRun none = cli({u"get"_s, u"zzqq"_s, u"--json"_s});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_TRUE(QJsonDocument::fromJson(none.out.toUtf8()).object().value("bundleIdentifier"_L1).isNull());
+    EXPECT_EQ(QJsonDocument::fromJson(cli({u"type"_s, u"md"_s, u"--json"_s}).out.toUtf8()).object(),
+              (QJsonObject{{u"target"_s, u"md"_s}, {u"typeIdentifier"_s, u"net.daringfireball.markdown"_s}}));
+    EXPECT_TRUE(QJsonDocument::fromJson(cli({u"extensions"_s, u"jpg"_s, u"--json"_s}).out.toUtf8())
+                    .object()
+                    .value("extensions"_L1)
+                    .toArray()
+                    .contains(u"jpeg"_s));
+    const QJsonObject set =
+        QJsonDocument::fromJson(
+            cli({u"set"_s, u"txt"_s, u"com.apple.TextEdit"_s, u"--role"_s, u"editor"_s, u"--json"_s}).out.toUtf8())
+            .object();
+    ASSERT_EQ(set.value("changes"_L1).toArray().size(), 1) << QJsonDocument(set).toJson().constData();
+    EXPECT_EQ(set.value("changes"_L1).toArray()[0].toObject().value("outcome"_L1).toString(), u"succeeded"_s);
+    EXPECT_TRUE(QFile::exists(set.value("snapshotPath"_L1).toString()));
+}
+
+TEST_F(CliTest, LinkSchemesAreNoExtensions)
+{
+    QTemporaryDir root;
+    tessik::tools::DemoSystem::write(root.path());
+    auto cli = [&](QStringList arguments) { return run(QStringList{u"--system-root"_s, root.path()} + arguments); };
+    const QString handlers =
+        root.path() + u"/home/Library/Preferences/com.apple.LaunchServices/com.apple.launchservices.secure.plist"_s;
+    auto handlerFile = [&] {
+        QFile file(handlers);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray before = handlerFile();
+    for (const QString& scheme : {u"mailto"_s, u"http"_s, u"HTTPS"_s}) {
+        const CliRun refused = cli({u"set"_s, scheme, u"com.apple.mail"_s, u"--yes"_s});
+        EXPECT_EQ(refused.status, 2) << qPrintable(scheme);
+        EXPECT_TRUE(refused.err.contains(u"is a link scheme, not an extension: links are written with a colon ("_s +
+                                         scheme + u":)"_s))
+            << qPrintable(refused.err);
+    }
+    EXPECT_EQ(cli({u"get"_s, u"mailto"_s}).status, 2);
+    EXPECT_TRUE(handlerFile() == before) << "no dyn. handler written";
+    // A word no application declares as a scheme is an extension still.
+    EXPECT_EQ(cli({u"set"_s, u"gopherx"_s, u"com.apple.TextEdit"_s, u"--role"_s, u"editor"_s}).status, 0);
+}
+
+TEST_F(CliTest, ApplicationsAreNamedAsPeopleNameThem)
+{
+    QTemporaryDir root;
+    tessik::tools::DemoSystem::write(root.path());
+    auto cli = [&](QStringList arguments) { return run(QStringList{u"--system-root"_s, root.path()} + arguments); };
+    auto editor = [&] { return cli({u"get"_s, u"txt"_s, u"--role"_s, u"editor"_s}).out.trimmed(); };
+
+    EXPECT_EQ(cli({u"set"_s, u"txt"_s, u"COM.MICROSOFT.vscode"_s, u"--role"_s, u"editor"_s}).status, 0);
+    EXPECT_EQ(editor(), u"com.microsoft.VSCode"_s) << "bundle identifiers in any case";
+    EXPECT_EQ(cli({u"set"_s, u"txt"_s, u"Sublime Text"_s, u"--role"_s, u"editor"_s}).status, 0);
+    EXPECT_EQ(editor(), u"com.sublimetext.4"_s) << "by displayed name";
+    EXPECT_EQ(cli({u"set"_s, u"txt"_s, root.path() + u"/Applications/BBEdit.app"_s, u"--role"_s, u"editor"_s}).status,
+              0);
+    EXPECT_EQ(editor(), u"com.barebones.bbedit"_s) << "by the bundle's path";
+
+    const CliRun unknown = cli({u"set"_s, u"txt"_s, u"Calculator"_s, u"--role"_s, u"editor"_s});
+    EXPECT_EQ(unknown.status, 1);
+    EXPECT_TRUE(unknown.err.contains(u"Did you mean com.apple.calculator?"_s)) << qPrintable(unknown.err);
+    EXPECT_TRUE(
+        cli({u"set"_s, u"txt"_s, u"com.apple.calculater"_s}).err.contains(u"Did you mean com.apple.calculator?"_s));
+    EXPECT_FALSE(cli({u"set"_s, u"txt"_s, u"qqqqqqqq"_s}).err.contains(u"Did you mean"_s));
+
+    // Two applications of one name: neither is guessed.
+    tessik::tools::BundleWriter writer(root.path());
+    writer.write({u"Applications/Twin.app"_s, {{u"CFBundleIdentifier"_s, u"com.example.twin1"_s}}});
+    writer.write({u"Applications/Twin Copy.app"_s,
+                  {{u"CFBundleIdentifier"_s, u"com.example.twin2"_s}, {u"CFBundleName"_s, u"Twin"_s}}});
+    const CliRun ambiguous = cli({u"set"_s, u"txt"_s, u"Twin"_s, u"--role"_s, u"editor"_s});
+    EXPECT_EQ(ambiguous.status, 1);
+    EXPECT_TRUE(ambiguous.err.contains(u"com.example.twin1, com.example.twin2"_s)) << qPrintable(ambiguous.err);
+    EXPECT_EQ(editor(), u"com.barebones.bbedit"_s);
+}
+
+TEST_F(CliTest, ConfirmationTakesTheYesOfEveryLanguageAndDeclinedChangesLeaveNoSnapshot)
+{
+    QTemporaryDir root;
+    tessik::tools::DemoSystem::write(root.path());
+    const QStringList set{u"--system-root"_s, root.path(), u"set"_s, u"public.html"_s};
+    const QString snapshots = root.path() + u"/home/Library/Application Support/Tessik/Snapshots"_s;
+
+    const CliRun refused = run(set + QStringList{u"com.apple.Safari"_s}, {}, {}, "nein\n");
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(refused.err.contains(u"[y/N] (type y or yes to confirm)"_s)) << qPrintable(refused.err);
+    EXPECT_TRUE(QDir(snapshots).entryList(QDir::Files).isEmpty());
+
+    const QList<std::pair<QByteArray, QString>> answers{
+        {"oui\n", u"com.apple.Safari"_s},  {"Ja\n", u"org.mozilla.firefox"_s}, {"是\n", u"com.google.Chrome"_s},
+        {"sí\n", u"com.apple.Safari"_s},   {"예\n", u"org.mozilla.firefox"_s}, {"はい\n", u"com.google.Chrome"_s},
+        {" YES \n", u"com.apple.Safari"_s}};
+    for (const auto& [answer, app] : answers) {
+        const CliRun confirmed = run(set + QStringList{app}, {}, {}, answer);
+        EXPECT_EQ(confirmed.status, 0) << answer.constData() << qPrintable(confirmed.out + confirmed.err);
+    }
+    EXPECT_EQ(QDir(snapshots).entryList(QDir::Files).size(), answers.size());
+}
+
+TEST_F(CliTest, SnapshotsListNewestFirstAndRestoreTakesAPrefixOrTheLast)
+{
+    QTemporaryDir root;
+    tessik::tools::DemoSystem::write(root.path());
+    auto cli = [&](QStringList arguments) { return run(QStringList{u"--system-root"_s, root.path()} + arguments); };
+    const QStringList types{u"txt"_s, u"md"_s, u"json"_s, u"css"_s};
+    for (const QString& type : types)
+        ASSERT_EQ(cli({u"set"_s, type, u"com.apple.TextEdit"_s, u"--role"_s, u"editor"_s}).status, 0);
+    const QJsonArray listed = QJsonDocument::fromJson(cli({u"snapshots"_s, u"--json"_s}).out.toUtf8()).array();
+    ASSERT_EQ(listed.size(), types.size());
+    // Written within a second or two: the later one is listed first all the same.
+    const QStringList expectedTypes{u"public.css"_s, u"public.json"_s, u"net.daringfireball.markdown"_s,
+                                    u"public.plain-text"_s};
+    for (qsizetype i = 0; i < listed.size(); ++i)
+        EXPECT_EQ(listed[i].toObject().value("typeIdentifiers"_L1).toArray(), QJsonArray{expectedTypes[i]});
+    EXPECT_TRUE(cli({u"snapshots"_s}).out.contains(u"public.css\n"_s));
+
+    // The newest snapshot recorded the handler css had before.
+    const QString before = cli({u"get"_s, u"css"_s, u"--role"_s, u"editor"_s}).out;
+    const QString markdownID = listed[2].toObject().value("id"_L1).toString();
+    EXPECT_EQ(cli({u"restore"_s, markdownID.left(8).toLower()}).status, 0);
+    EXPECT_EQ(cli({u"get"_s, u"md"_s, u"--role"_s, u"editor"_s}).out, u"abnerworks.Typora\n"_s);
+    EXPECT_EQ(cli({u"restore"_s, u"--last"_s}).status, 0) << "the restore's own snapshot is the last one";
+    EXPECT_EQ(cli({u"get"_s, u"md"_s, u"--role"_s, u"editor"_s}).out, u"com.apple.TextEdit\n"_s);
+    EXPECT_EQ(cli({u"get"_s, u"css"_s, u"--role"_s, u"editor"_s}).out, before);
+    EXPECT_EQ(cli({u"restore"_s, u"ffffffff-ffff"_s}).status, 1);
+    EXPECT_EQ(cli({u"restore"_s}).status, 2);
+}
+
+TEST_F(CliTest, AppsForAFormatMarkTheDefaultAndTheRecommended)
+{
+    const QJsonObject listed =
+        QJsonDocument::fromJson(demoRun({u"apps"_s, u"--for"_s, u"html"_s, u"--json"_s}).out.toUtf8()).object();
+    EXPECT_EQ(listed.value("typeIdentifier"_L1).toString(), u"public.html"_s);
+    QHash<QString, QJsonObject> apps;
+    for (const QJsonValue& app : listed.value("apps"_L1).toArray())
+        apps.insert(app.toObject().value("bundleIdentifier"_L1).toString(), app.toObject());
+    ASSERT_TRUE(apps.contains(u"com.google.Chrome"_s) && apps.contains(u"com.apple.Safari"_s))
+        << QJsonDocument(listed).toJson().constData();
+    EXPECT_TRUE(apps.value(u"com.google.Chrome"_s).value("isDefault"_L1).toBool());
+    EXPECT_FALSE(apps.value(u"com.apple.Safari"_s).value("isDefault"_L1).toBool());
+    qsizetype defaults = 0, recommended = 0;
+    for (const QJsonObject& app : apps) {
+        defaults += app.value("isDefault"_L1).toBool();
+        recommended += app.value("isRecommended"_L1).toBool();
+    }
+    EXPECT_EQ(defaults, 1);
+    EXPECT_GE(recommended, 1);
+    const CliRun text = demoRun({u"apps"_s, u"--for"_s, u"public.html"_s, u"--language"_s, u"en"_s});
+    EXPECT_TRUE(
+        QRegularExpression(u"^\\* .*\\tcom\\.google\\.Chrome\\t\\[default"_s, QRegularExpression::MultilineOption)
+            .match(text.out)
+            .hasMatch())
+        << qPrintable(text.out);
+    EXPECT_EQ(demoRun({u"apps"_s, u"--for"_s, u"zzqq"_s}).status, 1);
+}
+
+TEST_F(CliTest, CommandLinesAreAnsweredConsistently)
+{
+    const QString version = u"0.1.0"_s;
+    EXPECT_EQ(demoRun({u"--version"_s}).out, u"tessik-cli "_s + version + u'\n');
+    QProcess desktop;
+    desktop.start(QString::fromUtf8(TESSIK_PROGRAM_PATH), {u"--version"_s});
+    ASSERT_TRUE(desktop.waitForFinished(60000));
+    EXPECT_EQ(desktop.readAllStandardOutput(), (u"tessik "_s + version + u'\n').toUtf8());
+
+    for (const QStringList& arguments : {QStringList{u"--frob"_s}, QStringList{u"apps"_s, u"--frob"_s}}) {
+        const CliRun unknown = demoRun(arguments);
+        EXPECT_EQ(unknown.status, 2);
+        EXPECT_TRUE(unknown.err.contains(u"Unknown option “--frob”"_s)) << qPrintable(unknown.err);
+    }
+    const CliRun help = demoRun({u"help"_s, u"set"_s});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out, demoRun({u"set"_s, u"--help"_s}).out);
+    EXPECT_TRUE(help.out.contains(u"--json"_s));
+    const QString general = run({u"--help"_s}).out;
+    EXPECT_TRUE(general.endsWith(u"command’s arguments and options\n"_s)) << qPrintable(general);
+    EXPECT_FALSE(general.contains(u'"') || general.contains(u'\'')) << "one kind of quotation marks";
+    EXPECT_EQ(demoRun({u"help"_s, u"frob"_s}).status, 2);
+
+    // Exit status: 0 answered, 1 nothing handles it, 2 a usage error.
+    EXPECT_EQ(demoRun({u"type"_s, u"public.html"_s}).status, 0);
+    EXPECT_EQ(demoRun({u"type"_s, u"tar.gz"_s}).status, 2);
+    const CliRun upper = demoRun({u"--language"_s, u"JA"_s, u"get"_s, u"zzqq"_s});
+    EXPECT_EQ(upper.status, 1);
+    EXPECT_EQ(upper.err,
+              tessik::L10n::text(u"没有应用以 {role} 角色打开 {type}。"_s, u"ja"_s,
+                                 {{u"role"_s, u"all"_s}, {u"type"_s, demoRun({u"type"_s, u"zzqq"_s}).out.trimmed()}}) +
+                  u'\n');
+    EXPECT_EQ(run({u"--system-root"_s, demo->path(), u"frob"_s}, {},
+                  {{u"LANGUAGE"_s, u"de"_s}, {u"LANG"_s, u"fr_FR.UTF-8"_s}})
+                  .err.section(u'\n', 0, 0),
+              u"tessik-cli: "_s + tessik::L10n::text(u"未知命令“{command}”"_s, u"de"_s, {{u"command"_s, u"frob"_s}}));
+}
+
+TEST_F(CliTest, NamesFromFilesCannotSteerTheTerminal)
+{
+    QTemporaryDir root;
+    tessik::tools::DemoSystem::write(root.path());
+    tessik::tools::BundleWriter(root.path())
+        .write({u"Applications/Evil.app"_s,
+                {{u"CFBundleIdentifier"_s, u"com.example.evil"_s},
+                 {u"CFBundleName"_s, u"Evil\u001b[2J\u001b]0;owned\u0007\u202eexe.txt"_s}},
+                tessik::platform::PropertyList::Format::Binary});
+    const CliRun apps = run({u"--system-root"_s, root.path(), u"apps"_s});
+    ASSERT_EQ(apps.status, 0);
+    EXPECT_TRUE(apps.out.contains(u"Evil\\x1b[2J\\x1b]0;owned\\x07\\u202eexe.txt\tcom.example.evil"_s))
+        << qPrintable(apps.out);
+    for (const QChar c : apps.out)
+        EXPECT_TRUE(c == u'\n' || c == u'\t' || (c.unicode() >= 0x20 && c.unicode() != 0x7f && c != QChar(0x202e)))
+            << "a raw control character reached the terminal: " << int(c.unicode());
+    // JSON keeps the name as it is: its own escapes make it safe.
+    EXPECT_TRUE(run({u"--system-root"_s, root.path(), u"apps"_s, u"--json"_s}).out.contains(u"\\u001b[2J"_s));
+}
+
+TEST_F(CliTest, WithoutADisplayTheDesktopProgramSaysSoInsteadOfAborting)
+{
+    QProcess desktop;
+    QProcessEnvironment environment = localeFreeEnvironment();
+    for (const QString& name : {u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s})
+        environment.remove(name);
+    desktop.setProcessEnvironment(environment);
+    desktop.start(QString::fromUtf8(TESSIK_PROGRAM_PATH), {u"--system-root"_s, demo->path(), u"--language"_s, u"EN"_s});
+    ASSERT_TRUE(desktop.waitForFinished(60000));
+    EXPECT_EQ(desktop.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(desktop.exitCode(), 1);
+    const QString said = QString::fromUtf8(desktop.readAllStandardError());
+    EXPECT_EQ(said.count(u'\n'), 1) << qPrintable(said);
+    EXPECT_TRUE(said.contains(u"There is no display"_s) && said.contains(u"--screenshot FILE"_s)) << qPrintable(said);
+
+    // A picture needs none, and a shell without a runtime folder hears no warning about it.
+    QTemporaryDir temporary;
+    environment.remove(u"XDG_RUNTIME_DIR"_s);
+    environment.insert(u"TMPDIR"_s, temporary.path());
+    QProcess picture;
+    picture.setProcessEnvironment(environment);
+    picture.start(QString::fromUtf8(TESSIK_PROGRAM_PATH),
+                  {u"--system-root"_s, demo->path(), u"--screenshot"_s, temporary.filePath(u"shot.png"_s)});
+    ASSERT_TRUE(picture.waitForFinished(60000));
+    EXPECT_EQ(picture.exitCode(), 0);
+    EXPECT_FALSE(picture.readAllStandardError().contains("XDG_RUNTIME_DIR"));
+    EXPECT_TRUE(QFile::exists(temporary.filePath(u"shot.png"_s)));
+}
+
+TEST_F(CliTest, WaitingForAChangeIsShownOnATerminalOnly)
+{
+    const QString script = QStandardPaths::findExecutable(u"script"_s);
+    if (script.isEmpty())
+        GTEST_SKIP() << "script (util-linux) is not installed";
+    QTemporaryDir dir;
+    const QString root = dir.filePath(u"root"_s);
+    QProcess makeSystem;
+    makeSystem.start(QString::fromUtf8(TESSIK_MAKE_SYSTEM_PATH),
+                     {u"--demo"_s, root, u"--ignore-type"_s, u"net.daringfireball.markdown"_s});
+    ASSERT_TRUE(makeSystem.waitForFinished(60000));
+    ASSERT_EQ(makeSystem.exitCode(), 0);
+    const QStringList set{u"--system-root"_s,        root,        u"--language"_s, u"en"_s,     u"set"_s, u"md"_s,
+                          u"com.microsoft.VSCode"_s, u"--role"_s, u"editor"_s,     u"--wait"_s, u"0.5"_s};
+
+    // The ignored change is checked twice, half a second apart: one wait, shown and then cleared.
+    QProcess terminal;
+    terminal.setProcessEnvironment(localeFreeEnvironment());
+    QString command = u"'%1'"_s.arg(QString::fromUtf8(TESSIK_CLI_PATH));
+    for (const QString& argument : set)
+        command += u" '"_s + argument + u'\'';
+    terminal.start(script, {u"-qec"_s, command, u"/dev/null"_s});
+    terminal.closeWriteChannel();
+    ASSERT_TRUE(terminal.waitForFinished(60000));
+    const QString shown = QString::fromUtf8(terminal.readAll());
+    EXPECT_TRUE(shown.contains(u"\rWaiting for the change to take effect… 0 s. Ctrl-C stops waiting\x1b[K"_s))
+        << qPrintable(shown);
+    EXPECT_TRUE(shown.contains(u"\r\x1b[KDeclined (the system kept the previous app)"_s)) << qPrintable(shown);
+
+    const CliRun piped = run(set);
+    EXPECT_EQ(piped.status, 1);
+    EXPECT_FALSE(piped.err.contains(u"Waiting"_s)) << qPrintable(piped.err);
 }

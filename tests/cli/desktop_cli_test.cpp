@@ -2,6 +2,11 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -208,7 +213,55 @@ TEST(DesktopCli, TypesTheDesktopUsesButTheDatabaseLacksAndOnlyDeclaredParents)
                             });
     const DesktopRun set = cli({u"set"_s, u"x-scheme-handler/http"_s, u"browser.desktop"_s});
     EXPECT_EQ(set.status, 0) << qPrintable(set.out + set.err);
-    EXPECT_EQ(cli({u"get"_s, u"image/x-nobody-declares"_s}).status, 1);
+    EXPECT_EQ(cli({u"get"_s, u"image/x-nobody-declares"_s}).status, 2) << "not a type of this desktop";
     EXPECT_EQ(cli({u"set"_s, u"image/x-nobody-declares"_s, u"browser.desktop"_s}).status, 2)
         << "not a type of this desktop";
+}
+
+TEST(DesktopCli, TargetsAndApplicationsAreReadAsOnTheMacAndLinksAreRefused)
+{
+    const MimeAppsSandbox sandbox;
+    sandbox.write(u"data1/applications/org.example.Mail.desktop"_s,
+                  "[Desktop Entry]\nType=Application\nName=Post\nExec=true %u\nMimeType=x-scheme-handler/mailto;\n");
+    sandbox.write(u"data1/applications/org.example.Editor.desktop"_s,
+                  "[Desktop Entry]\nType=Application\nName=Scribe\nExec=true %f\nMimeType=text/plain;\n");
+    sandbox.write(u"data1/applications/viewer.desktop"_s, entry("text/plain;application/pdf;"));
+
+    // A scheme an application declares is no extension: nothing is registered or written.
+    const DesktopRun link = cli({u"set"_s, u"mailto"_s, u"org.example.Mail.desktop"_s, u"--language"_s, u"en"_s});
+    EXPECT_EQ(link.status, 2);
+    EXPECT_TRUE(link.err.contains(u"(mailto:)"_s)) << qPrintable(link.err);
+    EXPECT_FALSE(QFile::exists(sandbox.configHome() + u"/mimeapps.list"_s));
+    EXPECT_FALSE(QDir(sandbox.dataHome() + u"/mime"_s).exists());
+
+    // The desktop file ID without its suffix, any case, or the application's name.
+    ASSERT_EQ(cli({u"set"_s, u"text/plain"_s, u"org.example.editor"_s}).status, 0);
+    EXPECT_EQ(cliDefault(u"text/plain"_s), u"org.example.Editor.desktop"_s);
+    ASSERT_EQ(cli({u"set"_s, u"txt"_s, u"viewer"_s}).status, 0);
+    EXPECT_EQ(cliDefault(u"text/plain"_s), u"viewer.desktop"_s);
+    ASSERT_EQ(cli({u"set"_s, u"txt"_s, u"Scribe"_s}).status, 0);
+    EXPECT_EQ(cliDefault(u"./notes.txt"_s), u"org.example.Editor.desktop"_s) << "a file is read as its type";
+
+    // A file by its content as well as its name.
+    const QString pdf = sandbox.write(u"files/scan"_s, "%PDF-1.4\n%\xe2\xe3\xcf\xd3\n");
+    EXPECT_EQ(cli({u"type"_s, pdf}).out, u"application/pdf\n"_s);
+
+    // Handlers of one type, as gio lists them.
+    const QJsonObject listed =
+        QJsonDocument::fromJson(cli({u"apps"_s, u"--for"_s, u"txt"_s, u"--json"_s}).out.toUtf8()).object();
+    QStringList ids, defaults;
+    for (const QJsonValue& app : listed.value("apps"_L1).toArray()) {
+        ids.append(app.toObject().value("bundleIdentifier"_L1).toString());
+        if (app.toObject().value("isDefault"_L1).toBool())
+            defaults.append(ids.constLast());
+    }
+    EXPECT_TRUE(ids.contains(u"viewer.desktop"_s) && ids.contains(u"org.example.Editor.desktop"_s))
+        << qPrintable(ids.join(u' '));
+    EXPECT_EQ(defaults, QStringList{u"org.example.Editor.desktop"_s});
+
+    // An unclaimed extension gets a MIME type of its own, and the output says so.
+    const DesktopRun fresh = cli({u"set"_s, u"zzq"_s, u"viewer.desktop"_s, u"--language"_s, u"en"_s});
+    ASSERT_EQ(fresh.status, 0) << qPrintable(fresh.out + fresh.err);
+    EXPECT_TRUE(fresh.out.contains(u"Registered a new MIME type for .zzq: application/x-extension-zzq"_s))
+        << qPrintable(fresh.out);
 }
