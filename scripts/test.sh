@@ -8,7 +8,7 @@ cd "$TESSIK_BUILD_DIR"
 if [ "$(uname -s)" = Darwin ]; then
     # These check Tessik against a Linux desktop's own tools (gio, update-desktop-database, the shared MIME
     # database under /usr/share), which a Mac does not have.
-    linux_desktop_tests='(DesktopCli|DesktopBackend|DesktopEntryIndexTest|MimeAppsLookup|MimeAppsWriter|MimeTypeTableTest'
+    linux_desktop_tests='(DesktopBackend|DesktopEntryIndexTest|MimeAppsLookup|MimeAppsWriter|MimeTypeTableTest'
     linux_desktop_tests+='|UserMimePackage|MimeInfoCache|XdgDemoSystem|LayoutOnADesktop)\.'
     linux_desktop_tests+='|FormatKnowledgeBase\.(EachLinuxDesktopEntryIsItsOwnProgram|TheShippedCatalogKnowsLinuxDesktopIds)'
     linux_desktop_tests+='|MakeSystem\.GioFindsTheDefaultsOfTheLinuxDesktop|Icons\.DesktopApplicationsShowTheirThemeIcons'
