@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the programs, writes the demo system when there is none yet and starts Tessik
-# on it. Without a display it saves screenshots of the program instead and lists the demo's applications.
-# --fresh-demo (first) writes a new demo system over the old one, losing what was done on it.
+# on it. Without a display it saves screenshots of the program instead and lists the demo's applications. On macOS
+# it installs from Homebrew. --fresh-demo (first) writes a new demo system over the old one, losing what was done
+# on it.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 fresh=false
 if [ "${1:-}" = "--fresh-demo" ]; then
@@ -16,6 +17,11 @@ if $fresh || [ ! -e "$demo" ]; then
     "$TESSIK_BUILD_DIR/tools/make-system" --demo "$demo" --force
 else
     step "Using the demo system in $demo as it was left (scripts/run.sh --fresh-demo starts over)"
+fi
+if [ "$(uname -s)" = Darwin ]; then
+    # A Mac always has a screen; the program is the executable inside Tessik.app.
+    step "Starting Tessik"
+    exec "$TESSIK_BUILD_DIR/ui/Tessik.app/Contents/MacOS/Tessik" --system-root "$demo" "$@"
 fi
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
     step "Starting Tessik"

@@ -93,8 +93,10 @@ int main(int argc, char* argv[])
                                       "in <dir> earlier."_s,
                                       u"dir"_s);
     const QCommandLineOption logo(u"logo"_s, u"Write the program's artwork (512 × 512 PNG) to <file>."_s, u"file"_s);
+    const QCommandLineOption logoSize(u"logo-size"_s, u"With --logo: the picture's size in pixels (16 to 1024)."_s,
+                                      u"pixels"_s, u"512"_s);
     parser.addOptions({help, demo, synthetic, xdgDemo, printEnv, force, apps, seed, language, writeDelay, ignoreType,
-                       overrideType, logo});
+                       overrideType, logo, logoSize});
 
     if (!parser.parse(application.arguments()))
         return usageError(parser, parser.errorText());
@@ -131,8 +133,14 @@ int main(int argc, char* argv[])
                          : "");
         return 1;
     }
+    if (parser.isSet(logoSize) && !parser.isSet(logo))
+        return usageError(parser, u"--logo-size goes with --logo"_s);
     if (parser.isSet(logo)) {
-        if (!tessik::tools::TessikArtwork::logo(512).save(parser.value(logo), "PNG")) {
+        bool number = false;
+        const int pixels = parser.value(logoSize).toInt(&number);
+        if (!number || pixels < 16 || pixels > 1024)
+            return usageError(parser, u"--logo-size needs a number of pixels from 16 to 1024"_s);
+        if (!tessik::tools::TessikArtwork::logo(pixels).save(parser.value(logo), "PNG")) {
             std::fprintf(stderr, "make-system: cannot write %s\n", qPrintable(parser.value(logo)));
             return 1;
         }
