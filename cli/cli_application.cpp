@@ -114,7 +114,6 @@ QString CliApplication::generalHelp() const
 {
     QString help = u"Usage: tessik-cli [--system-root DIR] [--language CODE] COMMAND [options]\n\n"
                    "Chooses which application opens each file format.\n\nCommands:\n"_s;
-    help += u"  %1  %2\n"_s.arg(u"help"_s, -14).arg(u"Describe a command: tessik-cli help COMMAND."_s);
     for (const auto& command : m_commands)
         help += u"  %1  %2\n"_s.arg(command->name(), -14).arg(command->summary());
     help += u"\nOptions:\n  --system-root DIR  the emulated machine to use (default: $%1, else this machine)\n"
