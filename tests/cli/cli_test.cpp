@@ -870,7 +870,7 @@ TEST_F(CliTest, AppsForAFormatMarkTheDefaultAndTheRecommended)
     EXPECT_GE(recommended, 1);
     const CliRun text = demoRun({u"apps"_s, u"--for"_s, u"public.html"_s, u"--language"_s, u"en"_s});
     EXPECT_TRUE(
-        QRegularExpression(u"^\\* .*\\tcom\\.google\\.Chrome\\t\\[default"_s, QRegularExpression::MultilineOption)
+        QRegularExpression(u"^\\* .*\\tcom\\.google\\.Chrome\\t\\[Default"_s, QRegularExpression::MultilineOption)
             .match(text.out)
             .hasMatch())
         << qPrintable(text.out);
