@@ -879,7 +879,7 @@ TEST_F(CliTest, AppsForAFormatMarkTheDefaultAndTheRecommended)
 
 TEST_F(CliTest, CommandLinesAreAnsweredConsistently)
 {
-    const QString version = u"0.1.0"_s;
+    const QString version = QStringLiteral(TESSIK_PROJECT_VERSION);
     EXPECT_EQ(demoRun({u"--version"_s}).out, u"tessik-cli "_s + version + u'\n');
     QProcess desktop;
     desktop.start(QString::fromUtf8(TESSIK_PROGRAM_PATH), {u"--version"_s});
