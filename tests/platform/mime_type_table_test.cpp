@@ -1,5 +1,8 @@
 #include "mime_apps_sandbox.h"
+#include "platform/xdg/mime_type_name.h"
 #include "platform/xdg/mime_type_table.h"
+
+#include <QMimeDatabase>
 
 #include <gtest/gtest.h>
 
@@ -192,4 +195,13 @@ TEST_F(MimeTypeTableTest, AnyPackageInTheUsersDatabaseIsSurvived)
     EXPECT_EQ(m_table.canonicalSpelling(u"text/x-tessik-hijacked"_s), u"text/x-tessik-hijacker"_s);
     EXPECT_EQ(m_table.canonicalSpelling(u"application/x-pdf"_s), u"application/pdf"_s);
     EXPECT_EQ(m_table.canonicalSpelling(u"Application/X-PDF"_s), u"Application/X-PDF"_s) << "case matters in lists";
+
+    // The rule for names leaves out nothing of the system's own database.
+    for (const QMimeType& mime : QMimeDatabase().allMimeTypes()) {
+        if (mime.name().contains(u"tessik"_s) || mime.name().contains(u"evil"_s))
+            continue;
+        EXPECT_TRUE(tessik::platform::MimeTypeName::isValid(mime.name())) << qPrintable(mime.name());
+        for (const QString& alias : mime.aliases())
+            EXPECT_TRUE(tessik::platform::MimeTypeName::isValid(alias)) << qPrintable(alias);
+    }
 }
