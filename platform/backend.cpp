@@ -1,10 +1,19 @@
 #include "backend.h"
 
+#include "bundle.h"
 #include "emulated/emulated_backend.h"
 #include "system_root.h"
 #include "xdg/xdg_backend.h"
 
+#ifdef TESSIK_MAC_BACKEND
+#include "macos/cocoa_system_calls.h"
+#include "macos/mac_backend.h"
+#endif
+
+#include <QFileInfo>
 #include <QMutex>
+
+using namespace Qt::StringLiterals;
 
 namespace tessik::platform {
 namespace {
@@ -20,6 +29,12 @@ Backend& Backend::current()
     static XdgBackend desktop;
     if (!systemRoot().isEmpty())
         return emulated;
+#ifdef TESSIK_MAC_BACKEND
+    if (nativeSystem() == SystemKind::mac) {
+        static MacBackend mac(std::make_shared<CocoaSystemCalls>());
+        return mac;
+    }
+#endif
     {
         QMutexLocker locker(&checkMutex);
         if (desktopAccessCheck)
@@ -32,6 +47,37 @@ void Backend::setDesktopAccessCheck(std::function<void()> check)
 {
     QMutexLocker locker(&checkMutex);
     desktopAccessCheck = std::move(check);
+}
+
+std::optional<NSError> Backend::setDefaultApplication(const QUrl& applicationURL, const UTType& contentType,
+                                                      const ConfirmationHandler& ask)
+{
+    const auto bundle = Bundle::bundleWithURL(applicationURL);
+    const auto identifier = bundle ? bundle->bundleIdentifier() : std::nullopt;
+    if (!identifier || identifier->isEmpty())
+        return NSError(NSCocoaErrorDomain, NSFileNoSuchFileError,
+                       u"The application “%1” could not be found."_s.arg(applicationURL.fileName()));
+
+    DefaultApplicationQuestion question;
+    question.applicationURL = applicationURL;
+    const QVariant name = bundle->objectForInfoDictionaryKey(u"CFBundleDisplayName"_s);
+    question.applicationName = name.typeId() == QMetaType::QString
+                                   ? name.toString()
+                                   : bundle->objectForInfoDictionaryKey(u"CFBundleName"_s).toString();
+    if (question.applicationName.isEmpty())
+        question.applicationName = QFileInfo(applicationURL.toLocalFile()).completeBaseName();
+    question.bundleIdentifier = *identifier;
+    question.contentType = contentType.identifier();
+    question.contentTypeDescription = contentType.localizedDescription();
+
+    if (!ask || !ask(question))
+        return NSError(NSCocoaErrorDomain, NSUserCancelledError, u"The operation was cancelled."_s);
+
+    const OSStatus status = LSSetDefaultRoleHandlerForContentType(contentType.identifier(), kLSRolesAll, *identifier);
+    if (status != noErr)
+        return NSError(NSOSStatusErrorDomain, status,
+                       u"The default application could not be changed (error %1)."_s.arg(status));
+    return std::nullopt;
 }
 
 } // namespace tessik::platform

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "launch_services.h"
+#include "workspace.h"
 
 #include <QList>
 #include <QSettings>
@@ -18,8 +19,8 @@ struct BundleData;
 struct TypeRecord;
 
 // What differs between the systems the platform layer serves. The layer's functions ask the backend of the
-// moment: the emulated Mac when a system root is set (at start-up, or per test), otherwise the machine's own
-// freedesktop.org desktop.
+// moment: the emulated Mac when a system root is set (at start-up, or per test), otherwise the machine's own system
+// (see nativeSystem()): the Mac on a Mac build, else the freedesktop.org desktop.
 class Backend
 {
 public:
@@ -56,6 +57,11 @@ public:
     virtual OSStatus setDefaultHandler(const QString& contentType, LSRolesMask role, const QString& handler) = 0;
     // Whether making an application the default for every role asks the user first.
     virtual bool defaultChangesNeedConfirmation() const = 0;
+    // Makes the application the default for every role of the type once the user agreed; the error that stopped
+    // it, if any (a refusal is the Cocoa user-cancelled error). Here `ask` puts the program's own question; a system
+    // that asks the user itself does so instead.
+    virtual std::optional<NSError> setDefaultApplication(const QUrl& applicationURL, const UTType& contentType,
+                                                         const ConfirmationHandler& ask);
     // Opens the URL when no opener of the program's own is installed (or the backend records instead).
     virtual bool openURL(const QUrl& url) = 0;
     // Whether an opener the program installs takes precedence over openURL.

@@ -21,6 +21,9 @@ inline constexpr int userCanceledErr = -128;
 // file.
 inline const QString TessikDesktopErrorDomain = QStringLiteral("TessikDesktopErrorDomain");
 inline constexpr int TessikOverriddenDefaultError = 1;
+// The system did not answer a change it confirms with the user within the time allowed; whether it took is unknown.
+inline const QString TessikWorkspaceErrorDomain = QStringLiteral("TessikWorkspaceErrorDomain");
+inline constexpr int TessikConfirmationUnansweredError = 1;
 
 // An error as the platform reports it: domain, code, description and the error it wraps, if any.
 // Thrown unchanged where the platform's own error must reach the caller.

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QReadWriteLock>
 
+#include <atomic>
+
 using namespace Qt::StringLiterals;
 
 namespace tessik::platform {
@@ -42,7 +44,31 @@ QUrl systemURL(const QString& absolutePath)
 
 SystemKind systemKind()
 {
-    return systemRoot().isEmpty() ? SystemKind::freedesktop : SystemKind::mac;
+    return systemRoot().isEmpty() ? nativeSystem() : SystemKind::mac;
+}
+
+namespace {
+
+#ifdef TESSIK_MAC_BACKEND
+std::atomic<SystemKind> native{SystemKind::mac};
+#else
+std::atomic<SystemKind> native{SystemKind::freedesktop};
+#endif
+
+} // namespace
+
+void setNativeSystem(SystemKind kind)
+{
+#ifdef TESSIK_MAC_BACKEND
+    native = kind;
+#else
+    Q_UNUSED(kind);
+#endif
+}
+
+SystemKind nativeSystem()
+{
+    return native;
 }
 
 } // namespace tessik::platform

@@ -1,13 +1,8 @@
 #include "workspace.h"
 
 #include "backend.h"
-#include "bundle.h"
-#include "launch_services.h"
 
-#include <QFileInfo>
 #include <QMutex>
-
-using namespace Qt::StringLiterals;
 
 namespace tessik::platform {
 namespace {
@@ -31,37 +26,12 @@ bool Workspace::defaultApplicationChangesNeedConfirmation()
 
 std::optional<NSError> Workspace::setDefaultApplication(const QUrl& applicationURL, const UTType& contentType)
 {
-    const auto bundle = Bundle::bundleWithURL(applicationURL);
-    const auto identifier = bundle ? bundle->bundleIdentifier() : std::nullopt;
-    if (!identifier || identifier->isEmpty())
-        return NSError(NSCocoaErrorDomain, NSFileNoSuchFileError,
-                       u"The application “%1” could not be found."_s.arg(applicationURL.fileName()));
-
-    DefaultApplicationQuestion question;
-    question.applicationURL = applicationURL;
-    const QVariant name = bundle->objectForInfoDictionaryKey(u"CFBundleDisplayName"_s);
-    question.applicationName = name.typeId() == QMetaType::QString
-                                   ? name.toString()
-                                   : bundle->objectForInfoDictionaryKey(u"CFBundleName"_s).toString();
-    if (question.applicationName.isEmpty())
-        question.applicationName = QFileInfo(applicationURL.toLocalFile()).completeBaseName();
-    question.bundleIdentifier = *identifier;
-    question.contentType = contentType.identifier();
-    question.contentTypeDescription = contentType.localizedDescription();
-
     ConfirmationHandler handler;
     {
         QMutexLocker locker(&confirmationMutex);
         handler = confirmationHandler;
     }
-    if (!handler || !handler(question))
-        return NSError(NSCocoaErrorDomain, NSUserCancelledError, u"The operation was cancelled."_s);
-
-    const OSStatus status = LSSetDefaultRoleHandlerForContentType(contentType.identifier(), kLSRolesAll, *identifier);
-    if (status != noErr)
-        return NSError(NSOSStatusErrorDomain, status,
-                       u"The default application could not be changed (error %1)."_s.arg(status));
-    return std::nullopt;
+    return Backend::current().setDefaultApplication(applicationURL, contentType, handler);
 }
 
 void Workspace::setConfirmationHandler(ConfirmationHandler handler)

@@ -6,9 +6,36 @@ TESSIK_BUILD_DIR=${TESSIK_BUILD_DIR:-$TESSIK_SOURCE_DIR/build}
 
 # Fonts that cover Chinese, Japanese and Korean, so every language renders even without a desktop.
 tessik_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-image-formats-plugins libqt6svg6 libplist-dev
-                 libgtest-dev libgmock-dev fonts-noto-cjk shared-mime-info desktop-file-utils libglib2.0-bin)
+                 libgtest-dev libgmock-dev fonts-noto-cjk shared-mime-info desktop-file-utils libglib2.0-bin
+                 appstream lintian dpkg-dev file man-db)
+
+# On macOS, from Homebrew: libraries by formula, tools wherever they already are (a CI image brings its own cmake).
+tessik_brew_libraries=(qt libplist googletest)
+tessik_brew_tools=(cmake:cmake ninja:ninja pkg-config:pkgconf)
+
+install_homebrew_dependencies() {
+    if ! command -v brew >/dev/null; then
+        echo "Tessik builds on macOS with Homebrew (https://brew.sh); install it first." >&2
+        exit 1
+    fi
+    local missing=()
+    for formula in "${tessik_brew_libraries[@]}"; do
+        brew list --formula "$formula" >/dev/null 2>&1 || missing+=("$formula")
+    done
+    for tool in "${tessik_brew_tools[@]}"; do
+        command -v "${tool%%:*}" >/dev/null || missing+=("${tool#*:}")
+    done
+    if ((${#missing[@]})); then
+        echo "Installing: ${missing[*]}"
+        brew install "${missing[@]}"
+    fi
+}
 
 install_dependencies() {
+    if [ "$(uname -s)" = Darwin ]; then
+        install_homebrew_dependencies
+        return
+    fi
     local missing=()
     for package in "${tessik_packages[@]}"; do
         dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
@@ -26,6 +53,8 @@ build_tessik() {
     local launcher=()
     # ccache, when a developer has it, makes rebuilds in several work trees cheap; CI does without.
     command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    # Homebrew's Qt, libplist and GoogleTest live under its prefix.
+    [ "$(uname -s)" = Darwin ] && launcher+=(-DCMAKE_PREFIX_PATH="$(brew --prefix)")
     cmake -S "$TESSIK_SOURCE_DIR" -B "$TESSIK_BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" "$@"
     cmake --build "$TESSIK_BUILD_DIR" -j2
 }

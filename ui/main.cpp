@@ -45,6 +45,8 @@ int main(int argc, char* argv[])
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(u"Tessik"_s);
+    // Lets a Wayland desktop match the window to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(TESSIK_APP_ID));
     tessik::platform::setSystemRoot(options->systemRoot);
     LanguageSetting::shared().setOverride(options->language);
     // Symbols the desktop theme lacks are drawn; a theme that has them is used.

@@ -64,6 +64,9 @@ QString platformErrorText(const platform::NSError& error, const QString& languag
     if (error.domain() == platform::TessikDesktopErrorDomain && error.code() == platform::TessikOverriddenDefaultError)
         return L10n::text(u"优先级更高的 {file} 仍决定此格式的默认应用，更改未生效。"_s, language,
                           {{u"file"_s, error.filePath()}});
+    if (error.domain() == platform::TessikWorkspaceErrorDomain &&
+        error.code() == platform::TessikConfirmationUnansweredError)
+        return L10n::text(u"系统未回应更改默认应用的确认，无法确定更改是否生效。"_s, language);
     const QString source = fileErrorText(error);
     if (!source.isEmpty() && !error.filePath().isEmpty())
         return L10n::text(source, language, {{u"file"_s, QFileInfo(error.filePath()).fileName()}});

@@ -1,3 +1,4 @@
+#include "../bundle.h"
 #include "../bundle_data.h"
 #include "../user_defaults.h"
 #include "bundle_cache.h"
@@ -180,6 +181,27 @@ std::shared_ptr<const BundleData> openEmulatedBundle(const QUrl& url)
     QMutexLocker locker(&cache.mutex);
     cache.bundles.insert(path, contents);
     return contents;
+}
+
+bool isApplicationBundle(const QUrl& url)
+{
+    if (!url.isLocalFile())
+        return false;
+    const QFileInfo info(QDir::cleanPath(url.toLocalFile()));
+    return info.suffix() == u"app"_s && info.isDir();
+}
+
+std::optional<QString> bundleIconFile(const QUrl& bundleURL)
+{
+    auto contents = openEmulatedBundle(bundleURL);
+    if (!contents)
+        return std::nullopt;
+    const Bundle bundle(std::move(contents));
+    const QVariant iconFile = bundle.infoDictionary().value(u"CFBundleIconFile"_s);
+    if (iconFile.typeId() != QMetaType::QString)
+        return std::nullopt;
+    const auto url = bundle.urlForResource(iconFile.toString(), u"icns"_s);
+    return url ? std::optional<QString>(url->toLocalFile()) : std::nullopt;
 }
 
 } // namespace tessik::platform

@@ -2,15 +2,24 @@
 
 #include "../bundle_data.h"
 
+#include <QString>
 #include <QUrl>
 
 #include <memory>
+#include <optional>
 
 namespace tessik::platform {
 
 // Reads a bundle folder, or answers what was read while its files are unchanged; nothing when the URL is not a
 // readable folder.
 std::shared_ptr<const BundleData> openEmulatedBundle(const QUrl& url);
+
+// Whether the URL is an application bundle: a folder named with the "app" extension. Only an application can open
+// documents; a plug-in or framework picked by hand would be stored, registered and staged, and never take.
+bool isApplicationBundle(const QUrl& url);
+
+// The icon file (.icns) that the bundle's CFBundleIconFile names, when it is there.
+std::optional<QString> bundleIconFile(const QUrl& bundleURL);
 
 // Forgets every bundle read so far, so the next opening reads the disk (for measuring cold reads).
 void clearBundleCache();

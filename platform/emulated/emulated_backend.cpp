@@ -63,12 +63,6 @@ bool handlesURLScheme(const QString& scheme)
     return false;
 }
 
-bool isApplicationFolder(const QString& path)
-{
-    const QFileInfo info(path);
-    return info.suffix() == u"app"_s && info.isDir();
-}
-
 } // namespace
 
 QList<QUrl> EmulatedBackend::applicationDirectories() const
@@ -79,9 +73,7 @@ QList<QUrl> EmulatedBackend::applicationDirectories() const
 
 bool EmulatedBackend::isApplication(const QUrl& url) const
 {
-    // Only an application can open documents; a plug-in or framework picked by hand would be stored, registered
-    // and staged, and never take.
-    return url.isLocalFile() && isApplicationFolder(QDir::cleanPath(url.toLocalFile()));
+    return isApplicationBundle(url);
 }
 
 std::shared_ptr<const BundleData> EmulatedBackend::openBundle(const QUrl& url) const
@@ -100,14 +92,7 @@ std::optional<QUrl> EmulatedBackend::applicationURL(const QString& bundleIdentif
 
 std::optional<QString> EmulatedBackend::applicationIcon(const QUrl& applicationURL) const
 {
-    const auto bundle = Bundle::bundleWithURL(applicationURL);
-    if (!bundle)
-        return std::nullopt;
-    const QVariant iconFile = bundle->infoDictionary().value(u"CFBundleIconFile"_s);
-    if (iconFile.typeId() != QMetaType::QString)
-        return std::nullopt;
-    const auto url = bundle->urlForResource(iconFile.toString(), u"icns"_s);
-    return url ? std::optional<QString>(url->toLocalFile()) : std::nullopt;
+    return bundleIconFile(applicationURL);
 }
 
 OSStatus EmulatedBackend::registerApplication(const QUrl& url)

@@ -95,6 +95,10 @@ TEST(L10nTest, ErrorsReadInTheUsersLanguage)
               L10n::fill(table.value(u"找不到文件：{file}"_s).value(u"de"_s), {{u"file"_s, u"a.json"_s}}));
     const platform::NSError cancelled(platform::NSOSStatusErrorDomain, platform::userCanceledErr, u"cancelled"_s);
     EXPECT_EQ(L10n::error(cancelled, en), english(u"操作已取消。"_s));
+    const platform::NSError unanswered(platform::TessikWorkspaceErrorDomain,
+                                       platform::TessikConfirmationUnansweredError, u"no answer"_s);
+    EXPECT_EQ(L10n::error(unanswered, u"fr"_s),
+              table.value(u"系统未回应更改默认应用的确认，无法确定更改是否生效。"_s).value(u"fr"_s));
     const platform::NSError other(u"SomeDomain"_s, 7, u"Something else"_s);
     EXPECT_EQ(L10n::error(other, en), u"Something else"_s) << "anything else keeps its own description";
     EXPECT_EQ(L10n::error(std::make_exception_ptr(42), en), u"Unknown error"_s);

@@ -89,6 +89,8 @@ void enterDesktopSandbox()
     // The machine's MIME database without its applications.
     QFile::link(u"/usr/share/mime"_s, root + u"/usr/share/mime"_s);
     platform::Backend::setDesktopAccessCheck(requireSandbox);
+    // On a Mac too: no test may reach the machine's own Launch Services.
+    platform::setNativeSystem(platform::SystemKind::freedesktop);
 }
 
 } // namespace tessik::testing

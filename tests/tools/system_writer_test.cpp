@@ -20,6 +20,7 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -195,4 +196,43 @@ TEST(MakeSystem, DrawsTheProgramsArtwork)
     EXPECT_EQ(logo.size(), QSize(512, 512));
     EXPECT_EQ(logo.pixelColor(0, 0).alpha(), 0) << "the rounded corners are clear";
     EXPECT_EQ(logo.pixelColor(256, 256).alpha(), 255);
+}
+
+TEST(MakeIcns, TurnsTheArtworkIntoAnIconOfEverySize)
+{
+    QTemporaryDir dir;
+    const QString artwork = QString::fromUtf8(TESSIK_SOURCE_DIR) + u"/ui/resources/TessikIcon.png"_s;
+    const QString icns = dir.filePath(u"Tessik.icns"_s);
+    QProcess process;
+    process.start(QString::fromUtf8(TESSIK_MAKE_ICNS_PATH), {artwork, icns});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().constData();
+
+    const QImage original(artwork);
+    QImageReader reader(icns);
+    QList<int> sizes;
+    do {
+        const QImage image = reader.read();
+        ASSERT_FALSE(image.isNull()) << qPrintable(reader.errorString());
+        EXPECT_EQ(image.width(), image.height());
+        sizes.append(image.width());
+        // The same picture at every size: its middle keeps the artwork's colour there.
+        const QColor expected = original.pixelColor(original.width() / 2, original.height() / 2);
+        const QColor middle = image.pixelColor(image.width() / 2, image.height() / 2);
+        if (image.width() >= 64) {
+            EXPECT_LE(std::abs(middle.red() - expected.red()) + std::abs(middle.blue() - expected.blue()), 40);
+        }
+    } while (reader.jumpToNextImage());
+    std::sort(sizes.begin(), sizes.end());
+    EXPECT_EQ(sizes, QList<int>({16, 32, 64, 128, 256, 512}));
+
+    // What is no square picture gives a clear error and leaves no file.
+    const QString wide = dir.filePath(u"wide.png"_s);
+    ASSERT_TRUE(QImage(20, 10, QImage::Format_ARGB32).save(wide));
+    const QString refused = dir.filePath(u"Wide.icns"_s);
+    process.start(QString::fromUtf8(TESSIK_MAKE_ICNS_PATH), {wide, refused});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_TRUE(process.readAllStandardError().contains("square"));
+    EXPECT_FALSE(QFile::exists(refused));
 }

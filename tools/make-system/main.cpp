@@ -80,8 +80,10 @@ int main(int argc, char* argv[])
     const QCommandLineOption language(
         u"language"_s, u"With --demo: the machine's language (zh, en, fr, de, es, ja or ko; default zh)."_s, u"code"_s);
     const QCommandLineOption logo(u"logo"_s, u"Write the program's artwork (512 × 512 PNG) to <file>."_s, u"file"_s);
+    const QCommandLineOption logoSize(u"logo-size"_s, u"With --logo: the picture's size in pixels (16 to 1024)."_s,
+                                      u"pixels"_s, u"512"_s);
     parser.addOptions(
-        {help, demo, synthetic, xdgDemo, apps, seed, language, writeDelay, ignoreType, overrideType, logo});
+        {help, demo, synthetic, xdgDemo, apps, seed, language, writeDelay, ignoreType, overrideType, logo, logoSize});
 
     if (!parser.parse(application.arguments()))
         return usageError(parser, parser.errorText());
@@ -94,8 +96,14 @@ int main(int argc, char* argv[])
     if (int(parser.isSet(demo)) + int(parser.isSet(synthetic)) + int(parser.isSet(xdgDemo)) + int(parser.isSet(logo)) !=
         1)
         return usageError(parser, u"give exactly one of --demo, --synthetic, --xdg-demo and --logo"_s);
+    if (parser.isSet(logoSize) && !parser.isSet(logo))
+        return usageError(parser, u"--logo-size goes with --logo"_s);
     if (parser.isSet(logo)) {
-        if (!tessik::tools::TessikArtwork::logo(512).save(parser.value(logo), "PNG")) {
+        bool number = false;
+        const int pixels = parser.value(logoSize).toInt(&number);
+        if (!number || pixels < 16 || pixels > 1024)
+            return usageError(parser, u"--logo-size needs a number of pixels from 16 to 1024"_s);
+        if (!tessik::tools::TessikArtwork::logo(pixels).save(parser.value(logo), "PNG")) {
             std::fprintf(stderr, "make-system: cannot write %s\n", qPrintable(parser.value(logo)));
             return 1;
         }

@@ -472,10 +472,25 @@ QImage AppIconArtwork::render(const Design& design, int pixels)
 
 QByteArray AppIconArtwork::icns(const Design& design)
 {
+    return icnsOf([&](int pixels) { return render(design, pixels); });
+}
+
+QByteArray AppIconArtwork::icns(const QImage& picture)
+{
+    if (picture.isNull() || picture.width() != picture.height())
+        throw std::runtime_error("an .icns file needs a square picture");
+    return icnsOf([&](int pixels) {
+        return picture.scaled(pixels, pixels, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+            .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    });
+}
+
+QByteArray AppIconArtwork::icnsOf(const std::function<QImage(int pixels)>& imageAt)
+{
     QByteArray entries;
     QByteArray contents;
     for (const int pixels : {16, 32, 64, 128, 256, 512}) {
-        const QByteArray entry = icnsEntries(render(design, pixels));
+        const QByteArray entry = icnsEntries(imageAt(pixels));
         for (qsizetype offset = 0; offset < entry.size();
              offset += qFromBigEndian<quint32>(entry.constData() + offset + 4)) {
             contents += entry.mid(offset, 4) + entry.mid(offset + 4, 4);

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace tessik::tools {
 
 // Application icons drawn from a small description: a rounded tile in the base colour with a glyph in the accent
@@ -26,6 +28,11 @@ public:
     static QImage render(const Design& design, int pixels);
     // An .icns file holding the icon at 16, 32, 64, 128, 256 and 512 pixels.
     static QByteArray icns(const Design& design);
+    // An .icns file of the picture at those sizes, scaled smoothly. Throws std::runtime_error unless it is square.
+    static QByteArray icns(const QImage& picture);
+
+private:
+    static QByteArray icnsOf(const std::function<QImage(int pixels)>& imageAt);
 };
 
 } // namespace tessik::tools
