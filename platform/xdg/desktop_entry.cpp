@@ -1,11 +1,11 @@
 #include "desktop_entry.h"
 
 #include "../file_stamp.h"
+#include "key_file_document.h"
 
 #include <QFileInfo>
 #include <QHash>
 #include <QStandardPaths>
-#include <QStringDecoder>
 
 #include <utility>
 
@@ -14,10 +14,11 @@ using namespace Qt::StringLiterals;
 namespace tessik::platform {
 namespace {
 
-constexpr qint64 maximumSize = 1024 * 1024;
+// GLib reads an entry of any size; this only bounds what one file can make us hold.
+constexpr qint64 maximumSize = 16 * 1024 * 1024;
 
-// The value escapes; "\;" only means a semicolon inside a list item.
-QString unescaped(QStringView value, bool listItem)
+// The value escapes; "\;" means a semicolon only inside a list item.
+QString unescaped(QStringView value)
 {
     QString result;
     result.reserve(value.size());
@@ -43,9 +44,6 @@ QString unescaped(QStringView value, bool listItem)
         case u'\\':
             result.append(u'\\');
             break;
-        case u';':
-            result.append(listItem ? u";"_s : u"\\;"_s);
-            break;
         default:
             // Not an escape the format knows: kept as written.
             result.append(u'\\');
@@ -53,24 +51,6 @@ QString unescaped(QStringView value, bool listItem)
         }
     }
     return result;
-}
-
-QStringList stringList(QStringView value)
-{
-    QStringList items;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i <= value.size(); ++i) {
-        if (i < value.size() && value[i] == u'\\') {
-            ++i;
-            continue;
-        }
-        if (i == value.size() || value[i] == u';') {
-            if (const QString item = unescaped(value.sliced(start, i - start), true); !item.isEmpty())
-                items.append(item);
-            start = i + 1;
-        }
-    }
-    return items;
 }
 
 bool boolean(const QString& value)
@@ -181,47 +161,30 @@ std::optional<DesktopEntry> DesktopEntry::read(const QString& path, const QStrin
 
 std::optional<DesktopEntry> DesktopEntry::parse(const QByteArray& contents, const QString& locale)
 {
-    QStringDecoder decoder(QStringConverter::Utf8);
-    const QString text = decoder(contents);
-    if (decoder.hasError())
+    // GLib installs an entry only from a file its key file parser takes whole and whose first group is the entry.
+    static const QString group = u"Desktop Entry"_s;
+    const KeyFileDocument document = KeyFileDocument::parse(contents);
+    if (!document.isWellFormed() || document.groups().value(0) != group)
         return std::nullopt;
-
-    QHash<QString, QString> values;
-    bool found = false;
-    bool inGroup = false;
-    for (QStringView line : QStringTokenizer(text, u'\n')) {
-        line = line.trimmed();
-        if (line.isEmpty() || line.startsWith(u'#'))
-            continue;
-        if (line.startsWith(u'[') && line.endsWith(u']')) {
-            inGroup = line.sliced(1, line.size() - 2) == u"Desktop Entry";
-            found = found || inGroup;
-            continue;
-        }
-        const qsizetype equals = line.indexOf(u'=');
-        if (!inGroup || equals <= 0)
-            continue;
-        values.insert(line.left(equals).trimmed().toString(), line.sliced(equals + 1).trimmed().toString());
-    }
-    if (!found)
-        return std::nullopt;
+    // Values as GLib gives them: leading blanks dropped, trailing ones kept ("Application " is no application). A
+    // value that is not UTF-8 is as good as missing.
+    const auto value = [&](const QString& key) { return document.value(group, key).value_or(QString()); };
 
     DesktopEntry entry;
-    entry.type = unescaped(values.value(u"Type"_s), false);
-    entry.name = unescaped(values.value(u"Name"_s), false);
+    entry.type = unescaped(value(u"Type"_s));
+    entry.name = unescaped(value(u"Name"_s));
     for (const QString& variant : localeVariants(locale)) {
-        const auto localised = values.constFind(u"Name["_s + variant + u']');
-        if (localised != values.cend()) {
-            entry.name = unescaped(*localised, false);
+        if (const std::optional<QString> localised = document.value(group, u"Name["_s + variant + u']')) {
+            entry.name = unescaped(*localised);
             break;
         }
     }
-    entry.mimeTypes = stringList(values.value(u"MimeType"_s));
-    entry.icon = unescaped(values.value(u"Icon"_s), false);
-    entry.exec = unescaped(values.value(u"Exec"_s), false);
-    entry.tryExec = unescaped(values.value(u"TryExec"_s), false);
-    entry.hidden = boolean(values.value(u"Hidden"_s));
-    entry.noDisplay = boolean(values.value(u"NoDisplay"_s));
+    entry.mimeTypes = KeyFileDocument::splitList(value(u"MimeType"_s)).value_or(QStringList());
+    entry.icon = unescaped(value(u"Icon"_s));
+    entry.exec = unescaped(value(u"Exec"_s));
+    entry.tryExec = unescaped(value(u"TryExec"_s));
+    entry.hidden = boolean(value(u"Hidden"_s));
+    entry.noDisplay = boolean(value(u"NoDisplay"_s));
     return entry;
 }
 

@@ -24,7 +24,8 @@ struct DesktopEntry
     bool noDisplay = false;
 
     // Nothing when the file is not a regular file (links followed; a pipe is never opened), is larger than
-    // 1 MiB, is not UTF-8 or has no [Desktop Entry] group. `locale` is a POSIX locale such as "de_DE.UTF-8@euro".
+    // 16 MiB, is a key file GLib refuses or does not start with the [Desktop Entry] group. `locale` is a POSIX
+    // locale such as "de_DE.UTF-8@euro".
     static std::optional<DesktopEntry> read(const QString& path, const QString& locale);
     // The same, also stamping the file as it was read (a missing or special file is stamped too).
     static std::optional<DesktopEntry> read(const QString& path, const QString& locale, FileStamp& stamp);

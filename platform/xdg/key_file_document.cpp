@@ -13,13 +13,61 @@ std::optional<QString> decoded(QByteArrayView bytes)
     return bytes.isValidUtf8() ? std::optional(QString::fromUtf8(bytes)) : std::nullopt;
 }
 
+// Blank as GLib's parser has it: the vertical tab is not.
 bool isBlank(char c)
 {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+    return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
+}
+
+QByteArrayView withoutLeadingBlanks(QByteArrayView text)
+{
+    while (!text.isEmpty() && isBlank(text.front()))
+        text = text.sliced(1);
+    return text;
+}
+
+// A group header: "[" up to the first "]", then only spaces and tabs.
+bool isGroupLine(QByteArrayView line)
+{
+    const qsizetype close = line.indexOf(']');
+    if (!line.startsWith('[') || close < 0)
+        return false;
+    const QByteArrayView rest = line.sliced(close + 1);
+    return std::all_of(rest.begin(), rest.end(), [](char c) { return c == ' ' || c == '\t'; });
+}
+
+bool isGroupName(QByteArrayView name)
+{
+    return !name.isEmpty() && std::none_of(name.begin(), name.end(), [](char c) {
+        return c == '[' || c == ']' || uchar(c) < 0x20 || uchar(c) == 0x7f;
+    });
+}
+
+// A key, with at most a "[locale]" of letters, digits and "-_.@" at its end; no space at either end.
+bool isKeyName(QByteArrayView key)
+{
+    qsizetype stop = 0;
+    while (stop < key.size() && key[stop] != '[' && key[stop] != ']')
+        ++stop;
+    if (stop == 0 || key.front() == ' ' || key[stop - 1] == ' ')
+        return false;
+    if (stop == key.size())
+        return true;
+    if (key[stop] == ']' || !key.endsWith(']'))
+        return false;
+    const QByteArrayView locale = key.sliced(stop + 1, key.size() - stop - 2);
+    if (!locale.isValidUtf8())
+        return false;
+    const QList<uint> characters = QString::fromUtf8(locale).toUcs4();
+    return std::all_of(characters.begin(), characters.end(), [](uint c) {
+        return QChar::isLetterOrNumber(char32_t(c)) || c == '-' || c == '_' || c == '.' || c == '@';
+    });
 }
 
 } // namespace
 
+// Each line is judged as GLib's key file parser judges it, so that a file GLib refuses as a whole is refused here too:
+// only a "\r" right before the "\n" belongs to the line ending, and a line ends for the parser at a NUL byte.
 KeyFileDocument KeyFileDocument::parse(const QByteArray& bytes)
 {
     static const QByteArray lf = "\n";
@@ -27,6 +75,7 @@ KeyFileDocument KeyFileDocument::parse(const QByteArray& bytes)
     KeyFileDocument document;
     bool inGroup = false;
     QString group;
+    std::optional<QString> firstGroup;
     qsizetype start = 0;
     while (start < bytes.size()) {
         qsizetype end = bytes.indexOf('\n', start);
@@ -43,29 +92,41 @@ KeyFileDocument KeyFileDocument::parse(const QByteArray& bytes)
         line.text = bytes.sliced(start, end - start);
         start = end + line.ending.size();
 
-        // Leading whitespace is insignificant, as are spaces around the key; the value keeps its trailing ones.
-        const QByteArrayView trimmed = QByteArrayView(line.text).trimmed();
-        const qsizetype equals = line.text.indexOf('=');
-        if (trimmed.isEmpty() || trimmed.startsWith('#')) {
+        const QByteArrayView whole = withoutLeadingBlanks(line.text);
+        QByteArrayView text = whole;
+        if (const qsizetype nul = text.indexOf('\0'); nul >= 0)
+            text = text.first(nul);
+        const qsizetype equals = text.indexOf('=');
+        if (text.isEmpty() || text.startsWith('#')) {
             line.kind = Kind::Other;
-        } else if (trimmed.startsWith('[') && trimmed.endsWith(']') && trimmed.count('[') == 1 &&
-                   trimmed.count(']') == 1) {
+        } else if (isGroupLine(text)) {
+            const QByteArrayView name = text.sliced(1, text.indexOf(']') - 1);
+            if (!isGroupName(name))
+                document.m_wellFormed = false;
             // A name that is not UTF-8 still starts a group, one that no reader asks for.
             line.kind = Kind::Group;
-            group = QString::fromUtf8(trimmed.sliced(1, trimmed.size() - 2));
+            group = QString::fromUtf8(name);
             inGroup = true;
+            if (!firstGroup)
+                firstGroup = group;
             line.group = group;
-        } else if (const QByteArrayView key = QByteArrayView(line.text).first(std::max<qsizetype>(equals, 0)).trimmed();
-                   inGroup && !key.isEmpty()) {
+        } else if (equals > 0) {
+            qsizetype keyEnd = equals;
+            while (keyEnd > 0 && isBlank(text[keyEnd - 1]))
+                --keyEnd;
+            const QByteArrayView key = text.first(keyEnd);
+            const QByteArrayView value = withoutLeadingBlanks(text.sliced(equals + 1));
+            // The encoding is compared with the whole rest of the line, NUL and all.
+            if (!inGroup || !isKeyName(key) ||
+                (group == firstGroup && key == "Encoding" &&
+                 withoutLeadingBlanks(whole.sliced(equals + 1)).compare("UTF-8", Qt::CaseInsensitive) != 0))
+                document.m_wellFormed = false;
             // A key that is not UTF-8 is passed over, as GLib does.
-            if (const std::optional<QString> name = decoded(key)) {
+            if (const std::optional<QString> name = decoded(key); name && inGroup) {
                 line.kind = Kind::Key;
                 line.group = group;
                 line.key = *name;
-                qsizetype valueStart = equals + 1;
-                while (valueStart < line.text.size() && isBlank(line.text.at(valueStart)))
-                    ++valueStart;
-                line.value = decoded(QByteArrayView(line.text).sliced(valueStart));
+                line.value = decoded(value);
             }
         } else {
             document.m_wellFormed = false;
@@ -153,8 +214,13 @@ void KeyFileDocument::insertLine(qsizetype at, Line line)
     m_lines.insert(at, std::move(line));
 }
 
-void KeyFileDocument::setValue(const QString& group, const QString& key, const QString& value)
+bool KeyFileDocument::setValue(const QString& group, const QString& key, const QString& value)
 {
+    const auto breaksLines = [](const QString& text) {
+        return text.contains(u'\n') || text.contains(u'\r') || text.contains(QChar(0));
+    };
+    if (breaksLines(group) || breaksLines(key) || breaksLines(value))
+        return false;
     Line line;
     line.kind = Kind::Key;
     line.group = group;
@@ -175,13 +241,13 @@ void KeyFileDocument::setValue(const QString& group, const QString& key, const Q
         }
         if (dropped)
             reindex();
-        return;
+        return true;
     }
 
     if (const auto entry = m_groups.constFind(group); entry != m_groups.cend()) {
         insertLine(entry->lastLine + 1, std::move(line));
         reindex();
-        return;
+        return true;
     }
 
     if (!m_lines.isEmpty() && !m_lines.last().text.trimmed().isEmpty()) {
@@ -195,6 +261,7 @@ void KeyFileDocument::setValue(const QString& group, const QString& key, const Q
     insertLine(m_lines.size(), std::move(header));
     insertLine(m_lines.size(), std::move(line));
     reindex();
+    return true;
 }
 
 bool KeyFileDocument::remove(const QString& group, const QString& key)
@@ -207,7 +274,7 @@ bool KeyFileDocument::remove(const QString& group, const QString& key)
     return true;
 }
 
-QStringList KeyFileDocument::splitList(const QString& value)
+std::optional<QStringList> KeyFileDocument::splitList(const QString& value)
 {
     QStringList items;
     QString item;
@@ -217,9 +284,10 @@ QStringList KeyFileDocument::splitList(const QString& value)
             if (!item.isEmpty())
                 items.append(item);
             item.clear();
-        } else if (c == u'\\' && i + 1 < value.size()) {
-            const QChar escaped = value.at(++i);
-            switch (escaped.unicode()) {
+        } else if (c == u'\\') {
+            if (++i == value.size())
+                return std::nullopt;
+            switch (value.at(i).unicode()) {
             case 's':
                 item += u' ';
                 break;
@@ -232,9 +300,12 @@ QStringList KeyFileDocument::splitList(const QString& value)
             case 'r':
                 item += u'\r';
                 break;
-            default:
-                item += escaped;
+            case '\\':
+            case ';':
+                item += value.at(i);
                 break;
+            default:
+                return std::nullopt;
             }
         } else {
             item += c;

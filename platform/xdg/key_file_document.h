@@ -32,13 +32,15 @@ public:
     std::optional<QString> value(const QString& group, const QString& key) const;
 
     // Rewrites the line that counts in place; a new key goes after the group's last key line, a new group at the end.
-    // Earlier, ignored lines of the same key are dropped so that no reader can take them for the value.
-    void setValue(const QString& group, const QString& key, const QString& value);
+    // Earlier, ignored lines of the same key are dropped so that no reader can take them for the value. False, and
+    // nothing changed, when the group, key or value holds a line break or NUL, which would make lines of their own.
+    bool setValue(const QString& group, const QString& key, const QString& value);
     // Drops every line of the key; false when there was none.
     bool remove(const QString& group, const QString& key);
 
-    // A `;`-separated list as GLib reads it: `\;` and the usual escapes honoured, empty items dropped.
-    static QStringList splitList(const QString& value);
+    // A `;`-separated list as GLib reads it: `\;` and the usual escapes honoured, empty items dropped. Nothing when
+    // an escape is not one of them or a backslash ends the value: GLib ignores such a list whole.
+    static std::optional<QStringList> splitList(const QString& value);
     // The list GLib would write: each item escaped and followed by `;`.
     static QString joinList(const QStringList& items);
 

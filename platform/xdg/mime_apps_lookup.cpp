@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QMutex>
+#include <QSet>
 
 using namespace Qt::StringLiterals;
 
@@ -61,17 +62,24 @@ private:
         const KeyFileDocument document = KeyFileDocument::parse(*bytes);
         if (!document.isWellFormed())
             return entry;
+        // Lists of thousands of IDs are looked through by set, never by scanning the list per ID.
+        QHash<std::pair<QString, QString>, QSet<QString>> listed;
         for (const QString& group : document.groups()) {
             QHash<QString, QStringList>& lists = entry.lists[group];
             for (const QString& key : document.keys(group)) {
                 // A value that cannot be read leaves no trace, not even an empty entry.
                 const std::optional<QString> value = document.value(group, key);
-                if (!value)
+                const std::optional<QStringList> ids = value ? KeyFileDocument::splitList(*value) : std::nullopt;
+                if (!ids)
                     continue;
-                QStringList& list = lists[m_canonical(key)];
-                for (const QString& id : KeyFileDocument::splitList(*value))
-                    if (!list.contains(id))
+                const QString type = m_canonical(key);
+                QStringList& list = lists[type];
+                QSet<QString>& seen = listed[std::pair(group, type)];
+                for (const QString& id : *ids)
+                    if (!seen.contains(id)) {
+                        seen.insert(id);
                         list.append(id);
+                    }
             }
         }
         return entry;
@@ -107,14 +115,17 @@ bool MimeAppsLookup::isShadowed(const QString& id, qsizetype folder, const QStri
 }
 
 QList<MimeAppsLookup::Candidate> MimeAppsLookup::candidates(const XdgEnvironment& environment, const QString& type,
-                                                            QStringList& removed) const
+                                                            QSet<QString>& removed) const
 {
     const QStringList applicationDirectories = environment.applicationDirectories();
     const QStringList directories = environment.mimeAppsDirectories();
     QList<Candidate> found;
+    QSet<QString> foundIds;
     const auto add = [&](const QString& id, const QString& file) {
-        if (std::none_of(found.cbegin(), found.cend(), [&](const Candidate& c) { return c.desktopId == id; }))
+        if (!foundIds.contains(id)) {
+            foundIds.insert(id);
             found.append({id, file});
+        }
     };
 
     // Defaults of every file first; desktop-specific files may hold nothing else. A default may name an
@@ -140,7 +151,7 @@ QList<MimeAppsLookup::Candidate> MimeAppsLookup::candidates(const XdgEnvironment
                 add(id, file);
         for (const QString& id : m_cache->ids(file, MimeAppsGroups::removed, type))
             if (!isShadowed(id, folder, applicationDirectories))
-                removed.append(id);
+                removed.insert(id);
         if (folder >= 0) {
             const QString cache = directory + u"/mimeinfo.cache"_s;
             for (const QString& id : m_cache->ids(cache, MimeAppsGroups::cache, type))
@@ -154,7 +165,7 @@ QList<MimeAppsLookup::Candidate> MimeAppsLookup::candidates(const XdgEnvironment
 std::optional<MimeAppsLookup::Choice> MimeAppsLookup::defaultApplication(const XdgEnvironment& environment,
                                                                          const QStringList& typeChain) const
 {
-    QStringList removed;
+    QSet<QString> removed;
     for (const QString& type : typeChain)
         for (const Candidate& candidate : candidates(environment, type, removed))
             if (m_isInstalled(candidate.desktopId))
@@ -165,11 +176,15 @@ std::optional<MimeAppsLookup::Choice> MimeAppsLookup::defaultApplication(const X
 QStringList MimeAppsLookup::associatedIds(const XdgEnvironment& environment, const QStringList& typeChain) const
 {
     QStringList ids;
-    QStringList removed;
+    QSet<QString> seen;
+    QSet<QString> removed;
     for (const QString& type : typeChain)
         for (const Candidate& candidate : candidates(environment, type, removed))
-            if (!ids.contains(candidate.desktopId) && m_isInstalled(candidate.desktopId))
-                ids.append(candidate.desktopId);
+            if (!seen.contains(candidate.desktopId)) {
+                seen.insert(candidate.desktopId);
+                if (m_isInstalled(candidate.desktopId))
+                    ids.append(candidate.desktopId);
+            }
     return ids;
 }
 

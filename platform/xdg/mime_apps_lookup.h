@@ -2,6 +2,7 @@
 
 #include "platform/xdg/xdg_environment.h"
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -54,7 +55,7 @@ private:
     class FileCache;
 
     // `removed` gathers removed associations and is kept along the type chain, as GLib does.
-    QList<Candidate> candidates(const XdgEnvironment& environment, const QString& type, QStringList& removed) const;
+    QList<Candidate> candidates(const XdgEnvironment& environment, const QString& type, QSet<QString>& removed) const;
     bool isShadowed(const QString& id, qsizetype folder, const QStringList& applicationDirectories) const;
 
     InstalledCheck m_isInstalled;

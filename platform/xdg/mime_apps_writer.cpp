@@ -4,12 +4,16 @@
 #include "platform/file_stamp.h"
 #include "platform/ns_error.h"
 #include "platform/xdg/key_file_document.h"
+#include "platform/xdg/mime_type_name.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QMutex>
+#include <QRegularExpression>
 #include <QSaveFile>
+#include <QSet>
 
 using namespace Qt::StringLiterals;
 
@@ -46,23 +50,49 @@ QString linkTarget(const QString& path)
 
 QStringList listOf(const KeyFileDocument& document, const QString& group, const QString& key)
 {
-    return KeyFileDocument::splitList(document.value(group, key).value_or(QString()));
+    // A list GLib cannot read holds nothing for it; a write replaces it.
+    return KeyFileDocument::splitList(document.value(group, key).value_or(QString())).value_or(QStringList());
 }
 
-void setDefaultIn(KeyFileDocument& document, const QString& type, const QStringList& aliases, const QString& id)
+// Line breaks never get this far; a value that would hold one is refused rather than written.
+void set(KeyFileDocument& document, const QString& path, const QString& group, const QString& key,
+         const QStringList& ids)
+{
+    if (!document.setValue(group, key, KeyFileDocument::joinList(ids)))
+        fail(NSFileWriteUnknownError, path, u"“%1” can’t be written into it."_s.arg(key));
+}
+
+// A writer killed between writing its temporary file and renaming it leaves the file behind, named as QSaveFile
+// (and GLib) name them. One that young may still be on its way in, from a program that does not take our lock.
+void removeStaleTemporaryFiles(const QString& path)
+{
+    const QFileInfo list(path);
+    const QRegularExpression temporary(u"^"_s + QRegularExpression::escape(list.fileName()) + u"\\.[A-Za-z0-9]{6}$"_s);
+    const QDateTime staleBefore = QDateTime::currentDateTimeUtc().addMSecs(-staleLockMs);
+    for (const QFileInfo& file : list.dir().entryInfoList({list.fileName() + u".??????"_s}, QDir::Files | QDir::Hidden))
+        if (temporary.match(file.fileName()).hasMatch() && !file.isSymLink() && file.lastModified() < staleBefore)
+            QFile::remove(file.filePath());
+}
+
+void setDefaultIn(KeyFileDocument& document, const QString& path, const QString& type, const QStringList& aliases,
+                  const QString& id)
 {
     // The entries of the type and of its aliases are read as one list in file order; they stay so behind the new
     // default, under the type's own key, as a stale alias entry that comes first would otherwise win.
     QStringList defaults{id};
+    QSet<QString> listed{id};
     bool aliasFound = false;
     for (const QString& key : document.keys(MimeAppsGroups::defaults)) {
         // An entry that cannot be read decides nothing, so an alias one is kept as it is.
         const std::optional<QString> value = document.value(MimeAppsGroups::defaults, key);
-        if ((key != type && !aliases.contains(key)) || !value)
+        const std::optional<QStringList> ids = value ? KeyFileDocument::splitList(*value) : std::nullopt;
+        if ((key != type && !aliases.contains(key)) || !ids)
             continue;
-        for (const QString& other : KeyFileDocument::splitList(*value))
-            if (!defaults.contains(other))
+        for (const QString& other : *ids)
+            if (!listed.contains(other)) {
+                listed.insert(other);
                 defaults.append(other);
+            }
         if (key != type) {
             document.remove(MimeAppsGroups::defaults, key);
             aliasFound = true;
@@ -70,12 +100,12 @@ void setDefaultIn(KeyFileDocument& document, const QString& type, const QStringL
     }
     if (aliasFound || listOf(document, MimeAppsGroups::defaults, type) != defaults ||
         !document.value(MimeAppsGroups::defaults, type))
-        document.setValue(MimeAppsGroups::defaults, type, KeyFileDocument::joinList(defaults));
+        set(document, path, MimeAppsGroups::defaults, type, defaults);
 
     QStringList added = listOf(document, MimeAppsGroups::added, type);
     if (!added.contains(id)) {
         added.append(id);
-        document.setValue(MimeAppsGroups::added, type, KeyFileDocument::joinList(added));
+        set(document, path, MimeAppsGroups::added, type, added);
     }
 
     for (const QString& key : QStringList{type} + aliases) {
@@ -85,7 +115,7 @@ void setDefaultIn(KeyFileDocument& document, const QString& type, const QStringL
         if (removed.isEmpty())
             document.remove(MimeAppsGroups::removed, key);
         else
-            document.setValue(MimeAppsGroups::removed, key, KeyFileDocument::joinList(removed));
+            set(document, path, MimeAppsGroups::removed, key, removed);
     }
 }
 
@@ -101,23 +131,41 @@ void MimeAppsWriter::setDefault(const XdgEnvironment& environment, const QString
                                 const QStringList& aliasesOfType, const QString& desktopId)
 {
     QMutexLocker locker(&writeMutex);
-    const QString path = linkTarget(environment.userMimeAppsList());
-    if (!XdgEnvironment::createDirectory(QFileInfo(path).absolutePath()))
+    const QString listPath = environment.userMimeAppsList();
+    const QString path = linkTarget(listPath);
+    if (!MimeTypeName::isValid(canonicalType))
+        fail(NSFileWriteUnknownError, path, u"“%1” isn’t a type name."_s.arg(canonicalType));
+    QStringList aliases;
+    for (const QString& alias : aliasesOfType)
+        if (MimeTypeName::isValid(alias))
+            aliases.append(alias);
+
+    // Whatever a link points at is judged before anything is created beside it: a device or folder is no list, and
+    // the folders of a dangling link are not ours to make. Judged again under the lock, where it counts.
+    const auto existingList = [&path] {
+        const QFileInfo info(path);
+        if (info.exists() && !info.isFile())
+            throw NSError(NSCocoaErrorDomain, NSFileReadUnknownError,
+                          u"The file “%1” couldn’t be read."_s.arg(info.fileName()), {}, path);
+        return info.exists();
+    };
+    existingList();
+    const QFileInfo info(path);
+    if (path == listPath ? !XdgEnvironment::createDirectory(info.absolutePath()) : !info.dir().exists())
         fail(NSFileWriteUnknownError, path, u"its folder could not be created."_s);
 
     QLockFile lock(path + u".lock"_s);
     lock.setStaleLockTime(staleLockMs);
     if (!lock.tryLock(lockWaitMs))
         fail(NSFileWriteUnknownError, path, u"another program keeps it locked."_s);
+    removeStaleTemporaryFiles(path);
+    const bool exists = existingList();
 
     // A file that cannot be read whole, or does not read as a key file, is left alone rather than replaced.
-    const QFileInfo info(path);
-    const bool exists = info.exists();
     QByteArray original;
     if (exists) {
         FileStamp stamp;
-        const std::optional<QByteArray> bytes =
-            info.isFile() ? FileStamp::read(path, fileSizeLimit, stamp) : std::nullopt;
+        const std::optional<QByteArray> bytes = FileStamp::read(path, fileSizeLimit, stamp);
         if (!bytes)
             throw NSError(NSCocoaErrorDomain, NSFileReadUnknownError,
                           u"The file “%1” couldn’t be read."_s.arg(info.fileName()), {}, path);
@@ -129,7 +177,7 @@ void MimeAppsWriter::setDefault(const XdgEnvironment& environment, const QString
                       u"The file “%1” isn’t a list of applications that can be edited."_s.arg(info.fileName()), {},
                       path);
 
-    setDefaultIn(document, canonicalType, aliasesOfType, desktopId);
+    setDefaultIn(document, path, canonicalType, aliases, desktopId);
     const QByteArray contents = document.toByteArray();
     if (exists && contents == original)
         return;

@@ -1,5 +1,6 @@
 #include "mime_type_table.h"
 
+#include "mime_type_name.h"
 #include "user_mime_package.h"
 #include "xdg_environment.h"
 
@@ -72,11 +73,43 @@ void MimeTypeTable::refreshIfStale() const
     m_records.clear();
     m_byExtension.clear();
     m_canonicalNames.clear();
-    for (const QMimeType& mime : QMimeDatabase().allMimeTypes()) {
+    m_types.clear();
+    m_aliasTargets.clear();
+    m_aliases.clear();
+    // Any program can add a package to the user's database: a name that could break a list is not a type, and an
+    // alias does not take over a name that is a type of its own (text/plain as an alias of text/markdown).
+    const QList<QMimeType> all = QMimeDatabase().allMimeTypes();
+    for (const QMimeType& mime : all) {
+        if (!MimeTypeName::isValid(mime.name()))
+            continue;
+        m_types.insert(mime.name(), mime);
         m_canonicalNames.insert(mime.name().toLower(), mime.name());
-        for (const QString& alias : mime.aliases())
-            m_canonicalNames.insert(alias.toLower(), mime.name());
     }
+    for (const QMimeType& mime : all) {
+        if (!m_types.contains(mime.name()))
+            continue;
+        for (const QString& alias : mime.aliases()) {
+            if (!MimeTypeName::isValid(alias) || m_canonicalNames.contains(alias.toLower()))
+                continue;
+            m_canonicalNames.insert(alias.toLower(), mime.name());
+            m_aliasTargets.insert(alias, mime.name());
+            m_aliases[mime.name()].append(alias);
+        }
+    }
+}
+
+QString MimeTypeTable::canonicalSpelling(const QString& name) const
+{
+    QMutexLocker locker(&m_mutex);
+    refreshIfStale();
+    return m_aliasTargets.value(name, name);
+}
+
+QStringList MimeTypeTable::aliases(const QString& canonicalName) const
+{
+    QMutexLocker locker(&m_mutex);
+    refreshIfStale();
+    return m_aliases.value(canonicalName);
 }
 
 // The database's own look-up is case-sensitive; unknown names come back lower-cased.
@@ -93,7 +126,9 @@ std::shared_ptr<const TypeRecord> MimeTypeTable::lookUp(const QString& identifie
     if (const auto found = m_records.constFind(key); found != m_records.cend())
         return *found;
     std::shared_ptr<const TypeRecord> record;
-    if (const QMimeType mime = QMimeDatabase().mimeTypeForName(name); mime.isValid()) {
+    if (!MimeTypeName::isValid(name)) {
+        // Never looked up, and never made a dynamic type.
+    } else if (const QMimeType mime = m_types.value(name); mime.isValid()) {
         record = recordFor(mime);
     } else if (key.startsWith(dynamicPrefix) && UserMimePackage::canRegister(key.sliced(dynamicPrefix.size()))) {
         auto dynamic = std::make_shared<TypeRecord>();
@@ -120,10 +155,19 @@ std::shared_ptr<const TypeRecord> MimeTypeTable::recordFor(const QMimeType& mime
         if (!record->extensions.contains(suffix.toLower()))
             record->extensions.append(suffix.toLower());
     record->mimeTypes = {mime.name()};
-    record->parents = mime.parentMimeTypes();
+    for (const QString& parent : mime.parentMimeTypes())
+        if (MimeTypeName::isValid(parent))
+            record->parents.append(parent);
+    // Walked here rather than by allAncestors(), which recurses without end when two types subclass each other.
     record->conformance.insert(mime.name().toLower());
-    for (const QString& ancestor : mime.allAncestors())
-        record->conformance.insert(canonicalName(ancestor).toLower());
+    QStringList pending = record->parents;
+    while (!pending.isEmpty()) {
+        const QString ancestor = canonicalName(pending.takeLast());
+        if (!MimeTypeName::isValid(ancestor) || record->conformance.contains(ancestor.toLower()))
+            continue;
+        record->conformance.insert(ancestor.toLower());
+        pending += m_types.value(ancestor).parentMimeTypes();
+    }
     // The database implies these only for types without a declared parent.
     if (mime.name().startsWith(u"text/"_s))
         record->conformance.insert(u"text/plain"_s);

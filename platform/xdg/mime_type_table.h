@@ -4,13 +4,12 @@
 
 #include <QHash>
 #include <QLocale>
+#include <QMimeType>
 #include <QMutex>
 #include <QString>
 #include <QStringList>
 
 #include <memory>
-
-class QMimeType;
 
 namespace tessik::platform {
 
@@ -27,6 +26,13 @@ public:
     // The first type the database gives for the extension that conforms to the supertype, else the dynamic type of
     // the extension when that conforms (to application/octet-stream, or itself); nothing for an empty extension.
     std::shared_ptr<const TypeRecord> typeForExtension(const QString& extension, const QString& supertype) const;
+
+    // A name as lists and desktop entries spell it, resolved as GLib reads them: case matters, and an alias stands
+    // for its type, except a name the database has as a type of its own, which no package can take over. Anything
+    // else comes back as it is.
+    QString canonicalSpelling(const QString& name) const;
+    // The names that stand for a canonical type, as canonicalSpelling() resolves them.
+    QStringList aliases(const QString& canonicalName) const;
 
     // "application/x-extension-" and the lower-cased extension.
     static QString dynamicIdentifier(const QString& extension);
@@ -48,6 +54,10 @@ private:
     mutable bool m_loaded = false;
     // Lower-cased names and aliases → canonical names (some canonical names have capitals).
     mutable QHash<QString, QString> m_canonicalNames;
+    // Canonical names → types; aliases → canonical names, and the other way round; all as spelt.
+    mutable QHash<QString, QMimeType> m_types;
+    mutable QHash<QString, QString> m_aliasTargets;
+    mutable QHash<QString, QStringList> m_aliases;
     // Lower-cased canonical name or dynamic identifier → record; null for names known to be unknown.
     mutable QHash<QString, std::shared_ptr<const TypeRecord>> m_records;
     mutable QHash<std::pair<QString, QString>, std::shared_ptr<const TypeRecord>> m_byExtension;

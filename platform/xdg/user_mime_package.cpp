@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLockFile>
+#include <QMutex>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSaveFile>
@@ -15,6 +17,12 @@ namespace tessik::platform {
 namespace {
 
 constexpr int rebuildTimeoutMs = 60000;
+// A rebuild that outlives its timeout is killed, so a lock this old is left by a program that died.
+constexpr int staleLockMs = 2 * rebuildTimeoutMs;
+constexpr int lockWaitMs = rebuildTimeoutMs + 10000;
+
+// Threads of this process queue here; other processes meet at the lock file.
+QMutex packageMutex;
 
 bool rebuildDatabase(const QString& mimeDirectory)
 {
@@ -67,13 +75,25 @@ UserMimePackage::Registration UserMimePackage::registerExtension(const XdgEnviro
     writer.writeEndElement();
     writer.writeEndDocument();
 
+    const auto fail = [&](const QString& reason) {
+        throw NSError(NSCocoaErrorDomain, NSFileWriteUnknownError,
+                      u"The file “%1” couldn’t be saved: %2"_s.arg(QFileInfo(packageFile).fileName(), reason), {},
+                      packageFile);
+    };
+    if (!XdgEnvironment::createDirectory(QFileInfo(packageFile).absolutePath()))
+        fail(u"its folder could not be created."_s);
+
+    // Each rebuild reads every package: one that started before another writer's package was in, and finished after
+    // that writer's rebuild, would leave its type out. Writing and rebuilding go one at a time.
+    QMutexLocker locker(&packageMutex);
+    QLockFile lock(mimeDirectory + u"/packages.lock"_s);
+    lock.setStaleLockTime(staleLockMs);
+    if (!lock.tryLock(lockWaitMs))
+        fail(u"another program keeps the MIME database locked."_s);
+
     QSaveFile file(packageFile);
-    if (!XdgEnvironment::createDirectory(QFileInfo(packageFile).absolutePath()) || !file.open(QIODevice::WriteOnly) ||
-        file.write(xml) != xml.size() || !file.commit())
-        throw NSError(
-            NSCocoaErrorDomain, NSFileWriteUnknownError,
-            u"The file “%1” couldn’t be saved: %2"_s.arg(QFileInfo(packageFile).fileName(), file.errorString()), {},
-            packageFile);
+    if (!file.open(QIODevice::WriteOnly) || file.write(xml) != xml.size() || !file.commit())
+        fail(file.errorString());
     return {mimeType, packageFile, rebuildDatabase(mimeDirectory)};
 }
 

@@ -8,13 +8,13 @@
 #include "mime_apps_lookup.h"
 #include "mime_apps_writer.h"
 #include "mime_subclasses.h"
+#include "mime_type_name.h"
 #include "mime_type_table.h"
 #include "user_mime_package.h"
 #include "xdg_environment.h"
 
 #include <QDir>
 #include <QLocale>
-#include <QMimeDatabase>
 #include <QProcess>
 
 using namespace Qt::StringLiterals;
@@ -30,11 +30,9 @@ bool readsDefaults(LSRolesMask role)
     return role == kLSRolesAll || role == kLSRolesViewer || role == kLSRolesEditor;
 }
 
-// As desktop files and lists spell types: case matters, an alias stands for its type.
 QString canonicalName(const QString& mimeType)
 {
-    const QMimeType type = QMimeDatabase().mimeTypeForName(mimeType);
-    return type.isValid() ? type.name() : mimeType;
+    return MimeTypeTable::shared().canonicalSpelling(mimeType);
 }
 
 bool isSchemeHandler(const QString& type)
@@ -61,7 +59,7 @@ QVariantMap informationOf(const QString& id, const DesktopEntry& entry)
     QStringList seen;
     for (const QString& declared : entry.mimeTypes) {
         const QString type = canonicalName(declared);
-        if (type.isEmpty() || seen.contains(type))
+        if (!MimeTypeName::isValid(type) || seen.contains(type))
             continue;
         seen.append(type);
         documentTypes.append(
@@ -166,6 +164,8 @@ QString XdgBackend::wellKnownType(WellKnownType type) const
 
 std::shared_ptr<const TypeRecord> XdgBackend::type(const QString& identifier) const
 {
+    if (!MimeTypeName::isValid(identifier))
+        return nullptr;
     if (auto record = MimeTypeTable::shared().type(identifier))
         return record;
     if (isSchemeHandler(identifier) || declaredTypes()->contains(identifier))
@@ -181,7 +181,8 @@ std::shared_ptr<const QSet<QString>> XdgBackend::declaredTypes() const
         auto types = std::make_shared<QSet<QString>>();
         for (const QString& id : index->installedIds())
             for (const QString& type : index->installedEntry(id)->mimeTypes)
-                types->insert(type);
+                if (MimeTypeName::isValid(type))
+                    types->insert(type);
         m_declaredTypes = std::move(types);
         m_declaredTypesIndex = index;
     }
@@ -228,7 +229,7 @@ QStringList XdgBackend::typeChain(const QString& contentType) const
             parents.removeAll(MimeTypeTable::dataIdentifier());
         }
         for (const QString& parent : std::as_const(parents))
-            if (const QString name = canonicalName(parent); !chain.contains(name))
+            if (const QString name = canonicalName(parent); MimeTypeName::isValid(name) && !chain.contains(name))
                 chain.append(name);
     }
     return chain;
@@ -255,8 +256,9 @@ OSStatus XdgBackend::setDefaultHandler(const QString& contentType, LSRolesMask r
     // MIME database.
     if (record->dynamic && !record->extensions.isEmpty())
         UserMimePackage::registerExtension(environment, record->extensions.first());
-    const QStringList aliases = QMimeDatabase().mimeTypeForName(record->identifier).aliases();
-    MimeAppsWriter::setDefault(environment, record->identifier, aliases, handler);
+    // Only the type's own lines: a name that merely resolves to it elsewhere is not touched.
+    MimeAppsWriter::setDefault(environment, record->identifier, MimeTypeTable::shared().aliases(record->identifier),
+                               handler);
 
     // Only the user's own list is ours to edit; a desktop's list before it may still decide.
     const auto choice = m_lookup->defaultApplication(environment, typeChain(record->identifier));

@@ -10,6 +10,8 @@
 #include <QProcess>
 
 #include <gtest/gtest.h>
+#include <memory>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -22,15 +24,20 @@ struct DesktopRun
     QString err;
 };
 
-// The command on the desktop the sandbox selects: no system root, no locale of the host.
-DesktopRun cli(const QStringList& arguments)
+// The desktop the sandbox selects: no system root, no locale of the host.
+QProcessEnvironment desktopEnvironment()
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const QString& name : environment.keys())
         if (name.startsWith(u"LC_"_s) || name == u"LANG"_s || name == u"LANGUAGE"_s || name == u"TESSIK_SYSTEM_ROOT"_s)
             environment.remove(name);
+    return environment;
+}
+
+DesktopRun cli(const QStringList& arguments)
+{
     QProcess process;
-    process.setProcessEnvironment(environment);
+    process.setProcessEnvironment(desktopEnvironment());
     process.start(QString::fromUtf8(TESSIK_CLI_PATH), arguments);
     process.closeWriteChannel();
     if (!process.waitForFinished(60000)) {
@@ -264,4 +271,49 @@ TEST(DesktopCli, TargetsAndApplicationsAreReadAsOnTheMacAndLinksAreRefused)
     ASSERT_EQ(fresh.status, 0) << qPrintable(fresh.out + fresh.err);
     EXPECT_TRUE(fresh.out.contains(u"Registered a new MIME type for .zzq: application/x-extension-zzq"_s))
         << qPrintable(fresh.out);
+}
+
+TEST(DesktopCli, ConcurrentSetsOfUnclaimedExtensionsKeepEveryType)
+{
+    const MimeAppsSandbox sandbox;
+    if (QStandardPaths::findExecutable(u"update-mime-database"_s).isEmpty())
+        GTEST_SKIP() << "update-mime-database is not installed";
+    sandbox.write(u"data1/applications/a.desktop"_s, entry("text/plain;"));
+    // Each process writes its package and rebuilds the database; a rebuild that read the packages before another
+    // process's was in must not be the last word.
+    constexpr int processes = 6;
+    QStringList expected;
+    for (int round = 0; round < 2; ++round) {
+        std::vector<std::unique_ptr<QProcess>> running;
+        for (int i = 0; i < processes; ++i) {
+            const QString extension = u"tsk%1x%2"_s.arg(round).arg(i);
+            expected.append(u"application/x-extension-%1:*.%1"_s.arg(extension));
+            auto& process = running.emplace_back(std::make_unique<QProcess>());
+            process->setProcessEnvironment(desktopEnvironment());
+            process->start(QString::fromUtf8(TESSIK_CLI_PATH), {u"set"_s, u"."_s + extension, u"a.desktop"_s});
+        }
+        for (const auto& process : running) {
+            ASSERT_TRUE(process->waitForFinished(60000));
+            EXPECT_EQ(process->exitCode(), 0) << process->readAllStandardError().constData();
+        }
+    }
+    const QString globs = QString::fromUtf8(sandbox.read(u"home/.local/share/mime/globs2"_s));
+    for (const QString& line : expected)
+        EXPECT_TRUE(globs.contains(line)) << qPrintable(line);
+}
+
+TEST(DesktopCli, ATypeNameThatIsNotOneIsNeverListedResolvedOrWritten)
+{
+    const MimeAppsSandbox sandbox;
+    // The desktop entry escape \n is a line break: the name would write a group of its own into the list.
+    sandbox.write(u"data1/applications/evil.desktop"_s,
+                  entry("text/plain;#x-evil/doc\\n[Default Applications]\\nx-scheme-handler/https;"));
+    const QString evil = u"#x-evil/doc\n[Default Applications]\nx-scheme-handler/https"_s;
+    const DesktopRun formats = cli({u"formats"_s, u"--json"_s});
+    EXPECT_EQ(formats.status, 0) << qPrintable(formats.err);
+    EXPECT_FALSE(formats.out.contains(u"x-evil"_s)) << qPrintable(formats.out);
+    EXPECT_NE(cli({u"get"_s, evil}).status, 0);
+    EXPECT_NE(cli({u"set"_s, evil, u"evil.desktop"_s}).status, 0);
+    EXPECT_FALSE(QFileInfo::exists(sandbox.environment.userMimeAppsList()));
+    expectDefaults(sandbox, {{u"x-scheme-handler/https"_s, QString()}});
 }

@@ -120,18 +120,8 @@ TEST_F(DesktopEntryIndexTest, AnEntryWhoseProgramIsMissingIsNotInstalledAsGioDec
     const QStringList installed{u"name-present.desktop"_s, u"no-exec.desktop"_s, u"quoted-space.desktop"_s};
     EXPECT_EQ(DesktopEntryIndex::current()->installedIds(), installed);
 
-    // The IDs gio lists under "Registered applications:", one per tab-indented line.
-    if (const std::optional<QString> output = m_sandbox.gioMime(u"text/plain"_s)) {
-        QStringList registered;
-        bool inList = false;
-        for (const QString& line : output->split(u'\n')) {
-            if (!line.startsWith(u'\t'))
-                inList = line == u"Registered applications:"_s;
-            else if (inList)
-                registered.append(line.trimmed());
-        }
-        registered.sort();
-        EXPECT_EQ(registered, installed) << qPrintable(*output);
+    if (const std::optional<QStringList> registered = m_sandbox.gioRegistered(u"text/plain"_s)) {
+        EXPECT_EQ(*registered, installed);
     }
 
     // Programs appearing and going away show at the next look.
@@ -143,6 +133,33 @@ TEST_F(DesktopEntryIndexTest, AnEntryWhoseProgramIsMissingIsNotInstalledAsGioDec
     ASSERT_TRUE(QFile::remove(QFile::decodeName(spaced)));
     EXPECT_EQ(DesktopEntryIndex::current()->installedIds(),
               (QStringList{u"name-missing.desktop"_s, u"name-present.desktop"_s, u"no-exec.desktop"_s}));
+}
+
+TEST_F(DesktopEntryIndexTest, AnEntryGLibsParserRefusesIsNotInstalled)
+{
+    const QByteArray start = "[Desktop Entry]\nName=App\nMimeType=text/plain;\nExec=" + m_program + " %f\n";
+    const QList<std::pair<QString, QByteArray>> entries{
+        {u"plain.desktop"_s, start + "Type=Application\n"},
+        {u"type-blank.desktop"_s, start + "Type=Application  \n"},
+        {u"type-tab.desktop"_s, start + "Type=Application\t\n"},
+        {u"try-blank.desktop"_s, start + "Type=Application\nTryExec=" + m_program + " \n"},
+        {u"other-first.desktop"_s, "[Other]\nx=y\n" + start + "Type=Application\n"},
+        {u"empty-group.desktop"_s, start + "Type=Application\n[]\n"},
+        {u"cr-lines.desktop"_s, start + "Type=Application\n[Desktop Action A]\r\r\nName=A\n"},
+        {u"bad-key.desktop"_s, start + "Type=Application\nName[de=x\n"},
+        {u"bad-name.desktop"_s, start + "Type=Application\nName=\xff\n"},
+    };
+    QByteArray cache = "[MIME Cache]\ntext/plain=";
+    for (const auto& [id, contents] : entries) {
+        m_sandbox.write(system(id), contents);
+        cache += id.toUtf8() + ';';
+    }
+    m_sandbox.write(system(u"mimeinfo.cache"_s), cache + '\n');
+    const QStringList installed{u"bad-name.desktop"_s, u"plain.desktop"_s};
+    EXPECT_EQ(DesktopEntryIndex::current()->installedIds(), installed);
+    if (const std::optional<QStringList> registered = m_sandbox.gioRegistered(u"text/plain"_s)) {
+        EXPECT_EQ(*registered, installed);
+    }
 }
 
 TEST_F(DesktopEntryIndexTest, RebuildsOnlyWhenSomethingItWasBuiltFromChanged)

@@ -11,7 +11,6 @@ using tessik::platform::DesktopEntry;
 TEST(DesktopEntries, ReadsTheDesktopEntryGroupWithEscapesAndLists)
 {
     const QByteArray file = "# a comment\n"
-                            "[Other Group]\nName=Not this\nMimeType=text/x-other;\n"
                             "[Desktop Entry]\r\n"
                             "Type = Application\n"
                             "# Name=Commented out\n"
@@ -22,7 +21,8 @@ TEST(DesktopEntries, ReadsTheDesktopEntryGroupWithEscapesAndLists)
                             "TryExec=edit\n"
                             "Hidden=false\n"
                             "NoDisplay=true\n"
-                            "[Desktop Action New]\nName=Action\nIcon=other\n";
+                            "[Desktop Action New]\nName=Action\nIcon=other\n"
+                            "[Other Group]\nName=Not this\nMimeType=text/x-other;\n";
     const auto entry = DesktopEntry::parse(file, u"C"_s);
     ASSERT_TRUE(entry);
     EXPECT_EQ(entry->type, u"Application"_s);
@@ -39,10 +39,18 @@ TEST(DesktopEntries, ReadsTheDesktopEntryGroupWithEscapesAndLists)
               (QStringList{u"a\\"_s, u"b"_s}));
     EXPECT_FALSE(DesktopEntry::parse("[Desktop Entry]\nHidden=yes", u"C"_s)->hidden);
     EXPECT_TRUE(DesktopEntry::parse("[Desktop Entry]\nHidden=true", u"C"_s)->hidden);
+    // As GLib reads them: the entry must be the first group of a file its parser takes whole; a value that is not
+    // UTF-8 costs only that value, and trailing blanks are part of the value.
     for (const QByteArray& refused :
          {QByteArray("[Desktop Action]\nType=Application\n"), QByteArray("Type=Application\nName=No group\n"),
-          QByteArray("[Desktop Entry]\nName=Bad \xff\xfe UTF-8\n")})
+          QByteArray("[Other Group]\nName=Not this\n[Desktop Entry]\nType=Application\n"),
+          QByteArray("[Desktop Entry]\nType=Application\n[]\n"),
+          QByteArray("[Desktop Entry]\r\r\nType=Application\r\r\n")})
         EXPECT_FALSE(DesktopEntry::parse(refused, u"C"_s)) << refused.constData();
+    const auto badName = DesktopEntry::parse("[Desktop Entry]\nName=Bad \xff\xfe UTF-8\nType=Application \n", u"C"_s);
+    ASSERT_TRUE(badName);
+    EXPECT_TRUE(badName->name.isEmpty());
+    EXPECT_EQ(badName->type, u"Application "_s);
 }
 
 TEST(DesktopEntries, ChoosesTheMostSpecificLocalisedName)
@@ -83,10 +91,10 @@ TEST(DesktopEntries, OpensOnlyRegularFilesOfBoundedSize)
     const QString pipe = sandbox.path(u"apps/pipe.desktop"_s);
     ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
     ASSERT_TRUE(QFile::link(pipe, sandbox.path(u"apps/pipe-link.desktop"_s)));
-    QByteArray large = "[Desktop Entry]\nName=Large\n";
-    large.append(QByteArray(1024 * 1024, '#'));
+    QByteArray large = "[Desktop Entry]\nName=Large\n#";
+    large.append(QByteArray(16 * 1024 * 1024, '#'));
     sandbox.write(u"apps/large.desktop"_s, large);
-    large.truncate(1024 * 1024);
+    large.truncate(16 * 1024 * 1024);
     EXPECT_TRUE(DesktopEntry::read(sandbox.write(u"apps/limit.desktop"_s, large), u"C"_s));
     QDir().mkpath(sandbox.path(u"apps/folder.desktop"_s));
     for (const QString& name : {u"pipe"_s, u"pipe-link"_s, u"large"_s, u"folder"_s, u"missing"_s})

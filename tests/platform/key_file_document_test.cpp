@@ -36,6 +36,9 @@ TEST(KeyFileDocument, ReadsGroupsKeysAndValues)
               (QStringList{u"a.desktop"_s, u"b;c.desktop"_s, u" d\\e"_s}));
     EXPECT_EQ(KeyFileDocument::splitList(KeyFileDocument::joinList({u"x;y"_s, u" z\\"_s})),
               (QStringList{u"x;y"_s, u" z\\"_s}));
+    // GLib ignores a list with an escape it does not know, or a backslash at its end, whole.
+    for (const QString& unreadable : {u"b.desktop;\\q"_s, u"b.desktop;x\\"_s, u"\\x;b.desktop"_s})
+        EXPECT_FALSE(KeyFileDocument::splitList(unreadable)) << qPrintable(unreadable);
 }
 
 TEST(KeyFileDocument, EditsOnlyTheLinesItChanges)
@@ -115,4 +118,76 @@ TEST(KeyFileDocument, ReadsALargeFileInLinearTime)
         ASSERT_EQ(found, count);
     }
     EXPECT_LE(best, 200 * floor) << "floor " << floor << " ns";
+}
+
+TEST(KeyFileDocument, RefusesWhatGLibsParserRefuses)
+{
+    // Each line after a valid start, judged as GLib 2.74 judged it under `gio mime`.
+    const QByteArray start = "[Default Applications]\ntext/plain=b.desktop\n";
+    const QList<std::pair<QByteArray, bool>> lines{
+        {"[]\n", false},
+        {"[Bad\x01Group]\n", false},
+        {"[a\tb]\n", false},
+        {"[a\x7f"
+         "b]\n",
+         false},
+        {"[a[b]\n", false},
+        {"[a] x\n", false},
+        {"[a]  \t\n", true},
+        {"[a\xff"
+         "b]\n",
+         true},
+        {"a]b=c;\n", false},
+        {"a[b=c;\n", false},
+        {"a[de]x=c;\n", false},
+        {"a[d e]=c;\n", false},
+        {"a[d+e]=c;\n", false},
+        {"a[d\xff]=c;\n", false},
+        {"a[de_DE.UTF-8@euro]=c;\n", true},
+        {"a[d\xc3\xa9]=c;\n", true},
+        {"a[]=c;\n", true},
+        {" =c\n", false},
+        {" a b =c\n", true},
+        {"a=\n", true},
+        {"a\x01"
+         "b=c\n",
+         true},
+        // The parser reads a line only up to a NUL byte.
+        {QByteArray("x=a\0b\n", 6), true},
+        {QByteArray("\0\n", 2), true},
+        {QByteArray("a\0=b\n", 5), false},
+        {QByteArray("[X\0Y]\n", 6), false},
+        // Only one carriage return belongs to the line ending; the vertical tab is no blank.
+        {"[X]\r\r\n", false},
+        {"x=y\r\r\n", true},
+        {"\r\r\n", true},
+        {"[X]\r", false},
+        {"\v#x\n", false},
+        {"\f#x\n", true},
+        {"\va=b\n", true},
+        // The encoding may only be UTF-8, and only the first group says.
+        {"Encoding=latin1\n", false},
+        {"Encoding=utf-8\n", true},
+        {"[X]\nEncoding=latin1\n", true},
+    };
+    for (const auto& [line, accepted] : lines)
+        EXPECT_EQ(KeyFileDocument::parse(start + line).isWellFormed(), accepted) << line.toPercentEncoding().data();
+    EXPECT_FALSE(KeyFileDocument::parse("\xef\xbb\xbf" + start).isWellFormed()) << "a byte order mark";
+    EXPECT_TRUE(KeyFileDocument::parse("[Default Applications]\r\ntext/plain=b.desktop\r\n").isWellFormed());
+    EXPECT_EQ(KeyFileDocument::parse(start + QByteArray("x=a\0b\n", 6)).value(u"Default Applications"_s, u"x"_s),
+              u"a"_s);
+}
+
+TEST(KeyFileDocument, NeverWritesALineBreakOfItsOwn)
+{
+    const QByteArray text = "[A]\nx=1\n";
+    KeyFileDocument document = KeyFileDocument::parse(text);
+    for (const QString& evil : {u"a\nb"_s, u"a\rb"_s, QString(u"a\0b"_s)}) {
+        EXPECT_FALSE(document.setValue(u"A"_s, evil, u"v"_s));
+        EXPECT_FALSE(document.setValue(u"A"_s, u"x"_s, evil));
+        EXPECT_FALSE(document.setValue(evil, u"x"_s, u"v"_s));
+    }
+    EXPECT_EQ(document.toByteArray(), text);
+    EXPECT_TRUE(document.setValue(u"A"_s, u"x"_s, KeyFileDocument::joinList({u"a\nb\r"_s})));
+    EXPECT_EQ(document.toByteArray(), "[A]\nx=a\\nb\\r;\n");
 }

@@ -1,8 +1,13 @@
 #include "mime_apps_sandbox.h"
+#include "platform/xdg/key_file_document.h"
 #include "platform/xdg/mime_apps_lookup.h"
 #include "platform/xdg/mime_apps_writer.h"
 
+#include <QElapsedTimer>
+
+#include <functional>
 #include <gtest/gtest.h>
+#include <limits>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
@@ -201,4 +206,60 @@ TEST(MimeAppsLookup, RereadsOnlyChangedFilesAndNeverOpensAPipe)
     ASSERT_EQ(::mkfifo(QFile::encodeName(sandbox.environment.userMimeAppsList()).constData(), 0600), 0);
     EXPECT_EQ(defaultId(), u"a.desktop"_s);
     EXPECT_EQ(lookup.fileReads(), 2);
+}
+
+TEST(MimeAppsLookup, ThousandsOfIdsOnOneLineAreReadAndWrittenInLinearTime)
+{
+    MimeAppsSandbox sandbox;
+    constexpr int count = 20000;
+    QByteArray ids;
+    for (int i = 0; i < count; ++i)
+        ids += "gone" + QByteArray::number(i) + ".desktop;";
+    const QByteArray list = "[Default Applications]\ntext/plain=" + ids + "\n[Added Associations]\ntext/plain=" + ids +
+                            "\n[Removed Associations]\ntext/plain=" + ids + "\n";
+    sandbox.write(u"etc1/mimeapps.list"_s, list);
+    sandbox.write(u"data1/applications/mimeinfo.cache"_s, "[MIME Cache]\ntext/plain=" + ids + "\n");
+
+    // The floor: reading the same list once. Checking each ID against those before it is thousands of times
+    // slower; the best of a few runs keeps a busy machine from deciding.
+    qint64 floor = std::numeric_limits<qint64>::max();
+    for (int run = 0; run < 5; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        const auto document = tessik::platform::KeyFileDocument::parse(list);
+        const QStringList split = tessik::platform::KeyFileDocument::splitList(
+                                      document.value(u"Default Applications"_s, u"text/plain"_s).value_or(QString()))
+                                      .value_or(QStringList());
+        floor = std::min(floor, timer.nsecsElapsed());
+        ASSERT_EQ(split.size(), count);
+    }
+    const auto timed = [&](const std::function<void()>& work) {
+        qint64 best = std::numeric_limits<qint64>::max();
+        for (int run = 0; run < 3 && best > 100 * floor; ++run) {
+            QElapsedTimer timer;
+            timer.start();
+            work();
+            best = std::min(best, timer.nsecsElapsed());
+        }
+        return best;
+    };
+    const QStringList chain{u"text/x-csrc"_s, u"text/plain"_s};
+    const auto notInstalled = [](const QString&) { return false; };
+    const auto itself = [](const QString& type) { return type; };
+    EXPECT_LE(timed([&] {
+                  const MimeAppsLookup lookup(notInstalled, itself, [](const QString&) { return QString(); });
+                  EXPECT_FALSE(lookup.defaultApplication(sandbox.environment, chain));
+                  EXPECT_TRUE(lookup.associatedIds(sandbox.environment, chain).isEmpty());
+              }),
+              100 * floor)
+        << "floor " << floor << " ns";
+
+    QDir().mkpath(sandbox.configHome());
+    QFile::copy(sandbox.path(u"etc1/mimeapps.list"_s), sandbox.environment.userMimeAppsList());
+    EXPECT_LE(timed([&] {
+                  tessik::platform::MimeAppsWriter::setDefault(sandbox.environment, u"text/plain"_s, {},
+                                                               u"new.desktop"_s);
+              }),
+              100 * floor)
+        << "floor " << floor << " ns";
 }

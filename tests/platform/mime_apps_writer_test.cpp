@@ -2,6 +2,8 @@
 #include "platform/ns_error.h"
 #include "platform/xdg/mime_apps_writer.h"
 
+#include <QDateTime>
+
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -256,4 +258,77 @@ TEST(MimeAppsWriter, ConcurrentWritersLoseNoChange)
               u"app%1-0.desktop;app%1-1.desktop;app%1-2.desktop;app%1-3.desktop;app%1-4.desktop;"_s})
             EXPECT_TRUE(list.contains((u"text/x-type%1="_s + ids + u"\n"_s).arg(i).toUtf8())) << list.constData();
     }
+}
+
+TEST(MimeAppsWriter, WritesNoTypeNameThatIsNotOneAndLeavesListsGLibRejectsAlone)
+{
+    MimeAppsSandbox sandbox;
+    for (const QString& id : {u"a.desktop"_s, u"b.desktop"_s, u"evil.desktop"_s})
+        sandbox.addApplication(u"data1"_s, id);
+    const QString list = sandbox.environment.userMimeAppsList();
+    const QByteArray good = "[Default Applications]\ntext/plain=a.desktop;\n";
+    sandbox.write(u"home/.config/mimeapps.list"_s, good);
+    const auto expectRefused = [&](const QString& type, const QByteArray& contents) {
+        try {
+            MimeAppsWriter::setDefault(sandbox.environment, type, {}, u"evil.desktop"_s);
+            ADD_FAILURE() << "no error for " << contents.toPercentEncoding().constData();
+        } catch (const NSError& error) {
+            EXPECT_EQ(error.filePath(), list);
+        }
+        EXPECT_EQ(sandbox.read(u"home/.config/mimeapps.list"_s), contents);
+    };
+
+    for (const QString& type : {u"#x-evil/doc\n[Default Applications]\nx-scheme-handler/https"_s, u"text/plain;"_s,
+                                u"text/plain=x"_s, u"text/pla in"_s, u"text/"_s, u"/plain"_s, u"text"_s})
+        expectRefused(type, good);
+    sandbox.expectDefault({u"x-scheme-handler/https"_s}, QString());
+
+    // Lists GLib refuses as a whole: it keeps its answer, and so does the list.
+    for (const QByteArray& line : {QByteArray("[]\n"), QByteArray("[Bad\x01Group]\n"), QByteArray("a]b=c;\n"),
+                                   QByteArray("a[b=c;\n"), QByteArray("a\0=b;\n", 6)}) {
+        const QByteArray rejected = good + line;
+        sandbox.write(u"home/.config/mimeapps.list"_s, rejected);
+        expectRefused(u"text/plain"_s, rejected);
+        sandbox.expectDefault({u"text/plain"_s}, QString());
+    }
+    const QByteArray crLines = "[Default Applications]\r\r\ntext/plain=a.desktop;\r\r\n";
+    sandbox.write(u"home/.config/mimeapps.list"_s, crLines);
+    expectRefused(u"text/plain"_s, crLines);
+}
+
+TEST(MimeAppsWriter, CleansUpAfterAKilledWriterAndJudgesALinkBeforeLocking)
+{
+    MimeAppsSandbox sandbox;
+    const QString list = sandbox.environment.userMimeAppsList();
+    QDir().mkpath(sandbox.configHome());
+    // Left by a writer killed as it renamed; a young one may belong to a writer still at work.
+    const QString stale = sandbox.write(u"home/.config/mimeapps.list.Ab3xYz"_s, "[Default Applications]\n");
+    const QString young = sandbox.write(u"home/.config/mimeapps.list.Qr7pLm"_s, "[Default Applications]\n");
+    const QString other = sandbox.write(u"home/.config/mimeapps.list.backup"_s, "mine");
+    QFile file(stale);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
+    file.close();
+    MimeAppsWriter::setDefault(sandbox.environment, u"text/plain"_s, {}, u"a.desktop"_s);
+    EXPECT_FALSE(QFileInfo::exists(stale));
+    EXPECT_TRUE(QFileInfo::exists(young));
+    EXPECT_TRUE(QFileInfo::exists(other));
+
+    // A link to something that is not a regular file, or into folders that are not there: nothing is made beside
+    // its target, no lock and no folder.
+    QFile::remove(list);
+    const QString fifo = sandbox.path(u"elsewhere/fifo"_s);
+    QDir().mkpath(sandbox.path(u"elsewhere"_s));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& target :
+         {fifo, sandbox.path(u"elsewhere"_s), sandbox.path(u"missing/deeper/mimeapps.list"_s)}) {
+        QFile::remove(list);
+        ASSERT_TRUE(QFile::link(target, list));
+        EXPECT_THROW(MimeAppsWriter::setDefault(sandbox.environment, u"text/plain"_s, {}, u"a.desktop"_s), NSError)
+            << qPrintable(target);
+    }
+    EXPECT_EQ(QDir(sandbox.path(u"elsewhere"_s)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
+              QStringList{u"fifo"_s});
+    EXPECT_FALSE(QFileInfo::exists(sandbox.path(u"missing"_s)));
+    EXPECT_FALSE(QFileInfo::exists(sandbox.path(u"elsewhere.lock"_s)));
 }

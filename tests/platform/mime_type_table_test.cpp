@@ -1,5 +1,8 @@
 #include "mime_apps_sandbox.h"
+#include "platform/xdg/mime_type_name.h"
 #include "platform/xdg/mime_type_table.h"
+
+#include <QMimeDatabase>
 
 #include <gtest/gtest.h>
 
@@ -26,6 +29,12 @@ void enterMimeSandbox()
     <glob pattern="*.tkn"/><glob pattern="*.TKN"/><glob pattern="*.tknote"/>
   </mime-type>
   <mime-type type="application/x-extension-tkq"><comment>TKQ file</comment><glob pattern="*.tkq"/></mime-type>
+  <mime-type type="application/x-tessik-loop"><sub-class-of type="text/x-tessik-loop"/><glob pattern="*.tkl"/></mime-type>
+  <mime-type type="text/x-tessik-loop"><sub-class-of type="application/x-tessik-loop"/></mime-type>
+  <mime-type type="#x-evil/doc&#10;[Default Applications]&#10;x-scheme-handler/https"><glob pattern="*.tke"/></mime-type>
+  <mime-type type="application/x-tessik-victim"><comment>Victim</comment></mime-type>
+  <mime-type type="text/x-tessik-hijacker"><alias type="application/x-tessik-victim"/><alias type="text/x-tessik-hijacked"/></mime-type>
+  <mime-type type="application/x-tessik-evil-alias"><alias type="text/x-tessik evil"/><glob pattern="*.tka"/></mime-type>
 </mime-info>
 )");
         return made;
@@ -161,4 +170,38 @@ TEST_F(MimeTypeTableTest, DescriptionsFollowTheDefaultLocale)
     QLocale::setDefault(QLocale(u"de"_s));
     EXPECT_EQ(m_table.type(u"application/pdf"_s)->description, u"PDF-Dokument"_s);
     QLocale::setDefault(before);
+}
+
+TEST_F(MimeTypeTableTest, AnyPackageInTheUsersDatabaseIsSurvived)
+{
+    // Two types that subclass each other.
+    const auto loop = m_table.type(u"application/x-tessik-loop"_s);
+    ASSERT_TRUE(loop);
+    EXPECT_EQ(loop->conformance, (QSet<QString>{u"application/x-tessik-loop"_s, u"text/x-tessik-loop"_s, octetStream}));
+    EXPECT_EQ(m_table.type(u"text/x-tessik-loop"_s)->conformance,
+              (QSet<QString>{u"text/x-tessik-loop"_s, u"application/x-tessik-loop"_s, u"text/plain"_s, octetStream}));
+    EXPECT_EQ(typeFor(u"tkl"_s), u"application/x-tessik-loop"_s);
+
+    // A name that is no MIME type name is neither a type nor an alias; its extension is as good as unclaimed.
+    EXPECT_FALSE(m_table.type(u"#x-evil/doc\n[Default Applications]\nx-scheme-handler/https"_s));
+    EXPECT_EQ(typeFor(u"tke"_s), u"application/x-extension-tke"_s);
+    EXPECT_FALSE(m_table.type(u"text/x-tessik evil"_s));
+    EXPECT_EQ(m_table.type(u"application/x-tessik-evil-alias"_s)->identifier, u"application/x-tessik-evil-alias"_s);
+
+    // An alias never takes over a name that is a type of its own.
+    EXPECT_EQ(m_table.type(u"application/x-tessik-victim"_s)->description, u"Victim"_s);
+    EXPECT_EQ(m_table.canonicalSpelling(u"application/x-tessik-victim"_s), u"application/x-tessik-victim"_s);
+    EXPECT_EQ(m_table.aliases(u"text/x-tessik-hijacker"_s), QStringList{u"text/x-tessik-hijacked"_s});
+    EXPECT_EQ(m_table.canonicalSpelling(u"text/x-tessik-hijacked"_s), u"text/x-tessik-hijacker"_s);
+    EXPECT_EQ(m_table.canonicalSpelling(u"application/x-pdf"_s), u"application/pdf"_s);
+    EXPECT_EQ(m_table.canonicalSpelling(u"Application/X-PDF"_s), u"Application/X-PDF"_s) << "case matters in lists";
+
+    // The rule for names leaves out nothing of the system's own database.
+    for (const QMimeType& mime : QMimeDatabase().allMimeTypes()) {
+        if (mime.name().contains(u"tessik"_s) || mime.name().contains(u"evil"_s))
+            continue;
+        EXPECT_TRUE(tessik::platform::MimeTypeName::isValid(mime.name())) << qPrintable(mime.name());
+        for (const QString& alias : mime.aliases())
+            EXPECT_TRUE(tessik::platform::MimeTypeName::isValid(alias)) << qPrintable(alias);
+    }
 }

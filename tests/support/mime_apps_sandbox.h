@@ -164,6 +164,26 @@ public:
         return match.hasMatch() ? match.captured(1) : QString();
     }
 
+    // The IDs `gio mime` lists under "Registered applications:", one per tab-indented line, sorted; nothing when
+    // gio is not installed.
+    std::optional<QStringList> gioRegistered(const QString& type) const
+    {
+        using namespace Qt::StringLiterals;
+        const std::optional<QString> output = gioMime(type);
+        if (!output)
+            return std::nullopt;
+        QStringList registered;
+        bool inList = false;
+        for (const QString& line : output->split(u'\n')) {
+            if (!line.startsWith(u'\t'))
+                inList = line == u"Registered applications:"_s;
+            else if (inList)
+                registered.append(line.trimmed());
+        }
+        registered.sort();
+        return registered;
+    }
+
     tessik::platform::XdgEnvironment environment;
 
 private:
