@@ -15,6 +15,7 @@
 
 #include <QDir>
 #include <QLocale>
+#include <QMimeDatabase>
 #include <QProcess>
 
 using namespace Qt::StringLiterals;
