@@ -55,7 +55,7 @@ _tessik_cli()
         formats) options="--json --server-url" ;;
         get) options="--role --json" ;;
         reports) options="--json --show" ;;
-        restore) options="--last --yes --wait" ;;
+        restore) options="--last --yes --wait --json" ;;
         set) options="--role --yes --wait --json" ;;
         update-catalog) options="--server-url --force" ;;
         help) COMPREPLY=($(compgen -W "$commands" -- "$cur")); return ;;

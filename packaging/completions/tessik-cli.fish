@@ -30,7 +30,7 @@ complete -c tessik-cli -n "not __fish_seen_subcommand_from $commands" -a type -d
 complete -c tessik-cli -n "not __fish_seen_subcommand_from $commands" -a update-catalog -d "Check for a newer catalog"
 
 complete -c tessik-cli -n "__fish_seen_subcommand_from help" -a "$commands"
-complete -c tessik-cli -n "__fish_seen_subcommand_from apps formats extensions type get set reports snapshots" -l json -d "Print JSON"
+complete -c tessik-cli -n "__fish_seen_subcommand_from apps formats extensions type get set restore reports snapshots" -l json -d "Print JSON"
 complete -c tessik-cli -n "__fish_seen_subcommand_from apps" -l for -r -F -d "Applications that open a target"
 complete -c tessik-cli -n "__fish_seen_subcommand_from associate" -l type -x -d "A content type"
 complete -c tessik-cli -n "__fish_seen_subcommand_from associate" -l extension -x -d "An extension"
