@@ -123,7 +123,8 @@ int ChangeRunner::run(const QList<ChangeRequest>& requests) const
                 outcome = L10n::text(u"已拒绝"_s, language);
             } else if (applied.result->failures.contains(id)) {
                 outcome = L10n::text(u"失败：{reason}"_s, language,
-                                     {{u"reason"_s, FailureTexts::reason(applied.result->failures.value(id),
+                                     {{u"reason"_s, FailureTexts::reason(applied.result->failureCode(id),
+                                                                         applied.result->failures.value(id),
                                                                          verification.observedBundleIdentifier,
                                                                          change.targetBundleIdentifier, language)}});
             } else if (!verification.succeeded) {
