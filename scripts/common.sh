@@ -6,7 +6,8 @@ TESSIK_BUILD_DIR=${TESSIK_BUILD_DIR:-$TESSIK_SOURCE_DIR/build}
 
 # Fonts that cover Chinese, Japanese and Korean, so every language renders even without a desktop.
 tessik_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-image-formats-plugins libqt6svg6 libplist-dev
-                 libgtest-dev libgmock-dev fonts-noto-cjk shared-mime-info desktop-file-utils libglib2.0-bin)
+                 libgtest-dev libgmock-dev fonts-noto-cjk shared-mime-info desktop-file-utils libglib2.0-bin
+                 qt6-translations-l10n)
 
 install_dependencies() {
     local missing=()

@@ -10,9 +10,11 @@
 #include <QAbstractItemModelTester>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 
@@ -151,6 +153,28 @@ TEST_F(SheetsTest, ChooserListsSearchesAndChoosesApplications)
     ASSERT_TRUE(eventually([&] { return !sheet.isVisible(); }));
     EXPECT_EQ(sheet.result(), QDialog::Accepted);
     EXPECT_EQ(model.pending().value(markdown), u"com.example.Viewer"_s);
+}
+
+TEST_F(SheetsTest, TheBrowsePanelTakesOnlyApplications)
+{
+    QDir().mkpath(system.root() + u"/Applications/Folder"_s);
+    const QString app = system.addApp(u"Applications/Some.app"_s, u"com.example.Some"_s, {}, {});
+    AppChooserSheet sheet(model, &window);
+    window.show();
+    sheet.open();
+    std::optional<QString> picked;
+    AppChooserSheet::pickWithFileDialog(&sheet, [&picked](const std::optional<QString>& path) { picked = path; });
+    auto* panel = sheet.findChild<QFileDialog*>(u"browseDialog"_s);
+    ASSERT_TRUE(panel);
+    EXPECT_EQ(panel->windowTitle(), zh(u"浏览 .app…"_s).remove(u'…'));
+    panel->selectFile(system.root() + u"/Applications/Folder"_s);
+    static_cast<QDialog*>(panel)->accept();
+    EXPECT_TRUE(panel->isVisible()) << "a plain folder is refused";
+    EXPECT_TRUE(panel->findChild<QMessageBox*>(u"bundleRefusal"_s));
+    EXPECT_FALSE(picked);
+    panel->selectFile(app);
+    static_cast<QDialog*>(panel)->accept();
+    EXPECT_EQ(picked, app);
 }
 
 TEST_F(SheetsTest, ChooserChecksWhatIsBrowsedTo)

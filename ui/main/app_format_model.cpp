@@ -50,6 +50,8 @@ QVariant AppFormatModel::typeData(const QString& typeIdentifier, int column, int
         return m_app ? RowBadges::formatRow(m_model, typeIdentifier, *m_app) : QStringList();
     case DefaultNameRole:
         return m_model.defaultName(typeIdentifier);
+    case SecondaryTextRole:
+        return m_model.description(typeIdentifier);
     default:
         return CategoryTreeModel::typeData(typeIdentifier, column, role);
     }

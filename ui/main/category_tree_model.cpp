@@ -149,7 +149,7 @@ Qt::ItemFlags CategoryTreeModel::flags(const QModelIndex& index) const
     if (!index.isValid())
         return Qt::NoItemFlags;
     if (index.internalId() == 0)
-        return Qt::ItemIsEnabled;
+        return Qt::NoItemFlags; // a heading: the keyboard passes over it
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
 }
 

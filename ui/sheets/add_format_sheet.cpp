@@ -20,10 +20,11 @@ AddFormatSheet::AddFormatSheet(AppModel& model, bool forApp, QWidget* parent)
 {
     setObjectName(u"addFormatSheet"_s);
     SheetSupport::makeSheet(this);
-    setFixedWidth(440);
+    SheetSupport::followBusy(this, m_model);
 
     m_content = new QWidget(this);
     m_content->setObjectName(u"content"_s);
+    m_content->setFixedWidth(440);
     m_title = new QLabel(m_content);
     m_title->setObjectName(u"title"_s);
     m_title->setFont(SheetSupport::titleFont(font()));
@@ -55,6 +56,8 @@ AddFormatSheet::AddFormatSheet(AppModel& model, bool forApp, QWidget* parent)
     column->addLayout(buttons);
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
+    // The sheet grows and shrinks with its wrapped texts, the error included, at its one width.
+    outer->setSizeConstraint(QLayout::SetFixedSize);
     outer->addWidget(m_content);
 
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -77,6 +80,7 @@ QString AddFormatSheet::tr(const QString& key, const L10n::Values& values) const
 void AddFormatSheet::retranslate()
 {
     m_title->setText(tr(u"添加格式"_s));
+    SheetSupport::showError(m_error, QString()); // it spoke of the last input, in the last language
     if (m_forApp) {
         const auto app = m_model.currentApp();
         m_explanation->setText(
@@ -87,7 +91,6 @@ void AddFormatSheet::retranslate()
     m_input->setPlaceholderText(tr(u"例如 .mkk"_s));
     m_cancel->setText(tr(u"取消"_s));
     m_add->setText(tr(u"添加"_s));
-    adjustSize();
 }
 
 void AddFormatSheet::add()
