@@ -704,7 +704,6 @@ void MainWindow::updateBottomBar()
     m_stagedButton->setText(tr(u"待修改 {count} 种格式"_s, {{u"count"_s, QString::number(m_model.pending().size())}}));
     m_stagedButton->setToolTip(tr(u"待修改的格式"_s));
     m_notice->setFullText(busy ? QString() : m_model.notice().value_or(QString()));
-    m_notice->setVisible(!m_notice->fullText().isEmpty());
     m_cancel->setEnabled(!m_model.pending().isEmpty());
     m_apply->setEnabled(!m_model.pending().isEmpty());
 }
