@@ -13,6 +13,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -380,6 +381,28 @@ TEST_F(MainWindowTest, ModelsKeepTheirContract)
     ASSERT_TRUE(finish(model().refresh()));
     EXPECT_EQ(find<QPushButton>(u"applyButton"_s)->text(), u"Änderungen anwenden"_s);
     EXPECT_EQ(model().languageCode(), u"de"_s);
+}
+
+TEST_F(MainWindowTest, ViewsAndSheetsGoBeforeTheModelTheyShow)
+{
+    open();
+    selectApp(textEdit); // the format tree's header asks the model for its titles
+    auto* sheet = new QDialog(&*window);
+    sheet->show();
+    QStringList order;
+    const auto record = [&order](QObject* object, const QString& name) {
+        QObject::connect(object, &QObject::destroyed, [&order, name] { order.append(name); });
+    };
+    record(&model(), u"model"_s);
+    record(sheet, u"sheet"_s);
+    for (auto* view : window->findChildren<QAbstractItemView*>())
+        record(view, view->objectName());
+    for (auto* items : window->findChildren<QAbstractItemModel*>(Qt::FindDirectChildrenOnly))
+        record(items, u"item model"_s);
+    window.reset();
+    ASSERT_FALSE(order.isEmpty());
+    EXPECT_EQ(order.last(), u"model"_s) << qPrintable(order.join(u", "_s));
+    EXPECT_GT(order.size(), 8);
 }
 
 // Renders the window for a person to look at when TESSIK_UI_SCREENSHOTS names a folder.

@@ -17,6 +17,7 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QDialog>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -204,6 +205,11 @@ MainWindow::~MainWindow()
 {
     if (m_alert)
         m_alert->disconnect(this);
+    // The views, their item models and any open sheet use m_model, which goes before QWidget deletes children.
+    m_model.disconnect(this);
+    delete takeCentralWidget();
+    qDeleteAll(findChildren<QDialog*>(Qt::FindDirectChildrenOnly));
+    qDeleteAll(findChildren<QAbstractItemModel*>(Qt::FindDirectChildrenOnly));
 }
 
 QString MainWindow::tr(const QString& key, const L10n::Values& values) const
