@@ -9,6 +9,7 @@
 #include "format_row_delegate.h"
 #include "format_tree_model.h"
 #include "item_roles.h"
+#include "plain_text.h"
 #include "search_filter_proxy.h"
 #include "ui/icons/app_icon_cache.h"
 #include "ui/icons/system_images.h"
@@ -66,6 +67,7 @@ QLabel* secondaryLabel(const QString& name, QWidget* parent, bool wrap = true)
     auto* label = new QLabel(parent);
     label->setObjectName(name);
     label->setWordWrap(wrap);
+    label->setTextFormat(Qt::PlainText);
     label->setForegroundRole(QPalette::PlaceholderText);
     return label;
 }
@@ -376,6 +378,7 @@ QWidget* MainWindow::buildAppDetail()
     auto* names = new QVBoxLayout;
     m_appName = new QLabel(m_appDetail);
     m_appName->setObjectName(u"appDetailName"_s);
+    m_appName->setTextFormat(Qt::PlainText);
     m_appName->setFont(scaledFont(font(), 1.7, true));
     // Long names wrap instead of being cut at the pane's edge or widening the window.
     m_appName->setWordWrap(true);
@@ -445,6 +448,7 @@ QWidget* MainWindow::buildFormatDetail()
 
     m_formatLabel = new QLabel(m_formatDetail);
     m_formatLabel->setObjectName(u"formatDetailLabel"_s);
+    m_formatLabel->setTextFormat(Qt::PlainText);
     m_formatLabel->setFont(scaledFont(font(), 2.0, true));
     // A long list of extensions wraps instead of being cut or widening the window.
     m_formatLabel->setWordWrap(true);
@@ -624,7 +628,7 @@ void MainWindow::updateDetail()
     } else if (!m_byApp && type) {
         const QString label = m_model.label(*type);
         m_formatLabel->setText(label);
-        m_formatLabel->setToolTip(label);
+        m_formatLabel->setToolTip(PlainText::asRichText(label));
         m_formatDescription->setText(m_model.description(*type));
         m_formatDefault->setText(tr(u"当前默认：{app}"_s, {{u"app"_s, m_model.defaultName(*type)}}));
         m_candidatesEmpty->setVisible(m_candidates->rowCount() == 0);
@@ -663,6 +667,7 @@ void MainWindow::updateAlert()
     auto* alert =
         new QMessageBox(QMessageBox::Information, u"Tessik"_s, *m_model.message(), QMessageBox::NoButton, this);
     alert->setObjectName(u"messageAlert"_s);
+    alert->setTextFormat(Qt::PlainText);
     alert->setWindowModality(Qt::WindowModal);
     alert->setAttribute(Qt::WA_DeleteOnClose);
     QPushButton* mail = nullptr;
