@@ -1,10 +1,12 @@
 #include "file_manager.h"
 
 #include "backend.h"
+#include "file_stamp.h"
 #include "ns_error.h"
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
@@ -147,6 +149,12 @@ QByteArray FileManager::contentsOfFile(const QUrl& url, qint64 maximumBytes)
             NSCocoaErrorDomain, NSFileReadNoSuchFileError,
             u"The file “%1” couldn’t be opened because there is no such file."_s.arg(QFileInfo(path).fileName()), {},
             path);
+    // A pipe or device is never opened: opening a pipe waits for a writer that may never come.
+    if (!path.startsWith(u':') && !FileStamp::isMissingOrRegular(path))
+        throw NSError(NSCocoaErrorDomain, NSFileReadUnknownError,
+                      u"The file “%1” couldn’t be opened because it isn’t a regular file."_s.arg(
+                          QFileInfo(path).fileName()),
+                      {}, path);
     if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
         throw NSError(
             NSCocoaErrorDomain,

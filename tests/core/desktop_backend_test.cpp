@@ -1,15 +1,20 @@
 #include "core/catalog/association_catalog_builder.h"
+#include "core/catalog/custom_association_store.h"
 #include "core/discovery/app_scanner.h"
 #include "core/services/launch_services_association_reader.h"
 #include "core/services/launch_services_association_writer.h"
 #include "mime_apps_sandbox.h"
+#include "pipe_watch.h"
 #include "platform/bundle.h"
 #include "platform/file_manager.h"
 #include "platform/launch_services.h"
+#include "platform/ns_error.h"
 #include "platform/system_root.h"
 #include "platform/uniform_type.h"
 #include "platform/user_defaults.h"
 #include "platform/workspace.h"
+
+#include <QElapsedTimer>
 
 #include <gtest/gtest.h>
 
@@ -157,4 +162,48 @@ TEST(DesktopBackend, ATestThatReachesItOutsideASandboxEndsTheTestProgram)
             platform::UTType::data();
         },
         "outside a sandbox");
+}
+
+TEST(DesktopBackend, PipesInPlaceOfTessiksFilesAndLocksAreNeverOpened)
+{
+    const MimeAppsSandbox sandbox;
+    sandbox.write(u"data1/applications/a.desktop"_s, entry("A", "text/plain;"));
+    const QString settings = sandbox.configHome() + u"/Tessik/Tessik.conf"_s;
+    const QString customAssociations = CustomAssociationStore::defaultFileURL().toLocalFile();
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(settings).path()));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(customAssociations).path()));
+    const InstalledApp app{u"A"_s, u"a.desktop"_s, QUrl::fromLocalFile(sandbox.path(u"data1/applications/a.desktop"_s)),
+                           {}};
+    const auto setDefault = [] {
+        return platform::LSSetDefaultRoleHandlerForContentType(u"text/plain"_s, platform::kLSRolesAll, u"a.desktop"_s);
+    };
+
+    for (const QString& pipe : {settings, settings + u".lock"_s}) {
+        const tessik::testing::PipeWatch watch(pipe);
+        ASSERT_TRUE(watch.ready());
+        EXPECT_FALSE(platform::UserDefaults::objectForKey(u"TessikLanguage"_s).isValid());
+        platform::UserDefaults::setObject(u"TessikLanguage"_s, u"ja"_s);
+        EXPECT_EQ(watch.opens(), 0) << qPrintable(pipe);
+        EXPECT_FALSE(QFileInfo(pipe).isFile()) << "the pipe is left in place";
+    }
+
+    {
+        // Nothing at the list's lock but a pipe: the write ends at once, and nothing is written.
+        const tessik::testing::PipeWatch watch(sandbox.configHome() + u"/mimeapps.list.lock"_s);
+        ASSERT_TRUE(watch.ready());
+        QElapsedTimer timer;
+        timer.start();
+        EXPECT_THROW(setDefault(), platform::NSError);
+        EXPECT_LT(timer.elapsed(), 4000) << "no lock wait for a pipe";
+        EXPECT_EQ(watch.opens(), 0);
+        EXPECT_FALSE(QFileInfo::exists(sandbox.configHome() + u"/mimeapps.list"_s));
+    }
+    EXPECT_EQ(setDefault(), platform::noErr) << "with the pipe gone the list is written";
+
+    for (const QString& pipe : {customAssociations, customAssociations + u".lock"_s}) {
+        const tessik::testing::PipeWatch watch(pipe);
+        ASSERT_TRUE(watch.ready());
+        EXPECT_THROW(CustomAssociationStore().add(CustomAssociation::forExtension(u"mkk"_s, app)), std::exception);
+        EXPECT_EQ(watch.opens(), 0) << qPrintable(pipe);
+    }
 }

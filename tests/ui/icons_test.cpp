@@ -1,5 +1,6 @@
 #include "core/discovery/app_scanner.h"
 #include "desktop_sandbox.h"
+#include "pipe_watch.h"
 #include "systemwriter/demo_system.h"
 #include "temporary_system.h"
 #include "ui/icons/app_icon_cache.h"
@@ -7,6 +8,8 @@
 #include "ui/icons/tessik_logo.h"
 
 #include <QColor>
+#include <QDir>
+#include <QFile>
 #include <QImage>
 
 #include <gtest/gtest.h>
@@ -91,4 +94,42 @@ TEST(Icons, DesktopApplicationsShowTheirThemeIcons)
     });
     ASSERT_NE(editor, apps.end());
     EXPECT_EQ(AppIconCache::icon(*editor, 48, 2).size(), QSize(96, 96));
+}
+
+TEST(Icons, APipeNamedAsAnIconIsNeverOpened)
+{
+    const QImage generic = SystemImages::drawn(SystemImages::Symbol::genericApplication).pixmap(28, 28).toImage();
+
+    // A bundle whose icon file is a pipe.
+    {
+        tessik::testing::TemporarySystem system;
+        const QString path = system.addApp(u"Applications/Piped.app"_s, u"com.example.Piped"_s, {},
+                                           {{u"CFBundleIconFile"_s, u"Piped.icns"_s}});
+        ASSERT_TRUE(QDir().mkpath(path + u"/Contents/Resources"_s));
+        tessik::testing::PipeWatch pipe(path + u"/Contents/Resources/Piped.icns"_s);
+        ASSERT_TRUE(pipe.ready());
+        const InstalledApp app{u"Piped"_s, u"com.example.Piped"_s, QUrl::fromLocalFile(path), {}};
+        EXPECT_EQ(AppIconCache::icon(app, 28, 1).toImage(), generic);
+        EXPECT_EQ(pipe.opens(), 0);
+    }
+
+    // A desktop entry naming a pipe by its path, and one whose theme icon is a pipe.
+    const QString root = tessik::testing::enterXdgDemo();
+    const QString applications = root + u"/home/.local/share/applications/"_s;
+    const QString themed = root + u"/home/.local/share/icons/hicolor/48x48/apps/"_s;
+    ASSERT_TRUE(QDir().mkpath(themed));
+    tessik::testing::PipeWatch absolute(root + u"/piped-icon.png"_s);
+    tessik::testing::PipeWatch theme(themed + u"piped-theme.png"_s);
+    ASSERT_TRUE(absolute.ready() && theme.ready());
+    for (const auto& [file, icon] : {std::pair(u"absolute.desktop"_s, root + u"/piped-icon.png"_s),
+                                     std::pair(u"theme.desktop"_s, u"piped-theme"_s)}) {
+        QFile entry(applications + file);
+        ASSERT_TRUE(entry.open(QIODevice::WriteOnly));
+        entry.write("[Desktop Entry]\nType=Application\nName=Piped\nExec=piped %f\nIcon=" + icon.toUtf8() + '\n');
+        entry.close();
+        const InstalledApp app{u"Piped"_s, file, QUrl::fromLocalFile(applications + file), {}};
+        EXPECT_EQ(AppIconCache::icon(app, 28, 1).toImage(), generic) << qPrintable(file);
+    }
+    EXPECT_EQ(absolute.opens(), 0);
+    EXPECT_EQ(theme.opens(), 0);
 }
