@@ -130,6 +130,26 @@ TEST(LaunchServices, RejectsBadWritesAndNeverOverwritesAnUnreadableDatabase)
     }
 }
 
+TEST(LaunchServices, NeverOverwritesAnUnreadableRegistrationsList)
+{
+    TemporarySystem system;
+    const QString outside = system.addApp(u"Downloads/Tool.app"_s, u"com.example.tool"_s);
+    QByteArray nul = PropertyList::write(QVariantMap{{u"RegisteredBundles"_s, QStringList{u"/Volumes/Other.app"_s}}},
+                                         PropertyList::Format::Xml);
+    nul.replace("Other", QByteArray("Ot\0er", 5));
+    for (const QByteArray& unreadable : {QByteArray("not a property list"), nul}) {
+        QFile file(MachinePaths::registrations());
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(file).absolutePath()));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(unreadable);
+        file.close();
+        EXPECT_EQ(LSRegisterURL(QUrl::fromLocalFile(outside), true), ioErr);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), unreadable);
+    }
+    EXPECT_FALSE(Workspace::urlForApplicationWithBundleIdentifier(u"com.example.tool"_s));
+}
+
 TEST(LaunchServices, EmulationDelaysIgnoresAndRedirectsWrites)
 {
     TemporarySystem system;
