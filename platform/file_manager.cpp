@@ -20,6 +20,8 @@ namespace tessik::platform {
 
 namespace {
 
+constexpr QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
 // Whether a folder is a package: its extension is one of a bundle or a document package. What it holds does
 // not matter, as on a real Mac without package metadata.
 bool isPackageFolder(const QFileInfo& folder)
@@ -170,17 +172,37 @@ QByteArray FileManager::contentsOfFile(const QUrl& url, qint64 maximumBytes)
 
 bool FileManager::createDirectory(const QUrl& url)
 {
-    return QDir().mkpath(url.toLocalFile());
+    const QString path = QDir::cleanPath(url.toLocalFile());
+    if (QFileInfo(path).isDir())
+        return true;
+    const QString parent = QFileInfo(path).absolutePath();
+    if (parent == path || !createDirectory(QUrl::fromLocalFile(parent)))
+        return false;
+    return QDir().mkdir(path, ownerOnly | QFileDevice::ExeOwner) || QFileInfo(path).isDir();
+}
+
+bool FileManager::createFile(const QUrl& url)
+{
+    const QString path = url.toLocalFile();
+    if (!createDirectory(QUrl::fromLocalFile(QFileInfo(path).absolutePath())))
+        return false;
+    QFile file(path);
+    // NewOnly: whatever is there, a pipe included, is left alone and never opened.
+    return file.open(QIODevice::WriteOnly | QIODevice::NewOnly, ownerOnly) || QFileInfo::exists(path) ||
+           QFileInfo(path).isSymLink();
 }
 
 void FileManager::writeAtomically(const QByteArray& data, const QUrl& url)
 {
     const QString path = url.toLocalFile();
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+    if (!createDirectory(QUrl::fromLocalFile(QFileInfo(path).absolutePath())))
         throw NSError(NSCocoaErrorDomain, NSFileWriteUnknownError,
                       u"The folder for “%1” could not be created."_s.arg(QFileInfo(path).fileName()), {}, path);
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
+    // A replaced file keeps its permissions; a new one is the user's alone.
+    const bool exists = QFileInfo::exists(path);
+    if (!file.open(QIODevice::WriteOnly) || (!exists && !file.setPermissions(ownerOnly)) ||
+        file.write(data) != data.size() || !file.commit())
         throw NSError(NSCocoaErrorDomain, NSFileWriteUnknownError,
                       u"“%1” could not be saved: %2"_s.arg(QFileInfo(path).fileName(), file.errorString()), {}, path);
 }

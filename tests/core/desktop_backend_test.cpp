@@ -3,6 +3,7 @@
 #include "core/discovery/app_scanner.h"
 #include "core/services/launch_services_association_reader.h"
 #include "core/services/launch_services_association_writer.h"
+#include "core/support/record_folder.h"
 #include "mime_apps_sandbox.h"
 #include "pipe_watch.h"
 #include "platform/bundle.h"
@@ -15,6 +16,7 @@
 #include "platform/workspace.h"
 
 #include <QElapsedTimer>
+#include <QUuid>
 
 #include <gtest/gtest.h>
 
@@ -162,6 +164,33 @@ TEST(DesktopBackend, ATestThatReachesItOutsideASandboxEndsTheTestProgram)
             platform::UTType::data();
         },
         "outside a sandbox");
+}
+
+TEST(DesktopBackend, TessiksOwnFoldersAndFilesAreTheUsersAlone)
+{
+    const MimeAppsSandbox sandbox;
+    platform::UserDefaults::setObject(u"TessikLanguage"_s, u"ja"_s);
+    const QUrl record = RecordFolder(RecordFolder::dataFolder(u"Snapshots"_s)).save(QUuid::createUuid(), {});
+    const InstalledApp app{u"A"_s, u"a.desktop"_s, QUrl::fromLocalFile(sandbox.path(u"data1/applications/a.desktop"_s)),
+                           {}};
+    CustomAssociationStore().add(CustomAssociation::forExtension(u"mkk"_s, app));
+
+    const auto user = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
+                      QFileDevice::WriteUser;
+    const auto userFolder = user | QFileDevice::ExeOwner | QFileDevice::ExeUser;
+    for (const QString& folder : {sandbox.configHome() + u"/Tessik"_s, sandbox.dataHome() + u"/Tessik"_s,
+                                  sandbox.dataHome() + u"/Tessik/Snapshots"_s})
+        EXPECT_EQ(QFile::permissions(folder), userFolder) << qPrintable(folder);
+    for (const QString& file : {sandbox.configHome() + u"/Tessik/Tessik.conf"_s, record.toLocalFile(),
+                                CustomAssociationStore::defaultFileURL().toLocalFile()})
+        EXPECT_EQ(QFile::permissions(file), user) << qPrintable(file);
+    EXPECT_EQ(platform::UserDefaults::objectForKey(u"TessikLanguage"_s), u"ja"_s);
+
+    // A file that is there already keeps what its owner chose.
+    const QString settings = sandbox.configHome() + u"/Tessik/Tessik.conf"_s;
+    ASSERT_TRUE(QFile::setPermissions(settings, user | QFileDevice::ReadGroup));
+    platform::UserDefaults::setObject(u"TessikLanguage"_s, u"ko"_s);
+    EXPECT_EQ(QFile::permissions(settings), user | QFileDevice::ReadGroup);
 }
 
 TEST(DesktopBackend, PipesInPlaceOfTessiksFilesAndLocksAreNeverOpened)
