@@ -1,6 +1,7 @@
 #include "core/discovery/app_scanner.h"
 #include "desktop_sandbox.h"
 #include "pipe_watch.h"
+#include "platform/workspace.h"
 #include "systemwriter/demo_system.h"
 #include "temporary_system.h"
 #include "ui/icons/app_icon_cache.h"
@@ -13,6 +14,8 @@
 #include <QImage>
 
 #include <gtest/gtest.h>
+
+#include <map>
 
 using namespace Qt::StringLiterals;
 using namespace tessik;
@@ -121,15 +124,22 @@ TEST(Icons, APipeNamedAsAnIconIsNeverOpened)
     tessik::testing::PipeWatch absolute(root + u"/piped-icon.png"_s);
     tessik::testing::PipeWatch theme(themed + u"piped-theme.png"_s);
     ASSERT_TRUE(absolute.ready() && theme.ready());
-    for (const auto& [file, icon] : {std::pair(u"absolute.desktop"_s, root + u"/piped-icon.png"_s),
-                                     std::pair(u"theme.desktop"_s, u"piped-theme"_s)}) {
+    const std::map<QString, QString> icons{{u"absolute.desktop"_s, root + u"/piped-icon.png"_s},
+                                           {u"theme.desktop"_s, u"piped-theme"_s}};
+    for (const auto& [file, icon] : icons) {
         QFile entry(applications + file);
         ASSERT_TRUE(entry.open(QIODevice::WriteOnly));
-        entry.write("[Desktop Entry]\nType=Application\nName=Piped\nExec=piped %f\nIcon=" + icon.toUtf8() + '\n');
-        entry.close();
-        const InstalledApp app{u"Piped"_s, file, QUrl::fromLocalFile(applications + file), {}};
-        EXPECT_EQ(AppIconCache::icon(app, 28, 1).toImage(), generic) << qPrintable(file);
+        entry.write("[Desktop Entry]\nType=Application\nName=Piped\nExec=true %f\nIcon=" + icon.toUtf8() + '\n');
     }
+    int piped = 0;
+    for (const InstalledApp& app : AppScanner().scan()) {
+        if (!icons.contains(app.bundleIdentifier))
+            continue;
+        ++piped;
+        ASSERT_EQ(platform::Workspace::iconFileForApplication(app.url), icons.at(app.bundleIdentifier));
+        EXPECT_EQ(AppIconCache::icon(app, 28, 1).toImage(), generic) << qPrintable(app.bundleIdentifier);
+    }
+    EXPECT_EQ(piped, 2);
     EXPECT_EQ(absolute.opens(), 0);
     EXPECT_EQ(theme.opens(), 0);
 }
