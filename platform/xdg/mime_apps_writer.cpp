@@ -1,13 +1,13 @@
 #include "mime_apps_writer.h"
 
 #include "mime_apps_groups.h"
+#include "platform/file_lock.h"
 #include "platform/file_stamp.h"
 #include "platform/ns_error.h"
 #include "platform/xdg/key_file_document.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QMutex>
 #include <QSaveFile>
 
@@ -17,8 +17,8 @@ namespace tessik::platform {
 namespace {
 
 // A list edit takes milliseconds: a lock this old belongs to a program that hangs.
-constexpr int staleLockMs = 10000;
-constexpr int lockWaitMs = 5000;
+constexpr std::chrono::milliseconds staleLock(10000);
+constexpr std::chrono::milliseconds lockWait(5000);
 constexpr qint64 fileSizeLimit = 16 * 1024 * 1024;
 constexpr int symbolicLinkLimit = 40;
 
@@ -105,9 +105,8 @@ void MimeAppsWriter::setDefault(const XdgEnvironment& environment, const QString
     if (!XdgEnvironment::createDirectory(QFileInfo(path).absolutePath()))
         fail(NSFileWriteUnknownError, path, u"its folder could not be created."_s);
 
-    QLockFile lock(path + u".lock"_s);
-    lock.setStaleLockTime(staleLockMs);
-    if (!lock.tryLock(lockWaitMs))
+    const FileLock lock(path + u".lock"_s, staleLock, lockWait);
+    if (!lock.isLocked())
         fail(NSFileWriteUnknownError, path, u"another program keeps it locked."_s);
 
     // A file that cannot be read whole, or does not read as a key file, is left alone rather than replaced.

@@ -2,6 +2,7 @@
 #include "app/update/format_catalog_updater.h"
 #include "core/catalog/custom_association_store.h"
 #include "future_wait.h"
+#include "pipe_watch.h"
 #include "platform/emulated/emulation_settings.h"
 #include "platform/launch_services.h"
 #include "platform/workspace.h"
@@ -27,6 +28,7 @@
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QTest>
+#include <QTextDocumentFragment>
 #include <QToolButton>
 #include <QTreeView>
 
@@ -579,4 +581,75 @@ TEST_F(MainWindowTest, RowsThatLookAlikeAreToldApartByTheirDescription)
     QTest::mouseClick(find<QToolButton>(u"byFormatButton"_s), Qt::LeftButton);
     EXPECT_EQ(row(tree, type).data(SecondaryTextRole), u".mkk 文件"_s);
     EXPECT_FALSE(find<QLabel>(u"formatDetailDescription"_s)->text().startsWith(u"dyn."_s));
+}
+
+namespace {
+
+// What a person reads: Qt renders a text as HTML when its format says so or, left to guess, when it looks like it.
+QString shown(const QString& text, Qt::TextFormat format = Qt::AutoText)
+{
+    const bool rich = format == Qt::RichText || (format == Qt::AutoText && Qt::mightBeRichText(text));
+    return rich ? QTextDocumentFragment::fromHtml(text).toPlainText() : text;
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, NamesAndDescriptionsShowAsWrittenAndNeverLoadAFile)
+{
+    PipeWatch pipe(system.root() + u"/picture"_s);
+    ASSERT_TRUE(pipe.ready());
+    const QString name = u"<font color=red size=7>WARNING</font><img src=\"%1/picture\">Zero"_s.arg(system.root());
+    const QString description = u"<b>Evil</b> <img src=\"%1/picture\">"_s.arg(system.root());
+    const QString evil = u"com.example.evil"_s;
+    const QVariantMap declared{
+        {u"UTTypeIdentifier"_s, u"com.example.evil-doc"_s},
+        {u"UTTypeDescription"_s, description},
+        {u"UTTypeConformsTo"_s, QVariantList{u"public.data"_s}},
+        {u"UTTypeTagSpecification"_s, QVariantMap{{u"public.filename-extension"_s, QVariantList{u"evil"_s}}}}};
+    system.addApp(u"Applications/Evil.app"_s, evil,
+                  {TemporarySystem::documentType({u"com.example.evil-doc"_s, png}, {}, u"Viewer"_s, u"Owner"_s)},
+                  {{u"CFBundleName"_s, name}, {u"UTExportedTypeDeclarations"_s, QVariantList{declared}}});
+    open();
+    const auto expectLabel = [&](const QString& objectName, const QString& text) {
+        auto* label = find<QLabel>(objectName);
+        ASSERT_TRUE(label) << qPrintable(objectName);
+        EXPECT_EQ(shown(label->text(), label->textFormat()), text) << qPrintable(objectName);
+    };
+
+    selectApp(evil);
+    expectLabel(u"appDetailName"_s, name);
+    expectLabel(u"appDetailSubtitle"_s, u"选择格式，将 %1 设为默认打开应用"_s.arg(name));
+    auto* apps = find<QListView>(u"appList"_s);
+    EXPECT_EQ(shown(row(apps, evil).data(Qt::ToolTipRole).toString()), name);
+    auto* formats = find<QTreeView>(u"appFormatTree"_s);
+    EXPECT_EQ(shown(row(formats, u"com.example.evil-doc"_s, 1).data(Qt::ToolTipRole).toString()), name);
+
+    selectType(u"com.example.evil-doc"_s);
+    expectLabel(u"formatDetailDescription"_s, description);
+    expectLabel(u"formatDetailDefault"_s, u"当前默认：%1"_s.arg(name));
+    EXPECT_EQ(shown(row(find<QListView>(u"candidateList"_s), evil).data(Qt::ToolTipRole).toString()), name);
+    window->grab(); // paints every label and delegate
+    EXPECT_EQ(pipe.opens(), 0) << "an <img> in a name was loaded";
+}
+
+TEST_F(MainWindowTest, ViewsAndSheetsGoBeforeTheModelTheyShow)
+{
+    open();
+    selectApp(textEdit); // the format tree's header asks the model for its titles
+    auto* sheet = new QDialog(&*window);
+    sheet->show();
+    QStringList order;
+    const auto record = [&order](QObject* object, const QString& name) {
+        QObject::connect(object, &QObject::destroyed, [&order, name] { order.append(name); });
+    };
+    record(&model(), u"model"_s);
+    record(sheet, u"sheet"_s);
+    for (auto* view : window->findChildren<QAbstractItemView*>())
+        record(view, view->objectName());
+    for (auto* items : window->findChildren<QAbstractItemModel*>(Qt::FindDirectChildrenOnly))
+        record(items, u"item model"_s);
+    window.reset();
+    ASSERT_FALSE(order.isEmpty());
+    EXPECT_EQ(order.last(), u"model"_s) << qPrintable(order.join(u", "_s));
+    EXPECT_GT(order.size(), 8);
 }

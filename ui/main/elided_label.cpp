@@ -1,5 +1,7 @@
 #include "elided_label.h"
 
+#include "plain_text.h"
+
 #include <QEvent>
 
 namespace tessik::ui {
@@ -15,7 +17,7 @@ ElidedLabel::ElidedLabel(QWidget* parent) : QLabel(parent)
 void ElidedLabel::setFullText(const QString& text)
 {
     m_text = text;
-    setToolTip(text);
+    setToolTip(PlainText::asRichText(text));
     setAccessibleName(text);
     elide();
     updateGeometry();

@@ -21,6 +21,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QDialog>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -70,6 +71,7 @@ QLabel* secondaryLabel(const QString& name, QWidget* parent, bool wrap = true)
     auto* label = new QLabel(parent);
     label->setObjectName(name);
     label->setWordWrap(wrap);
+    label->setTextFormat(Qt::PlainText);
     label->setForegroundRole(QPalette::PlaceholderText);
     return label;
 }
@@ -224,6 +226,11 @@ MainWindow::~MainWindow()
 {
     if (m_alert)
         m_alert->disconnect(this);
+    // The views, their item models and any open sheet use m_model, which goes before QWidget deletes children.
+    m_model.disconnect(this);
+    delete takeCentralWidget();
+    qDeleteAll(findChildren<QDialog*>(Qt::FindDirectChildrenOnly));
+    qDeleteAll(findChildren<QAbstractItemModel*>(Qt::FindDirectChildrenOnly));
 }
 
 QString MainWindow::tr(const QString& key, const L10n::Values& values) const
@@ -392,6 +399,7 @@ QWidget* MainWindow::buildAppDetail()
     auto* names = new QVBoxLayout;
     m_appName = new QLabel(m_appDetail);
     m_appName->setObjectName(u"appDetailName"_s);
+    m_appName->setTextFormat(Qt::PlainText);
     m_appName->setFont(scaledFont(font(), 1.7, true));
     // Long names wrap instead of being cut at the pane's edge or widening the window.
     m_appName->setWordWrap(true);
@@ -462,6 +470,7 @@ QWidget* MainWindow::buildFormatDetail()
 
     m_formatLabel = new ElidedLabel(m_formatDetail);
     m_formatLabel->setObjectName(u"formatDetailLabel"_s);
+    m_formatLabel->setTextFormat(Qt::PlainText);
     m_formatLabel->setFont(scaledFont(font(), 2.0, true));
     column->addWidget(m_formatLabel);
     m_formatDescription = secondaryLabel(u"formatDetailDescription"_s, m_formatDetail);
@@ -764,6 +773,7 @@ void MainWindow::updateAlert()
     auto* alert =
         new QMessageBox(QMessageBox::Information, u"Tessik"_s, *m_model.message(), QMessageBox::NoButton, this);
     alert->setObjectName(u"messageAlert"_s);
+    alert->setTextFormat(Qt::PlainText);
     alert->setWindowModality(Qt::WindowModal);
     alert->setAttribute(Qt::WA_DeleteOnClose);
     QPushButton* mail = nullptr;

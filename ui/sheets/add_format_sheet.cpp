@@ -30,6 +30,7 @@ AddFormatSheet::AddFormatSheet(AppModel& model, bool forApp, QWidget* parent)
     m_title->setFont(SheetSupport::titleFont(font()));
     m_explanation = new QLabel(m_content);
     m_explanation->setObjectName(u"explanation"_s);
+    m_explanation->setTextFormat(Qt::PlainText);
     m_explanation->setWordWrap(true);
     m_input = new QLineEdit(m_content);
     m_input->setObjectName(u"input"_s);

@@ -48,6 +48,7 @@ AppChooserSheet::AppChooserSheet(AppModel& model, QWidget* parent) : QDialog(par
     m_content->setObjectName(u"content"_s);
     m_title = new QLabel(m_content);
     m_title->setObjectName(u"title"_s);
+    m_title->setTextFormat(Qt::PlainText);
     m_title->setFont(SheetSupport::titleFont(font()));
     m_title->setWordWrap(true);
     m_search = new QLineEdit(m_content);

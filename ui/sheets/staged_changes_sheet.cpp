@@ -3,6 +3,7 @@
 #include "app/model/app_model.h"
 #include "core/support/plain_order.h"
 #include "sheet_support.h"
+#include "ui/main/plain_text.h"
 #include "ui/settings/language_setting.h"
 
 #include <QHBoxLayout>
@@ -84,7 +85,7 @@ void StagedChangesSheet::fill()
         auto* item = new QListWidgetItem(
             m_model.label(type) + u"  →  "_s + m_model.appName(m_model.pending().value(type)), m_list);
         item->setData(typeRole, type);
-        item->setToolTip(m_model.description(type));
+        item->setToolTip(PlainText::asRichText(m_model.description(type)));
     }
     if (m_list->count() > 0)
         m_list->setCurrentRow(qBound(0, row, m_list->count() - 1));
