@@ -83,6 +83,7 @@ AppModel::~AppModel()
     m_stop.request_stop();
     m_applyPool.waitForDone();
     m_pool.waitForDone();
+    m_catalogPool->waitForDone();
 }
 
 QString AppModel::tr(const QString& key, const StringMap& values) const
@@ -225,8 +226,8 @@ QFuture<void> AppModel::startRefresh()
         return QtFuture::makeReadyFuture();
     }
 
-    return runAttempt(&m_pool,
-                      [custom, knowledge = *knowledge, pool = &m_pool,
+    return runAttempt(m_catalogPool,
+                      [custom, knowledge = *knowledge, pool = m_catalogPool,
                        held = Refreshed{{m_apps, m_suggestions, m_associations}, m_index}] {
                           Refreshed refreshed{CatalogLoader::load(custom, knowledge, pool), {}};
                           refreshed.index = CatalogDisplayIndex(refreshed.loaded.apps, refreshed.loaded.associations,
@@ -258,7 +259,7 @@ QFuture<void> AppModel::startRefresh()
             assign(m_index, refreshed.index, changed, &AppModel::indexChanged);
             assign(m_knowledge, OptionalKnowledge(knowledge), changed, &AppModel::knowledgeChanged);
             // Freeing thousands of replaced records would hold up the interface; the pool does it.
-            m_pool.start([replaced = std::move(replaced)] {});
+            m_catalogPool->start([replaced = std::move(replaced)] {});
             m_customLoaded = !unreadableCustom;
             m_customReadable = !unreadableCustom;
             const OptionalString previousApp = m_selectedApp;
@@ -314,7 +315,7 @@ QFuture<void> AppModel::startReload()
 {
     if (!m_knowledge)
         return QtFuture::makeReadyFuture();
-    return runAttempt(&m_pool,
+    return runAttempt(m_catalogPool,
                       [apps = m_apps, custom = m_custom, suggestions = m_suggestions, knowledge = *m_knowledge] {
                           Rebuilt rebuilt{CatalogLoader::buildAssociations(apps, custom, suggestions), {}};
                           rebuilt.index =
@@ -573,7 +574,7 @@ QFuture<void> AppModel::startLocalAssociation(const CustomAssociation& associati
              {}});
     }
 
-    return runAttempt(&m_pool,
+    return runAttempt(m_catalogPool,
                       [apps, associations, custom = m_custom, suggestions = m_suggestions, knowledge = *m_knowledge] {
                           return CatalogDisplayIndex(apps, associations, custom, suggestions, knowledge);
                       })

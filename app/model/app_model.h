@@ -137,6 +137,9 @@ public:
     // For tests: how verification waits, and how often a catalog update looks whether the model is still busy.
     void setSleeper(std::shared_ptr<Sleeper> sleeper) { m_sleeper = std::move(sleeper); }
     void setBusyPollInterval(std::chrono::milliseconds interval) { m_busyPollInterval = interval; }
+    // For tests: the pool the catalog's background work runs on, which a test can hold to order events; none
+    // is the model's own.
+    void setCatalogPool(QThreadPool* pool) { m_catalogPool = pool ? pool : &m_pool; }
 
 Q_SIGNALS:
     void appsChanged();
@@ -180,6 +183,7 @@ private:
     std::chrono::milliseconds m_busyPollInterval{250};
     // Applying may verify for a minute; its own pool keeps refreshes running meanwhile.
     QThreadPool m_pool;
+    QThreadPool* m_catalogPool = &m_pool;
     QThreadPool m_applyPool;
     std::stop_source m_stop;
     // Refreshes, reloads and local additions change the catalog; one after another, each computes from what

@@ -20,11 +20,13 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QScopeGuard>
 #include <QUrlQuery>
 #include <QUuid>
 
 #include <gtest/gtest.h>
 #include <latch>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 using namespace tessik;
@@ -344,9 +346,24 @@ TEST_F(AppModelTest, EditsMadeWhileTheCatalogIsReadSurviveIt)
 {
     refresh();
     model.setSelectedApp(editor);
-    // The refresh's result reaches the model only through the event loop, so the addition lands in between.
+    // The refresh reads the catalog on a pool the test holds, so the addition lands while it runs.
+    QThreadPool held;
+    held.setMaxThreadCount(1);
+    std::latch open(1);
+    bool opened = false;
+    held.start([&open] { open.wait(); });
+    model.setCatalogPool(&held);
+    const auto restore = qScopeGuard([&] {
+        if (!std::exchange(opened, true))
+            open.count_down();
+        held.waitForDone();
+        model.setCatalogPool(nullptr);
+    });
     QFuture<void> refreshing = model.refresh();
     QFuture<void> adding = model.addFormat(u"mkk"_s, true);
+    EXPECT_FALSE(refreshing.isFinished());
+    opened = true;
+    open.count_down();
     ASSERT_TRUE(finish(refreshing));
     ASSERT_TRUE(finish(adding));
     const QString type = *model.selectedType();

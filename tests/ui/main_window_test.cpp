@@ -12,6 +12,7 @@
 #include "ui/main/item_roles.h"
 #include "ui/main/main_window.h"
 #include "ui/settings/language_setting.h"
+#include "ui/sheets/add_format_sheet.h"
 
 #include <QAbstractItemModelTester>
 #include <QAccessible>
@@ -26,6 +27,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSortFilterProxyModel>
 #include <QTest>
 #include <QTextDocumentFragment>
@@ -33,6 +35,8 @@
 #include <QTreeView>
 
 #include <gtest/gtest.h>
+#include <latch>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 using namespace tessik;
@@ -533,15 +537,32 @@ TEST_F(MainWindowTest, KeyboardAndScreenReaderFindTheirWay)
     QTest::keyClick(&*window, Qt::Key_F, Qt::ControlModifier);
     EXPECT_TRUE(find<QLineEdit>(u"sidebarSearch"_s)->hasFocus());
 
-    // The focus comes back after a busy period.
+    // The focus comes back after a busy period, held open by the system's question; a sheet waits meanwhile.
     selectApp(textEdit);
     auto* detailSearch = find<QLineEdit>(u"detailSearch"_s);
     detailSearch->setFocus();
     ASSERT_TRUE(detailSearch->hasFocus());
-    QFuture<void> refreshing = model().refresh();
+    std::latch answered(1);
+    bool released = false;
+    const auto release = qScopeGuard([&] {
+        if (!std::exchange(released, true))
+            answered.count_down();
+    });
+    platform::Workspace::setConfirmationHandler([&answered](const auto&) {
+        answered.wait();
+        return true;
+    });
+    model().stage(png, textEdit);
+    QFuture<void> applying = model().applyPending();
+    ASSERT_TRUE(eventually([&] { return model().busyMessage() == u"正在等待 macOS 确认并验证…"_s; }));
     EXPECT_FALSE(detailSearch->hasFocus());
-    ASSERT_TRUE(finish(refreshing));
+    AddFormatSheet sheet(model(), false, &*window);
+    EXPECT_FALSE(sheet.isEnabled());
+    released = true;
+    answered.count_down();
+    ASSERT_TRUE(finish(applying));
     EXPECT_TRUE(detailSearch->hasFocus());
+    EXPECT_TRUE(sheet.isEnabled());
 
     // Headings are passed over.
     QTest::mouseClick(find<QToolButton>(u"byFormatButton"_s), Qt::LeftButton);
