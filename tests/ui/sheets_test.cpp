@@ -135,6 +135,12 @@ TEST_F(SheetsTest, ChooserListsSearchesAndChoosesApplications)
     model.setSelectedType(markdown);
     EXPECT_EQ(sheet.findChild<QLabel*>(u"title"_s)->text(),
               L10n::text(u"为 {format} 选择应用"_s, u"zh"_s, {{u"format"_s, model.label(markdown)}}));
+    // A label holding markup shows as written.
+    model.setSelectedType(u"<b>x-evil</b>"_s);
+    auto* title = sheet.findChild<QLabel*>(u"title"_s);
+    ASSERT_TRUE(title->text().contains(u"<b>x-evil</b>"_s));
+    EXPECT_EQ(title->textFormat(), Qt::PlainText);
+    model.setSelectedType(markdown);
 
     QAbstractItemModelTester tester(sheet.rows(), QAbstractItemModelTester::FailureReportingMode::Fatal);
     ASSERT_EQ(sheet.rows()->rowCount(), 3);
