@@ -70,6 +70,8 @@ public:
     virtual bool openURL(const QUrl& url) = 0;
     // Whether an opener the program installs takes precedence over openURL.
     virtual bool usesInstalledOpener() const = 0;
+    // Whether the system's own open panel picks applications: it knows a bundle from a folder by itself.
+    virtual bool hasNativeOpenPanel() const { return false; }
 
     virtual QUrl homeDirectory() const = 0;
     virtual QUrl applicationSupportDirectory() const = 0;

@@ -40,6 +40,11 @@ void Workspace::setConfirmationHandler(ConfirmationHandler handler)
     confirmationHandler = std::move(handler);
 }
 
+bool Workspace::pickApplicationsInNativePanel()
+{
+    return Backend::current().hasNativeOpenPanel();
+}
+
 std::optional<QString> Workspace::iconFileForApplication(const QUrl& applicationURL)
 {
     return Backend::current().applicationIcon(applicationURL);

@@ -46,6 +46,10 @@ public:
     // Who opens URLs on a real desktop (the desktop program installs one); an emulated machine records them instead.
     static void setURLOpener(std::function<bool(const QUrl&)> opener);
 
+    // Whether applications are picked in the system's own open panel, which treats bundles as packages; where it
+    // does not, the program's panel has to tell a bundle from a folder.
+    static bool pickApplicationsInNativePanel();
+
     // The bundle's icon file (.icns), or on a desktop with icon themes an icon file or a theme icon name; nothing
     // when it has none and the generic icon stands in.
     static std::optional<QString> iconFileForApplication(const QUrl& applicationURL);

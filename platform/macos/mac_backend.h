@@ -45,6 +45,7 @@ public:
                                                  const ConfirmationHandler& ask) override;
     bool openURL(const QUrl& url) override;
     bool usesInstalledOpener() const override { return false; }
+    bool hasNativeOpenPanel() const override { return true; }
 
     QUrl homeDirectory() const override;
     QUrl applicationSupportDirectory() const override;

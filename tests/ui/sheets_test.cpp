@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 
@@ -163,24 +164,78 @@ TEST_F(SheetsTest, ChooserListsSearchesAndChoosesApplications)
 
 TEST_F(SheetsTest, TheBrowsePanelTakesOnlyApplications)
 {
-    QDir().mkpath(system.root() + u"/Applications/Folder"_s);
+    const QString applications = system.root() + u"/Applications"_s;
+    QDir().mkpath(applications + u"/Folder"_s);
+    QFile notes(applications + u"/notes.txt"_s);
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+    notes.close();
     const QString app = system.addApp(u"Applications/Some.app"_s, u"com.example.Some"_s, {}, {});
     AppChooserSheet sheet(model, &window);
     window.show();
     sheet.open();
     std::optional<QString> picked;
-    AppChooserSheet::pickWithFileDialog(&sheet, [&picked](const std::optional<QString>& path) { picked = path; });
-    auto* panel = sheet.findChild<QFileDialog*>(u"browseDialog"_s);
+    const auto openPanel = [&] {
+        AppChooserSheet::pickWithFileDialog(&sheet, [&picked](const std::optional<QString>& path) { picked = path; });
+        return sheet.findChild<QFileDialog*>(u"browseDialog"_s);
+    };
+    // The panel shows its folder as a list or as a table.
+    const auto shownView = [](QFileDialog* panel) {
+        auto* list = panel->findChild<QAbstractItemView*>(u"listView"_s);
+        return list && list->isVisible() ? list : panel->findChild<QAbstractItemView*>(u"treeView"_s);
+    };
+    // The row of a name in the folder the panel shows.
+    const auto row = [&shownView](QFileDialog* panel, const QString& name) {
+        const QAbstractItemView* view = shownView(panel);
+        for (int i = 0; i < view->model()->rowCount(view->rootIndex()); ++i)
+            if (const QModelIndex item = view->model()->index(i, 0, view->rootIndex()); item.data() == name)
+                return item;
+        return QModelIndex();
+    };
+    // As a person does it: a click, then the second click of a double-click.
+    const auto doubleClick = [](QAbstractItemView* view, const QModelIndex& item) {
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(item).center());
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(item).center());
+    };
+    const auto shown = [&row](QFileDialog* panel) {
+        return eventually([&] { return row(panel, u"Some.app"_s).isValid() && row(panel, u"Folder"_s).isValid(); });
+    };
+
+    QPointer<QFileDialog> panel = openPanel();
     ASSERT_TRUE(panel);
+    EXPECT_TRUE(panel->testOption(QFileDialog::DontUseNativeDialog)) << "an emulated Mac has no panel of its own";
     EXPECT_EQ(panel->windowTitle(), zh(u"浏览 .app…"_s).remove(u'…'));
-    panel->selectFile(system.root() + u"/Applications/Folder"_s);
+    QAbstractItemView* view = shownView(panel);
+    ASSERT_TRUE(view && view->isVisible());
+    ASSERT_TRUE(shown(panel));
+    EXPECT_FALSE(row(panel, u"notes.txt"_s).isValid()) << "only applications and the folders holding them";
+
+    // A plain folder is gone through, never picked.
+    const QModelIndex folder = row(panel, u"Folder"_s);
+    ASSERT_TRUE(folder.isValid());
+    doubleClick(view, folder);
+    EXPECT_EQ(QDir(panel->directory()).canonicalPath(), QDir(applications + u"/Folder"_s).canonicalPath());
+    EXPECT_TRUE(panel->isVisible());
+    panel->setDirectory(applications);
+    ASSERT_TRUE(shown(panel));
+    panel->selectFile(applications + u"/Folder"_s);
     static_cast<QDialog*>(panel)->accept();
     EXPECT_TRUE(panel->isVisible()) << "a plain folder is refused";
     EXPECT_TRUE(panel->findChild<QMessageBox*>(u"bundleRefusal"_s));
     EXPECT_FALSE(picked);
-    panel->selectFile(app);
-    static_cast<QDialog*>(panel)->accept();
-    EXPECT_EQ(picked, app);
+
+    // A bundle is one item: Return or a double-click picks it instead of opening it.
+    view->setCurrentIndex(row(panel, u"Some.app"_s));
+    QTest::keyClick(view, Qt::Key_Return);
+    EXPECT_EQ(picked, app) << "Return picks the bundle";
+    EXPECT_TRUE(eventually([&] { return !panel; }));
+
+    picked.reset();
+    panel = openPanel();
+    ASSERT_TRUE(panel);
+    ASSERT_TRUE(shown(panel));
+    view = shownView(panel);
+    doubleClick(view, row(panel, u"Some.app"_s));
+    EXPECT_EQ(picked, app) << "a double-click picks the bundle";
 }
 
 TEST_F(SheetsTest, ChooserChecksWhatIsBrowsedTo)

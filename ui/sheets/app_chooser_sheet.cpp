@@ -3,6 +3,8 @@
 #include "app/l10n/platform_texts.h"
 #include "app/model/app_model.h"
 #include "core/discovery/app_scanner.h"
+#include "platform/file_manager.h"
+#include "platform/workspace.h"
 #include "sheet_support.h"
 #include "ui/main/app_list_model.h"
 #include "ui/main/item_roles.h"
@@ -10,12 +12,14 @@
 #include "ui/settings/language_setting.h"
 
 #include <QFileDialog>
-#include <QFileInfo>
+#include <QFileSystemModel>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -107,18 +111,50 @@ void AppChooserSheet::setPicker(Picker newPicker)
 
 namespace {
 
-// The browse panel of the emulated Mac: an application is a folder, but not every folder is an application.
+// The browse panel of the emulated Mac. An application is a folder, but not every folder is one: a bundle is an item
+// that is picked as a whole, as the Finder shows it, while other folders are only gone through.
 class BundlePanel : public QFileDialog
 {
 public:
-    using QFileDialog::QFileDialog;
+    explicit BundlePanel(QWidget* parent) : QFileDialog(parent)
+    {
+        setOption(DontUseNativeDialog);
+        setFileMode(Directory);
+        setOption(ShowDirsOnly);
+        // Both views enter a folder on activation before anyone else hears of it; a bundle is taken before that.
+        for (const QString& name : {u"listView"_s, u"treeView"_s}) {
+            if (auto* view = findChild<QAbstractItemView*>(name)) {
+                view->installEventFilter(this);
+                view->viewport()->installEventFilter(this);
+            }
+        }
+    }
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        QModelIndex item;
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (auto* view = qobject_cast<QAbstractItemView*>(watched);
+                view && (key == Qt::Key_Return || key == Qt::Key_Enter))
+                item = view->currentIndex();
+        } else if (event->type() == QEvent::MouseButtonDblClick) {
+            if (auto* view = qobject_cast<QAbstractItemView*>(watched->parent()); view && view->viewport() == watched)
+                item = view->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+        }
+        const QString path = item.data(QFileSystemModel::FilePathRole).toString();
+        if (item.isValid() && isBundle(path)) {
+            selectFile(path);
+            accept();
+            return true;
+        }
+        return QFileDialog::eventFilter(watched, event);
+    }
+
     void accept() override
     {
-        const QStringList chosen = selectedFiles();
-        const QFileInfo info(chosen.value(0));
-        if (chosen.size() == 1 && info.isDir() && info.suffix().compare(u"app"_s, Qt::CaseInsensitive) == 0) {
+        if (const QStringList chosen = selectedFiles(); chosen.size() == 1 && isBundle(chosen.constFirst())) {
             QFileDialog::accept();
             return;
         }
@@ -131,28 +167,38 @@ protected:
         refusal->setAttribute(Qt::WA_DeleteOnClose);
         refusal->open();
     }
+
+private:
+    static bool isBundle(const QString& path)
+    {
+        return !path.isEmpty() && platform::FileManager::isApplication(QUrl::fromLocalFile(path));
+    }
 };
 
 } // namespace
 
 void AppChooserSheet::pickWithFileDialog(QWidget* parent, std::function<void(const std::optional<QString>&)> answer)
 {
-    auto* dialog = PlatformTexts::isMac() ? new BundlePanel(parent) : new QFileDialog(parent);
+    QFileDialog* dialog = nullptr;
+    if (platform::Workspace::pickApplicationsInNativePanel()) {
+        // The system's panel shows a bundle as one item and never enters it.
+        dialog = new QFileDialog(parent);
+        dialog->setFileMode(QFileDialog::ExistingFile);
+        dialog->setNameFilter(u"*.app"_s);
+    } else if (PlatformTexts::isMac()) {
+        dialog = new BundlePanel(parent);
+    } else {
+        // A desktop application is one file.
+        dialog = new QFileDialog(parent);
+        dialog->setOption(QFileDialog::DontUseNativeDialog);
+        dialog->setFileMode(QFileDialog::ExistingFile);
+        dialog->setNameFilter(u"*.desktop"_s);
+    }
     if (const auto* sheet = qobject_cast<AppChooserSheet*>(parent))
         dialog->setWindowTitle(sheet->m_browse->text().remove(u'…'));
     dialog->setObjectName(u"browseDialog"_s);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::WindowModal);
-    // The native panel would let the platform decide what a bundle is; ours is checked by the scanner.
-    dialog->setOption(QFileDialog::DontUseNativeDialog);
-    // A Mac application is a folder; a desktop application is one file.
-    if (PlatformTexts::isMac()) {
-        dialog->setFileMode(QFileDialog::Directory);
-        dialog->setNameFilter(u"*.app"_s);
-    } else {
-        dialog->setFileMode(QFileDialog::ExistingFile);
-        dialog->setNameFilter(u"*.desktop"_s);
-    }
     if (const QList<QUrl> folders = AppScanner::defaultApplicationDirectories(); !folders.isEmpty())
         dialog->setDirectory(folders.first().toLocalFile());
     QObject::connect(dialog, &QFileDialog::fileSelected, dialog, [answer](const QString& path) { answer(path); });

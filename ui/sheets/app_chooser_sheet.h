@@ -29,14 +29,15 @@ class AppChooserSheet : public QDialog
     Q_OBJECT
 
 public:
-    // Asks the user for a bundle folder and answers once, without blocking; nothing when cancelled.
+    // Asks the user for an application and answers once, without blocking; nothing when cancelled.
     using Picker = std::function<void(QWidget* parent, std::function<void(const std::optional<QString>&)> answer)>;
 
     AppChooserSheet(AppModel& model, QWidget* parent = nullptr);
 
     // For tests; an empty picker restores the file dialog.
     static void setPicker(Picker picker);
-    // A non-native, window-modal folder dialog opened at the first application folder.
+    // A window-modal panel opened at the first application folder: the system's own where it picks applications,
+    // else one that offers only applications (bundles as items on a Mac, desktop files otherwise).
     static void pickWithFileDialog(QWidget* parent, std::function<void(const std::optional<QString>&)> answer);
 
     bool saving() const { return m_saving; }
