@@ -12,8 +12,13 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPaintEngine>
+#include <QPainter>
 #include <QRadioButton>
 #include <QStyle>
+#include <QTextLayout>
+
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -83,6 +88,102 @@ QStringList visibleTexts(const QWidget* widget)
     return {};
 }
 
+class DeviceMetrics : public QWidget
+{
+public:
+    using QWidget::metric;
+};
+
+// A paint device that draws nothing and keeps every run of text painted on it: where its baseline is, in which font,
+// and the clip it is drawn under.
+class TextRecorder : public QPaintDevice, private QPaintEngine
+{
+public:
+    struct Run
+    {
+        QPointF baseline;
+        QString text;
+        QFont font;
+        std::optional<QRectF> clip;
+    };
+
+    explicit TextRecorder(const QWidget* like) : QPaintEngine(AllFeatures), m_like(like) {}
+
+    QList<Run> runs;
+
+    QPaintEngine* paintEngine() const override { return const_cast<TextRecorder*>(this); }
+
+protected:
+    // Fonts are sized for the device they draw on: the same as on the view.
+    int metric(PaintDeviceMetric metric) const override { return (m_like->*(&DeviceMetrics::metric))(metric); }
+
+private:
+    bool begin(QPaintDevice*) override { return true; }
+    bool end() override { return true; }
+    void updateState(const QPaintEngineState&) override {}
+    void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+    void drawPath(const QPainterPath&) override {}
+    void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+    Type type() const override { return User; }
+    void drawTextItem(const QPointF& p, const QTextItem& item) override
+    {
+        const QTransform transform = painter()->transform();
+        runs.append({transform.map(p), item.text(), item.font(),
+                     painter()->hasClipping() ? std::optional(transform.mapRect(painter()->clipBoundingRect()))
+                                              : std::nullopt});
+    }
+
+    const QWidget* m_like;
+};
+
+// Lets the inspector prepare a row's style option as the view itself does.
+class ViewOptions : public QAbstractItemView
+{
+public:
+    using QAbstractItemView::initViewItemOption;
+};
+
+// The runs of text that the row's delegate draws outside the row or outside the rectangle it clips them to, as
+// tall as the fonts that draw them (fallback fonts included) make them.
+void checkDrawnText(const QAbstractItemView* view, const QModelIndex& index, const QRect& rect, QStringList& found)
+{
+    QStyleOptionViewItem option;
+    (view->*(&ViewOptions::initViewItemOption))(&option);
+    option.rect = rect;
+    TextRecorder recorder(view->viewport());
+    {
+        QPainter painter(&recorder);
+        view->itemDelegateForIndex(index)->paint(&painter, option, index);
+    }
+    // Font metrics round ascent and descent to whole pixels apart; less than a pixel over cuts no glyph.
+    constexpr qreal tolerance = 1;
+    for (const TextRecorder::Run& run : std::as_const(recorder.runs)) {
+        if (run.text.trimmed().isEmpty())
+            continue;
+        QTextLayout layout(run.text, run.font);
+        layout.beginLayout();
+        const QTextLine line = layout.createLine();
+        layout.endLayout();
+        const qreal top = run.baseline.y() - line.ascent();
+        const qreal bottom = run.baseline.y() + line.descent();
+        const auto outside = [&](const QRectF& bounds) {
+            return top < bounds.top() - tolerance || bottom > bounds.bottom() + tolerance;
+        };
+        const auto report = [&](const QString& where, const QRectF& bounds) {
+            found.append(u"%1: “%2” is drawn from y %3 to %4, outside %5 (y %6 to %7)"_s.arg(describe(view), run.text)
+                             .arg(top, 0, 'f', 1)
+                             .arg(bottom, 0, 'f', 1)
+                             .arg(where)
+                             .arg(bounds.top(), 0, 'f', 1)
+                             .arg(bounds.bottom(), 0, 'f', 1));
+        };
+        if (outside(QRectF(rect)))
+            report(u"its row"_s, QRectF(rect));
+        else if (run.clip && outside(*run.clip))
+            report(u"the rectangle it is clipped to"_s, *run.clip);
+    }
+}
+
 // The rows of an item view that are lower than the lines they stack: the name, and below it the secondary text
 // in the caption font where the view draws one (property "stacksSecondaryText").
 void checkRows(const QAbstractItemView* view, QStringList& found)
@@ -104,6 +205,7 @@ void checkRows(const QAbstractItemView* view, QStringList& found)
             found.append(u"%1: the row “%2” is %3 px high, its text needs %4"_s.arg(describe(view), text)
                              .arg(rect.height())
                              .arg(needed));
+        checkDrawnText(view, index, rect, found);
     };
     for (int row = 0; row < model->rowCount(); ++row) {
         const QModelIndex top = model->index(row, 0);

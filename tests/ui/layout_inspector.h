@@ -9,7 +9,8 @@ namespace tessik::testing {
 
 // What a person would see wrong in a window: a label or button too narrow for its text (unless it elides on
 // purpose: property "elided" set true), a wrapped label too low for its lines, list rows too low for the fonts
-// that draw them, visible sibling widgets that overlap, and program texts shown untranslated.
+// that draw them, text a row's delegate draws beyond the row or the rectangle it clips the text to, visible
+// sibling widgets that overlap, and program texts shown untranslated.
 class LayoutInspector
 {
 public:

@@ -14,7 +14,11 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
+#include <QPainter>
 #include <QPushButton>
+#include <QStringListModel>
+#include <QStyledItemDelegate>
 #include <QTest>
 #include <QWidget>
 
@@ -28,6 +32,19 @@ using namespace tessik::ui;
 using tessik::testing::LayoutInspector;
 
 namespace {
+
+// Draws a row's text in the upper half of the row, so that its lower half is clipped away.
+class HalfHeightDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        painter->drawText(option.rect.adjusted(0, 0, 0, -option.rect.height() / 2), Qt::AlignLeft,
+                          index.data().toString());
+    }
+};
 
 // Runs the posted layout requests and the window resizes they cause; nothing waits for time to pass.
 void settle()
@@ -109,6 +126,16 @@ TEST(LayoutInspector, SeesClippedTextOverlapsAndUntranslatedTexts)
     EXPECT_EQ(problems.filter(u"overlap"_s).size(), 1);
     EXPECT_EQ(problems.filter(u"untranslated"_s).size(), 1);
     EXPECT_TRUE(LayoutInspector::problems(&bad, u"zh"_s).filter(u"untranslated"_s).isEmpty());
+
+    QStringListModel names({u"Pages 文稿"_s});
+    QListView list;
+    list.setModel(&names);
+    list.resize(300, 100);
+    list.show();
+    EXPECT_TRUE(LayoutInspector::problems(&list, u"zh"_s).isEmpty()) << "the view's own delegate draws it whole";
+    HalfHeightDelegate half;
+    list.setItemDelegate(&half);
+    EXPECT_FALSE(LayoutInspector::problems(&list, u"zh"_s).filter(u"clipped to"_s).isEmpty());
 }
 
 TEST_F(LayoutTest, TheMainWindowFitsItsTextsAtTheMinimumSizeInEveryLanguage)
