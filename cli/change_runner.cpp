@@ -236,8 +236,9 @@ int ChangeRunner::run(const QList<ChangeRequest>& requests) const
                 } else if (applied.result->failures.contains(id)) {
                     outcome = u"failed"_s;
                     reason =
-                        FailureTexts::reason(applied.result->failures.value(id), verification.observedBundleIdentifier,
-                                             change.targetBundleIdentifier, language);
+                        FailureTexts::reason(applied.result->failureCode(id), applied.result->failures.value(id),
+                                             verification.observedBundleIdentifier, change.targetBundleIdentifier,
+                                             language);
                     outcomeText = L10n::text(u"失败：{reason}"_s, language, {{u"reason"_s, reason}});
                 } else if (!verification.succeeded) {
                     outcome = u"failed"_s;

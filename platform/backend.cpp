@@ -2,6 +2,7 @@
 
 #include "bundle.h"
 #include "emulated/emulated_backend.h"
+#include "file_stamp.h"
 #include "system_root.h"
 #include "xdg/xdg_backend.h"
 
@@ -41,6 +42,13 @@ Backend& Backend::current()
             desktopAccessCheck();
     }
     return desktop;
+}
+
+std::unique_ptr<QSettings> Backend::settingsFile(const QString& path, QSettings::Format format)
+{
+    if (FileStamp::isMissingOrRegular(path) && FileStamp::isMissingOrRegular(path + QStringLiteral(".lock")))
+        return std::make_unique<QSettings>(path, format);
+    return std::make_unique<QSettings>(QString(), format);
 }
 
 void Backend::setDesktopAccessCheck(std::function<void()> check)

@@ -73,8 +73,14 @@ public:
 
     virtual QUrl homeDirectory() const = 0;
     virtual QUrl applicationSupportDirectory() const = 0;
+    // The defaults store; empty and never saved when its file cannot be used.
     virtual std::unique_ptr<QSettings> openDefaults() const = 0;
     virtual QStringList preferredLanguages() const = 0;
+
+protected:
+    // QSettings opens its file and its lock file as they are; a pipe at either would hang it, so then the store
+    // is one without a file.
+    static std::unique_ptr<QSettings> settingsFile(const QString& path, QSettings::Format format);
 };
 
 } // namespace tessik::platform

@@ -1,10 +1,12 @@
 #include "file_manager.h"
 
 #include "backend.h"
+#include "file_stamp.h"
 #include "ns_error.h"
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
@@ -17,6 +19,8 @@ using namespace Qt::StringLiterals;
 namespace tessik::platform {
 
 namespace {
+
+constexpr QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
 // Whether a folder is a package: its extension is one of a bundle or a document package. What it holds does
 // not matter, as on a real Mac without package metadata.
@@ -147,6 +151,12 @@ QByteArray FileManager::contentsOfFile(const QUrl& url, qint64 maximumBytes)
             NSCocoaErrorDomain, NSFileReadNoSuchFileError,
             u"The file “%1” couldn’t be opened because there is no such file."_s.arg(QFileInfo(path).fileName()), {},
             path);
+    // A pipe or device is never opened: opening a pipe waits for a writer that may never come.
+    if (!path.startsWith(u':') && !FileStamp::isMissingOrRegular(path))
+        throw NSError(NSCocoaErrorDomain, NSFileReadUnknownError,
+                      u"The file “%1” couldn’t be opened because it isn’t a regular file."_s.arg(
+                          QFileInfo(path).fileName()),
+                      {}, path);
     if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
         throw NSError(
             NSCocoaErrorDomain,
@@ -162,17 +172,37 @@ QByteArray FileManager::contentsOfFile(const QUrl& url, qint64 maximumBytes)
 
 bool FileManager::createDirectory(const QUrl& url)
 {
-    return QDir().mkpath(url.toLocalFile());
+    const QString path = QDir::cleanPath(url.toLocalFile());
+    if (QFileInfo(path).isDir())
+        return true;
+    const QString parent = QFileInfo(path).absolutePath();
+    if (parent == path || !createDirectory(QUrl::fromLocalFile(parent)))
+        return false;
+    return QDir().mkdir(path, ownerOnly | QFileDevice::ExeOwner) || QFileInfo(path).isDir();
+}
+
+bool FileManager::createFile(const QUrl& url)
+{
+    const QString path = url.toLocalFile();
+    if (!createDirectory(QUrl::fromLocalFile(QFileInfo(path).absolutePath())))
+        return false;
+    QFile file(path);
+    // NewOnly: whatever is there, a pipe included, is left alone and never opened.
+    return file.open(QIODevice::WriteOnly | QIODevice::NewOnly, ownerOnly) || QFileInfo::exists(path) ||
+           QFileInfo(path).isSymLink();
 }
 
 void FileManager::writeAtomically(const QByteArray& data, const QUrl& url)
 {
     const QString path = url.toLocalFile();
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+    if (!createDirectory(QUrl::fromLocalFile(QFileInfo(path).absolutePath())))
         throw NSError(NSCocoaErrorDomain, NSFileWriteUnknownError,
                       u"The folder for “%1” could not be created."_s.arg(QFileInfo(path).fileName()), {}, path);
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
+    // A replaced file keeps its permissions; a new one is the user's alone.
+    const bool exists = QFileInfo::exists(path);
+    if (!file.open(QIODevice::WriteOnly) || (!exists && !file.setPermissions(ownerOnly)) ||
+        file.write(data) != data.size() || !file.commit())
         throw NSError(NSCocoaErrorDomain, NSFileWriteUnknownError,
                       u"“%1” could not be saved: %2"_s.arg(QFileInfo(path).fileName(), file.errorString()), {}, path);
 }

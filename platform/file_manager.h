@@ -62,8 +62,12 @@ public:
     // program's own resources (":/" paths and "qrc:" URLs).
     static QByteArray contentsOfFile(const QUrl& url, qint64 maximumBytes = -1);
 
+    // What these create is the user's alone (folders 0700, files 0600), as the desktop's base-directory rules ask;
+    // folders and files already there keep their permissions.
     // Creates the folder and its parents; false when that failed.
     static bool createDirectory(const QUrl& url);
+    // Creates an empty file, and its folders, unless something is there already; false when that failed.
+    static bool createFile(const QUrl& url);
     // Writes through a temporary file that then replaces the target, after creating the folder.
     // Throws NSError when anything fails; the previous file stays in place then.
     static void writeAtomically(const QByteArray& data, const QUrl& url);

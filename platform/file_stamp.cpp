@@ -49,6 +49,14 @@ std::optional<QByteArray> FileStamp::read(const QString& path, qint64 limit, Fil
     return data;
 }
 
+bool FileStamp::isMissingOrRegular(const QString& path)
+{
+    struct stat status;
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return errno == ENOENT;
+    return S_ISREG(status.st_mode);
+}
+
 FileStamp FileStamp::of(const QString& path)
 {
     // Plain stat: QFileInfo would ask for the local time zone on every modification time.

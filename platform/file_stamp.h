@@ -22,6 +22,9 @@ struct FileStamp
     // no separate look-up. Nothing when it cannot be read, is larger or is not a regular file (a pipe or device is
     // never waited on).
     static std::optional<QByteArray> read(const QString& path, qint64 limit, FileStamp& stamp);
+    // Whether a path holds nothing or a regular file, the only things ever opened or created at a file's path; asked
+    // by a stat, which never waits on a pipe, socket or device the way opening one does.
+    static bool isMissingOrRegular(const QString& path);
     bool exists() const { return size >= 0; }
     bool isCurrent() const { return *this == of(path); }
     bool operator==(const FileStamp&) const = default;

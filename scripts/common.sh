@@ -7,7 +7,7 @@ TESSIK_BUILD_DIR=${TESSIK_BUILD_DIR:-$TESSIK_SOURCE_DIR/build}
 # Fonts that cover Chinese, Japanese and Korean, so every language renders even without a desktop.
 tessik_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-image-formats-plugins libqt6svg6 libplist-dev
                  libgtest-dev libgmock-dev fonts-noto-cjk shared-mime-info desktop-file-utils libglib2.0-bin
-                 appstream lintian dpkg-dev file man-db)
+                 appstream lintian dpkg-dev file man-db qt6-translations-l10n)
 
 # On macOS, from Homebrew: libraries by formula, tools wherever they already are (a CI image brings its own cmake).
 tessik_brew_libraries=(qt libplist googletest)

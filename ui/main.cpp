@@ -115,6 +115,7 @@ int main(int argc, char* argv[])
     QObject::connect(&application, &QApplication::aboutToQuit, &shell, &Shell::shutdown);
     auto& window = static_cast<MainWindow&>(*shell.mainWindow());
     if (options->screenshot.isEmpty()) {
+        window.showFirst(!options->byFormat, options->select);
         shell.launch();
         return QApplication::exec();
     }

@@ -3,7 +3,6 @@
 #include "app/l10n/app_language.h"
 #include "app/l10n/category_names.h"
 #include "app/l10n/l10n.h"
-#include "app/l10n/platform_texts.h"
 #include "app/model/background_task.h"
 #include "app/model/catalog_loader.h"
 #include "app/model/change_applier.h"
@@ -27,10 +26,13 @@ namespace {
 
 const QString processingMessage = u"正在处理…"_s;
 const QString refreshingMessage = u"正在刷新…"_s;
-// Only a Mac asks the user before the change is verified.
-QString verifyingMessage()
+// Says it waits for the system to confirm only when the system will ask the user.
+QString waitingMessage(const ChangePlan& plan)
 {
-    return PlatformTexts::isMac() ? u"正在等待 macOS 确认并验证…"_s : u"正在写入并验证…"_s;
+    const bool asks = platform::Workspace::defaultApplicationChangesNeedConfirmation() &&
+                      std::any_of(plan.changes.cbegin(), plan.changes.cend(),
+                                  [](const AssociationChange& change) { return change.role == AssociationRole::all; });
+    return asks ? u"正在等待 macOS 确认并验证…"_s : u"正在检查更改是否生效…"_s;
 }
 
 struct Refreshed
@@ -81,6 +83,7 @@ AppModel::~AppModel()
     m_stop.request_stop();
     m_applyPool.waitForDone();
     m_pool.waitForDone();
+    m_catalogPool->waitForDone();
 }
 
 QString AppModel::tr(const QString& key, const StringMap& values) const
@@ -111,6 +114,7 @@ void AppModel::setPending(const StringMap& pending)
     if (m_pending == pending)
         return;
     m_pending = pending;
+    setNotice(std::nullopt); // the next action makes the last outcome old news
     Q_EMIT pendingChanged();
 }
 
@@ -164,6 +168,14 @@ void AppModel::setMessage(const OptionalString& message)
     Q_EMIT messageChanged();
 }
 
+void AppModel::setNotice(const OptionalString& notice)
+{
+    if (m_notice == notice)
+        return;
+    m_notice = notice;
+    Q_EMIT noticeChanged();
+}
+
 void AppModel::setFailureReport(const OptionalReport& report)
 {
     if (m_failureReport == report)
@@ -185,11 +197,28 @@ QFuture<void> AppModel::refresh()
     if (m_busy)
         return QtFuture::makeReadyFuture();
     setBusy(true, refreshingMessage);
+    setNotice(std::nullopt);
+    return m_catalogTasks.enqueue([this] { return startRefresh(); });
+}
 
-    QList<CustomAssociation> custom;
+QFuture<void> AppModel::startRefresh()
+{
+    const QList<CustomAssociation> heldCustom = m_custom;
+    QList<CustomAssociation> custom = m_custom;
+    std::optional<QString> unreadableCustom;
     std::optional<FormatKnowledgeBase> knowledge;
     try {
-        custom = m_loaded ? m_custom : m_store.load();
+        if (!m_customLoaded) {
+            // A damaged file costs the custom associations, not the whole catalog.
+            try {
+                custom = m_store.load();
+            } catch (const std::exception& error) {
+                custom.clear();
+                unreadableCustom = tr(
+                    u"无法读取自定义关联文件 {path}：{reason}。修复或移走该文件之前，不能添加自定义关联。"_s,
+                    {{u"path"_s, m_store.fileURL().toLocalFile()}, {u"reason"_s, L10n::error(error, m_languageCode)}});
+            }
+        }
         knowledge = CatalogLoader::chooseKnowledge(m_knowledge);
     } catch (const std::exception& error) {
         setMessage(tr(u"读取失败：{reason}"_s, {{u"reason"_s, L10n::error(error, m_languageCode)}}));
@@ -197,8 +226,8 @@ QFuture<void> AppModel::refresh()
         return QtFuture::makeReadyFuture();
     }
 
-    return runAttempt(&m_pool,
-                      [custom, knowledge = *knowledge, pool = &m_pool,
+    return runAttempt(m_catalogPool,
+                      [custom, knowledge = *knowledge, pool = m_catalogPool,
                        held = Refreshed{{m_apps, m_suggestions, m_associations}, m_index}] {
                           Refreshed refreshed{CatalogLoader::load(custom, knowledge, pool), {}};
                           refreshed.index = CatalogDisplayIndex(refreshed.loaded.apps, refreshed.loaded.associations,
@@ -209,7 +238,8 @@ QFuture<void> AppModel::refresh()
                           keepIfEqual(refreshed.index, held.index);
                           return refreshed;
                       })
-        .then(this, [this, custom, knowledge = *knowledge](const Attempt<Refreshed>& attempt) {
+        .then(this, [this, custom, heldCustom, unreadableCustom,
+                     knowledge = *knowledge](const Attempt<Refreshed>& attempt) {
             if (attempt.error) {
                 setMessage(tr(u"读取失败：{reason}"_s, {{u"reason"_s, L10n::error(attempt.error, m_languageCode)}}));
                 setBusy(false, m_busyMessage);
@@ -219,15 +249,19 @@ QFuture<void> AppModel::refresh()
             // Everything first, then the signals, so that no view pairs new applications with an old index.
             QList<void (AppModel::*)()> changed;
             Refreshed replaced{{m_apps, m_suggestions, m_associations}, m_index};
-            assign(m_custom, custom, changed, &AppModel::customChanged);
+            // An association stored meanwhile is newer than what this refresh read; its own step, queued behind
+            // this one, adds it to the catalog.
+            if (m_custom == heldCustom)
+                assign(m_custom, custom, changed, &AppModel::customChanged);
             assign(m_apps, refreshed.loaded.apps, changed, &AppModel::appsChanged);
             assign(m_associations, refreshed.loaded.associations, changed, &AppModel::associationsChanged);
             assign(m_suggestions, refreshed.loaded.suggestions, changed, &AppModel::suggestionsChanged);
             assign(m_index, refreshed.index, changed, &AppModel::indexChanged);
             assign(m_knowledge, OptionalKnowledge(knowledge), changed, &AppModel::knowledgeChanged);
             // Freeing thousands of replaced records would hold up the interface; the pool does it.
-            m_pool.start([replaced = std::move(replaced)] {});
-            m_loaded = true;
+            m_catalogPool->start([replaced = std::move(replaced)] {});
+            m_customLoaded = !unreadableCustom;
+            m_customReadable = !unreadableCustom;
             const OptionalString previousApp = m_selectedApp;
             const OptionalString previousType = m_selectedType;
             repairSelection();
@@ -237,8 +271,29 @@ QFuture<void> AppModel::refresh()
                 changed.append(&AppModel::selectedTypeChanged);
             for (const auto signal : changed)
                 (this->*signal)();
+            dropStagingOfGoneApps();
+            if (unreadableCustom)
+                setMessage(unreadableCustom);
             setBusy(false, m_busyMessage);
         });
+}
+
+// A staged change whose application is gone could never take; it is removed, and the notice says so.
+void AppModel::dropStagingOfGoneApps()
+{
+    StringMap pending = m_pending;
+    QStringList gone;
+    for (auto it = m_pending.cbegin(); it != m_pending.cend(); ++it) {
+        if (m_index.appsByID.contains(it.value()))
+            continue;
+        pending.remove(it.key());
+        gone.append(label(it.key()));
+    }
+    if (gone.isEmpty())
+        return;
+    sortPlain(gone);
+    setPending(pending);
+    setNotice(tr(u"{formats} 的待修改已移除：目标应用已不在此电脑上"_s, {{u"formats"_s, gone.join(u"; "_s)}}));
 }
 
 void AppModel::repairSelection()
@@ -253,9 +308,14 @@ void AppModel::repairSelection()
 
 QFuture<void> AppModel::reloadCatalog()
 {
+    return m_catalogTasks.enqueue([this] { return startReload(); });
+}
+
+QFuture<void> AppModel::startReload()
+{
     if (!m_knowledge)
         return QtFuture::makeReadyFuture();
-    return runAttempt(&m_pool,
+    return runAttempt(m_catalogPool,
                       [apps = m_apps, custom = m_custom, suggestions = m_suggestions, knowledge = *m_knowledge] {
                           Rebuilt rebuilt{CatalogLoader::buildAssociations(apps, custom, suggestions), {}};
                           rebuilt.index =
@@ -394,9 +454,15 @@ QString AppModel::description(const QString& typeIdentifier) const
     if (const auto found = m_index.descriptions.constFind(typeIdentifier); found != m_index.descriptions.cend())
         return *found;
     if (const auto type = platform::UTType::typeWithIdentifier(typeIdentifier)) {
-        if (const QString text = type->localizedDescription(); !text.isEmpty())
+        if (const QString text = type->localizedDescription(); !text.isEmpty() && text != typeIdentifier)
             return text;
     }
+    // Named by its extension rather than by an identifier no person reads ("dyn.ah62…").
+    QString extension = m_extraTypes.value(typeIdentifier);
+    if (const auto record = association(typeIdentifier); record && !record->extensions.isEmpty())
+        extension = record->extensions.constFirst();
+    if (!extension.isEmpty())
+        return tr(u"{extension} 文件"_s, {{u"extension"_s, u'.' + extension}});
     return tr(u"自定义格式"_s);
 }
 
@@ -473,6 +539,11 @@ QFuture<void> AppModel::chooseApp(const InstalledApp& app)
 
 QFuture<void> AppModel::addLocalAssociation(const CustomAssociation& association)
 {
+    return m_catalogTasks.enqueue([this, association] { return startLocalAssociation(association); });
+}
+
+QFuture<void> AppModel::startLocalAssociation(const CustomAssociation& association)
+{
     if (!m_knowledge)
         return QtFuture::makeReadyFuture();
     QList<InstalledApp> apps = m_apps;
@@ -503,7 +574,7 @@ QFuture<void> AppModel::addLocalAssociation(const CustomAssociation& association
              {}});
     }
 
-    return runAttempt(&m_pool,
+    return runAttempt(m_catalogPool,
                       [apps, associations, custom = m_custom, suggestions = m_suggestions, knowledge = *m_knowledge] {
                           return CatalogDisplayIndex(apps, associations, custom, suggestions, knowledge);
                       })
@@ -526,6 +597,7 @@ QFuture<void> AppModel::applyPending()
     if (m_busy)
         return QtFuture::makeReadyFuture();
     setBusy(true, processingMessage);
+    setNotice(std::nullopt);
 
     QStringList types = m_pending.keys();
     sortPlain(types);
@@ -544,6 +616,7 @@ QFuture<void> AppModel::applyPending()
                   }
                   if (attempt.value->changes.isEmpty()) {
                       setPending({});
+                      setNotice(tr(u"所选应用已是默认应用，无需更改"_s));
                       setBusy(false, m_busyMessage);
                       return QtFuture::makeReadyFuture();
                   }
@@ -555,40 +628,79 @@ QFuture<void> AppModel::applyPending()
 QFuture<void> AppModel::apply(const ChangePlan& plan)
 {
     setFailureReport(std::nullopt);
-    setBusy(true, verifyingMessage());
+    setBusy(true, waitingMessage(plan));
+    // Every text of one run in the language it started in, whatever the user chooses meanwhile.
     const QString language = m_languageCode;
-    return QtConcurrent::run(&m_applyPool,
-                             [plan, language, sleeper = m_sleeper, stop = m_stop.get_token()] {
-                                 return ChangeApplier::execute(
-                                     plan, stop,
-                                     [&language](const std::exception& error) { return L10n::error(error, language); },
-                                     sleeper);
-                             })
+    return runAttempt(&m_applyPool,
+                      [plan, language, sleeper = m_sleeper, stop = m_stop.get_token()] {
+                          return ChangeApplier::execute(
+                              plan, stop,
+                              [&language](const std::exception& error) { return L10n::error(error, language); },
+                              sleeper);
+                      })
         .then(this,
-              [this](const AppliedChanges& applied) {
+              [this, plan, language](const Attempt<AppliedChanges>& attempt) {
+                  AppliedChanges applied;
+                  if (attempt.value) {
+                      applied = *attempt.value;
+                  } else {
+                      applied.plan = plan;
+                      applied.executionError = L10n::error(attempt.error, language);
+                      applied.report = FailureReport::fromPlan(plan, *applied.executionError);
+                  }
                   const FailureTexts::SavedReport saved{applied.reportPath, applied.reportError};
                   if (applied.result) {
+                      // By type and target: a newer choice for the same type, made meanwhile, stays staged.
                       StringMap pending = m_pending;
+                      const auto unstage = [&pending](const AssociationChange& change) {
+                          if (pending.value(change.typeIdentifier) == change.targetBundleIdentifier)
+                              pending.remove(change.typeIdentifier);
+                      };
                       for (const VerificationResult& verification : applied.result->verificationResults)
                           if (verification.succeeded)
-                              pending.remove(verification.change.typeIdentifier);
+                              unstage(verification.change);
                       for (const AssociationChange& change : applied.result->plan.changes)
                           if (applied.result->declinedChangeIDs.contains(change.id()))
-                              pending.remove(change.typeIdentifier);
+                              unstage(change);
                       setPending(pending);
+                      const QString kept = tellOutcome(*applied.result, language);
                       if (!applied.result->failures.isEmpty()) {
                           setFailureReport(applied.report);
-                          setMessage(FailureTexts::failureMessage(*applied.result, saved, m_languageCode));
+                          const QString failed = FailureTexts::failureMessage(*applied.result, saved, language);
+                          setMessage(kept.isEmpty() ? failed : kept + u"\n\n"_s + failed);
+                      } else if (!kept.isEmpty()) {
+                          setMessage(kept);
                       }
                   } else {
                       setFailureReport(applied.report);
                       setMessage(FailureTexts::executionErrorMessage(applied.executionError.value_or(QString()), saved,
-                                                                     m_languageCode));
+                                                                     language));
                   }
                   setBusy(false, m_busyMessage);
                   return reloadCatalog();
               })
         .unwrap();
+}
+
+// Sets the notice, which counts what took, and returns the lines naming each change the system kept as it was,
+// which would otherwise pass unnoticed.
+QString AppModel::tellOutcome(const ChangeExecutionResult& result, const QString& language)
+{
+    int changed = 0;
+    QStringList kept;
+    for (const VerificationResult& verification : result.verificationResults) {
+        const AssociationChange& change = verification.change;
+        if (verification.succeeded)
+            ++changed;
+        else if (result.declinedChangeIDs.contains(change.id()))
+            kept.append(L10n::text(
+                u"{format} 仍由 {app} 打开：系统没有接受此更改"_s, language,
+                {{u"format"_s, FailureTexts::subject(change.affectedExtensions, change.typeIdentifier)},
+                 {u"app"_s, verification.observedBundleIdentifier ? appName(verification.observedBundleIdentifier)
+                                                                  : L10n::text(u"未设置"_s, language)}}));
+    }
+    setNotice(L10n::text(u"已更改的格式：{count}"_s, language, {{u"count"_s, QString::number(changed)}}));
+    return kept.join(u'\n');
 }
 
 void AppModel::composeFailureEmail()

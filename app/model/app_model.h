@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/model/catalog_display_index.h"
+#include "app/model/serial_tasks.h"
 #include "core/catalog/catalog_suggestion.h"
 #include "core/catalog/custom_association.h"
 #include "core/catalog/custom_association_store.h"
@@ -57,6 +58,7 @@ private:
     Q_PROPERTY(bool busy READ busy NOTIFY busyChanged)
     Q_PROPERTY(QString busyMessage READ busyMessage NOTIFY busyMessageChanged)
     Q_PROPERTY(OptionalString message READ message NOTIFY messageChanged)
+    Q_PROPERTY(OptionalString notice READ notice NOTIFY noticeChanged)
     Q_PROPERTY(OptionalReport failureReport READ failureReport NOTIFY failureReportChanged)
 
 public:
@@ -81,7 +83,12 @@ public:
     // Always a source text; the view translates it.
     const QString& busyMessage() const { return m_busyMessage; }
     const OptionalString& message() const { return m_message; }
+    // One translated line on how the last operation ended ("3 formats changed"), kept until the next one.
+    const OptionalString& notice() const { return m_notice; }
     const OptionalReport& failureReport() const { return m_failureReport; }
+    // False while the custom associations file could not be read: the catalog goes without it, and adding one
+    // fails until the file reads again, so it is never overwritten.
+    bool customAssociationsReadable() const { return m_customReadable; }
 
     void setSelectedApp(const OptionalString& bundleIdentifier);
     void setSelectedType(const OptionalString& typeIdentifier);
@@ -130,6 +137,9 @@ public:
     // For tests: how verification waits, and how often a catalog update looks whether the model is still busy.
     void setSleeper(std::shared_ptr<Sleeper> sleeper) { m_sleeper = std::move(sleeper); }
     void setBusyPollInterval(std::chrono::milliseconds interval) { m_busyPollInterval = interval; }
+    // For tests: the pool the catalog's background work runs on, which a test can hold to order events; none
+    // is the model's own.
+    void setCatalogPool(QThreadPool* pool) { m_catalogPool = pool ? pool : &m_pool; }
 
 Q_SIGNALS:
     void appsChanged();
@@ -147,16 +157,23 @@ Q_SIGNALS:
     void busyChanged();
     void busyMessageChanged();
     void messageChanged();
+    void noticeChanged();
     void failureReportChanged();
 
 private:
     QFuture<void> apply(const ChangePlan& plan);
+    QFuture<void> startRefresh();
+    QFuture<void> startReload();
     QFuture<void> addLocalAssociation(const CustomAssociation& association);
+    QFuture<void> startLocalAssociation(const CustomAssociation& association);
+    void dropStagingOfGoneApps();
+    QString tellOutcome(const ChangeExecutionResult& result, const QString& language);
     void installWhenIdle(std::shared_ptr<QPromise<void>> promise, FormatKnowledgeBase knowledge);
     QString tr(const QString& key, const StringMap& values = {}) const;
 
     void setBusy(bool busy, const QString& busyMessage);
     void setMessage(const OptionalString& message);
+    void setNotice(const OptionalString& notice);
     void setFailureReport(const OptionalReport& report);
     void repairSelection();
 
@@ -166,9 +183,15 @@ private:
     std::chrono::milliseconds m_busyPollInterval{250};
     // Applying may verify for a minute; its own pool keeps refreshes running meanwhile.
     QThreadPool m_pool;
+    QThreadPool* m_catalogPool = &m_pool;
     QThreadPool m_applyPool;
     std::stop_source m_stop;
-    bool m_loaded = false;
+    // Refreshes, reloads and local additions change the catalog; one after another, each computes from what
+    // the one before it left, so none assigns a result computed from inputs that changed meanwhile.
+    SerialTasks m_catalogTasks;
+    // The custom associations were read from the store; later refreshes keep the list in memory.
+    bool m_customLoaded = false;
+    bool m_customReadable = true;
 
     QList<InstalledApp> m_apps;
     QList<FileAssociation> m_associations;
@@ -185,6 +208,7 @@ private:
     bool m_busy = false;
     QString m_busyMessage;
     OptionalString m_message;
+    OptionalString m_notice;
     OptionalReport m_failureReport;
 };
 

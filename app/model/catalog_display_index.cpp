@@ -29,7 +29,9 @@ CatalogDisplayIndex::CatalogDisplayIndex(const QList<InstalledApp>& apps, const 
         labels.insert(type, label(association.extensions));
         const auto platformType = platform::UTType::typeWithIdentifier(type);
         const QString description = platformType ? platformType->localizedDescription() : QString();
-        descriptions.insert(type, description.isEmpty() ? type : description);
+        // A type the system does not describe is described in the interface language (AppModel::description).
+        if (!description.isEmpty() && description != type)
+            descriptions.insert(type, description);
         const auto category = knowledge.category(association.extensions);
         const QString categoryID = category ? category->id : otherCategory;
         categoryByType.insert(type, categoryID);

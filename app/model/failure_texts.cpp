@@ -9,8 +9,6 @@ using namespace Qt::StringLiterals;
 namespace tessik {
 namespace {
 
-const QString unconfirmedPrefix = u"等待 macOS 确认后"_s;
-
 QString notSet(const QString& language)
 {
     return L10n::text(u"未设置"_s, language);
@@ -23,10 +21,10 @@ QString FailureTexts::subject(const QStringList& extensions, const QString& type
     return extensions.isEmpty() ? typeIdentifier : CatalogDisplayIndex::label(extensions);
 }
 
-QString FailureTexts::reason(const QString& recorded, const std::optional<QString>& observed, const QString& target,
-                             const QString& language)
+QString FailureTexts::reason(std::optional<ChangeFailureCode> code, const QString& recorded,
+                             const std::optional<QString>& observed, const QString& target, const QString& language)
 {
-    if (!recorded.startsWith(unconfirmedPrefix))
+    if (code != ChangeFailureCode::notConfirmed)
         return recorded;
     return L10n::text(
         u"等待 macOS 确认后，系统仍返回 {observed}，目标为 {target}。请检查系统确认窗口；该应用也可能未声明此格式对应的角色。"_s,
@@ -66,7 +64,8 @@ QString FailureTexts::failureMessage(const ChangeExecutionResult& result, const 
         const auto failure = result.failures.constFind(change.id());
         const QString recorded = failure != result.failures.cend() ? *failure : L10n::text(u"验证失败"_s, language);
         lines.append(subject(change.affectedExtensions, change.typeIdentifier) + u"："_s +
-                     reason(recorded, verification.observedBundleIdentifier, change.targetBundleIdentifier, language));
+                     reason(result.failureCode(change.id()), recorded, verification.observedBundleIdentifier,
+                            change.targetBundleIdentifier, language));
     }
     return L10n::text(u"以下格式修改失败："_s, language) + u'\n' + lines.join(u'\n') + u"\n\n"_s +
            savedLine(saved, language);
@@ -92,7 +91,8 @@ QString FailureTexts::body(const FailureReport& report, const QString& language)
             tr(u"目标：{target}"_s, u"target"_s, entry.targetBundleIdentifier),
             tr(u"实际：{observed}"_s, u"observed"_s, entry.observedBundleIdentifier.value_or(notSet(language))),
             tr(u"原因：{reason}"_s, u"reason"_s,
-               reason(entry.reason, entry.observedBundleIdentifier, entry.targetBundleIdentifier, language)),
+               reason(entry.reasonCode, entry.reason, entry.observedBundleIdentifier, entry.targetBundleIdentifier,
+                      language)),
         }
                            .join(u'\n'));
     }

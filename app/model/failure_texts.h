@@ -33,9 +33,10 @@ public:
     // The report as the mail and the command line show it.
     static QString body(const FailureReport& report, const QString& language);
 
-    // A recorded reason as the user reads it: the terse text of an unconfirmed change is explained.
-    static QString reason(const QString& recorded, const std::optional<QString>& observed, const QString& target,
-                          const QString& language);
+    // A recorded reason as the user reads it: an unconfirmed change is explained in the language; other
+    // reasons were recorded in it already.
+    static QString reason(std::optional<ChangeFailureCode> code, const QString& recorded,
+                          const std::optional<QString>& observed, const QString& target, const QString& language);
     static QString roleName(AssociationRole role, const QString& language);
     // ".jpeg, .jpg", or the type identifier when there are no extensions.
     static QString subject(const QStringList& extensions, const QString& typeIdentifier);

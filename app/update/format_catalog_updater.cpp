@@ -89,6 +89,9 @@ QFuture<FormatCatalogUpdater::Check> FormatCatalogUpdater::check(bool ignoreInte
         request.setRawHeader("If-None-Match", etag.toString().toUtf8());
 
     QNetworkReply* reply = m_network.get(request);
+    // Qt's network thread would otherwise keep receiving while this thread is busy; one byte past the limit tells
+    // that the body is larger.
+    reply->setReadBufferSize(maximumBodySize + 1);
     auto promise = std::make_shared<QPromise<Check>>();
     promise->start();
     auto body = std::make_shared<QByteArray>();

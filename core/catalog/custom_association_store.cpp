@@ -2,12 +2,12 @@
 
 #include "core/support/json_file.h"
 #include "core/support/strict_json.h"
+#include "platform/file_lock.h"
 #include "platform/file_manager.h"
 #include "platform/ns_error.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
-#include <QLockFile>
 #include <QMutex>
 #include <QSet>
 
@@ -62,9 +62,8 @@ QList<CustomAssociation> CustomAssociationStore::add(const CustomAssociation& as
     // The lock file keeps other programs out; it does not tell this program's threads apart.
     static QMutex threads;
     const QMutexLocker threadLocker(&threads);
-    QLockFile lock(path + u".lock"_s);
-    lock.setStaleLockTime(10000);
-    if (!lock.tryLock(10000))
+    const platform::FileLock lock(path + u".lock"_s, std::chrono::seconds(10), std::chrono::seconds(10));
+    if (!lock.isLocked())
         throw platform::NSError(platform::NSCocoaErrorDomain, platform::NSFileWriteUnknownError,
                                 u"%1 is being changed by another program."_s.arg(m_fileURL.fileName()), {}, path);
     QList<CustomAssociation> associations = load();

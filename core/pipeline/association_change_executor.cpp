@@ -11,6 +11,12 @@ QString notConfirmedReason(const std::optional<QString>& observed, const QString
            u"。请检查系统确认窗口；该应用也可能未声明此格式对应的角色。"_s;
 }
 
+void fail(ChangeExecutionResult& result, const AssociationChange& change, ChangeFailureCode code, const QString& reason)
+{
+    result.failures.insert(change.id(), reason);
+    result.failureCodes.insert(change.id(), code);
+}
+
 } // namespace
 
 AssociationChangeExecutor::AssociationChangeExecutor(std::shared_ptr<AssociationWriting> writer,
@@ -37,7 +43,7 @@ ChangeExecutionResult AssociationChangeExecutor::execute(const ChangePlan& plan,
             outcome =
                 m_writer->setDefaultHandler(change.targetBundleIdentifier, change.typeIdentifier, change.role, stop);
         } catch (const std::exception& error) {
-            result.failures.insert(change.id(), m_describe(error));
+            fail(result, change, ChangeFailureCode::writeFailed, m_describe(error));
             // What the system answers now, so the report says what is in effect rather than "not set".
             std::optional<QString> observed;
             try {
@@ -87,10 +93,10 @@ void AssociationChangeExecutor::verifyWritten(const AssociationChange& change, A
         if (latest.observedBundleIdentifier == change.previousBundleIdentifier)
             result.declinedChangeIDs.insert(change.id());
         else
-            result.failures.insert(change.id(),
-                                   notConfirmedReason(latest.observedBundleIdentifier, change.targetBundleIdentifier));
+            fail(result, change, ChangeFailureCode::notConfirmed,
+                 notConfirmedReason(latest.observedBundleIdentifier, change.targetBundleIdentifier));
     } catch (const std::exception& error) {
-        result.failures.insert(change.id(), m_describe(error));
+        fail(result, change, ChangeFailureCode::readBackFailed, m_describe(error));
         result.verificationResults.append({change, std::nullopt, false});
     }
 }

@@ -9,4 +9,10 @@ bool ChangeExecutionResult::succeeded() const
                        [](const VerificationResult& result) { return result.succeeded; });
 }
 
+std::optional<ChangeFailureCode> ChangeExecutionResult::failureCode(const QString& changeID) const
+{
+    const auto found = failureCodes.constFind(changeID);
+    return found != failureCodes.cend() ? std::optional(*found) : std::nullopt;
+}
+
 } // namespace tessik

@@ -12,10 +12,15 @@ namespace tessik {
 namespace {
 
 FailureReport::Entry entryFor(const AssociationChange& change, const std::optional<QString>& observed,
-                              const QString& reason)
+                              const QString& reason, std::optional<ChangeFailureCode> code = std::nullopt)
 {
-    return {
-        change.typeIdentifier, change.affectedExtensions, change.role, change.targetBundleIdentifier, observed, reason};
+    return {change.typeIdentifier,
+            change.affectedExtensions,
+            change.role,
+            change.targetBundleIdentifier,
+            observed,
+            reason,
+            code};
 }
 
 } // namespace
@@ -31,7 +36,8 @@ FailureReport FailureReport::fromResult(const ChangeExecutionResult& result)
     for (const AssociationChange& change : result.plan.changes) {
         const auto failure = result.failures.constFind(change.id());
         if (failure != result.failures.cend())
-            report.entries.append(entryFor(change, observed.value(change.id()), *failure));
+            report.entries.append(
+                entryFor(change, observed.value(change.id()), *failure, result.failureCode(change.id())));
     }
     return report;
 }
@@ -73,6 +79,8 @@ QJsonObject FailureReport::toJson() const
                            {u"typeIdentifier"_s, entry.typeIdentifier}};
         if (entry.observedBundleIdentifier)
             object.insert(u"observedBundleIdentifier"_s, *entry.observedBundleIdentifier);
+        if (entry.reasonCode)
+            object.insert(u"reasonCode"_s, rawValue(*entry.reasonCode));
         array.append(object);
     }
     QJsonObject object{
@@ -91,10 +99,12 @@ FailureReport FailureReport::fromJson(const QJsonObject& object)
             throw JsonDecodingError(u"failure report: an entry is not an object."_s, u"failure report"_s, u"entries"_s);
         const QJsonObject entry = value.toObject();
         const StrictJson fields(entry, u"failure report entry"_s);
-        report.entries.append({fields.string(u"typeIdentifier"_s), fields.stringList(u"extensions"_s),
-                               decodeRole(entry, u"role"_s, u"failure report entry"_s),
-                               fields.string(u"targetBundleIdentifier"_s),
-                               fields.optionalString(u"observedBundleIdentifier"_s), fields.string(u"reason"_s)});
+        report.entries.append(
+            {fields.string(u"typeIdentifier"_s), fields.stringList(u"extensions"_s),
+             decodeRole(entry, u"role"_s, u"failure report entry"_s), fields.string(u"targetBundleIdentifier"_s),
+             fields.optionalString(u"observedBundleIdentifier"_s), fields.string(u"reason"_s),
+             // A code this version does not know reads as none: the text still explains it.
+             changeFailureCodeFromRawValue(fields.optionalString(u"reasonCode"_s).value_or(QString()))});
     }
     return report;
 }

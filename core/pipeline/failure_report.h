@@ -21,6 +21,8 @@ struct FailureReport
         QString targetBundleIdentifier;
         std::optional<QString> observedBundleIdentifier;
         QString reason;
+        // Absent in reports of older versions and for a run that could not start.
+        std::optional<ChangeFailureCode> reasonCode;
 
         bool operator==(const Entry&) const = default;
     };

@@ -232,13 +232,21 @@ bool ApplicationRegistry::registerBundle(const QString& path)
         const LaunchServicesLock lock;
         if (!lock.isLocked())
             return false;
-        QStringList paths = registeredPaths();
+        // As with the handler database, a list that cannot be read is never replaced by one without its entries.
+        const QString registrations = MachinePaths::registrations();
+        QStringList paths;
+        if (QFileInfo::exists(registrations)) {
+            const std::optional<QVariant> list = PropertyList::readFile(registrations);
+            if (!list || list->typeId() != QMetaType::QVariantMap)
+                return false;
+            paths = strings(list->toMap().value(registeredBundlesKey));
+        }
         if (!paths.contains(target)) {
             paths.append(target);
             try {
                 FileManager::writeAtomically(
                     PropertyList::write(QVariantMap{{registeredBundlesKey, paths}}, PropertyList::Format::Xml),
-                    QUrl::fromLocalFile(MachinePaths::registrations()));
+                    QUrl::fromLocalFile(registrations));
             } catch (const NSError&) {
                 return false;
             }

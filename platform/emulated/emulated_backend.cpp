@@ -193,7 +193,7 @@ QUrl EmulatedBackend::applicationSupportDirectory() const
 std::unique_ptr<QSettings> EmulatedBackend::openDefaults() const
 {
     static const QSettings::Format plistFormat = QSettings::registerFormat(u"plist"_s, readPlist, writePlist);
-    return std::make_unique<QSettings>(MachinePaths::preferences() + u'/' + defaultsDomain + u".plist"_s, plistFormat);
+    return settingsFile(MachinePaths::preferences() + u'/' + defaultsDomain + u".plist"_s, plistFormat);
 }
 
 QStringList EmulatedBackend::preferredLanguages() const
@@ -207,12 +207,8 @@ QStringList EmulatedBackend::preferredLanguages() const
     QMutexLocker locker(&mutex);
     if (stamp != cachedStamp) {
         QStringList languages;
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly)) {
-            const std::optional<QVariant> list = PropertyList::read(file.readAll());
-            if (list)
-                languages = list->toMap().value(u"AppleLanguages"_s).toStringList();
-        }
+        if (const std::optional<QVariant> list = PropertyList::readFile(path))
+            languages = list->toMap().value(u"AppleLanguages"_s).toStringList();
         cachedLanguages = languages.isEmpty() ? QLocale::system().uiLanguages() : languages;
         cachedStamp = stamp;
     }

@@ -8,17 +8,21 @@
 namespace tessik::platform {
 namespace {
 
+using namespace std::chrono_literals;
+
 // Writes take milliseconds: a lock this old belongs to a process that hangs.
-constexpr int staleAfterMs = 10000;
-constexpr int waitMs = 30000;
+constexpr auto staleAfter = 10s;
+constexpr auto wait = 30s;
+
+QString lockPath()
+{
+    const QString path = MachinePaths::launchServicesLock();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    return path;
+}
 
 } // namespace
 
-LaunchServicesLock::LaunchServicesLock() : m_file(MachinePaths::launchServicesLock())
-{
-    QDir().mkpath(QFileInfo(m_file.fileName()).absolutePath());
-    m_file.setStaleLockTime(staleAfterMs);
-    m_file.tryLock(waitMs);
-}
+LaunchServicesLock::LaunchServicesLock() : m_file(lockPath(), staleAfter, wait) {}
 
 } // namespace tessik::platform

@@ -1,12 +1,11 @@
 #pragma once
 
-#include <QLockFile>
+#include "../file_lock.h"
 
 namespace tessik::platform {
 
 // Held while Launch Services reads, changes and saves one of its files, so that processes writing at once
-// never drop each other's changes (a real Mac has one daemon doing this). A lock left by a process that died
-// is taken over.
+// never drop each other's changes (a real Mac has one daemon doing this).
 class LaunchServicesLock
 {
 public:
@@ -19,7 +18,7 @@ public:
     bool isLocked() const { return m_file.isLocked(); }
 
 private:
-    QLockFile m_file;
+    FileLock m_file;
 };
 
 } // namespace tessik::platform

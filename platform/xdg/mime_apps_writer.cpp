@@ -1,6 +1,7 @@
 #include "mime_apps_writer.h"
 
 #include "mime_apps_groups.h"
+#include "platform/file_lock.h"
 #include "platform/file_stamp.h"
 #include "platform/ns_error.h"
 #include "platform/xdg/key_file_document.h"
@@ -9,7 +10,6 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QMutex>
 #include <QRegularExpression>
 #include <QSaveFile>
@@ -21,8 +21,8 @@ namespace tessik::platform {
 namespace {
 
 // A list edit takes milliseconds: a lock this old belongs to a program that hangs.
-constexpr int staleLockMs = 10000;
-constexpr int lockWaitMs = 5000;
+constexpr std::chrono::milliseconds staleLock(10000);
+constexpr std::chrono::milliseconds lockWait(5000);
 constexpr qint64 fileSizeLimit = 16 * 1024 * 1024;
 constexpr int symbolicLinkLimit = 40;
 
@@ -154,9 +154,8 @@ void MimeAppsWriter::setDefault(const XdgEnvironment& environment, const QString
     if (path == listPath ? !XdgEnvironment::createDirectory(info.absolutePath()) : !info.dir().exists())
         fail(NSFileWriteUnknownError, path, u"its folder could not be created."_s);
 
-    QLockFile lock(path + u".lock"_s);
-    lock.setStaleLockTime(staleLockMs);
-    if (!lock.tryLock(lockWaitMs))
+    const FileLock lock(path + u".lock"_s, staleLock, lockWait);
+    if (!lock.isLocked())
         fail(NSFileWriteUnknownError, path, u"another program keeps it locked."_s);
     removeStaleTemporaryFiles(path);
     const bool exists = existingList();

@@ -290,8 +290,7 @@ QUrl XdgBackend::applicationSupportDirectory() const
 
 std::unique_ptr<QSettings> XdgBackend::openDefaults() const
 {
-    return std::make_unique<QSettings>(XdgEnvironment::current().configHome + u"/Tessik/Tessik.conf"_s,
-                                       QSettings::IniFormat);
+    return settingsFile(XdgEnvironment::current().configHome + u"/Tessik/Tessik.conf"_s, QSettings::IniFormat);
 }
 
 QStringList XdgBackend::preferredLanguages() const

@@ -20,11 +20,13 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QScopeGuard>
 #include <QUrlQuery>
 #include <QUuid>
 
 #include <gtest/gtest.h>
 #include <latch>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 using namespace tessik;
@@ -185,20 +187,29 @@ TEST_F(AppModelTest, AcceptedChangesTakeAndAreUnstaged)
     EXPECT_EQ(SnapshotStore().ids().size(), 1);
     EXPECT_TRUE(FailureReportStore().ids().isEmpty());
     EXPECT_FALSE(model.message());
+    EXPECT_EQ(model.notice(), u"已更改的格式：3"_s);
     EXPECT_FALSE(model.busy());
     EXPECT_EQ(model.defaultName(jpeg), u"Third"_s) << "the catalog was read again";
 }
 
-TEST_F(AppModelTest, DeclinedChangesAreUnstagedWithoutAMessage)
+TEST_F(AppModelTest, DeclinedChangesAreUnstagedAndNamed)
 {
     answer(false);
     refresh();
     model.stage(markdown, editor);
     ASSERT_TRUE(finish(model.applyPending()));
     EXPECT_TRUE(model.pending().isEmpty());
-    EXPECT_FALSE(model.message());
+    EXPECT_EQ(model.message(), model.label(markdown) + u" 仍由 Viewer 打开：系统没有接受此更改"_s)
+        << "a change that did not take is named, not dropped silently";
     EXPECT_FALSE(model.failureReport());
+    EXPECT_EQ(model.notice(), u"已更改的格式：0"_s);
     EXPECT_EQ(handler(markdown), viewer);
+
+    // The notice stays until the next action.
+    model.dismissMessage();
+    EXPECT_TRUE(model.notice());
+    model.stage(markdown, editor);
+    EXPECT_FALSE(model.notice());
 }
 
 TEST_F(AppModelTest, AChangeThatEndsWithAnotherApplicationIsReportedAndCanBeMailed)
@@ -329,4 +340,140 @@ TEST_F(AppModelTest, AnUnreadableHandlerDatabaseEndsAsAReportedFailureNotACrash)
     EXPECT_EQ(model.pending().value(markdown), viewer);
     ASSERT_TRUE(garbage.open(QIODevice::ReadOnly));
     EXPECT_EQ(garbage.readAll(), QByteArray("not a property list")) << "the database is left as it was";
+}
+
+TEST_F(AppModelTest, EditsMadeWhileTheCatalogIsReadSurviveIt)
+{
+    refresh();
+    model.setSelectedApp(editor);
+    // The refresh reads the catalog on a pool the test holds, so the addition lands while it runs.
+    QThreadPool held;
+    held.setMaxThreadCount(1);
+    std::latch open(1);
+    bool opened = false;
+    held.start([&open] { open.wait(); });
+    model.setCatalogPool(&held);
+    const auto restore = qScopeGuard([&] {
+        if (!std::exchange(opened, true))
+            open.count_down();
+        held.waitForDone();
+        model.setCatalogPool(nullptr);
+    });
+    QFuture<void> refreshing = model.refresh();
+    QFuture<void> adding = model.addFormat(u"mkk"_s, true);
+    EXPECT_FALSE(refreshing.isFinished());
+    opened = true;
+    open.count_down();
+    ASSERT_TRUE(finish(refreshing));
+    ASSERT_TRUE(finish(adding));
+    const QString type = *model.selectedType();
+    EXPECT_EQ(model.custom().size(), 1) << "the association stored during the refresh stays in the model";
+    EXPECT_TRUE(model.isManual(type, editor));
+    EXPECT_TRUE(model.types(u"other"_s, editor).contains(type));
+
+    // A reload that started before a choice does not assign over it.
+    model.setSelectedType(jpeg);
+    QFuture<void> reloading = model.reloadCatalog();
+    QFuture<void> choosing = model.chooseApp(*model.index().appsByID.constFind(third));
+    ASSERT_TRUE(finish(reloading));
+    ASSERT_TRUE(finish(choosing));
+    EXPECT_TRUE(model.isManual(jpeg, third));
+    EXPECT_TRUE(model.types(u"images"_s, third).contains(jpeg));
+    EXPECT_EQ(model.custom().size(), 2);
+}
+
+TEST_F(AppModelTest, AChoiceMadeDuringAnApplySurvivesItAndTheRunSpeaksOneLanguage)
+{
+    refresh();
+    const QString database =
+        system.root() + u"/home/Library/Preferences/com.apple.LaunchServices/com.apple.launchservices.secure.plist"_s;
+    std::latch answered(1);
+    // Markdown's question waits for the test; by plain text's the handler database has become unreadable.
+    platform::Workspace::setConfirmationHandler([&](const auto& question) {
+        if (question.contentType == markdown) {
+            answered.wait();
+        } else {
+            QFile garbage(database);
+            if (garbage.open(QIODevice::WriteOnly))
+                garbage.write("not a property list");
+        }
+        return true;
+    });
+    model.stage(markdown, editor);
+    model.stage(plainText, third);
+    QFuture<void> applying = model.applyPending();
+    ASSERT_TRUE(eventually([&] { return model.busyMessage() == u"正在等待 macOS 确认并验证…"_s; }));
+    // While the system asks, the user picks another application for markdown and another language.
+    model.stage(markdown, third);
+    model.setLanguageCode(u"en"_s);
+    answered.count_down();
+    ASSERT_TRUE(finish(applying));
+    EXPECT_FALSE(model.busy());
+    EXPECT_EQ(model.pending().value(markdown), third) << "the newer staging of the same type stays";
+    EXPECT_EQ(model.pending().value(plainText), third) << "a failed change stays staged";
+    // Every text of the run in the language it started in.
+    EXPECT_EQ(model.notice(), u"已更改的格式：1"_s);
+    ASSERT_TRUE(model.message());
+    EXPECT_TRUE(model.message()->startsWith(u"以下格式修改失败：\n"_s)) << model.message()->toStdString();
+    EXPECT_TRUE(model.message()->contains(u"失败原因已记录："_s)) << model.message()->toStdString();
+}
+
+TEST_F(AppModelTest, FailureReasonsAreRecognisedByTheirCode)
+{
+    const QString terse = u"等待 macOS 确认后，系统仍返回 x"_s;
+    EXPECT_EQ(FailureTexts::reason(ChangeFailureCode::writeFailed, terse, std::nullopt, editor, u"en"_s), terse)
+        << "the wording alone means nothing";
+    EXPECT_EQ(FailureTexts::reason(std::nullopt, terse, std::nullopt, editor, u"en"_s), terse);
+    const QString explained =
+        FailureTexts::reason(ChangeFailureCode::notConfirmed, u"anything"_s, std::nullopt, editor, u"de"_s);
+    EXPECT_EQ(
+        explained,
+        L10n::text(
+            u"等待 macOS 确认后，系统仍返回 {observed}，目标为 {target}。请检查系统确认窗口；该应用也可能未声明此格式对应的角色。"_s,
+            u"de"_s, {{u"observed"_s, L10n::text(u"未设置"_s, u"de"_s)}, {u"target"_s, editor}}));
+}
+
+TEST_F(AppModelTest, ADamagedCustomAssociationsFileCostsOnlyItsOwnAssociations)
+{
+    const QString file = CustomAssociationStore::defaultFileURL().toLocalFile();
+    QDir().mkpath(QFileInfo(file).path());
+    QFile damaged(file);
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write("{not json");
+    damaged.close();
+    refresh();
+    EXPECT_EQ(model.apps().size(), 3) << "the catalog is shown";
+    EXPECT_FALSE(model.index().types.isEmpty());
+    EXPECT_FALSE(model.customAssociationsReadable());
+    ASSERT_TRUE(model.message());
+    EXPECT_TRUE(model.message()->contains(file)) << model.message()->toStdString();
+
+    // Nothing is added, so the file is never overwritten.
+    model.setSelectedApp(editor);
+    EXPECT_ANY_THROW(model.addFormat(u"mkk"_s, true));
+    EXPECT_TRUE(model.pending().isEmpty());
+    ASSERT_TRUE(damaged.open(QIODevice::ReadOnly));
+    EXPECT_EQ(damaged.readAll(), QByteArray("{not json"));
+    damaged.close();
+
+    // Once the file reads again, the next refresh takes its associations.
+    ASSERT_TRUE(QFile::remove(file));
+    CustomAssociationStore().save({CustomAssociation::forType(jpeg, u"jpg"_s, model.apps().constLast())});
+    model.dismissMessage();
+    refresh();
+    EXPECT_TRUE(model.customAssociationsReadable());
+    EXPECT_FALSE(model.message());
+    EXPECT_EQ(model.custom().size(), 1);
+}
+
+TEST_F(AppModelTest, AStagedChangeWhoseApplicationIsGoneIsRemovedWithANote)
+{
+    refresh();
+    model.stage(markdown, third);
+    model.stage(jpeg, viewer);
+    ASSERT_TRUE(QDir(system.root() + u"/Applications/Third.app"_s).removeRecursively());
+    refresh();
+    EXPECT_EQ(model.pending(), (AppModel::StringMap{{jpeg, viewer}}));
+    ASSERT_TRUE(model.notice());
+    EXPECT_TRUE(model.notice()->contains(model.label(markdown))) << model.notice()->toStdString();
 }

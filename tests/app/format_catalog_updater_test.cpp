@@ -13,6 +13,16 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 using namespace tessik;
 using namespace tessik::testing;
@@ -173,6 +183,154 @@ TEST_F(UpdaterTest, ABrokenTransferStoresNothing)
     EXPECT_FALSE(stored(u"LastCheck"_s).isValid());
     EXPECT_FALSE(stored(u"ETag"_s).isValid());
     EXPECT_TRUE(warnings.isEmpty()) << qPrintable(warnings.join(u'\n'));
+}
+
+namespace {
+
+// A server on its own thread that streams a body without a length and without end, so it goes on while the
+// interface thread is blocked. It tells whether the client stopped taking the body past the size limit or
+// took far more than any limit.
+class EndlessServer
+{
+public:
+    static constexpr qint64 flood = 64 * 1024 * 1024;
+
+    EndlessServer()
+    {
+        m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+            ::listen(m_listener, 1) != 0 ||
+            ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+            return;
+        m_port = ntohs(address.sin_port);
+        m_thread = std::thread([this] { serve(); });
+    }
+    ~EndlessServer()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stop = true;
+            m_changed.notify_all();
+        }
+        ::shutdown(m_listener, SHUT_RDWR);
+        if (m_thread.joinable())
+            m_thread.join();
+        ::close(m_listener);
+    }
+
+    QUrl url() const { return QUrl(u"http://127.0.0.1:%1"_s.arg(m_port)); }
+    bool requested() const { return m_requested; }
+    // Blocks the calling thread until the client stops reading or has read a flood.
+    struct Progress
+    {
+        bool stalled = false;
+        qint64 sent = 0;
+        int error = 0;
+    };
+    Progress waitForStallOrFlood()
+    {
+        std::unique_lock lock(m_mutex);
+        m_blocked = true;
+        m_changed.notify_all();
+        m_changed.wait_for(lock, std::chrono::seconds(60),
+                           [this] { return m_stalled || m_sent >= flood || m_error != 0; });
+        return {m_stalled, m_sent, m_error};
+    }
+
+private:
+    void serve()
+    {
+        const int client = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
+        if (client < 0)
+            return;
+        QByteArray request;
+        char buffer[4096];
+        while (!request.contains("\r\n\r\n")) {
+            const ssize_t got = ::recv(client, buffer, sizeof buffer, 0);
+            if (got <= 0)
+                break;
+            request.append(buffer, got);
+        }
+        {
+            // Not a byte before the client's thread is blocked, which would read and refuse the body itself.
+            std::unique_lock lock(m_mutex);
+            m_requested = true;
+            m_changed.wait(lock, [this] { return m_blocked || m_stop; });
+        }
+        const QByteArray head = "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nConnection: close\r\n\r\n";
+        ::send(client, head.constData(), size_t(head.size()), MSG_NOSIGNAL);
+        const QByteArray chunk(64 * 1024, ' ');
+        while (!m_stop) {
+            const ssize_t sent = ::send(client, chunk.constData(), size_t(chunk.size()), MSG_NOSIGNAL | MSG_DONTWAIT);
+            if (sent > 0) {
+                const std::lock_guard lock(m_mutex);
+                m_sent += sent;
+                if (m_sent >= flood)
+                    m_changed.notify_all();
+                continue;
+            }
+            if (errno == EINTR)
+                continue;
+            if (errno != EAGAIN && errno != EWOULDBLOCK) {
+                const std::lock_guard lock(m_mutex);
+                m_error = errno; // the client closed
+                m_changed.notify_all();
+                break;
+            }
+            // A client that reads takes more within a quarter of a second; one that stopped, after the size limit
+            // at least, takes nothing more (its kernel's buffers are full).
+            pollfd writable{client, POLLOUT, 0};
+            if (m_sent > FormatCatalogUpdater::maximumBodySize && ::poll(&writable, 1, 250) == 0) {
+                const std::lock_guard lock(m_mutex);
+                m_stalled = true;
+                m_changed.notify_all();
+            }
+            while (!m_stop && ::poll(&writable, 1, 100) == 0) {
+            }
+        }
+        ::close(client);
+    }
+
+    int m_listener = -1;
+    quint16 m_port = 0;
+    std::thread m_thread;
+    std::atomic<bool> m_stop = false;
+    std::atomic<bool> m_requested = false;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_blocked = false;
+    bool m_stalled = false;
+    qint64 m_sent = 0;
+    int m_error = 0;
+};
+
+} // namespace
+
+TEST_F(UpdaterTest, ABodyWithoutEndIsNotReceivedWhileTheInterfaceThreadIsBusy)
+{
+    EndlessServer endless;
+    configuration.server = ServerConfiguration{endless.url(), true};
+    QFuture<FormatCatalogUpdater::Check> pending = updater().check(true);
+    const QDeadlineTimer deadline(20000);
+    while (!endless.requested() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    ASSERT_TRUE(endless.requested());
+
+    // This thread stays blocked: only Qt's network thread could go on receiving.
+    const EndlessServer::Progress progress = endless.waitForStallOrFlood();
+    EXPECT_TRUE(progress.stalled) << progress.sent << " bytes were taken while nobody read them; error "
+                                  << progress.error;
+    EXPECT_LT(progress.sent, EndlessServer::flood);
+
+    while (!pending.isFinished() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    ASSERT_TRUE(pending.isFinished());
+    EXPECT_EQ(pending.result().outcome, Outcome::failed);
+    EXPECT_TRUE(cacheFile().isEmpty());
 }
 
 TEST_F(UpdaterTest, AttemptsAtMostHourlyAndNeverOverlap)

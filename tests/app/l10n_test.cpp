@@ -112,7 +112,7 @@ TEST(L10nTest, EveryTextTheProgramLooksUpIsTranslatedIntoEveryLanguage)
     keys += {u"正在处理…"_s,
              u"正在刷新…"_s,
              u"正在等待 macOS 确认并验证…"_s,
-             u"正在写入并验证…"_s,
+             u"正在检查更改是否生效…"_s,
              u"默认打开方式（所有角色）"_s,
              u"默认查看器"_s,
              u"默认编辑器"_s,

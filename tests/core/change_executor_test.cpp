@@ -64,6 +64,9 @@ TEST_F(ChangeExecutorTest, ClassifiesWhatTheLastCheckShows)
               "请检查系统确认窗口；该应用也可能未声明此格式对应的角色。"_s);
     EXPECT_TRUE(result.failures.value(u"cleared:editor"_s).contains(u"系统仍返回 未设置，"_s));
     EXPECT_EQ(result.failures.size(), 2);
+    EXPECT_EQ(result.failureCode(u"other:editor"_s), ChangeFailureCode::notConfirmed);
+    EXPECT_EQ(result.failureCode(u"cleared:editor"_s), ChangeFailureCode::notConfirmed);
+    EXPECT_FALSE(result.failureCode(u"unmoved:editor"_s)) << "a declined change has no failure code";
     EXPECT_EQ(result.verificationResults.size(), 4);
     EXPECT_EQ(result.verificationResults[1].observedBundleIdentifier, u"com.example.Other"_s);
     EXPECT_FALSE(result.succeeded());
@@ -109,6 +112,8 @@ TEST_F(ChangeExecutorTest, WriteErrorsAreRecordedAndThePlanGoesOn)
     EXPECT_FALSE(result.verificationResults[1].succeeded);
     EXPECT_EQ(result.failures.keys(), QStringList{u"b:editor"_s});
     EXPECT_TRUE(result.failures.value(u"b:editor"_s).contains(u"-54"_s));
+    EXPECT_EQ(result.failureCode(u"b:editor"_s), ChangeFailureCode::writeFailed);
+    EXPECT_EQ(result.failureCodes.size(), 1);
     EXPECT_FALSE(result.succeeded());
 
     const auto empty = executor().execute({});

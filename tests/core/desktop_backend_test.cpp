@@ -1,15 +1,22 @@
 #include "core/catalog/association_catalog_builder.h"
+#include "core/catalog/custom_association_store.h"
 #include "core/discovery/app_scanner.h"
 #include "core/services/launch_services_association_reader.h"
 #include "core/services/launch_services_association_writer.h"
+#include "core/support/record_folder.h"
 #include "mime_apps_sandbox.h"
+#include "pipe_watch.h"
 #include "platform/bundle.h"
 #include "platform/file_manager.h"
 #include "platform/launch_services.h"
+#include "platform/ns_error.h"
 #include "platform/system_root.h"
 #include "platform/uniform_type.h"
 #include "platform/user_defaults.h"
 #include "platform/workspace.h"
+
+#include <QElapsedTimer>
+#include <QUuid>
 
 #include <gtest/gtest.h>
 
@@ -157,4 +164,75 @@ TEST(DesktopBackend, ATestThatReachesItOutsideASandboxEndsTheTestProgram)
             platform::UTType::data();
         },
         "outside a sandbox");
+}
+
+TEST(DesktopBackend, TessiksOwnFoldersAndFilesAreTheUsersAlone)
+{
+    const MimeAppsSandbox sandbox;
+    platform::UserDefaults::setObject(u"TessikLanguage"_s, u"ja"_s);
+    const QUrl record = RecordFolder(RecordFolder::dataFolder(u"Snapshots"_s)).save(QUuid::createUuid(), {});
+    const InstalledApp app{u"A"_s, u"a.desktop"_s, QUrl::fromLocalFile(sandbox.path(u"data1/applications/a.desktop"_s)),
+                           {}};
+    CustomAssociationStore().add(CustomAssociation::forExtension(u"mkk"_s, app));
+
+    const auto user = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
+                      QFileDevice::WriteUser;
+    const auto userFolder = user | QFileDevice::ExeOwner | QFileDevice::ExeUser;
+    for (const QString& folder : {sandbox.configHome() + u"/Tessik"_s, sandbox.dataHome() + u"/Tessik"_s,
+                                  sandbox.dataHome() + u"/Tessik/Snapshots"_s})
+        EXPECT_EQ(QFile::permissions(folder), userFolder) << qPrintable(folder);
+    for (const QString& file : {sandbox.configHome() + u"/Tessik/Tessik.conf"_s, record.toLocalFile(),
+                                CustomAssociationStore::defaultFileURL().toLocalFile()})
+        EXPECT_EQ(QFile::permissions(file), user) << qPrintable(file);
+    EXPECT_EQ(platform::UserDefaults::objectForKey(u"TessikLanguage"_s), u"ja"_s);
+
+    // A file that is there already keeps what its owner chose.
+    const QString settings = sandbox.configHome() + u"/Tessik/Tessik.conf"_s;
+    ASSERT_TRUE(QFile::setPermissions(settings, user | QFileDevice::ReadGroup));
+    platform::UserDefaults::setObject(u"TessikLanguage"_s, u"ko"_s);
+    EXPECT_EQ(QFile::permissions(settings), user | QFileDevice::ReadGroup);
+}
+
+TEST(DesktopBackend, PipesInPlaceOfTessiksFilesAndLocksAreNeverOpened)
+{
+    const MimeAppsSandbox sandbox;
+    sandbox.write(u"data1/applications/a.desktop"_s, entry("A", "text/plain;"));
+    const QString settings = sandbox.configHome() + u"/Tessik/Tessik.conf"_s;
+    const QString customAssociations = CustomAssociationStore::defaultFileURL().toLocalFile();
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(settings).path()));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(customAssociations).path()));
+    const InstalledApp app{u"A"_s, u"a.desktop"_s, QUrl::fromLocalFile(sandbox.path(u"data1/applications/a.desktop"_s)),
+                           {}};
+    const auto setDefault = [] {
+        return platform::LSSetDefaultRoleHandlerForContentType(u"text/plain"_s, platform::kLSRolesAll, u"a.desktop"_s);
+    };
+
+    for (const QString& pipe : {settings, settings + u".lock"_s}) {
+        const tessik::testing::PipeWatch watch(pipe);
+        ASSERT_TRUE(watch.ready());
+        EXPECT_FALSE(platform::UserDefaults::objectForKey(u"TessikLanguage"_s).isValid());
+        platform::UserDefaults::setObject(u"TessikLanguage"_s, u"ja"_s);
+        EXPECT_EQ(watch.opens(), 0) << qPrintable(pipe);
+        EXPECT_FALSE(QFileInfo(pipe).isFile()) << "the pipe is left in place";
+    }
+
+    {
+        // Nothing at the list's lock but a pipe: the write ends at once, and nothing is written.
+        const tessik::testing::PipeWatch watch(sandbox.configHome() + u"/mimeapps.list.lock"_s);
+        ASSERT_TRUE(watch.ready());
+        QElapsedTimer timer;
+        timer.start();
+        EXPECT_THROW(setDefault(), platform::NSError);
+        EXPECT_LT(timer.elapsed(), 4000) << "no lock wait for a pipe";
+        EXPECT_EQ(watch.opens(), 0);
+        EXPECT_FALSE(QFileInfo::exists(sandbox.configHome() + u"/mimeapps.list"_s));
+    }
+    EXPECT_EQ(setDefault(), platform::noErr) << "with the pipe gone the list is written";
+
+    for (const QString& pipe : {customAssociations, customAssociations + u".lock"_s}) {
+        const tessik::testing::PipeWatch watch(pipe);
+        ASSERT_TRUE(watch.ready());
+        EXPECT_THROW(CustomAssociationStore().add(CustomAssociation::forExtension(u"mkk"_s, app)), std::exception);
+        EXPECT_EQ(watch.opens(), 0) << qPrintable(pipe);
+    }
 }

@@ -90,10 +90,26 @@ TEST(FailureReport, CollectsTheFailedChangesInPlanOrder)
             {c, c.typeIdentifier == u"b"_s ? std::optional<QString>(u"com.x"_s) : std::nullopt,
              c.typeIdentifier == u"a"_s});
     result.failures = {{u"d:shell"_s, u"reason d"_s}, {u"b:shell"_s, u"reason b"_s}};
+    result.failureCodes = {{u"b:shell"_s, ChangeFailureCode::notConfirmed}};
     result.declinedChangeIDs = {u"c:shell"_s};
 
     const FailureReport report = FailureReport::fromResult(result);
     ASSERT_EQ(report.entries.size(), 2);
+    EXPECT_EQ(report.entries[0].reasonCode, ChangeFailureCode::notConfirmed);
+    EXPECT_FALSE(report.entries[1].reasonCode);
+    // The code is kept beside the text; a report without it, or with a code this version does not know, reads.
+    const QJsonObject json = report.toJson();
+    EXPECT_EQ(json.value(u"entries"_s).toArray()[0].toObject().value(u"reasonCode"_s), u"notConfirmed"_s);
+    EXPECT_EQ(FailureReport::fromJson(json).entries, report.entries);
+    QJsonArray entries = json.value(u"entries"_s).toArray();
+    QJsonObject newer = entries[0].toObject();
+    newer.insert(u"reasonCode"_s, u"somethingLater"_s);
+    entries[0] = newer;
+    QJsonObject older = json;
+    older.insert(u"entries"_s, entries);
+    const FailureReport read = FailureReport::fromJson(older);
+    EXPECT_FALSE(read.entries[0].reasonCode);
+    EXPECT_EQ(read.entries[0].reason, u"reason b"_s);
     EXPECT_EQ(report.entries[0].typeIdentifier, u"b"_s);
     EXPECT_EQ(report.entries[0].observedBundleIdentifier, u"com.x"_s);
     EXPECT_EQ(report.entries[1].reason, u"reason d"_s);

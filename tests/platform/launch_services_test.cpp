@@ -3,7 +3,9 @@
 #include "platform/emulated/machine_paths.h"
 #include "platform/emulated/property_list.h"
 #include "platform/launch_services.h"
+#include "platform/user_defaults.h"
 #include "platform/workspace.h"
+#include "pipe_watch.h"
 #include "scripted_services.h"
 #include "temporary_system.h"
 
@@ -126,6 +128,26 @@ TEST(LaunchServices, RejectsBadWritesAndNeverOverwritesAnUnreadableDatabase)
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         EXPECT_EQ(file.readAll(), unreadable);
     }
+}
+
+TEST(LaunchServices, NeverOverwritesAnUnreadableRegistrationsList)
+{
+    TemporarySystem system;
+    const QString outside = system.addApp(u"Downloads/Tool.app"_s, u"com.example.tool"_s);
+    QByteArray nul = PropertyList::write(QVariantMap{{u"RegisteredBundles"_s, QStringList{u"/Volumes/Other.app"_s}}},
+                                         PropertyList::Format::Xml);
+    nul.replace("Other", QByteArray("Ot\0er", 5));
+    for (const QByteArray& unreadable : {QByteArray("not a property list"), nul}) {
+        QFile file(MachinePaths::registrations());
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(file).absolutePath()));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(unreadable);
+        file.close();
+        EXPECT_EQ(LSRegisterURL(QUrl::fromLocalFile(outside), true), ioErr);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), unreadable);
+    }
+    EXPECT_FALSE(Workspace::urlForApplicationWithBundleIdentifier(u"com.example.tool"_s));
 }
 
 TEST(LaunchServices, EmulationDelaysIgnoresAndRedirectsWrites)
@@ -257,7 +279,7 @@ TEST(LaunchServices, PipesInPlaceOfItsFilesAreNeverWaitedOn)
         u"Applications/Mail.app"_s, u"com.example.mail"_s, {},
         {{u"CFBundleURLTypes"_s, QVariantList{QVariantMap{{u"CFBundleURLSchemes"_s, QStringList{u"mailto"_s}}}}}});
     const QStringList pipes{MachinePaths::handlerDatabase(), MachinePaths::registrations(),
-                            MachinePaths::openedURLsLog()};
+                            MachinePaths::openedURLsLog(), MachinePaths::globalPreferences()};
     for (const QString& pipe : pipes) {
         ASSERT_TRUE(QDir().mkpath(QFileInfo(pipe).absolutePath()));
         ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
@@ -268,7 +290,7 @@ TEST(LaunchServices, PipesInPlaceOfItsFilesAreNeverWaitedOn)
         return std::tuple(
             LSCopyDefaultRoleHandlerForContentType(u"public.html"_s, kLSRolesViewer),
             LSSetDefaultRoleHandlerForContentType(u"public.html"_s, kLSRolesViewer, u"com.example.mail"_s),
-            Workspace::openURL(QUrl(u"mailto:someone@example.com"_s)));
+            Workspace::openURL(QUrl(u"mailto:someone@example.com"_s)), UserDefaults::preferredLanguages());
     });
     // A reader blocked on a pipe is let go by a writer opening it, so a hang fails the test instead of blocking it.
     bool hung = false;
@@ -280,8 +302,35 @@ TEST(LaunchServices, PipesInPlaceOfItsFilesAreNeverWaitedOn)
                     ::close(fd);
     }
     EXPECT_FALSE(hung) << "a pipe was waited on";
-    const auto [handler, status, opened] = use.get();
+    const auto [handler, status, opened, languages] = use.get();
     EXPECT_FALSE(handler);
     EXPECT_EQ(status, ioErr) << "a database that cannot be read is left alone";
     EXPECT_FALSE(opened);
+    EXPECT_FALSE(languages.isEmpty()) << "the machine's languages stand in";
+}
+
+TEST(LaunchServices, PipesAtItsLockAndAtTheDefaultsAreNeverOpened)
+{
+    TemporarySystem system;
+    const QString outside = system.addApp(u"Downloads/Tool.app"_s, u"com.example.tool"_s,
+                                          {TemporarySystem::documentType({u"public.css"_s}, {})});
+    const QString defaults = MachinePaths::preferences() + u"/com.tessik.Tessik.plist"_s;
+    ASSERT_TRUE(QDir().mkpath(MachinePaths::preferences()));
+    for (const QString& pipe : {defaults, defaults + u".lock"_s}) {
+        const tessik::testing::PipeWatch watch(pipe);
+        ASSERT_TRUE(watch.ready());
+        EXPECT_FALSE(UserDefaults::objectForKey(u"TessikLanguage"_s).isValid());
+        UserDefaults::setObject(u"TessikLanguage"_s, u"ja"_s);
+        EXPECT_EQ(watch.opens(), 0) << qPrintable(pipe);
+    }
+
+    // A lock that cannot be taken: writes and registrations end with an error and leave the files alone.
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(MachinePaths::launchServicesLock()).absolutePath()));
+    const tessik::testing::PipeWatch lock(MachinePaths::launchServicesLock());
+    ASSERT_TRUE(lock.ready());
+    EXPECT_EQ(LSSetDefaultRoleHandlerForContentType(u"public.css"_s, kLSRolesViewer, u"com.example.tool"_s), ioErr);
+    EXPECT_EQ(LSRegisterURL(QUrl::fromLocalFile(outside), true), ioErr);
+    EXPECT_EQ(lock.opens(), 0);
+    EXPECT_FALSE(QFileInfo::exists(MachinePaths::handlerDatabase()));
+    EXPECT_FALSE(QFileInfo::exists(MachinePaths::registrations()));
 }

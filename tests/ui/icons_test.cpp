@@ -1,5 +1,7 @@
 #include "core/discovery/app_scanner.h"
 #include "desktop_sandbox.h"
+#include "pipe_watch.h"
+#include "platform/workspace.h"
 #include "systemwriter/demo_system.h"
 #include "temporary_system.h"
 #include "ui/icons/app_icon_cache.h"
@@ -7,9 +9,13 @@
 #include "ui/icons/tessik_logo.h"
 
 #include <QColor>
+#include <QDir>
+#include <QFile>
 #include <QImage>
 
 #include <gtest/gtest.h>
+
+#include <map>
 
 using namespace Qt::StringLiterals;
 using namespace tessik;
@@ -91,4 +97,49 @@ TEST(Icons, DesktopApplicationsShowTheirThemeIcons)
     });
     ASSERT_NE(editor, apps.end());
     EXPECT_EQ(AppIconCache::icon(*editor, 48, 2).size(), QSize(96, 96));
+}
+
+TEST(Icons, APipeNamedAsAnIconIsNeverOpened)
+{
+    const QImage generic = SystemImages::drawn(SystemImages::Symbol::genericApplication).pixmap(28, 28).toImage();
+
+    // A bundle whose icon file is a pipe.
+    {
+        tessik::testing::TemporarySystem system;
+        const QString path = system.addApp(u"Applications/Piped.app"_s, u"com.example.Piped"_s, {},
+                                           {{u"CFBundleIconFile"_s, u"Piped.icns"_s}});
+        ASSERT_TRUE(QDir().mkpath(path + u"/Contents/Resources"_s));
+        tessik::testing::PipeWatch pipe(path + u"/Contents/Resources/Piped.icns"_s);
+        ASSERT_TRUE(pipe.ready());
+        const InstalledApp app{u"Piped"_s, u"com.example.Piped"_s, QUrl::fromLocalFile(path), {}};
+        EXPECT_EQ(AppIconCache::icon(app, 28, 1).toImage(), generic);
+        EXPECT_EQ(pipe.opens(), 0);
+    }
+
+    // A desktop entry naming a pipe by its path, and one whose theme icon is a pipe.
+    const QString root = tessik::testing::enterXdgDemo();
+    const QString applications = root + u"/home/.local/share/applications/"_s;
+    const QString themed = root + u"/home/.local/share/icons/hicolor/48x48/apps/"_s;
+    ASSERT_TRUE(QDir().mkpath(themed));
+    tessik::testing::PipeWatch absolute(root + u"/piped-icon.png"_s);
+    tessik::testing::PipeWatch theme(themed + u"piped-theme.png"_s);
+    ASSERT_TRUE(absolute.ready() && theme.ready());
+    const std::map<QString, QString> icons{{u"absolute.desktop"_s, root + u"/piped-icon.png"_s},
+                                           {u"theme.desktop"_s, u"piped-theme"_s}};
+    for (const auto& [file, icon] : icons) {
+        QFile entry(applications + file);
+        ASSERT_TRUE(entry.open(QIODevice::WriteOnly));
+        entry.write("[Desktop Entry]\nType=Application\nName=Piped\nExec=true %f\nIcon=" + icon.toUtf8() + '\n');
+    }
+    int piped = 0;
+    for (const InstalledApp& app : AppScanner().scan()) {
+        if (!icons.contains(app.bundleIdentifier))
+            continue;
+        ++piped;
+        ASSERT_EQ(platform::Workspace::iconFileForApplication(app.url), icons.at(app.bundleIdentifier));
+        EXPECT_EQ(AppIconCache::icon(app, 28, 1).toImage(), generic) << qPrintable(app.bundleIdentifier);
+    }
+    EXPECT_EQ(piped, 2);
+    EXPECT_EQ(absolute.opens(), 0);
+    EXPECT_EQ(theme.opens(), 0);
 }

@@ -1,8 +1,12 @@
 #include "layout_inspector.h"
 
 #include "app/l10n/l10n.h"
+#include "ui/main/badge_painter.h"
+#include "ui/main/item_roles.h"
+#include "ui/main/text_metrics.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -79,6 +83,36 @@ QStringList visibleTexts(const QWidget* widget)
     return {};
 }
 
+// The rows of an item view that are lower than the lines they stack: the name, and below it the secondary text
+// in the caption font where the view draws one (property "stacksSecondaryText").
+void checkRows(const QAbstractItemView* view, QStringList& found)
+{
+    const QAbstractItemModel* model = view->model();
+    if (!model)
+        return;
+    const bool stacked = view->property("stacksSecondaryText").toBool();
+    const auto check = [&](const QModelIndex& index) {
+        const QRect rect = view->visualRect(index);
+        const QString text = index.data().toString();
+        if (rect.isEmpty() || text.isEmpty() || index.data(tessik::ui::SectionRole).toBool())
+            return;
+        int needed = tessik::ui::TextMetrics::lineHeight(text, view->font());
+        if (stacked)
+            needed += tessik::ui::TextMetrics::lineHeight(index.data(tessik::ui::SecondaryTextRole).toString(),
+                                                          tessik::ui::BadgePainter::captionFont(view->font()));
+        if (needed > rect.height())
+            found.append(u"%1: the row “%2” is %3 px high, its text needs %4"_s.arg(describe(view), text)
+                             .arg(rect.height())
+                             .arg(needed));
+    };
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const QModelIndex top = model->index(row, 0);
+        check(top);
+        for (int child = 0; child < model->rowCount(top); ++child)
+            check(model->index(child, 0, top));
+    }
+}
+
 } // namespace
 
 QStringList LayoutInspector::problems(const QWidget* window, const QString& language)
@@ -91,6 +125,16 @@ QStringList LayoutInspector::problems(const QWidget* window, const QString& lang
     for (const QWidget* widget : widgets) {
         if (!widget->isVisibleTo(window) || widget->width() <= 0)
             continue;
+        if (const auto* view = qobject_cast<const QAbstractItemView*>(widget))
+            checkRows(view, found);
+        // A wrapped label lower than its text at its width cuts the last lines.
+        if (const auto* label = qobject_cast<const QLabel*>(widget);
+            label && label->wordWrap() && !label->text().isEmpty() &&
+            label->heightForWidth(label->width()) > label->height() + 1)
+            found.append(u"%1 is %2 px high, its wrapped text “%3” needs %4"_s.arg(describe(widget))
+                             .arg(label->height())
+                             .arg(label->text())
+                             .arg(label->heightForWidth(label->width())));
         QString text;
         if (const auto needed = neededWidth(widget, text);
             needed && *needed > widget->width() + 1 && !widget->property("elided").toBool())

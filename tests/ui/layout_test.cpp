@@ -13,9 +13,12 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QWidget>
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <optional>
 
@@ -25,6 +28,13 @@ using namespace tessik::ui;
 using tessik::testing::LayoutInspector;
 
 namespace {
+
+// Runs the posted layout requests and the window resizes they cause; nothing waits for time to pass.
+void settle()
+{
+    for (int round = 0; round < 3; ++round)
+        QCoreApplication::processEvents();
+}
 
 // Saves what the test looked at when TESSIK_UI_SCREENSHOTS names a folder.
 void keep(QWidget& widget, const QString& name)
@@ -59,7 +69,7 @@ void expectBothViewsClean(MainWindow& window, const QString& language, const QSt
             window.model().setSelectedApp(app);
         else
             window.model().setSelectedType(type);
-        QCoreApplication::processEvents();
+        settle();
         expectClean(window, language, what + (byApp ? u"-by-app"_s : u"-by-format"_s));
     }
 }
@@ -107,10 +117,33 @@ TEST_F(LayoutTest, TheMainWindowFitsItsTextsAtTheMinimumSizeInEveryLanguage)
     ASSERT_TRUE(showLoaded(window));
     EXPECT_GE(window.minimumSizeHint().width(), 0);
     window.model().stage(u"public.jpeg"_s, u"com.apple.Preview"_s);
+    // The format with the longest title.
+    const auto& labels = window.model().index().labels;
+    const QString longest =
+        *std::max_element(labels.keyBegin(), labels.keyEnd(), [&](const QString& a, const QString& b) {
+            return labels.value(a).size() < labels.value(b).size();
+        });
     for (const AppLanguage language : AppLanguage::allCases()) {
         LanguageSetting::shared().setOverride(language.rawValue());
         expectBothViewsClean(window, language.rawValue(), u"com.microsoft.VSCode"_s, u"public.jpeg"_s, u"main"_s);
+        expectBothViewsClean(window, language.rawValue(), u"com.microsoft.VSCode"_s, longest, u"main-long"_s);
     }
+}
+
+TEST(LayoutOnAChineseMachine, ApplicationNamesFitTheRowsThatDrawThem)
+{
+    tessik::testing::TemporarySystem system;
+    tools::DemoSystem::write(system.root(), {u"zh-Hans"_s});
+    FormatCatalogUpdater updater{FormatCatalogUpdater::Configuration{}};
+    MainWindow window(&updater);
+    ASSERT_TRUE(showLoaded(window));
+    ASSERT_EQ(window.model().appName(u"com.apple.Safari"_s), u"Safari浏览器"_s);
+    for (const AppLanguage language : AppLanguage::allCases()) {
+        LanguageSetting::shared().setOverride(language.rawValue());
+        for (const QString& type : {u"public.html"_s, u"com.apple.iwork.pages.pages"_s})
+            expectBothViewsClean(window, language.rawValue(), u"com.apple.iWork.Pages"_s, type, u"zh-machine"_s);
+    }
+    LanguageSetting::shared().setOverride(std::nullopt);
 }
 
 TEST_F(LayoutTest, TheSheetsAndTheSettingsFitTheirTextsInEveryLanguage)
@@ -131,9 +164,18 @@ TEST_F(LayoutTest, TheSheetsAndTheSettingsFitTheirTextsInEveryLanguage)
         each->show();
     for (const AppLanguage language : AppLanguage::allCases()) {
         LanguageSetting::shared().setOverride(language.rawValue());
-        QCoreApplication::processEvents();
+        settle();
         for (const auto& [each, name] : windows)
             expectClean(*each, language.rawValue(), name);
+        // Again with the red error under the input, in this language.
+        for (AddFormatSheet* sheet : {&forApp, &forFormat}) {
+            sheet->findChild<QLineEdit*>(u"input"_s)->setText(u"not/an extension"_s);
+            QTest::mouseClick(sheet->findChild<QPushButton*>(u"add"_s), Qt::LeftButton);
+            ASSERT_TRUE(sheet->error());
+            settle();
+            expectClean(*sheet, language.rawValue(),
+                        sheet == &forApp ? u"add-format-for-app-error"_s : u"add-format-error"_s);
+        }
     }
 }
 
@@ -149,7 +191,7 @@ TEST(LayoutOnADesktop, TheMainWindowAndTheChooserFitTheirTextsOnALinuxDesktop)
         expectBothViewsClean(window, language.rawValue(), u"libreoffice-writer.desktop"_s, u"text/plain"_s,
                              u"desktop"_s);
         chooser.show();
-        QCoreApplication::processEvents();
+        settle();
         expectClean(chooser, language.rawValue(), u"desktop-choose-app"_s);
         chooser.hide();
     }

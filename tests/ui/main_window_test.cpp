@@ -2,30 +2,41 @@
 #include "app/update/format_catalog_updater.h"
 #include "core/catalog/custom_association_store.h"
 #include "future_wait.h"
+#include "pipe_watch.h"
 #include "platform/emulated/emulation_settings.h"
 #include "platform/launch_services.h"
 #include "platform/workspace.h"
 #include "scripted_services.h"
 #include "temporary_system.h"
+#include "ui/main/elided_label.h"
 #include "ui/main/item_roles.h"
 #include "ui/main/main_window.h"
 #include "ui/settings/language_setting.h"
+#include "ui/sheets/add_format_sheet.h"
 
 #include <QAbstractItemModelTester>
+#include <QAccessible>
+#include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSortFilterProxyModel>
 #include <QTest>
+#include <QTextDocumentFragment>
 #include <QToolButton>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
+#include <latch>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 using namespace tessik;
@@ -192,28 +203,45 @@ TEST_F(MainWindowTest, SwitchingTheViewModeClearsTheSearchesAndTheCategory)
     EXPECT_EQ(visibleTypes(tree), all);
 }
 
-TEST_F(MainWindowTest, ChangingTheRoleUnstages)
+TEST_F(MainWindowTest, ChangingTheRoleAsksBeforeDroppingStagedChanges)
 {
     open();
     model().stage(png, preview);
     model().stage(markdown, textEdit);
     model().stage(mpeg4, quickTime);
-    auto* status = find<QLabel>(u"statusLabel"_s);
+    auto* staged = find<QPushButton>(u"stagedChangesButton"_s);
     auto* cancel = find<QPushButton>(u"cancelButton"_s);
     auto* apply = find<QPushButton>(u"applyButton"_s);
-    EXPECT_EQ(status->text(), u"待修改 3 种格式"_s);
+    EXPECT_EQ(staged->text(), u"待修改 3 种格式"_s);
     EXPECT_TRUE(cancel->isEnabled());
     EXPECT_TRUE(apply->isEnabled());
 
     auto* role = find<QComboBox>(u"rolePicker"_s);
     EXPECT_EQ(role->count(), 3) << "no shell role";
+    const auto answer = [&](const QString& button) {
+        QMessageBox* question = nullptr;
+        ASSERT_TRUE(
+            eventually([&] { return (question = find<QMessageBox>(u"roleQuestion"_s)) && question->isVisible(); }));
+        EXPECT_TRUE(question->text().contains(u'3'));
+        QTest::mouseClick(question->findChild<QPushButton*>(button), Qt::LeftButton);
+    };
     QTest::keyClick(role, Qt::Key_Down);
+    answer(u"keepButton"_s);
+    EXPECT_EQ(model().role(), AssociationRole::all) << "kept: nothing is dropped";
+    EXPECT_EQ(role->currentData(), int(AssociationRole::all));
+    EXPECT_EQ(model().pending().size(), 3);
+
+    QTest::keyClick(role, Qt::Key_Down);
+    answer(u"discardButton"_s);
     EXPECT_EQ(model().role(), AssociationRole::viewer);
     EXPECT_TRUE(model().pending().isEmpty());
-    EXPECT_EQ(status->text(), u"待修改 0 种格式"_s);
+    EXPECT_EQ(staged->text(), u"待修改 0 种格式"_s);
     EXPECT_FALSE(cancel->isEnabled());
     EXPECT_FALSE(apply->isEnabled());
 
+    // Nothing staged: nothing to ask.
+    QTest::keyClick(role, Qt::Key_Down);
+    EXPECT_EQ(model().role(), AssociationRole::editor);
     model().stage(png, preview);
     QTest::mouseClick(cancel, Qt::LeftButton);
     EXPECT_TRUE(model().pending().isEmpty());
@@ -243,7 +271,7 @@ TEST_F(MainWindowTest, StagingFromBothViewsAndApplyingChangesTheHandlers)
     EXPECT_EQ(model().pending().value(png), textEdit);
     EXPECT_TRUE(row(candidates, textEdit).data(RadioRole).toBool());
     EXPECT_FALSE(row(candidates, preview).data(RadioRole).toBool());
-    EXPECT_EQ(find<QLabel>(u"statusLabel"_s)->text(), u"待修改 2 种格式"_s);
+    EXPECT_EQ(find<QPushButton>(u"stagedChangesButton"_s)->text(), u"待修改 2 种格式"_s);
 
     QTest::mouseClick(find<QPushButton>(u"applyButton"_s), Qt::LeftButton);
     ASSERT_TRUE(eventually([&] { return !model().busy() && model().pending().isEmpty(); }))
@@ -324,8 +352,9 @@ TEST_F(MainWindowTest, TheAlertOffersTheMailOnlyWithAFailureReport)
     QMessageBox* alert = nullptr;
     ASSERT_TRUE(eventually([&] { return (alert = find<QMessageBox>(u"messageAlert"_s)) && alert->isVisible(); }));
     EXPECT_EQ(alert->windowTitle(), u"Tessik"_s);
-    EXPECT_TRUE(alert->text().startsWith(u"读取失败："_s));
+    EXPECT_TRUE(alert->text().contains(store.toLocalFile())) << "the damaged file is named";
     EXPECT_EQ(alert->buttons().size(), 1);
+    EXPECT_EQ(find<QListView>(u"appList"_s)->model()->rowCount(), 3) << "the catalog is shown without it";
     QTest::mouseClick(alert->findChild<QPushButton*>(u"okButton"_s), Qt::LeftButton);
     EXPECT_FALSE(model().message());
 
@@ -382,4 +411,266 @@ TEST_F(MainWindowTest, ModelsKeepTheirContract)
     EXPECT_EQ(model().languageCode(), u"de"_s);
 }
 
-// Renders the window for a person to look at when TESSIK_UI_SCREENSHOTS names a folder.
+TEST_F(MainWindowTest, TheKeyboardChoosesAnApplicationForAFormat)
+{
+    open();
+    selectType(markdown);
+    auto* candidates = find<QListView>(u"candidateList"_s);
+    ASSERT_EQ(candidates->model()->rowCount(), 2);
+    const QString first = candidates->model()->index(0, 0).data(IdentifierRole).toString();
+    const QString second = candidates->model()->index(1, 0).data(IdentifierRole).toString();
+    candidates->setCurrentIndex(candidates->model()->index(0, 0));
+    QTest::keyClick(candidates, Qt::Key_Down);
+    EXPECT_FALSE(model().pending().contains(markdown)) << "arrows move, they do not choose";
+    QTest::keyClick(candidates, Qt::Key_Space);
+    EXPECT_EQ(model().pending().value(markdown), second);
+    QTest::keyClick(candidates, Qt::Key_Up);
+    QTest::keyClick(candidates, Qt::Key_Return);
+    EXPECT_EQ(model().pending().value(markdown), first);
+
+    // A screen reader sees radio buttons, which is checked, and why.
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(candidates);
+    ASSERT_TRUE(list);
+    ASSERT_EQ(list->childCount(), 2);
+    QAccessibleInterface* firstRow = list->child(0);
+    EXPECT_EQ(firstRow->role(), QAccessible::RadioButton);
+    EXPECT_EQ(firstRow->text(QAccessible::Name), model().appName(first));
+    EXPECT_TRUE(firstRow->state().checkable);
+    EXPECT_TRUE(firstRow->state().checked);
+    EXPECT_TRUE(firstRow->text(QAccessible::Description).contains(u"待设为默认"_s));
+    EXPECT_FALSE(list->child(1)->state().checked);
+    EXPECT_EQ(list->indexOfChild(list->child(1)), 1);
+    ASSERT_TRUE(list->child(1)->actionInterface());
+    list->child(1)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(model().pending().value(markdown), second);
+    EXPECT_TRUE(list->child(1)->state().checked);
+
+    // By application a click on a format's label ticks it, as its box does.
+    selectApp(textEdit);
+    auto* formats = find<QTreeView>(u"appFormatTree"_s);
+    const QModelIndex png = row(formats, u"public.png"_s);
+    EXPECT_FALSE(png.isValid()) << "TextEdit does not open png";
+    model().unstage(markdown);
+    const QModelIndex markdownRow = row(formats, markdown);
+    formats->scrollTo(markdownRow);
+    QTest::mouseClick(formats->viewport(), Qt::LeftButton, {}, formats->visualRect(markdownRow).center());
+    EXPECT_EQ(model().pending().value(markdown), textEdit);
+}
+
+TEST_F(MainWindowTest, SearchingFiltersWithoutChangingTheSelection)
+{
+    open();
+    selectApp(textEdit);
+    auto* search = find<QLineEdit>(u"sidebarSearch"_s);
+    auto* apps = find<QListView>(u"appList"_s);
+    QTest::keyClicks(search, u"quick"_s);
+    EXPECT_EQ(apps->model()->rowCount(), 1);
+    EXPECT_EQ(model().selectedApp(), textEdit) << "the detail stays with the selection";
+    EXPECT_EQ(find<QLabel>(u"appDetailName"_s)->text(), u"TextEdit"_s);
+    search->clear();
+    EXPECT_EQ(apps->currentIndex().data(IdentifierRole), textEdit) << "the selected row is highlighted again";
+    EXPECT_TRUE(apps->selectionModel()->isSelected(apps->currentIndex()));
+
+    selectType(png);
+    auto* tree = find<QTreeView>(u"formatTree"_s);
+    QTest::keyClicks(search, u"mp4"_s);
+    EXPECT_EQ(model().selectedType(), png);
+    EXPECT_EQ(find<ElidedLabel>(u"formatDetailLabel"_s)->fullText(), model().label(png));
+    EXPECT_FALSE(row(tree, png).isValid());
+    search->clear();
+    EXPECT_EQ(tree->currentIndex().data(IdentifierRole), png);
+}
+
+TEST_F(MainWindowTest, EveryOutcomeIsToldAndStagedChangesCanBeReviewed)
+{
+    open();
+    QStringList waiting;
+    QObject::connect(&model(), &AppModel::busyMessageChanged, [&] { waiting.append(model().busyMessage()); });
+    model().setRole(AssociationRole::viewer);
+    model().stage(png, textEdit);
+    model().stage(mpeg4, preview);
+    QTest::mouseClick(find<QPushButton>(u"applyButton"_s), Qt::LeftButton);
+    ASSERT_TRUE(eventually([&] { return !model().busy() && model().pending().isEmpty(); }));
+    EXPECT_TRUE(waiting.contains(u"正在检查更改是否生效…"_s)) << "no confirmation is asked for a viewer";
+    EXPECT_FALSE(waiting.contains(u"正在等待 macOS 确认并验证…"_s));
+    auto* notice = find<ElidedLabel>(u"noticeLabel"_s);
+    EXPECT_EQ(notice->fullText(), u"已更改的格式：2"_s);
+    EXPECT_EQ(notice->text(), notice->fullText()) << "room for it";
+
+    // The count opens the staged changes; each can be removed on its own.
+    model().stage(png, preview);
+    model().stage(markdown, textEdit);
+    EXPECT_TRUE(notice->fullText().isEmpty()) << "the next action replaces the outcome";
+    QTest::mouseClick(find<QPushButton>(u"stagedChangesButton"_s), Qt::LeftButton);
+    QDialog* sheet = nullptr;
+    ASSERT_TRUE(eventually([&] { return (sheet = find<QDialog>(u"stagedChangesSheet"_s)) && sheet->isVisible(); }));
+    auto* list = sheet->findChild<QListWidget*>(u"stagedList"_s);
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_TRUE(list->item(0)->text().contains(model().label(markdown)));
+    list->setCurrentRow(0);
+    QTest::mouseClick(sheet->findChild<QPushButton*>(u"removeButton"_s), Qt::LeftButton);
+    EXPECT_EQ(model().pending(), (AppModel::StringMap{{png, preview}}));
+    EXPECT_EQ(list->count(), 1);
+    QTest::mouseClick(sheet->findChild<QPushButton*>(u"doneButton"_s), Qt::LeftButton);
+    EXPECT_TRUE(eventually([&] { return !find<QDialog>(u"stagedChangesSheet"_s); }));
+}
+
+TEST_F(MainWindowTest, KeyboardAndScreenReaderFindTheirWay)
+{
+    open();
+    const QList<std::pair<QString, QString>> names{{u"refreshButton"_s, u"刷新应用与关联"_s},
+                                                   {u"sidebarSearch"_s, u"搜索应用"_s},
+                                                   {u"detailSearch"_s, u"搜索格式"_s},
+                                                   {u"formatTree"_s, u"格式"_s},
+                                                   {u"rolePicker"_s, u"角色"_s}};
+    for (const auto& [name, expected] : names) {
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(find<QWidget>(name));
+        ASSERT_TRUE(accessible) << name.toStdString();
+        EXPECT_EQ(find<QWidget>(name)->accessibleName(), expected) << name.toStdString();
+        // Linux names a combo box by its value; there its description says what it is.
+        const QString named = accessible->text(QAccessible::Name);
+        EXPECT_TRUE(named == expected || accessible->text(QAccessible::Description) == expected) << name.toStdString();
+    }
+
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&*window));
+    QTest::keyClick(&*window, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_TRUE(find<QLineEdit>(u"sidebarSearch"_s)->hasFocus());
+
+    // The focus comes back after a busy period, held open by the system's question; a sheet waits meanwhile.
+    selectApp(textEdit);
+    auto* detailSearch = find<QLineEdit>(u"detailSearch"_s);
+    detailSearch->setFocus();
+    ASSERT_TRUE(detailSearch->hasFocus());
+    std::latch answered(1);
+    bool released = false;
+    const auto release = qScopeGuard([&] {
+        if (!std::exchange(released, true))
+            answered.count_down();
+    });
+    platform::Workspace::setConfirmationHandler([&answered](const auto&) {
+        answered.wait();
+        return true;
+    });
+    model().stage(png, textEdit);
+    QFuture<void> applying = model().applyPending();
+    ASSERT_TRUE(eventually([&] { return model().busyMessage() == u"正在等待 macOS 确认并验证…"_s; }));
+    EXPECT_FALSE(detailSearch->hasFocus());
+    AddFormatSheet sheet(model(), false, &*window);
+    EXPECT_FALSE(sheet.isEnabled());
+    released = true;
+    answered.count_down();
+    ASSERT_TRUE(finish(applying));
+    EXPECT_TRUE(detailSearch->hasFocus());
+    EXPECT_TRUE(sheet.isEnabled());
+
+    // Headings are passed over.
+    QTest::mouseClick(find<QToolButton>(u"byFormatButton"_s), Qt::LeftButton);
+    auto* tree = find<QTreeView>(u"formatTree"_s);
+    tree->setFocus();
+    QTest::keyClick(tree, Qt::Key_Home);
+    EXPECT_FALSE(tree->currentIndex().data(SectionRole).toBool());
+    EXPECT_EQ(model().selectedType(), tree->currentIndex().data(IdentifierRole).toString());
+}
+
+TEST_F(MainWindowTest, TheFirstViewAndSelectionCanBeChosen)
+{
+    window.emplace(&updater);
+    window->model().setSleeper(sleeper);
+    window->showFirst(false, png);
+    window->show();
+    ASSERT_TRUE(eventually([&] { return !model().busy() && !model().apps().isEmpty(); }));
+    EXPECT_FALSE(window->byApp());
+    EXPECT_EQ(model().selectedType(), png);
+    EXPECT_EQ(find<ElidedLabel>(u"formatDetailLabel"_s)->fullText(), model().label(png));
+    EXPECT_EQ(find<QTreeView>(u"formatTree"_s)->currentIndex().data(IdentifierRole), png);
+}
+
+TEST_F(MainWindowTest, RowsThatLookAlikeAreToldApartByTheirDescription)
+{
+    open();
+    selectApp(textEdit);
+    auto* formats = find<QTreeView>(u"appFormatTree"_s);
+    EXPECT_EQ(row(formats, markdown).data(SecondaryTextRole), model().description(markdown));
+    // A format no type describes reads as its extension in the interface language, before and after it is listed.
+    auto* tree = find<QTreeView>(u"formatTree"_s);
+    ASSERT_TRUE(finish(model().addFormat(u"mkk"_s, false)));
+    const QString type = *model().selectedType();
+    EXPECT_EQ(model().description(type), u".mkk 文件"_s);
+    ASSERT_TRUE(finish(model().addFormat(u"mkk"_s, true)));
+    EXPECT_EQ(row(formats, type).data(SecondaryTextRole), u".mkk 文件"_s);
+    QTest::mouseClick(find<QToolButton>(u"byFormatButton"_s), Qt::LeftButton);
+    EXPECT_EQ(row(tree, type).data(SecondaryTextRole), u".mkk 文件"_s);
+    EXPECT_FALSE(find<QLabel>(u"formatDetailDescription"_s)->text().startsWith(u"dyn."_s));
+}
+
+namespace {
+
+// What a person reads: Qt renders a text as HTML when its format says so or, left to guess, when it looks like it.
+QString shown(const QString& text, Qt::TextFormat format = Qt::AutoText)
+{
+    const bool rich = format == Qt::RichText || (format == Qt::AutoText && Qt::mightBeRichText(text));
+    return rich ? QTextDocumentFragment::fromHtml(text).toPlainText() : text;
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, NamesAndDescriptionsShowAsWrittenAndNeverLoadAFile)
+{
+    PipeWatch pipe(system.root() + u"/picture"_s);
+    ASSERT_TRUE(pipe.ready());
+    const QString name = u"<font color=red size=7>WARNING</font><img src=\"%1/picture\">Zero"_s.arg(system.root());
+    const QString description = u"<b>Evil</b> <img src=\"%1/picture\">"_s.arg(system.root());
+    const QString evil = u"com.example.evil"_s;
+    const QVariantMap declared{
+        {u"UTTypeIdentifier"_s, u"com.example.evil-doc"_s},
+        {u"UTTypeDescription"_s, description},
+        {u"UTTypeConformsTo"_s, QVariantList{u"public.data"_s}},
+        {u"UTTypeTagSpecification"_s, QVariantMap{{u"public.filename-extension"_s, QVariantList{u"evil"_s}}}}};
+    system.addApp(u"Applications/Evil.app"_s, evil,
+                  {TemporarySystem::documentType({u"com.example.evil-doc"_s, png}, {}, u"Viewer"_s, u"Owner"_s)},
+                  {{u"CFBundleName"_s, name}, {u"UTExportedTypeDeclarations"_s, QVariantList{declared}}});
+    open();
+    const auto expectLabel = [&](const QString& objectName, const QString& text) {
+        auto* label = find<QLabel>(objectName);
+        ASSERT_TRUE(label) << qPrintable(objectName);
+        EXPECT_EQ(shown(label->text(), label->textFormat()), text) << qPrintable(objectName);
+    };
+
+    selectApp(evil);
+    expectLabel(u"appDetailName"_s, name);
+    expectLabel(u"appDetailSubtitle"_s, u"选择格式，将 %1 设为默认打开应用"_s.arg(name));
+    auto* apps = find<QListView>(u"appList"_s);
+    EXPECT_EQ(shown(row(apps, evil).data(Qt::ToolTipRole).toString()), name);
+    auto* formats = find<QTreeView>(u"appFormatTree"_s);
+    EXPECT_EQ(shown(row(formats, u"com.example.evil-doc"_s, 1).data(Qt::ToolTipRole).toString()), name);
+
+    selectType(u"com.example.evil-doc"_s);
+    expectLabel(u"formatDetailDescription"_s, description);
+    expectLabel(u"formatDetailDefault"_s, u"当前默认：%1"_s.arg(name));
+    EXPECT_EQ(shown(row(find<QListView>(u"candidateList"_s), evil).data(Qt::ToolTipRole).toString()), name);
+    window->grab(); // paints every label and delegate
+    EXPECT_EQ(pipe.opens(), 0) << "an <img> in a name was loaded";
+}
+
+TEST_F(MainWindowTest, ViewsAndSheetsGoBeforeTheModelTheyShow)
+{
+    open();
+    selectApp(textEdit); // the format tree's header asks the model for its titles
+    auto* sheet = new QDialog(&*window);
+    sheet->show();
+    QStringList order;
+    const auto record = [&order](QObject* object, const QString& name) {
+        QObject::connect(object, &QObject::destroyed, [&order, name] { order.append(name); });
+    };
+    record(&model(), u"model"_s);
+    record(sheet, u"sheet"_s);
+    for (auto* view : window->findChildren<QAbstractItemView*>())
+        record(view, view->objectName());
+    for (auto* items : window->findChildren<QAbstractItemModel*>(Qt::FindDirectChildrenOnly))
+        record(items, u"item model"_s);
+    window.reset();
+    ASSERT_FALSE(order.isEmpty());
+    EXPECT_EQ(order.last(), u"model"_s) << qPrintable(order.join(u", "_s));
+    EXPECT_GT(order.size(), 8);
+}

@@ -68,6 +68,19 @@ TEST(SettingsWindowTest, ChangingTheLanguageRetranslatesEveryWindowAtOnce)
     EXPECT_EQ(picker->currentIndex(), 0) << "the picker follows a change made elsewhere";
 }
 
+TEST(SettingsWindowTest, EscapeAndCloseKeysCloseIt)
+{
+    TemporarySystem system;
+    SettingsWindow settings;
+    for (const QKeyCombination keys : {QKeyCombination(Qt::Key_Escape), QKeyCombination(Qt::CTRL | Qt::Key_W)}) {
+        settings.show();
+        settings.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&settings));
+        QTest::keyClick(&settings, keys.key(), keys.keyboardModifiers());
+        EXPECT_FALSE(settings.isVisible()) << QKeySequence(keys).toString().toStdString();
+    }
+}
+
 TEST(SettingsWindowTest, FeedbackMailCarriesTheVersionAndSystem)
 {
     TemporarySystem system;

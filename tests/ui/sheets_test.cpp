@@ -10,9 +10,11 @@
 #include <QAbstractItemModelTester>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 
@@ -133,6 +135,12 @@ TEST_F(SheetsTest, ChooserListsSearchesAndChoosesApplications)
     model.setSelectedType(markdown);
     EXPECT_EQ(sheet.findChild<QLabel*>(u"title"_s)->text(),
               L10n::text(u"为 {format} 选择应用"_s, u"zh"_s, {{u"format"_s, model.label(markdown)}}));
+    // A label holding markup shows as written.
+    model.setSelectedType(u"<b>x-evil</b>"_s);
+    auto* title = sheet.findChild<QLabel*>(u"title"_s);
+    ASSERT_TRUE(title->text().contains(u"<b>x-evil</b>"_s));
+    EXPECT_EQ(title->textFormat(), Qt::PlainText);
+    model.setSelectedType(markdown);
 
     QAbstractItemModelTester tester(sheet.rows(), QAbstractItemModelTester::FailureReportingMode::Fatal);
     ASSERT_EQ(sheet.rows()->rowCount(), 3);
@@ -151,6 +159,28 @@ TEST_F(SheetsTest, ChooserListsSearchesAndChoosesApplications)
     ASSERT_TRUE(eventually([&] { return !sheet.isVisible(); }));
     EXPECT_EQ(sheet.result(), QDialog::Accepted);
     EXPECT_EQ(model.pending().value(markdown), u"com.example.Viewer"_s);
+}
+
+TEST_F(SheetsTest, TheBrowsePanelTakesOnlyApplications)
+{
+    QDir().mkpath(system.root() + u"/Applications/Folder"_s);
+    const QString app = system.addApp(u"Applications/Some.app"_s, u"com.example.Some"_s, {}, {});
+    AppChooserSheet sheet(model, &window);
+    window.show();
+    sheet.open();
+    std::optional<QString> picked;
+    AppChooserSheet::pickWithFileDialog(&sheet, [&picked](const std::optional<QString>& path) { picked = path; });
+    auto* panel = sheet.findChild<QFileDialog*>(u"browseDialog"_s);
+    ASSERT_TRUE(panel);
+    EXPECT_EQ(panel->windowTitle(), zh(u"浏览 .app…"_s).remove(u'…'));
+    panel->selectFile(system.root() + u"/Applications/Folder"_s);
+    static_cast<QDialog*>(panel)->accept();
+    EXPECT_TRUE(panel->isVisible()) << "a plain folder is refused";
+    EXPECT_TRUE(panel->findChild<QMessageBox*>(u"bundleRefusal"_s));
+    EXPECT_FALSE(picked);
+    panel->selectFile(app);
+    static_cast<QDialog*>(panel)->accept();
+    EXPECT_EQ(picked, app);
 }
 
 TEST_F(SheetsTest, ChooserChecksWhatIsBrowsedTo)

@@ -59,7 +59,14 @@ TEST(ShellTest, OneMainWindowWithTheMenusOfTheProgram)
     for (QAction* menu : window->menuBar()->actions())
         for (QAction* item : menu->menu()->actions())
             items.append(item->text());
-    EXPECT_EQ(items, (QStringList{u"关于 Tessik"_s, u"设置…"_s, u"Tessik 官网"_s})) << "no item makes a second window";
+    EXPECT_EQ(items, (QStringList{u"关于 Tessik"_s, u"设置…"_s, u"退出 Tessik"_s, u"Tessik 官网"_s}))
+        << "no item makes a second window";
+    EXPECT_EQ(shell.quitAction()->shortcut(), QKeySequence(u"Ctrl+Q"_s));
+    // Qt's own dialogs speak the interface language.
+    EXPECT_NE(QCoreApplication::translate("QFileDialog", "Find Directory"), u"Find Directory"_s);
+    LanguageSetting::shared().setCode(u"en"_s);
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Find Directory"), u"Find Directory"_s);
+    LanguageSetting::shared().setCode(u"zh"_s);
 
     QList<QUrl> opened;
     UrlOpener::set([&opened](const QUrl& url) {

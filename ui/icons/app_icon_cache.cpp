@@ -1,9 +1,11 @@
 #include "app_icon_cache.h"
 
 #include "desktop_icon_theme.h"
+#include "platform/file_stamp.h"
 #include "platform/workspace.h"
 #include "system_images.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QImageReader>
 
@@ -28,10 +30,19 @@ qsizetype bestWidth(const QList<int>& widths, int pixels)
     return best;
 }
 
-// An .icns holds many sizes; they are read from the file's table, so only the chosen image is decoded.
+// An .icns holds many sizes; they are read from the file's table, so only the chosen image is decoded. The file is
+// read as every file is, so a pipe or device named as an icon is never opened.
 QImage bestImage(const QString& path, int pixels)
 {
-    QImageReader reader(path);
+    constexpr qint64 maximumIconFileSize = 32 * 1024 * 1024;
+    platform::FileStamp stamp;
+    const std::optional<QByteArray> bytes = platform::FileStamp::read(path, maximumIconFileSize, stamp);
+    if (!bytes)
+        return {};
+    QBuffer file;
+    file.setData(*bytes);
+    file.open(QIODevice::ReadOnly);
+    QImageReader reader(&file);
     QList<int> widths;
     const int count = std::max(reader.imageCount(), 1);
     for (int index = 0; index < count; ++index) {
@@ -40,7 +51,10 @@ QImage bestImage(const QString& path, int pixels)
         widths.append(reader.size().width());
     }
     const qsizetype best = bestWidth(widths, pixels);
-    QImageReader chosen(path);
+    QBuffer again;
+    again.setData(*bytes);
+    again.open(QIODevice::ReadOnly);
+    QImageReader chosen(&again);
     if (best > 0)
         chosen.jumpToImage(int(best));
     return chosen.read();

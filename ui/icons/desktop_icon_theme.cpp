@@ -1,9 +1,12 @@
 #include "desktop_icon_theme.h"
 
+#include "platform/file_stamp.h"
+#include "platform/xdg/key_file_document.h"
 #include "platform/xdg/xdg_environment.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 
 using namespace Qt::StringLiterals;
 
@@ -26,6 +29,62 @@ void useSearchPaths()
         QIcon::setThemeName(u"hicolor"_s);
 }
 
+QStringList commaList(const std::optional<QString>& value)
+{
+    QStringList items;
+    for (const QString& item : value.value_or(QString()).split(u',', Qt::SkipEmptyParts))
+        if (const QString trimmed = item.trimmed(); !trimmed.isEmpty())
+            items.append(trimmed);
+    return items;
+}
+
+// Qt opens a theme's index, its icon cache and the icon's files in the theme's folders as they are, and opening a
+// named pipe waits for a writer that may never come. So a theme icon is taken only when every file its lookup may
+// open is missing or a regular file, which a stat tells without opening anything.
+bool lookupOpensOnlyRegularFiles(const QString& iconName)
+{
+    constexpr qint64 maximumIndexSize = 1024 * 1024;
+    QStringList themes{QIcon::themeName(), QIcon::fallbackThemeName(), u"hicolor"_s};
+    QSet<QString> seen;
+    while (!themes.isEmpty()) {
+        const QString theme = themes.takeFirst();
+        if (theme.isEmpty() || seen.contains(theme))
+            continue;
+        seen.insert(theme);
+        QStringList folders;
+        QStringList subfolders;
+        for (const QString& base : QIcon::themeSearchPaths()) {
+            const QString folder = base + u'/' + theme;
+            if (!QFileInfo(folder).isDir())
+                continue;
+            folders.append(folder);
+            for (const QString& file : {u"/index.theme"_s, u"/icon-theme.cache"_s})
+                if (!platform::FileStamp::isMissingOrRegular(folder + file))
+                    return false;
+            platform::FileStamp stamp;
+            const std::optional<QByteArray> index =
+                platform::FileStamp::read(folder + u"/index.theme"_s, maximumIndexSize, stamp);
+            if (!index)
+                continue;
+            const platform::KeyFileDocument document = platform::KeyFileDocument::parse(*index);
+            const QString group = u"Icon Theme"_s;
+            subfolders += commaList(document.value(group, u"Directories"_s));
+            subfolders += commaList(document.value(group, u"ScaledDirectories"_s));
+            // Inherited themes come before the fallbacks already queued.
+            const QStringList inherited = commaList(document.value(group, u"Inherits"_s));
+            for (qsizetype i = 0; i < inherited.size(); ++i)
+                themes.insert(i, inherited.at(i));
+        }
+        subfolders.removeDuplicates();
+        for (const QString& folder : folders)
+            for (const QString& subfolder : subfolders)
+                for (const QString& suffix : {u".png"_s, u".svg"_s, u".xpm"_s})
+                    if (!platform::FileStamp::isMissingOrRegular(folder + u'/' + subfolder + u'/' + iconName + suffix))
+                        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 QIcon DesktopIconTheme::icon(const QString& name)
@@ -38,6 +97,8 @@ QIcon DesktopIconTheme::icon(const QString& name)
     for (const QString& suffix : {u".png"_s, u".svg"_s, u".xpm"_s})
         if (iconName.endsWith(suffix))
             iconName.chop(suffix.size());
+    if (!lookupOpensOnlyRegularFiles(iconName))
+        return {};
     if (QIcon icon = QIcon::fromTheme(iconName); !icon.isNull())
         return icon;
     // The pixmaps folders come last and hold files, not themes.

@@ -3,6 +3,7 @@
 #include "app/l10n/l10n.h"
 #include "app/model/app_model.h"
 #include "item_roles.h"
+#include "plain_text.h"
 #include "row_badges.h"
 
 using namespace Qt::StringLiterals;
@@ -41,7 +42,9 @@ QVariant AppFormatModel::headerData(int section, Qt::Orientation orientation, in
 QVariant AppFormatModel::typeData(const QString& typeIdentifier, int column, int role) const
 {
     if (column == 1)
-        return role == Qt::DisplayRole || role == Qt::ToolTipRole ? m_model.defaultName(typeIdentifier) : QVariant();
+        return role == Qt::DisplayRole   ? QVariant(m_model.defaultName(typeIdentifier))
+               : role == Qt::ToolTipRole ? QVariant(PlainText::asRichText(m_model.defaultName(typeIdentifier)))
+                                         : QVariant();
     switch (role) {
     case Qt::CheckStateRole:
         return m_app && m_model.pending().value(typeIdentifier) == m_app->bundleIdentifier ? Qt::Checked
@@ -50,6 +53,8 @@ QVariant AppFormatModel::typeData(const QString& typeIdentifier, int column, int
         return m_app ? RowBadges::formatRow(m_model, typeIdentifier, *m_app) : QStringList();
     case DefaultNameRole:
         return m_model.defaultName(typeIdentifier);
+    case SecondaryTextRole:
+        return m_model.description(typeIdentifier);
     default:
         return CategoryTreeModel::typeData(typeIdentifier, column, role);
     }

@@ -2,6 +2,7 @@
 
 #include "badge_painter.h"
 #include "item_roles.h"
+#include "text_metrics.h"
 #include "ui/icons/system_images.h"
 
 #include <QApplication>
@@ -52,25 +53,29 @@ void CandidateDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     const int available = qMax(0, rect.right() - left - BadgePainter::width(badges, option.font));
     const int textWidth =
         qMin(available, qMax(metrics.horizontalAdvance(name), captionMetrics.horizontalAdvance(identifier)) + 2);
-    const int top = centerY - (metrics.height() + captionMetrics.height()) / 2;
+    const int nameHeight = TextMetrics::lineHeight(name, option.font);
+    const int identifierHeight = TextMetrics::lineHeight(identifier, caption);
+    const int top = centerY - (nameHeight + identifierHeight) / 2;
     painter->save();
     painter->setPen(option.palette.color(QPalette::Text));
     painter->setFont(option.font);
-    painter->drawText(QRect(left, top, textWidth, metrics.height()), Qt::AlignLeft,
+    painter->drawText(QRect(left, top, textWidth, nameHeight), Qt::AlignLeft | Qt::AlignVCenter,
                       metrics.elidedText(name, Qt::ElideRight, textWidth));
     QColor secondary = option.palette.color(QPalette::Text);
     secondary.setAlphaF(0.6);
     painter->setPen(secondary);
     painter->setFont(caption);
-    painter->drawText(QRect(left, top + metrics.height(), textWidth, captionMetrics.height()), Qt::AlignLeft,
+    painter->drawText(QRect(left, top + nameHeight, textWidth, identifierHeight), Qt::AlignLeft | Qt::AlignVCenter,
                       captionMetrics.elidedText(identifier, Qt::ElideRight, textWidth));
     painter->restore();
     BadgePainter::paint(painter, badges, left + textWidth + gap, centerY, option.font, option.palette);
 }
 
-QSize CandidateDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const
+QSize CandidateDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
-    const int text = QFontMetrics(option.font).height() + QFontMetrics(BadgePainter::captionFont(option.font)).height();
+    const int text =
+        TextMetrics::lineHeight(index.data().toString(), option.font) +
+        TextMetrics::lineHeight(index.data(SecondaryTextRole).toString(), BadgePainter::captionFont(option.font));
     return {0, qMax(iconSize, text) + 2 * verticalPadding};
 }
 

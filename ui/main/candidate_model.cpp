@@ -2,6 +2,7 @@
 
 #include "app/model/app_model.h"
 #include "item_roles.h"
+#include "plain_text.h"
 #include "row_badges.h"
 #include "ui/icons/app_icon_cache.h"
 
@@ -46,8 +47,9 @@ QVariant CandidateModel::data(const QModelIndex& index, int role) const
     const InstalledApp& app = m_apps.at(index.row());
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole:
         return app.name;
+    case Qt::ToolTipRole:
+        return PlainText::asRichText(app.name);
     case Qt::DecorationRole:
         return QIcon(AppIconCache::icon(app, 28, qApp->devicePixelRatio()));
     case IdentifierRole:

@@ -2,6 +2,7 @@
 
 #include "app/model/app_model.h"
 #include "item_roles.h"
+#include "plain_text.h"
 #include "search_filter_proxy.h"
 
 using namespace Qt::StringLiterals;
@@ -139,8 +140,10 @@ QVariant CategoryTreeModel::data(const QModelIndex& index, int role) const
 
 QVariant CategoryTreeModel::typeData(const QString& typeIdentifier, int column, int role) const
 {
-    if (column == 0 && (role == Qt::DisplayRole || role == Qt::ToolTipRole))
+    if (column == 0 && role == Qt::DisplayRole)
         return m_model.label(typeIdentifier);
+    if (column == 0 && role == Qt::ToolTipRole)
+        return PlainText::asRichText(m_model.label(typeIdentifier));
     return {};
 }
 
@@ -149,7 +152,7 @@ Qt::ItemFlags CategoryTreeModel::flags(const QModelIndex& index) const
     if (!index.isValid())
         return Qt::NoItemFlags;
     if (index.internalId() == 0)
-        return Qt::ItemIsEnabled;
+        return Qt::NoItemFlags; // a heading: the keyboard passes over it
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
 }
 

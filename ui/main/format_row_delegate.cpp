@@ -2,6 +2,7 @@
 
 #include "badge_painter.h"
 #include "item_roles.h"
+#include "text_metrics.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -11,13 +12,6 @@ namespace tessik::ui {
 namespace {
 
 constexpr int margin = 4;
-
-// Room for the caption line: glyphs of a fallback font (Chinese, Japanese, Korean descriptions) reach below the
-// primary font's metrics.
-int captionLineHeight(const QFont& caption)
-{
-    return qRound(QFontMetrics(caption).height() * 1.3);
-}
 
 QFont bold(const QFont& font)
 {
@@ -62,19 +56,21 @@ void FormatRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     const QFont caption = BadgePainter::captionFont(option.font);
     const QFontMetrics labelMetrics(option.font);
     const QFontMetrics captionMetrics(caption);
+    const QString label = index.data().toString();
+    const QString description = index.data(SecondaryTextRole).toString();
+    const int labelHeight = TextMetrics::lineHeight(label, option.font);
     painter->save();
     painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
     painter->setFont(option.font);
-    painter->drawText(QRect(text.left(), text.top(), text.width(), labelMetrics.height()), Qt::AlignLeft,
-                      labelMetrics.elidedText(index.data().toString(), Qt::ElideRight, text.width()));
+    painter->drawText(QRect(text.left(), text.top(), text.width(), labelHeight), Qt::AlignLeft | Qt::AlignVCenter,
+                      labelMetrics.elidedText(label, Qt::ElideRight, text.width()));
     QColor secondary = option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
     secondary.setAlphaF(0.6);
     painter->setPen(secondary);
     painter->setFont(caption);
     painter->drawText(
-        QRect(text.left(), text.top() + labelMetrics.height(), text.width(), captionLineHeight(caption)),
-        Qt::AlignLeft | Qt::AlignVCenter,
-        captionMetrics.elidedText(index.data(SecondaryTextRole).toString(), Qt::ElideRight, text.width()));
+        QRect(text.left(), text.top() + labelHeight, text.width(), TextMetrics::lineHeight(description, caption)),
+        Qt::AlignLeft | Qt::AlignVCenter, captionMetrics.elidedText(description, Qt::ElideRight, text.width()));
     painter->restore();
 }
 
@@ -82,7 +78,9 @@ QSize FormatRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QMod
 {
     if (index.data(SectionRole).toBool())
         return headingSize(option);
-    return {0, QFontMetrics(option.font).height() + captionLineHeight(BadgePainter::captionFont(option.font)) +
+    return {0, TextMetrics::lineHeight(index.data().toString(), option.font) +
+                   TextMetrics::lineHeight(index.data(SecondaryTextRole).toString(),
+                                           BadgePainter::captionFont(option.font)) +
                    2 * margin};
 }
 

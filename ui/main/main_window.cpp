@@ -5,7 +5,9 @@
 #include "app_format_model.h"
 #include "app_list_model.h"
 #include "candidate_delegate.h"
+#include "candidate_list_view.h"
 #include "candidate_model.h"
+#include "elided_label.h"
 #include "format_row_delegate.h"
 #include "format_tree_model.h"
 #include "item_roles.h"
@@ -14,9 +16,12 @@
 #include "ui/icons/system_images.h"
 #include "ui/icons/tessik_logo.h"
 #include "ui/settings/language_setting.h"
+#include "ui/sheets/staged_changes_sheet.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QDialog>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -28,6 +33,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStackedLayout>
 #include <QStackedWidget>
@@ -65,6 +71,7 @@ QLabel* secondaryLabel(const QString& name, QWidget* parent, bool wrap = true)
     auto* label = new QLabel(parent);
     label->setObjectName(name);
     label->setWordWrap(wrap);
+    label->setTextFormat(Qt::PlainText);
     label->setForegroundRole(QPalette::PlaceholderText);
     return label;
 }
@@ -162,11 +169,19 @@ MainWindow::MainWindow(FormatCatalogUpdater* updater, QWidget* parent) : QMainWi
     setCentralWidget(m_content);
 
     connect(&m_model, &AppModel::busyChanged, this, [this] {
+        // Disabling moves the focus away; it comes back where it was.
+        if (m_model.busy() && QApplication::focusWidget() && m_content->isAncestorOf(QApplication::focusWidget()))
+            m_focusBeforeBusy = QApplication::focusWidget();
         m_content->setEnabled(!m_model.busy());
+        if (!m_model.busy() && m_focusBeforeBusy && m_focusBeforeBusy->isVisible()) {
+            m_focusBeforeBusy->setFocus(Qt::OtherFocusReason);
+            m_focusBeforeBusy = nullptr;
+        }
         updateBottomBar();
         updateDetail();
     });
     connect(&m_model, &AppModel::busyMessageChanged, this, &MainWindow::updateBottomBar);
+    connect(&m_model, &AppModel::noticeChanged, this, &MainWindow::updateBottomBar);
     connect(&m_model, &AppModel::pendingChanged, this, &MainWindow::updateBottomBar);
     connect(&m_model, &AppModel::roleChanged, this, [this] {
         m_model.setPending({}); // staged changes belong to one role
@@ -196,6 +211,13 @@ MainWindow::MainWindow(FormatCatalogUpdater* updater, QWidget* parent) : QMainWi
             m_model.updateCatalogIfDue();
     });
 
+    // The search of the view in front.
+    auto* find = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this);
+    connect(find, &QShortcut::activated, this, [this] {
+        m_sidebarSearch->setFocus(Qt::ShortcutFocusReason);
+        m_sidebarSearch->selectAll();
+    });
+
     retranslate();
     setByApp(true);
 }
@@ -204,6 +226,11 @@ MainWindow::~MainWindow()
 {
     if (m_alert)
         m_alert->disconnect(this);
+    // The views, their item models and any open sheet use m_model, which goes before QWidget deletes children.
+    m_model.disconnect(this);
+    delete takeCentralWidget();
+    qDeleteAll(findChildren<QDialog*>(Qt::FindDirectChildrenOnly));
+    qDeleteAll(findChildren<QAbstractItemModel*>(Qt::FindDirectChildrenOnly));
 }
 
 QString MainWindow::tr(const QString& key, const L10n::Values& values) const
@@ -266,8 +293,7 @@ QWidget* MainWindow::buildHeader()
     m_rolePicker->setFixedWidth(210);
     for (AssociationRole role : {AssociationRole::all, AssociationRole::viewer, AssociationRole::editor})
         m_rolePicker->addItem(QString(), int(role));
-    connect(m_rolePicker, &QComboBox::activated, this,
-            [this](int index) { m_model.setRole(roleAt(m_rolePicker, index)); });
+    connect(m_rolePicker, &QComboBox::activated, this, [this](int index) { chooseRole(roleAt(m_rolePicker, index)); });
     row->addWidget(m_rolePicker);
 
     m_refreshButton = new QToolButton(header);
@@ -301,8 +327,10 @@ QWidget* MainWindow::buildSidebar()
     m_sidebarSearch->setObjectName(u"sidebarSearch"_s);
     m_sidebarSearch->setClearButtonEnabled(true);
     connect(m_sidebarSearch, &QLineEdit::textChanged, this, [this](const QString& text) {
-        m_appListProxy->setQuery(text);
-        m_formatTreeProxy->setQuery(text);
+        filter([this, text] {
+            m_appListProxy->setQuery(text);
+            m_formatTreeProxy->setQuery(text);
+        });
     });
     column->addWidget(m_sidebarSearch);
 
@@ -331,6 +359,7 @@ QWidget* MainWindow::buildSidebar()
     m_formatTreeView = sectionedTree(u"formatTree"_s, m_formatTreeProxy, formats);
     m_formatTreeView->setHeaderHidden(true);
     m_formatTreeView->setItemDelegate(new FormatRowDelegate(m_formatTreeView));
+    m_formatTreeView->setProperty("stacksSecondaryText", true);
     connect(m_formatTreeView->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
                 if (!m_syncing && current.isValid() && !current.data(SectionRole).toBool())
@@ -370,6 +399,7 @@ QWidget* MainWindow::buildAppDetail()
     auto* names = new QVBoxLayout;
     m_appName = new QLabel(m_appDetail);
     m_appName->setObjectName(u"appDetailName"_s);
+    m_appName->setTextFormat(Qt::PlainText);
     m_appName->setFont(scaledFont(font(), 1.7, true));
     // Long names wrap instead of being cut at the pane's edge or widening the window.
     m_appName->setWordWrap(true);
@@ -384,7 +414,8 @@ QWidget* MainWindow::buildAppDetail()
     m_detailSearch = new QLineEdit(m_appDetail);
     m_detailSearch->setObjectName(u"detailSearch"_s);
     m_detailSearch->setClearButtonEnabled(true);
-    connect(m_detailSearch, &QLineEdit::textChanged, m_appFormatsProxy, &SearchFilterProxy::setQuery);
+    connect(m_detailSearch, &QLineEdit::textChanged, this,
+            [this](const QString& text) { filter([this, text] { m_appFormatsProxy->setQuery(text); }); });
     searchRow->addWidget(m_detailSearch, 1);
     m_detailAddFormat = new QPushButton(m_appDetail);
     m_detailAddFormat->setObjectName(u"detailAddFormatButton"_s);
@@ -437,12 +468,10 @@ QWidget* MainWindow::buildFormatDetail()
     column->setContentsMargins(22, 22, 22, 22);
     column->setSpacing(16);
 
-    m_formatLabel = new QLabel(m_formatDetail);
+    m_formatLabel = new ElidedLabel(m_formatDetail);
     m_formatLabel->setObjectName(u"formatDetailLabel"_s);
+    m_formatLabel->setTextFormat(Qt::PlainText);
     m_formatLabel->setFont(scaledFont(font(), 2.0, true));
-    // A long list of extensions wraps instead of being cut or widening the window.
-    m_formatLabel->setWordWrap(true);
-    m_formatLabel->setMinimumWidth(1);
     column->addWidget(m_formatLabel);
     m_formatDescription = secondaryLabel(u"formatDetailDescription"_s, m_formatDetail);
     column->addWidget(m_formatDescription);
@@ -462,13 +491,13 @@ QWidget* MainWindow::buildFormatDetail()
     headingRow->addWidget(m_chooseOtherApp);
     column->addLayout(headingRow);
 
-    m_candidateView = new QListView(m_formatDetail);
+    m_candidateView = new CandidateListView(m_formatDetail);
     m_candidateView->setObjectName(u"candidateList"_s);
     m_candidateView->setModel(m_candidates);
     m_candidateView->setItemDelegate(new CandidateDelegate(m_candidateView));
-    m_candidateView->setSelectionMode(QAbstractItemView::NoSelection);
     m_candidateView->setMouseTracking(true);
-    connect(m_candidateView, &QListView::clicked, m_candidates, &CandidateModel::choose);
+    m_candidateView->setProperty("stacksSecondaryText", true);
+    connect(m_candidateView, &CandidateListView::chosen, m_candidates, &CandidateModel::choose);
     m_candidatesEmpty = secondaryLabel(u"candidatesEmptyLabel"_s, m_formatDetail);
     column->addWidget(overlay(m_candidateView, m_candidatesEmpty, m_formatDetail), 1);
 
@@ -492,7 +521,16 @@ QWidget* MainWindow::buildBottomBar()
     m_status = new QLabel(bar);
     m_status->setObjectName(u"statusLabel"_s);
     row->addWidget(m_status);
-    row->addStretch(1);
+    // The count opens the list of staged changes, where each can be reviewed and removed.
+    m_stagedButton = new QPushButton(bar);
+    m_stagedButton->setObjectName(u"stagedChangesButton"_s);
+    m_stagedButton->setFlat(true);
+    m_stagedButton->setAutoDefault(false);
+    connect(m_stagedButton, &QPushButton::clicked, this, &MainWindow::showStagedChanges);
+    row->addWidget(m_stagedButton);
+    m_notice = new ElidedLabel(bar);
+    m_notice->setObjectName(u"noticeLabel"_s);
+    row->addWidget(m_notice, 1);
     m_cancel = new QPushButton(bar);
     m_cancel->setObjectName(u"cancelButton"_s);
     connect(m_cancel, &QPushButton::clicked, this, [this] { m_model.setPending({}); });
@@ -515,7 +553,17 @@ void MainWindow::retranslate()
     m_rolePicker->setItemText(1, tr(u"默认查看器"_s));
     m_rolePicker->setItemText(2, tr(u"默认编辑器"_s));
     m_refreshButton->setToolTip(tr(u"刷新应用与关联"_s));
+    m_refreshButton->setAccessibleName(tr(u"刷新应用与关联"_s));
+    // A combo box is named by its value on some platforms; the description keeps what it chooses.
+    m_rolePicker->setAccessibleName(tr(u"角色"_s));
+    m_rolePicker->setAccessibleDescription(tr(u"角色"_s));
+    m_detailSearch->setAccessibleName(tr(u"搜索格式"_s));
+    m_formatTreeView->setAccessibleName(tr(u"格式"_s));
+    m_appFormatView->setAccessibleName(tr(u"格式"_s));
+    m_candidateView->setAccessibleName(tr(u"打开此格式的应用"_s));
+    m_appListView->setAccessibleName(tr(u"应用"_s));
     m_sidebarSearch->setPlaceholderText(m_byApp ? tr(u"搜索应用"_s) : tr(u"搜索格式"_s));
+    m_sidebarSearch->setAccessibleName(m_sidebarSearch->placeholderText());
     m_sidebarAddFormat->setText(tr(u"添加格式…"_s));
     m_detailSearch->setPlaceholderText(tr(u"搜索格式"_s));
     m_detailAddFormat->setText(tr(u"添加格式…"_s));
@@ -556,8 +604,10 @@ void MainWindow::setCategory(const QString& category)
     m_category = category;
     for (QComboBox* picker : {m_sidebarCategory, m_detailCategory})
         picker->setCurrentIndex(picker->findData(category));
-    m_formatTreeProxy->setCategory(category);
-    m_appFormatsProxy->setCategory(category);
+    filter([this, category] {
+        m_formatTreeProxy->setCategory(category);
+        m_appFormatsProxy->setCategory(category);
+    });
     updateDetail();
 }
 
@@ -574,9 +624,33 @@ void MainWindow::setByApp(bool byApp)
     }
     m_sidebarPages->setCurrentIndex(byApp ? 0 : 1);
     m_sidebarSearch->setPlaceholderText(byApp ? tr(u"搜索应用"_s) : tr(u"搜索格式"_s));
+    m_sidebarSearch->setAccessibleName(m_sidebarSearch->placeholderText());
     showSelectedApp();
     showSelectedType();
     updateDetail();
+}
+
+// A filter only hides rows: the views' current rows, which it moves, never change the selection, and the
+// selected row is highlighted again as soon as it shows.
+void MainWindow::filter(const std::function<void()>& change)
+{
+    {
+        const QScopedValueRollback<bool> syncing(m_syncing, true);
+        change();
+    }
+    showSelectedApp();
+    showSelectedType();
+}
+
+void MainWindow::showFirst(bool byApp, const std::optional<QString>& selection)
+{
+    setByApp(byApp);
+    if (!selection)
+        return;
+    if (byApp)
+        m_model.setSelectedApp(selection);
+    else
+        m_model.setSelectedType(selection);
 }
 
 void MainWindow::showSelectedApp()
@@ -584,10 +658,12 @@ void MainWindow::showSelectedApp()
     const QModelIndex source = m_appList->indexOfApp(m_model.selectedApp().value_or(QString()));
     const QModelIndex row = m_appListProxy->mapFromSource(source);
     const QScopedValueRollback<bool> syncing(m_syncing, true);
-    if (row.isValid())
+    if (row.isValid()) {
         m_appListView->setCurrentIndex(row);
-    else
+        m_appListView->scrollTo(row);
+    } else {
         m_appListView->selectionModel()->clear();
+    }
 }
 
 void MainWindow::showSelectedType()
@@ -616,9 +692,7 @@ void MainWindow::updateDetail()
         m_appFormatsEmpty->setVisible(empty);
         m_detailPages->setCurrentWidget(m_appDetail);
     } else if (!m_byApp && type) {
-        const QString label = m_model.label(*type);
-        m_formatLabel->setText(label);
-        m_formatLabel->setToolTip(label);
+        m_formatLabel->setFullText(m_model.label(*type));
         m_formatDescription->setText(m_model.description(*type));
         m_formatDefault->setText(tr(u"当前默认：{app}"_s, {{u"app"_s, m_model.defaultName(*type)}}));
         m_candidatesEmpty->setVisible(m_candidates->rowCount() == 0);
@@ -633,10 +707,52 @@ void MainWindow::updateBottomBar()
 {
     const bool busy = m_model.busy();
     m_busyIndicator->setVisible(busy);
-    m_status->setText(busy ? tr(m_model.busyMessage())
-                           : tr(u"待修改 {count} 种格式"_s, {{u"count"_s, QString::number(m_model.pending().size())}}));
+    m_status->setVisible(busy);
+    m_status->setText(busy ? tr(m_model.busyMessage()) : QString());
+    m_stagedButton->setVisible(!busy);
+    m_stagedButton->setText(tr(u"待修改 {count} 种格式"_s, {{u"count"_s, QString::number(m_model.pending().size())}}));
+    m_stagedButton->setToolTip(tr(u"待修改的格式"_s));
+    m_notice->setFullText(busy ? QString() : m_model.notice().value_or(QString()));
     m_cancel->setEnabled(!m_model.pending().isEmpty());
     m_apply->setEnabled(!m_model.pending().isEmpty());
+}
+
+// Staged changes belong to one role: changing it with some staged asks before they are dropped.
+void MainWindow::chooseRole(AssociationRole role)
+{
+    if (role == m_model.role())
+        return;
+    if (m_model.pending().isEmpty()) {
+        m_model.setRole(role);
+        return;
+    }
+    m_rolePicker->setCurrentIndex(m_rolePicker->findData(int(m_model.role())));
+    auto* question = new QMessageBox(
+        QMessageBox::Question, u"Tessik"_s,
+        tr(u"更改角色会放弃 {count} 项待修改。要继续吗？"_s, {{u"count"_s, QString::number(m_model.pending().size())}}),
+        QMessageBox::NoButton, this);
+    question->setObjectName(u"roleQuestion"_s);
+    question->setTextFormat(Qt::PlainText);
+    question->setWindowModality(Qt::WindowModal);
+    question->setAttribute(Qt::WA_DeleteOnClose);
+    QPushButton* discard = question->addButton(tr(u"放弃并更改角色"_s), QMessageBox::DestructiveRole);
+    discard->setObjectName(u"discardButton"_s);
+    QPushButton* keep = question->addButton(tr(u"取消"_s), QMessageBox::RejectRole);
+    keep->setObjectName(u"keepButton"_s);
+    question->setDefaultButton(keep);
+    question->setEscapeButton(keep);
+    connect(question, &QMessageBox::finished, this, [this, question, discard, role] {
+        if (question->clickedButton() == discard)
+            m_model.setRole(role);
+    });
+    question->open();
+}
+
+void MainWindow::showStagedChanges()
+{
+    auto* sheet = new StagedChangesSheet(m_model, this);
+    sheet->setAttribute(Qt::WA_DeleteOnClose);
+    sheet->open();
 }
 
 void MainWindow::updateAlert()
@@ -657,6 +773,7 @@ void MainWindow::updateAlert()
     auto* alert =
         new QMessageBox(QMessageBox::Information, u"Tessik"_s, *m_model.message(), QMessageBox::NoButton, this);
     alert->setObjectName(u"messageAlert"_s);
+    alert->setTextFormat(Qt::PlainText);
     alert->setWindowModality(Qt::WindowModal);
     alert->setAttribute(Qt::WA_DeleteOnClose);
     QPushButton* mail = nullptr;

@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <functional>
+
 class QAbstractButton;
 class QButtonGroup;
 class QComboBox;
@@ -28,6 +30,8 @@ namespace tessik::ui {
 
 class AppFormatModel;
 class AppListModel;
+class CandidateListView;
+class ElidedLabel;
 class CandidateModel;
 class FormatTreeModel;
 class SearchFilterProxy;
@@ -46,6 +50,9 @@ public:
     AppModel& model() { return m_model; }
     bool byApp() const { return m_byApp; }
     void setByApp(bool byApp);
+    // What the window shows first: the view, and the application (by application) or the content type (by
+    // format) to select; a selection the catalog lacks gives way to the first row once it is loaded.
+    void showFirst(bool byApp, const std::optional<QString>& selection);
     // Off for a run that only renders the window: no request leaves the machine.
     void setCatalogUpdatesEnabled(bool enabled) { m_catalogUpdates = enabled; }
 
@@ -70,11 +77,14 @@ private:
     void retranslate();
     void fillCategoryPickers();
     void setCategory(const QString& category);
+    void filter(const std::function<void()>& change);
     void showSelectedApp();
     void showSelectedType();
     void updateDetail();
     void updateBottomBar();
     void updateAlert();
+    void showStagedChanges();
+    void chooseRole(AssociationRole role);
 
     AppModel m_model;
     bool m_byApp = true;
@@ -120,21 +130,24 @@ private:
     QLabel* m_appCaption = nullptr;
 
     QWidget* m_formatDetail = nullptr;
-    QLabel* m_formatLabel = nullptr;
+    ElidedLabel* m_formatLabel = nullptr;
     QLabel* m_formatDescription = nullptr;
     QLabel* m_formatDefault = nullptr;
     QLabel* m_candidatesHeading = nullptr;
     QPushButton* m_chooseOtherApp = nullptr;
-    QListView* m_candidateView = nullptr;
+    CandidateListView* m_candidateView = nullptr;
     QLabel* m_candidatesEmpty = nullptr;
     QLabel* m_formatCaption = nullptr;
 
     QProgressBar* m_busyIndicator = nullptr;
     QLabel* m_status = nullptr;
+    QPushButton* m_stagedButton = nullptr;
+    ElidedLabel* m_notice = nullptr;
     QPushButton* m_cancel = nullptr;
     QPushButton* m_apply = nullptr;
 
     QPointer<QMessageBox> m_alert;
+    QPointer<QWidget> m_focusBeforeBusy;
 };
 
 } // namespace tessik::ui

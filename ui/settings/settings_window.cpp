@@ -10,9 +10,11 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSysInfo>
 #include <QVBoxLayout>
 
@@ -73,8 +75,24 @@ SettingsWindow::SettingsWindow(QWidget* parent, platform::Bundle bundle)
     });
     connect(m_compose, &QPushButton::clicked, this, &SettingsWindow::composeFeedback);
     connect(m_close, &QPushButton::clicked, this, &QWidget::close);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_W), this), &QShortcut::activated, this, &QWidget::close);
     connect(&LanguageSetting::shared(), &LanguageSetting::changed, this, &SettingsWindow::retranslate);
     retranslate();
+}
+
+// Escape closes the window, as it closes a dialog; a child that uses the key (an open list) keeps it.
+void SettingsWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void SettingsWindow::setBusy(bool busy)
+{
+    m_languageGroup->setEnabled(!busy);
 }
 
 QString SettingsWindow::tr(const QString& key, const L10n::Values& values) const

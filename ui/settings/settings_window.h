@@ -27,6 +27,11 @@ public:
     void composeFeedback();
     // The "mailto" draft composeFeedback hands over.
     QUrl feedbackMail() const;
+    // While the main window is busy the language stays as it is.
+    void setBusy(bool busy);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void retranslate();

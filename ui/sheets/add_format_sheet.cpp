@@ -20,15 +20,17 @@ AddFormatSheet::AddFormatSheet(AppModel& model, bool forApp, QWidget* parent)
 {
     setObjectName(u"addFormatSheet"_s);
     SheetSupport::makeSheet(this);
-    setFixedWidth(440);
+    SheetSupport::followBusy(this, m_model);
 
     m_content = new QWidget(this);
     m_content->setObjectName(u"content"_s);
+    m_content->setFixedWidth(440);
     m_title = new QLabel(m_content);
     m_title->setObjectName(u"title"_s);
     m_title->setFont(SheetSupport::titleFont(font()));
     m_explanation = new QLabel(m_content);
     m_explanation->setObjectName(u"explanation"_s);
+    m_explanation->setTextFormat(Qt::PlainText);
     m_explanation->setWordWrap(true);
     m_input = new QLineEdit(m_content);
     m_input->setObjectName(u"input"_s);
@@ -55,6 +57,8 @@ AddFormatSheet::AddFormatSheet(AppModel& model, bool forApp, QWidget* parent)
     column->addLayout(buttons);
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
+    // The sheet grows and shrinks with its wrapped texts, the error included, at its one width.
+    outer->setSizeConstraint(QLayout::SetFixedSize);
     outer->addWidget(m_content);
 
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -77,6 +81,7 @@ QString AddFormatSheet::tr(const QString& key, const L10n::Values& values) const
 void AddFormatSheet::retranslate()
 {
     m_title->setText(tr(u"添加格式"_s));
+    SheetSupport::showError(m_error, QString()); // it spoke of the last input, in the last language
     if (m_forApp) {
         const auto app = m_model.currentApp();
         m_explanation->setText(
@@ -87,7 +92,6 @@ void AddFormatSheet::retranslate()
     m_input->setPlaceholderText(tr(u"例如 .mkk"_s));
     m_cancel->setText(tr(u"取消"_s));
     m_add->setText(tr(u"添加"_s));
-    adjustSize();
 }
 
 void AddFormatSheet::add()

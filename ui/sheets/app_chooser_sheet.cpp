@@ -10,10 +10,12 @@
 #include "ui/settings/language_setting.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -35,6 +37,7 @@ AppChooserSheet::AppChooserSheet(AppModel& model, QWidget* parent) : QDialog(par
 {
     setObjectName(u"appChooserSheet"_s);
     SheetSupport::makeSheet(this);
+    SheetSupport::followBusy(this, m_model);
     setFixedSize(520, 500);
 
     m_apps = new AppListModel(model, this);
@@ -45,6 +48,7 @@ AppChooserSheet::AppChooserSheet(AppModel& model, QWidget* parent) : QDialog(par
     m_content->setObjectName(u"content"_s);
     m_title = new QLabel(m_content);
     m_title->setObjectName(u"title"_s);
+    m_title->setTextFormat(Qt::PlainText);
     m_title->setFont(SheetSupport::titleFont(font()));
     m_title->setWordWrap(true);
     m_search = new QLineEdit(m_content);
@@ -101,9 +105,41 @@ void AppChooserSheet::setPicker(Picker newPicker)
     picker() = std::move(newPicker);
 }
 
+namespace {
+
+// The browse panel of the emulated Mac: an application is a folder, but not every folder is an application.
+class BundlePanel : public QFileDialog
+{
+public:
+    using QFileDialog::QFileDialog;
+
+protected:
+    void accept() override
+    {
+        const QStringList chosen = selectedFiles();
+        const QFileInfo info(chosen.value(0));
+        if (chosen.size() == 1 && info.isDir() && info.suffix().compare(u"app"_s, Qt::CaseInsensitive) == 0) {
+            QFileDialog::accept();
+            return;
+        }
+        auto* refusal =
+            new QMessageBox(QMessageBox::Information, u"Tessik"_s,
+                            L10n::text(u"请选择一个 .app 应用，而不是普通文件夹。"_s, LanguageSetting::shared().code()),
+                            QMessageBox::Ok, this);
+        refusal->setObjectName(u"bundleRefusal"_s);
+        refusal->setTextFormat(Qt::PlainText);
+        refusal->setAttribute(Qt::WA_DeleteOnClose);
+        refusal->open();
+    }
+};
+
+} // namespace
+
 void AppChooserSheet::pickWithFileDialog(QWidget* parent, std::function<void(const std::optional<QString>&)> answer)
 {
-    auto* dialog = new QFileDialog(parent);
+    auto* dialog = PlatformTexts::isMac() ? new BundlePanel(parent) : new QFileDialog(parent);
+    if (const auto* sheet = qobject_cast<AppChooserSheet*>(parent))
+        dialog->setWindowTitle(sheet->m_browse->text().remove(u'…'));
     dialog->setObjectName(u"browseDialog"_s);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::WindowModal);

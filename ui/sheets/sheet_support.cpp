@@ -1,5 +1,7 @@
 #include "sheet_support.h"
 
+#include "app/model/app_model.h"
+
 #include <QDialog>
 
 namespace tessik::ui {
@@ -34,6 +36,12 @@ void SheetSupport::makeSheet(QDialog* dialog)
 {
     dialog->setWindowModality(Qt::WindowModal);
     dialog->setWindowFlag(Qt::Sheet);
+}
+
+void SheetSupport::followBusy(QDialog* dialog, const AppModel& model)
+{
+    dialog->setEnabled(!model.busy());
+    QObject::connect(&model, &AppModel::busyChanged, dialog, [dialog, &model] { dialog->setEnabled(!model.busy()); });
 }
 
 void SheetSupport::whenDone(const QFuture<void>& future, QObject* context, std::function<void()> succeeded,

@@ -10,6 +10,10 @@
 
 class QDialog;
 
+namespace tessik {
+class AppModel;
+}
+
 namespace tessik::ui {
 
 // What both sheets share: how they look and how they wait for the model.
@@ -23,6 +27,8 @@ public:
     static void showError(QLabel* label, const QString& text);
     // Window-modal, a sheet where the platform has them.
     static void makeSheet(QDialog* dialog);
+    // Disabled while the model is busy, as the window's content is, so nothing changes the catalog meanwhile.
+    static void followBusy(QDialog* dialog, const AppModel& model);
     // Calls one of the two on the context's thread once the future ends; nothing when the context is gone.
     static void whenDone(const QFuture<void>& future, QObject* context, std::function<void()> succeeded,
                          std::function<void(const std::exception_ptr&)> failed);

@@ -2,6 +2,7 @@
 
 #include "app/model/failure_texts.h"
 #include "core/services/type_resolver.h"
+#include "ui/main/plain_text.h"
 #include "ui/settings/language_setting.h"
 
 #include <QMessageBox>
@@ -92,10 +93,11 @@ void ConfirmationPrompt::show(const platform::DefaultApplicationQuestion& questi
     auto* box =
         new QMessageBox(QMessageBox::Question, u"Tessik"_s, text(question, language), QMessageBox::NoButton, m_window);
     box->setObjectName(u"confirmation"_s);
+    box->setTextFormat(Qt::PlainText);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::WindowModal);
     if (!question.contentTypeDescription.isEmpty())
-        box->setInformativeText(question.contentTypeDescription);
+        box->setInformativeText(PlainText::asRichText(question.contentTypeDescription));
     QPushButton* decline = box->addButton(L10n::text(u"取消"_s, language), QMessageBox::RejectRole);
     decline->setObjectName(u"decline"_s);
     QPushButton* confirm = box->addButton(L10n::text(u"设为默认"_s, language), QMessageBox::AcceptRole);

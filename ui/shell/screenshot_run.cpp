@@ -19,7 +19,7 @@ void ScreenshotRun::start()
 {
     m_window.setCatalogUpdatesEnabled(false);
     m_window.resize(1100, 680);
-    m_window.setByApp(!m_options.byFormat);
+    m_window.showFirst(!m_options.byFormat, m_options.select);
     connect(&m_window.model(), &AppModel::busyChanged, this, [this] {
         if (m_window.model().busy())
             m_started = true;
@@ -32,13 +32,6 @@ void ScreenshotRun::start()
 void ScreenshotRun::loaded()
 {
     disconnect(&m_window.model(), nullptr, this, nullptr);
-    AppModel& model = m_window.model();
-    if (m_options.select) {
-        if (m_options.byFormat)
-            model.setSelectedType(*m_options.select);
-        else
-            model.setSelectedApp(*m_options.select);
-    }
     // Views follow the model on the next turn of the event loop; the sheet opens over what they show.
     QTimer::singleShot(0, this, [this] {
         QWidget* sheet = m_options.sheet == ProgramOptions::Sheet::none ? nullptr : m_openSheet(m_options.sheet);

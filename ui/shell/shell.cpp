@@ -3,6 +3,7 @@
 #include "about_panel.h"
 #include "app/l10n/l10n.h"
 #include "ui/icons/tessik_logo.h"
+#include "ui/main/main_window.h"
 #include "ui/settings/language_setting.h"
 #include "ui/settings/settings_window.h"
 #include "url_opener.h"
@@ -62,6 +63,11 @@ void Shell::buildMenus(QMainWindow* window)
     m_settings->setObjectName(u"settings"_s);
     m_settings->setMenuRole(QAction::PreferencesRole);
     m_settings->setShortcut(QKeySequence::Preferences);
+    m_quit = m_applicationMenu->addAction(QString(), qApp, &QApplication::quit);
+    m_quit->setObjectName(u"quit"_s);
+    m_quit->setMenuRole(QAction::QuitRole);
+    // Ctrl+Q, which is ⌘Q on a Mac: not every desktop theme binds the standard key.
+    m_quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     m_helpMenu = bar->addMenu(QString());
     m_helpMenu->setObjectName(u"helpMenu"_s);
     m_website = m_helpMenu->addAction(QString(), this, &Shell::openWebsite);
@@ -77,14 +83,23 @@ void Shell::retranslate()
     m_applicationMenu->setTitle(u"Tessik"_s);
     m_about->setText(L10n::text(u"关于 Tessik"_s, language));
     m_settings->setText(L10n::text(u"设置…"_s, language));
+    m_quit->setText(L10n::text(u"退出 Tessik"_s, language));
     m_helpMenu->setTitle(L10n::text(u"帮助"_s, language));
     m_website->setText(L10n::text(u"Tessik 官网"_s, language));
 }
 
 SettingsWindow* Shell::showSettings()
 {
-    if (!m_settingsWindow)
+    if (!m_settingsWindow) {
         m_settingsWindow = std::make_unique<SettingsWindow>();
+        // The language does not change under a running operation, as nothing in the main window does.
+        if (auto* window = qobject_cast<MainWindow*>(m_mainWindow.get())) {
+            const AppModel& model = window->model();
+            m_settingsWindow->setBusy(model.busy());
+            connect(&model, &AppModel::busyChanged, m_settingsWindow.get(),
+                    [settings = m_settingsWindow.get(), &model] { settings->setBusy(model.busy()); });
+        }
+    }
     m_settingsWindow->show();
     m_settingsWindow->raise();
     m_settingsWindow->activateWindow();

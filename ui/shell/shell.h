@@ -1,6 +1,7 @@
 #pragma once
 
 #include "confirmation_prompt.h"
+#include "ui/settings/qt_translations.h"
 
 #include <QObject>
 #include <QPointer>
@@ -45,6 +46,7 @@ public:
     ConfirmationPrompt& confirmation() { return m_confirmation; }
     QAction* aboutAction() const { return m_about; }
     QAction* settingsAction() const { return m_settings; }
+    QAction* quitAction() const { return m_quit; }
     QAction* websiteAction() const { return m_website; }
 
 private:
@@ -55,10 +57,12 @@ private:
     std::unique_ptr<QMainWindow> m_mainWindow;
     std::unique_ptr<SettingsWindow> m_settingsWindow;
     ConfirmationPrompt m_confirmation;
+    QtTranslations m_qtTranslations;
     QMenu* m_applicationMenu = nullptr;
     QMenu* m_helpMenu = nullptr;
     QAction* m_about = nullptr;
     QAction* m_settings = nullptr;
+    QAction* m_quit = nullptr;
     QAction* m_website = nullptr;
 };
 
