@@ -68,7 +68,7 @@ void removeStaleTemporaryFiles(const QString& path)
 {
     const QFileInfo list(path);
     const QRegularExpression temporary(u"^"_s + QRegularExpression::escape(list.fileName()) + u"\\.[A-Za-z0-9]{6}$"_s);
-    const QDateTime staleBefore = QDateTime::currentDateTimeUtc().addMSecs(-staleLockMs);
+    const QDateTime staleBefore = QDateTime::currentDateTimeUtc().addMSecs(-staleLock.count());
     for (const QFileInfo& file : list.dir().entryInfoList({list.fileName() + u".??????"_s}, QDir::Files | QDir::Hidden))
         if (temporary.match(file.fileName()).hasMatch() && !file.isSymLink() && file.lastModified() < staleBefore)
             QFile::remove(file.filePath());

@@ -30,11 +30,13 @@ qsizetype bestWidth(const QList<int>& widths, int pixels)
     return best;
 }
 
-// An .icns holds many sizes; they are read from the file's table, so only the chosen image is decoded. The file is
-// read as every file is, so a pipe or device named as an icon is never opened.
+// An .icns holds many sizes; they are read from the file's table, so only the chosen image is decoded. A pipe or
+// device named as an icon is never opened, not even without waiting.
 QImage bestImage(const QString& path, int pixels)
 {
     constexpr qint64 maximumIconFileSize = 32 * 1024 * 1024;
+    if (!platform::FileStamp::isMissingOrRegular(path))
+        return {};
     platform::FileStamp stamp;
     const std::optional<QByteArray> bytes = platform::FileStamp::read(path, maximumIconFileSize, stamp);
     if (!bytes)
