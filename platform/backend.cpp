@@ -44,6 +44,19 @@ Backend& Backend::current()
     return desktop;
 }
 
+QString Backend::uniformTypeIdentifier(WellKnownType type)
+{
+    switch (type) {
+    case WellKnownType::data:
+        return u"public.data"_s;
+    case WellKnownType::item:
+        return u"public.item"_s;
+    case WellKnownType::cameraRawImage:
+        return u"public.camera-raw-image"_s;
+    }
+    return {};
+}
+
 std::unique_ptr<QSettings> Backend::settingsFile(const QString& path, QSettings::Format format)
 {
     if (FileStamp::isMissingOrRegular(path) && FileStamp::isMissingOrRegular(path + QStringLiteral(".lock")))

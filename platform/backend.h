@@ -83,6 +83,8 @@ protected:
     // QSettings opens its file and its lock file as they are; a pipe at either would hang it, so then the store
     // is one without a file.
     static std::unique_ptr<QSettings> settingsFile(const QString& path, QSettings::Format format);
+    // The uniform type identifiers of the types the core names, as every Mac (real or emulated) spells them.
+    static QString uniformTypeIdentifier(WellKnownType type);
 };
 
 } // namespace tessik::platform

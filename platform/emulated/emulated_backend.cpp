@@ -91,15 +91,7 @@ OSStatus EmulatedBackend::registerApplication(const QUrl& url)
 
 QString EmulatedBackend::wellKnownType(WellKnownType type) const
 {
-    switch (type) {
-    case WellKnownType::data:
-        return u"public.data"_s;
-    case WellKnownType::item:
-        return u"public.item"_s;
-    case WellKnownType::cameraRawImage:
-        return u"public.camera-raw-image"_s;
-    }
-    return {};
+    return uniformTypeIdentifier(type);
 }
 
 std::shared_ptr<const TypeRecord> EmulatedBackend::type(const QString& identifier) const

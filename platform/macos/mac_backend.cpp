@@ -67,15 +67,7 @@ OSStatus MacBackend::registerApplication(const QUrl& url)
 
 QString MacBackend::wellKnownType(WellKnownType type) const
 {
-    switch (type) {
-    case WellKnownType::data:
-        return u"public.data"_s;
-    case WellKnownType::item:
-        return u"public.item"_s;
-    case WellKnownType::cameraRawImage:
-        return u"public.camera-raw-image"_s;
-    }
-    return {};
+    return uniformTypeIdentifier(type);
 }
 
 std::shared_ptr<const TypeRecord> MacBackend::record(const MacTypeFacts& facts)

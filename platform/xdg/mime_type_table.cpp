@@ -105,6 +105,13 @@ QString MimeTypeTable::canonicalSpelling(const QString& name) const
     return m_aliasTargets.value(name, name);
 }
 
+QString MimeTypeTable::declaredType(const QString& name) const
+{
+    QMutexLocker locker(&m_mutex);
+    refreshIfStale();
+    return m_canonicalNames.value(name.toLower(), name);
+}
+
 QStringList MimeTypeTable::aliases(const QString& canonicalName) const
 {
     QMutexLocker locker(&m_mutex);

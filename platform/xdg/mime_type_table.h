@@ -27,10 +27,14 @@ public:
     // the extension when that conforms (to application/octet-stream, or itself); nothing for an empty extension.
     std::shared_ptr<const TypeRecord> typeForExtension(const QString& extension, const QString& supertype) const;
 
-    // A name as lists and desktop entries spell it, resolved as GLib reads them: case matters, and an alias stands
-    // for its type, except a name the database has as a type of its own, which no package can take over. Anything
-    // else comes back as it is.
+    // A key as the lists and caches spell it, resolved as GLib reads them: case matters, and an alias stands for its
+    // type, except a name the database has as a type of its own, which no package can take over. Anything else
+    // comes back as it is.
     QString canonicalSpelling(const QString& name) const;
+    // A type an application declares: a type of the database or one of its aliases, in any case, is that type as
+    // the database spells it (entries write image/x-ms-bmp for the alias image/x-MS-bmp of image/bmp). Anything
+    // else comes back as it is.
+    QString declaredType(const QString& name) const;
     // The names that stand for a canonical type, as canonicalSpelling() resolves them.
     QStringList aliases(const QString& canonicalName) const;
 

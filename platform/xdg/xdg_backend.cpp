@@ -59,7 +59,8 @@ QVariantMap informationOf(const QString& id, const DesktopEntry& entry)
     QVariantList documentTypes;
     QStringList seen;
     for (const QString& declared : entry.mimeTypes) {
-        const QString type = canonicalName(declared);
+        // An alias is no format of its own, whatever GLib makes of its spelling.
+        const QString type = MimeTypeTable::shared().declaredType(declared);
         if (!MimeTypeName::isValid(type) || seen.contains(type))
             continue;
         seen.append(type);

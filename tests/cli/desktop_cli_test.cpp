@@ -317,3 +317,52 @@ TEST(DesktopCli, ATypeNameThatIsNotOneIsNeverListedResolvedOrWritten)
     EXPECT_FALSE(QFileInfo::exists(sandbox.environment.userMimeAppsList()));
     expectDefaults(sandbox, {{u"x-scheme-handler/https"_s, QString()}});
 }
+
+TEST(DesktopCli, AnAliasInAnySpellingIsItsTypeAndListKeysAreReadAsTheDatabaseSpellsThem)
+{
+    // The database spells this alias of image/bmp image/x-MS-bmp; entries write it either way.
+    const MimeAppsSandbox sandbox;
+    sandbox.write(u"data1/applications/lower.desktop"_s, entry("image/x-ms-bmp;"));
+    sandbox.write(u"data1/applications/upper.desktop"_s, entry("image/x-MS-bmp;"));
+    sandbox.write(u"data1/applications/plain.desktop"_s, entry("image/bmp;"));
+    ASSERT_TRUE(sandbox.updateDesktopDatabase(u"data1"_s));
+
+    // One row, the database's type, with every application that declares it in any spelling.
+    const DesktopRun formats = cli({u"formats"_s, u"--json"_s});
+    ASSERT_EQ(formats.status, 0) << qPrintable(formats.err);
+    QStringList rows, capable;
+    for (const QJsonValue& row : QJsonDocument::fromJson(formats.out.toUtf8()).array()) {
+        if (!row["extensions"_L1].toArray().contains(u"bmp"_s))
+            continue;
+        rows.append(row["typeIdentifier"_L1].toString());
+        if (rows.constLast() == u"image/bmp"_s)
+            for (const QJsonValue& app : row["capableApps"_L1].toArray())
+                capable.append(app.toString());
+    }
+    capable.sort();
+    EXPECT_EQ(rows.join(u' ').toStdString(), "image/bmp");
+    EXPECT_EQ(capable.join(u' ').toStdString(), "lower.desktop plain.desktop upper.desktop");
+
+    // Every spelling a person types is image/bmp, whose default is read from the keys GLib reads for it: the
+    // database's spellings. GLib takes an image/x-ms-bmp key for a type of its own, which no file has.
+    const auto expectEverySpelling = [&](const QString& id) {
+        for (const QString& spelling :
+             {u"image/bmp"_s, u"image/x-ms-bmp"_s, u"image/x-MS-bmp"_s, u"IMAGE/X-BMP"_s, u"bmp"_s})
+            EXPECT_EQ(cliDefault(spelling).toStdString(), id.toStdString()) << qPrintable(spelling);
+        for (const QString& type : {u"image/bmp"_s, u"image/x-MS-bmp"_s})
+            if (const auto gio = sandbox.gioDefault(type)) {
+                EXPECT_EQ(gio->toStdString(), id.toStdString()) << "gio mime " << qPrintable(type);
+            }
+    };
+    sandbox.write(u"home/.config/mimeapps.list"_s, "[Default Applications]\nimage/x-ms-bmp=lower.desktop;\n");
+    expectEverySpelling(u"plain.desktop"_s);
+    sandbox.write(u"home/.config/mimeapps.list"_s,
+                  "[Default Applications]\nimage/x-ms-bmp=lower.desktop;\nimage/x-MS-bmp=upper.desktop;\n");
+    expectEverySpelling(u"upper.desktop"_s);
+
+    // Set by either spelling, the type's own line is written and the other key is left as it was.
+    const DesktopRun set = cli({u"set"_s, u"image/x-ms-bmp"_s, u"plain.desktop"_s});
+    ASSERT_EQ(set.status, 0) << qPrintable(set.out + set.err);
+    expectEverySpelling(u"plain.desktop"_s);
+    EXPECT_TRUE(sandbox.read(u"home/.config/mimeapps.list"_s).contains("\nimage/x-ms-bmp=lower.desktop;\n"));
+}

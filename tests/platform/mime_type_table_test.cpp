@@ -195,6 +195,11 @@ TEST_F(MimeTypeTableTest, AnyPackageInTheUsersDatabaseIsSurvived)
     EXPECT_EQ(m_table.canonicalSpelling(u"text/x-tessik-hijacked"_s), u"text/x-tessik-hijacker"_s);
     EXPECT_EQ(m_table.canonicalSpelling(u"application/x-pdf"_s), u"application/pdf"_s);
     EXPECT_EQ(m_table.canonicalSpelling(u"Application/X-PDF"_s), u"Application/X-PDF"_s) << "case matters in lists";
+    // What an application declares is the database's type in any spelling.
+    EXPECT_EQ(m_table.declaredType(u"Application/X-PDF"_s), u"application/pdf"_s);
+    EXPECT_EQ(m_table.declaredType(u"text/x-tessik-hijacked"_s), u"text/x-tessik-hijacker"_s);
+    EXPECT_EQ(m_table.declaredType(u"APPLICATION/X-TESSIK-VICTIM"_s), u"application/x-tessik-victim"_s);
+    EXPECT_EQ(m_table.declaredType(u"image/X-Tessik-Unknown"_s), u"image/X-Tessik-Unknown"_s);
 
     // The rule for names leaves out nothing of the system's own database.
     for (const QMimeType& mime : QMimeDatabase().allMimeTypes()) {
