@@ -55,15 +55,19 @@ install_dependencies() {
     fi
 }
 
-# Configures the build and builds it: everything, or the targets given ("--target NAME…").
+# Configures the build and builds it: everything, or the targets given ("--target NAME…"); arguments of the form
+# -DNAME=VALUE are settings of the configuration.
 build_tessik() {
-    local launcher=()
+    local settings=() targets=()
+    for argument in "$@"; do
+        case $argument in -D*) settings+=("$argument") ;; *) targets+=("$argument") ;; esac
+    done
     # ccache, when a developer has it, makes rebuilds in several work trees cheap; CI does without.
-    command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    command -v ccache >/dev/null && settings=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache "${settings[@]}")
     # Homebrew's Qt, libplist and GoogleTest live under its prefix.
-    [ "$(uname -s)" = Darwin ] && launcher+=(-DCMAKE_PREFIX_PATH="$(brew --prefix)")
+    [ "$(uname -s)" = Darwin ] && settings+=(-DCMAKE_PREFIX_PATH="$(brew --prefix)")
     step "Configuring the build in $TESSIK_BUILD_DIR"
-    cmake -S "$TESSIK_SOURCE_DIR" -B "$TESSIK_BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}"
-    step "Building ${*:-everything} (the first build takes some minutes)"
-    cmake --build "$TESSIK_BUILD_DIR" -j2 "$@"
+    cmake -S "$TESSIK_SOURCE_DIR" -B "$TESSIK_BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${settings[@]}"
+    step "Building ${targets[*]:-everything}${settings[*]:+ (${settings[*]})} (the first build takes some minutes)"
+    cmake --build "$TESSIK_BUILD_DIR" -j2 "${targets[@]}"
 }
