@@ -2,6 +2,7 @@
 
 #include "mime_apps_groups.h"
 #include "platform/file_lock.h"
+#include "platform/file_manager.h"
 #include "platform/file_stamp.h"
 #include "platform/ns_error.h"
 #include "platform/xdg/key_file_document.h"
@@ -151,7 +152,7 @@ void MimeAppsWriter::setDefault(const XdgEnvironment& environment, const QString
     };
     existingList();
     const QFileInfo info(path);
-    if (path == listPath ? !XdgEnvironment::createDirectory(info.absolutePath()) : !info.dir().exists())
+    if (path == listPath ? !FileManager::createDirectory(QUrl::fromLocalFile(info.absolutePath())) : !info.dir().exists())
         fail(NSFileWriteUnknownError, path, u"its folder could not be created."_s);
 
     const FileLock lock(path + u".lock"_s, staleLock, lockWait);

@@ -1,10 +1,11 @@
 #include "user_mime_package.h"
 
+#include "platform/file_lock.h"
+#include "platform/file_manager.h"
 #include "platform/ns_error.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QMutex>
 #include <QProcess>
 #include <QRegularExpression>
@@ -18,8 +19,8 @@ namespace {
 
 constexpr int rebuildTimeoutMs = 60000;
 // A rebuild that outlives its timeout is killed, so a lock this old is left by a program that died.
-constexpr int staleLockMs = 2 * rebuildTimeoutMs;
-constexpr int lockWaitMs = rebuildTimeoutMs + 10000;
+constexpr std::chrono::milliseconds staleLock(2 * rebuildTimeoutMs);
+constexpr std::chrono::milliseconds lockWait(rebuildTimeoutMs + 10000);
 
 // Threads of this process queue here; other processes meet at the lock file.
 QMutex packageMutex;
@@ -80,15 +81,14 @@ UserMimePackage::Registration UserMimePackage::registerExtension(const XdgEnviro
                       u"The file “%1” couldn’t be saved: %2"_s.arg(QFileInfo(packageFile).fileName(), reason), {},
                       packageFile);
     };
-    if (!XdgEnvironment::createDirectory(QFileInfo(packageFile).absolutePath()))
+    if (!FileManager::createDirectory(QUrl::fromLocalFile(QFileInfo(packageFile).absolutePath())))
         fail(u"its folder could not be created."_s);
 
     // Each rebuild reads every package: one that started before another writer's package was in, and finished after
     // that writer's rebuild, would leave its type out. Writing and rebuilding go one at a time.
     QMutexLocker locker(&packageMutex);
-    QLockFile lock(mimeDirectory + u"/packages.lock"_s);
-    lock.setStaleLockTime(staleLockMs);
-    if (!lock.tryLock(lockWaitMs))
+    const FileLock lock(mimeDirectory + u"/packages.lock"_s, staleLock, lockWait);
+    if (!lock.isLocked())
         fail(u"another program keeps the MIME database locked."_s);
 
     QSaveFile file(packageFile);

@@ -40,17 +40,6 @@ XdgEnvironment XdgEnvironment::current()
     return environment;
 }
 
-bool XdgEnvironment::createDirectory(const QString& path)
-{
-    const QString cleaned = QDir::cleanPath(path);
-    if (QFileInfo(cleaned).isDir())
-        return true;
-    const QString parent = QFileInfo(cleaned).absolutePath();
-    if (parent == cleaned || !createDirectory(parent))
-        return false;
-    return QDir().mkdir(cleaned, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner) || QFileInfo(cleaned).isDir();
-}
-
 QStringList XdgEnvironment::applicationDirectories() const
 {
     QStringList folders{dataHome + u"/applications"_s};

@@ -24,9 +24,6 @@ struct XdgEnvironment
     // The folders whose mimeapps.list files count, most important first: the config home, the config dirs, then
     // the application folders of the data home and the data dirs.
     QStringList mimeAppsDirectories() const;
-    // Creates a folder and its missing parents, private to the user as the base directory rules ask; true when it
-    // is there.
-    static bool createDirectory(const QString& path);
 
     // The one file this program writes.
     QString userMimeAppsList() const { return configHome + QStringLiteral("/mimeapps.list"); }

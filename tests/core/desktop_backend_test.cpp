@@ -235,4 +235,17 @@ TEST(DesktopBackend, PipesInPlaceOfTessiksFilesAndLocksAreNeverOpened)
         EXPECT_THROW(CustomAssociationStore().add(CustomAssociation::forExtension(u"mkk"_s, app)), std::exception);
         EXPECT_EQ(watch.opens(), 0) << qPrintable(pipe);
     }
+
+    {
+        // The lock of the user's MIME packages, taken when an extension no type claims gets one.
+        ASSERT_TRUE(QDir().mkpath(sandbox.dataHome() + u"/mime"_s));
+        const tessik::testing::PipeWatch watch(sandbox.dataHome() + u"/mime/packages.lock"_s);
+        ASSERT_TRUE(watch.ready());
+        const auto type = platform::UTType::typeWithFilenameExtension(u"zzq"_s, platform::UTType::data());
+        ASSERT_TRUE(type);
+        EXPECT_THROW(platform::LSSetDefaultRoleHandlerForContentType(type->identifier(), platform::kLSRolesAll,
+                                                                     u"a.desktop"_s),
+                     platform::NSError);
+        EXPECT_EQ(watch.opens(), 0);
+    }
 }
