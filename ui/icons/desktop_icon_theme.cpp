@@ -38,15 +38,23 @@ QStringList commaList(const std::optional<QString>& value)
     return items;
 }
 
-// Qt opens a theme's index, its icon cache and the icon's files in the theme's folders as they are, and opening a
-// named pipe waits for a writer that may never come. So a theme icon is taken only when every file its lookup may
-// open is missing or a regular file, which a stat tells without opening anything.
-bool lookupOpensOnlyRegularFiles(const QString& iconName)
+// The folders where Qt looks for a theme icon's files, read from the themes' indexes; nothing when an index or an
+// icon cache is not a regular file. Every icon shares one reading per set of themes and search paths.
+std::optional<QStringList> themeIconFolders()
 {
+    static QString cachedKey;
+    static std::optional<QStringList> cached;
+    const QString key = QStringList{QIcon::themeName(), QIcon::fallbackThemeName(),
+                                    QIcon::themeSearchPaths().join(u'\n')}.join(u'\n');
+    if (key == cachedKey)
+        return cached;
+
     constexpr qint64 maximumIndexSize = 1024 * 1024;
     QStringList themes{QIcon::themeName(), QIcon::fallbackThemeName(), u"hicolor"_s};
     QSet<QString> seen;
-    while (!themes.isEmpty()) {
+    QStringList iconFolders;
+    bool regular = true;
+    while (regular && !themes.isEmpty()) {
         const QString theme = themes.takeFirst();
         if (theme.isEmpty() || seen.contains(theme))
             continue;
@@ -59,8 +67,9 @@ bool lookupOpensOnlyRegularFiles(const QString& iconName)
                 continue;
             folders.append(folder);
             for (const QString& file : {u"/index.theme"_s, u"/icon-theme.cache"_s})
-                if (!platform::FileStamp::isMissingOrRegular(folder + file))
-                    return false;
+                regular = regular && platform::FileStamp::isMissingOrRegular(folder + file);
+            if (!regular)
+                break;
             platform::FileStamp stamp;
             const std::optional<QByteArray> index =
                 platform::FileStamp::read(folder + u"/index.theme"_s, maximumIndexSize, stamp);
@@ -78,10 +87,25 @@ bool lookupOpensOnlyRegularFiles(const QString& iconName)
         subfolders.removeDuplicates();
         for (const QString& folder : folders)
             for (const QString& subfolder : subfolders)
-                for (const QString& suffix : {u".png"_s, u".svg"_s, u".xpm"_s})
-                    if (!platform::FileStamp::isMissingOrRegular(folder + u'/' + subfolder + u'/' + iconName + suffix))
-                        return false;
+                iconFolders.append(folder + u'/' + subfolder + u'/');
     }
+    cachedKey = key;
+    cached = regular ? std::optional<QStringList>(iconFolders) : std::nullopt;
+    return cached;
+}
+
+// Qt opens a theme's index, its icon cache and the icon's files in the theme's folders as they are, and opening a
+// named pipe waits for a writer that may never come. So a theme icon is taken only when every file its lookup may
+// open is missing or a regular file, which a stat tells without opening anything.
+bool lookupOpensOnlyRegularFiles(const QString& iconName)
+{
+    const std::optional<QStringList> folders = themeIconFolders();
+    if (!folders)
+        return false;
+    for (const QString& folder : *folders)
+        for (const QString& suffix : {u".png"_s, u".svg"_s, u".xpm"_s})
+            if (!platform::FileStamp::isMissingOrRegular(folder + iconName + suffix))
+                return false;
     return true;
 }
 
