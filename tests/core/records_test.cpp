@@ -1,6 +1,7 @@
 #include "core/records/association_role.h"
 #include "core/records/file_association.h"
 #include "core/records/installed_app.h"
+#include "core/records/url_scheme.h"
 #include "core/support/plain_order.h"
 #include "core/support/strict_json.h"
 
@@ -106,4 +107,20 @@ TEST(Orders, EqualNamesSortByIdentifierThenLocationWhateverTheInputOrder)
         sortByName(apps);
         EXPECT_EQ(apps, expected);
     } while (std::next_permutation(order.begin(), order.end()));
+}
+
+TEST(URLScheme, IdentifierIsTheCanonicalNameWithAColonAndNothingElse)
+{
+    EXPECT_EQ(URLScheme::identifier(u"HTTPS"_s), u"https:"_s);
+    EXPECT_EQ(URLScheme::identifier(u"x-man-page"_s), u"x-man-page:"_s);
+    EXPECT_EQ(URLScheme::identifier(u"svn+ssh"_s), u"svn+ssh:"_s);
+    for (const QString& bad : {u""_s, u"1password"_s, u"-x"_s, u"ht tp"_s, u"mail:to"_s, u"zoom/mtg"_s, u"é"_s})
+        EXPECT_FALSE(URLScheme::identifier(bad)) << bad.toStdString();
+
+    EXPECT_EQ(URLScheme::fromIdentifier(u"mailto:"_s), u"mailto"_s);
+    EXPECT_FALSE(URLScheme::fromIdentifier(u"Mailto:"_s));
+    EXPECT_FALSE(URLScheme::fromIdentifier(u"mailto"_s));
+    EXPECT_FALSE(URLScheme::fromIdentifier(u":"_s));
+    EXPECT_FALSE(URLScheme::isIdentifier(u"public.jpeg"_s));
+    EXPECT_FALSE(URLScheme::isIdentifier(u"x-scheme-handler/https"_s));
 }
