@@ -9,7 +9,6 @@
 #include "platform/workspace.h"
 #include "terminal_text.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QSet>
@@ -217,7 +216,7 @@ int ChangeRunner::run(const QList<ChangeRequest>& requests) const
                                         return confirmation.refused().contains(change.typeIdentifier);
                                     });
             if (allRefused)
-                QFile::remove(applied.result->snapshotURL.toLocalFile());
+                ChangeApplier::forget(*applied.result);
             else
                 summary.insert(u"snapshotPath"_s, applied.result->snapshotURL.toLocalFile());
 
