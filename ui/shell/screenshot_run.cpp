@@ -34,8 +34,13 @@ void ScreenshotRun::loaded()
     disconnect(&m_window.model(), nullptr, this, nullptr);
     // Views follow the model on the next turn of the event loop; the sheet opens over what they show.
     QTimer::singleShot(0, this, [this] {
-        QWidget* sheet = m_options.sheet == ProgramOptions::Sheet::none ? nullptr : m_openSheet(m_options.sheet);
-        QTimer::singleShot(0, this, [this, sheet] { capture(sheet); });
+        if (m_options.sheet == ProgramOptions::Sheet::none) {
+            capture(nullptr);
+            return;
+        }
+        m_openSheet(m_options.sheet).then(this, [this](QWidget* sheet) {
+            QTimer::singleShot(0, this, [this, sheet] { capture(sheet); });
+        });
     });
 }
 
