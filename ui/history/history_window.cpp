@@ -73,8 +73,10 @@ HistoryWindow::HistoryWindow(AppModel& model, QWidget* parent) : QWidget(parent,
     m_table->setUniformRowHeights(true);
     m_table->setSelectionMode(QAbstractItemView::NoSelection);
     m_table->header()->setSectionsClickable(false);
-    m_table->header()->setSectionResizeMode(QHeaderView::Interactive);
-    m_table->header()->setStretchLastSection(true);
+    // Every column in view; a long name is elided and its cell's tooltip has it whole.
+    m_table->header()->setStretchLastSection(false);
+    m_table->header()->setSectionResizeMode(QHeaderView::Stretch);
+    m_table->header()->setSectionResizeMode(HistoryChangeModel::outcomeColumn, QHeaderView::ResizeToContents);
     auto* detailColumn = new QVBoxLayout(detail);
     detailColumn->setContentsMargins(0, 0, 0, 0);
     detailColumn->addWidget(m_summary);
@@ -86,7 +88,7 @@ HistoryWindow::HistoryWindow(AppModel& model, QWidget* parent) : QWidget(parent,
     m_splitter->addWidget(m_list);
     m_splitter->addWidget(detail);
     m_splitter->setStretchFactor(1, 1);
-    m_splitter->setSizes({260, 560});
+    m_splitter->setSizes({220, 600});
 
     m_empty = new QLabel(this);
     m_empty->setObjectName(u"historyEmpty"_s);
@@ -199,9 +201,6 @@ void HistoryWindow::showSelected()
     if (!entry.recorded)
         summary += u'\n' + tr(u"这次更改的目标和结果没有记录，只知道更改前的默认应用。"_s);
     m_summary->setText(summary);
-    m_table->resizeColumnToContents(HistoryChangeModel::formatColumn);
-    m_table->resizeColumnToContents(HistoryChangeModel::fromColumn);
-    m_table->resizeColumnToContents(HistoryChangeModel::toColumn);
     updateButtons();
 }
 
