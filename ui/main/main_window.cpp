@@ -718,9 +718,11 @@ void MainWindow::updateReason()
 {
     const std::optional<QString> type = m_model.selectedType();
     const auto explanation = type ? m_explanations->explanation(*type, m_model.role()) : std::nullopt;
-    m_formatReason->setVisible(explanation.has_value());
-    if (!explanation)
+    // Empty rather than hidden while the answer is on its way, so the list below does not jump.
+    if (!explanation) {
+        m_formatReason->clear();
         return;
+    }
     const HandlerExplanationText::Names names{
         [this](const QString& id) { return m_model.appName(id); },
         [this](const QString& identifier) { return m_model.description(identifier); },
