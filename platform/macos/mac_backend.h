@@ -38,6 +38,7 @@ public:
 
     std::optional<QString> defaultHandler(const QString& contentType, LSRolesMask role) const override;
     OSStatus setDefaultHandler(const QString& contentType, LSRolesMask role, const QString& handler) override;
+    QList<StoredHandler> storedHandlers() const override;
     QStringList urlSchemeHandlers(const QString& scheme) const override;
     bool defaultChangesNeedConfirmation() const override { return true; }
     // The system asks the user itself; `ask` is not used.
