@@ -15,7 +15,9 @@ struct ProgramOptions
         none,
         addFormat,
         chooseApp,
-        settings
+        settings,
+        // What File ▸ Import… staged from `importFile`.
+        imported
     };
 
     QString systemRoot;
@@ -27,6 +29,7 @@ struct ProgramOptions
     // A bundle identifier in application mode, a content type in format mode.
     std::optional<QString> select;
     Sheet sheet = Sheet::none;
+    QString importFile;
     bool help = false;
     bool version = false;
 

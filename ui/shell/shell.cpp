@@ -2,6 +2,7 @@
 
 #include "about_panel.h"
 #include "app/l10n/l10n.h"
+#include "defaults_transfer.h"
 #include "ui/icons/tessik_logo.h"
 #include "ui/main/main_window.h"
 #include "ui/settings/language_setting.h"
@@ -68,6 +69,18 @@ void Shell::buildMenus(QMainWindow* window)
     m_quit->setMenuRole(QAction::QuitRole);
     // Ctrl+Q, which is ⌘Q on a Mac: not every desktop theme binds the standard key.
     m_quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    if (auto* main = qobject_cast<MainWindow*>(window)) {
+        m_fileMenu = bar->addMenu(QString());
+        m_fileMenu->setObjectName(u"fileMenu"_s);
+        m_export = m_fileMenu->addAction(QString(), main, [main] { DefaultsTransfer::askExport(*main); });
+        m_export->setObjectName(u"exportDefaults"_s);
+        m_import = m_fileMenu->addAction(QString(), main, [main] { DefaultsTransfer::askImport(*main); });
+        m_import->setObjectName(u"importDefaults"_s);
+        // Staging under a running refresh or apply would be lost or mixed into it.
+        const auto followBusy = [this, main] { m_import->setEnabled(!main->model().busy()); };
+        connect(&main->model(), &AppModel::busyChanged, m_import, followBusy);
+        followBusy();
+    }
     m_helpMenu = bar->addMenu(QString());
     m_helpMenu->setObjectName(u"helpMenu"_s);
     m_website = m_helpMenu->addAction(QString(), this, &Shell::openWebsite);
@@ -84,6 +97,11 @@ void Shell::retranslate()
     m_about->setText(L10n::text(u"关于 Tessik"_s, language));
     m_settings->setText(L10n::text(u"设置…"_s, language));
     m_quit->setText(L10n::text(u"退出 Tessik"_s, language));
+    if (m_fileMenu) {
+        m_fileMenu->setTitle(L10n::text(u"文件"_s, language));
+        m_export->setText(L10n::text(u"导出…"_s, language));
+        m_import->setText(L10n::text(u"导入…"_s, language));
+    }
     m_helpMenu->setTitle(L10n::text(u"帮助"_s, language));
     m_website->setText(L10n::text(u"Tessik 官网"_s, language));
 }

@@ -48,6 +48,8 @@ public:
     QAction* settingsAction() const { return m_settings; }
     QAction* quitAction() const { return m_quit; }
     QAction* websiteAction() const { return m_website; }
+    QAction* exportAction() const { return m_export; }
+    QAction* importAction() const { return m_import; }
 
 private:
     void buildMenus(QMainWindow* window);
@@ -59,11 +61,14 @@ private:
     ConfirmationPrompt m_confirmation;
     QtTranslations m_qtTranslations;
     QMenu* m_applicationMenu = nullptr;
+    QMenu* m_fileMenu = nullptr;
     QMenu* m_helpMenu = nullptr;
     QAction* m_about = nullptr;
     QAction* m_settings = nullptr;
     QAction* m_quit = nullptr;
     QAction* m_website = nullptr;
+    QAction* m_export = nullptr;
+    QAction* m_import = nullptr;
 };
 
 } // namespace tessik::ui

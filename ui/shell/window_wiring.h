@@ -16,7 +16,8 @@ public:
     // A main window whose "添加格式…" and "选择其他应用…" present their sheets.
     static MainWindow* makeMainWindow();
     // Opens the sheet (or the settings window) over the window; returns it, shown.
-    static QWidget* open(MainWindow& window, Shell& shell, ProgramOptions::Sheet sheet);
+    // The sheet the options name; an import whose file does not read is told on standard error and opens nothing.
+    static QWidget* open(MainWindow& window, Shell& shell, const ProgramOptions& options);
 };
 
 } // namespace tessik::ui
