@@ -1,5 +1,6 @@
 #pragma once
 
+#include "handler_explanation.h"
 #include "launch_services.h"
 #include "stored_handler.h"
 #include "workspace.h"
@@ -57,6 +58,8 @@ public:
     virtual std::shared_ptr<const TypeRecord> typeForFile(const QString& path) const = 0;
 
     virtual std::optional<QString> defaultHandler(const QString& contentType, LSRolesMask role) const = 0;
+    // The same answer, with what decided it and what was passed over on the way.
+    virtual HandlerExplanation explainDefaultHandler(const QString& contentType, LSRolesMask role) const = 0;
     virtual OSStatus setDefaultHandler(const QString& contentType, LSRolesMask role, const QString& handler) = 0;
     // The defaults the user chose, as the system stores them, whether or not their applications are installed.
     virtual QList<StoredHandler> storedHandlers() const = 0;
