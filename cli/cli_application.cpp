@@ -4,9 +4,11 @@
 #include "cli_language.h"
 #include "commands/apps_command.h"
 #include "commands/associate_command.h"
+#include "commands/export_command.h"
 #include "commands/extensions_command.h"
 #include "commands/formats_command.h"
 #include "commands/get_command.h"
+#include "commands/import_command.h"
 #include "commands/reports_command.h"
 #include "commands/restore_command.h"
 #include "commands/set_command.h"
@@ -91,6 +93,8 @@ CliApplication::CliApplication()
     m_commands.push_back(std::make_unique<SetCommand>());
     m_commands.push_back(std::make_unique<SnapshotsCommand>());
     m_commands.push_back(std::make_unique<RestoreCommand>());
+    m_commands.push_back(std::make_unique<ExportCommand>());
+    m_commands.push_back(std::make_unique<ImportCommand>());
     m_commands.push_back(std::make_unique<ReportsCommand>());
     m_commands.push_back(std::make_unique<UpdateCatalogCommand>());
     m_commands.push_back(std::make_unique<WhyCommand>());

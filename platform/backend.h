@@ -2,6 +2,7 @@
 
 #include "handler_explanation.h"
 #include "launch_services.h"
+#include "stored_handler.h"
 #include "workspace.h"
 
 #include <QList>
@@ -60,6 +61,8 @@ public:
     // The same answer, with what decided it and what was passed over on the way.
     virtual HandlerExplanation explainDefaultHandler(const QString& contentType, LSRolesMask role) const = 0;
     virtual OSStatus setDefaultHandler(const QString& contentType, LSRolesMask role, const QString& handler) = 0;
+    // The defaults the user chose, as the system stores them, whether or not their applications are installed.
+    virtual QList<StoredHandler> storedHandlers() const = 0;
     // The installed applications that declare the URL scheme (any case).
     virtual QStringList urlSchemeHandlers(const QString& scheme) const = 0;
     // Whether making an application the default for every role asks the user first.

@@ -15,6 +15,11 @@ OSStatus LSSetDefaultRoleHandlerForContentType(const QString& contentType, LSRol
     return Backend::current().setDefaultHandler(contentType, role, handlerBundleID);
 }
 
+QList<StoredHandler> LSCopyStoredHandlers()
+{
+    return Backend::current().storedHandlers();
+}
+
 QStringList LSCopyAllHandlersForURLScheme(const QString& scheme)
 {
     return Backend::current().urlSchemeHandlers(scheme);

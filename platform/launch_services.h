@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -28,6 +29,10 @@ std::optional<QString> LSCopyDefaultRoleHandlerForContentType(const QString& con
 // Records the handler for the content type in the role; noErr when the database accepted it.
 OSStatus LSSetDefaultRoleHandlerForContentType(const QString& contentType, LSRolesMask role,
                                                const QString& handlerBundleID);
+
+struct StoredHandler;
+// Not a call of Launch Services itself: the choices it keeps in the user's preferences, read where it keeps them.
+QList<StoredHandler> LSCopyStoredHandlers();
 
 // The bundle identifiers of the installed applications that declare the URL scheme.
 QStringList LSCopyAllHandlersForURLScheme(const QString& scheme);

@@ -120,7 +120,7 @@ int main(int argc, char* argv[])
         return QApplication::exec();
     }
     ScreenshotRun run(window, *options,
-                      [&](ProgramOptions::Sheet sheet) { return WindowWiring::open(window, shell, sheet); });
+                      [&](ProgramOptions::Sheet) { return WindowWiring::open(window, shell, *options); });
     QObject::connect(&run, &ScreenshotRun::finished, &application, &QApplication::exit);
     run.start();
     return QApplication::exec();

@@ -1,5 +1,6 @@
 #include "l10n.h"
 
+#include "app/l10n/carry_texts.h"
 #include "core/catalog/custom_association_error.h"
 #include "core/catalog/format_knowledge_base_error.h"
 #include "core/pipeline/change_planner_error.h"
@@ -125,6 +126,8 @@ QString L10n::error(const std::exception& error, const QString& language)
         return serviceErrorText(*e, language);
     if (const auto* e = dynamic_cast<const JsonDecodingError*>(&error))
         return decodingErrorText(*e, language);
+    if (const auto* e = dynamic_cast<const DefaultsFileError*>(&error))
+        return CarryTexts::fileError(*e, language);
     if (const auto* e = dynamic_cast<const platform::NSError*>(&error))
         return platformErrorText(*e, language);
     if (dynamic_cast<const CancellationError*>(&error))

@@ -21,7 +21,7 @@ _tessik_cli()
         words=("${COMP_WORDS[@]}") cword=$COMP_CWORD
     fi
 
-    local commands="apps associate extensions formats get help reports restore set snapshots type update-catalog why"
+    local commands="apps associate export extensions formats get help import reports restore set snapshots type update-catalog why"
     local global="--system-root --language --help --version"
 
     case $prev in
@@ -56,6 +56,8 @@ _tessik_cli()
         get | why) options="--role --json" ;;
         reports) options="--json --show" ;;
         restore) options="--last --yes --wait --json" ;;
+        export) options="--all" ;;
+        import) options="--check --yes --wait --json" ;;
         set) options="--role --yes --wait --json" ;;
         update-catalog) options="--server-url --force" ;;
         help) COMPREPLY=($(compgen -W "$commands" -- "$cur")); return ;;
@@ -81,7 +83,7 @@ _tessik_cli()
                 COMPREPLY=($(compgen -W "$(_tessik_cli_apps)" -- "$cur"))
             fi
             ;;
-        get | why | type | extensions) ((positional == 0)) && COMPREPLY=($(compgen -f -- "$cur")) ;;
+        get | why | type | extensions | export | import) ((positional == 0)) && COMPREPLY=($(compgen -f -- "$cur")) ;;
     esac
 }
 complete -F _tessik_cli tessik-cli

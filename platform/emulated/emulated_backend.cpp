@@ -159,6 +159,11 @@ std::shared_ptr<const TypeRecord> EmulatedBackend::typeForFile(const QString& pa
     return extension.isEmpty() ? nullptr : typeForExtension(extension, wellKnownType(WellKnownType::data));
 }
 
+QList<StoredHandler> EmulatedBackend::storedHandlers() const
+{
+    return HandlerDatabase::shared().storedChoices();
+}
+
 QStringList EmulatedBackend::urlSchemeHandlers(const QString& scheme) const
 {
     const auto registry = ApplicationRegistry::shared().current();

@@ -25,6 +25,7 @@ public:
     std::optional<QString> defaultHandler(const QString& contentType, LSRolesMask role) const override;
     HandlerExplanation explainDefaultHandler(const QString& contentType, LSRolesMask role) const override;
     OSStatus setDefaultHandler(const QString& contentType, LSRolesMask role, const QString& handler) override;
+    QList<StoredHandler> storedHandlers() const override;
     QStringList urlSchemeHandlers(const QString& scheme) const override;
     bool defaultChangesNeedConfirmation() const override { return true; }
     bool openURL(const QUrl& url) override;

@@ -88,10 +88,13 @@ void HandlerDatabase::reload()
         const std::optional<QVariant> list = PropertyList::readFile(path);
         for (const QVariant& value : list ? list->toMap().value(handlersKey).toList() : QVariantList()) {
             const QVariantMap entry = value.toMap();
-            if (const QString type = entry.value(contentTypeKey).toString().toLower(); !type.isEmpty())
-                m_entries.insert(type, Entry::from(entry));
-            else if (const QString scheme = entry.value(urlSchemeKey).toString().toLower(); !scheme.isEmpty())
-                m_schemes.insert(scheme, Entry::from(entry));
+            if (const QString type = entry.value(contentTypeKey).toString(); !type.isEmpty()) {
+                Entry& stored = m_entries[type.toLower()] = Entry::from(entry);
+                stored.name = type;
+            } else if (const QString scheme = entry.value(urlSchemeKey).toString(); !scheme.isEmpty()) {
+                Entry& stored = m_schemes[scheme.toLower()] = Entry::from(entry);
+                stored.name = scheme;
+            }
         }
     }
     m_stamp = stamp;
@@ -130,6 +133,29 @@ QStringList HandlerDatabase::storedURLSchemeHandlers(const QString& scheme)
     for (const StoredChoice& choice : choicesIn(m_schemes, scheme, kLSRolesViewer | kLSRolesEditor | kLSRolesShell))
         handlers.append(choice.bundleIdentifier);
     return handlers;
+}
+
+QList<StoredHandler> HandlerDatabase::storedChoices()
+{
+    QMutexLocker locker(&m_mutex);
+    reload();
+    const double now = secondsSinceReferenceDate(Clock::now());
+    const double delay = EmulationSettings::current().handlerWriteDelay;
+    QVariantList handlers;
+    for (const auto& [entries, nameKey] :
+         {std::pair{&m_entries, contentTypeKey}, std::pair{&m_schemes, urlSchemeKey}}) {
+        QStringList keys = entries->keys();
+        keys.sort();
+        for (const QString& key : std::as_const(keys)) {
+            const Entry& entry = entries->value(key);
+            QVariantMap visible{{nameKey, entry.name}};
+            const auto& roles = entry.visibleRoles(now, delay);
+            for (auto it = roles.cbegin(); it != roles.cend(); ++it)
+                visible.insert(it.key(), it.value());
+            handlers.append(visible);
+        }
+    }
+    return StoredHandler::fromLaunchServicesEntries(handlers);
 }
 
 void HandlerDatabase::recordModification(QVariantMap& entry)

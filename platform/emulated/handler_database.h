@@ -1,7 +1,8 @@
 #pragma once
 
-#include "../launch_services.h"
 #include "../file_stamp.h"
+#include "../launch_services.h"
+#include "../stored_handler.h"
 
 #include <QHash>
 #include <QMutex>
@@ -30,6 +31,8 @@ public:
     QList<StoredChoice> storedChoices(const QString& contentType, LSRolesMask role);
     // The stored handlers of the URL scheme (LSHandlerURLScheme entries), most specific first.
     QStringList storedURLSchemeHandlers(const QString& scheme);
+    // Every stored choice as reads see it now, content types then schemes, each in name order.
+    QList<StoredHandler> storedChoices();
     // Records the handler; a database that exists but cannot be read is left untouched (ioErr). The change
     // stays invisible to reads for the machine's handler write delay.
     OSStatus store(const QString& contentType, LSRolesMask role, const QString& bundleIdentifier);
@@ -40,6 +43,8 @@ private:
     // One LSHandlers entry: role key → bundle identifier.
     struct Entry
     {
+        // The type or scheme as the entry spells it.
+        QString name;
         QHash<QString, QString> roles;
         // What reads answered before the last write, kept while that write is delayed.
         std::optional<QHash<QString, QString>> previousRoles;

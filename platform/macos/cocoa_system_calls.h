@@ -11,6 +11,7 @@ class CocoaSystemCalls final : public MacSystemCalls
 public:
     std::optional<QString> copyDefaultRoleHandler(const QString& contentType, LSRolesMask role) override;
     OSStatus setDefaultRoleHandler(const QString& contentType, LSRolesMask role, const QString& handler) override;
+    QVariantList storedLaunchServicesHandlers() override;
     OSStatus registerURL(const QUrl& url) override;
     std::optional<QUrl> urlForApplication(const QString& bundleIdentifier) override;
     QStringList applicationsForURLScheme(const QString& scheme) override;

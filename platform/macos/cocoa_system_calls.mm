@@ -61,6 +61,31 @@ MacErrorChain chain(NSError* _Nullable error)
 
 } // namespace
 
+QVariantList CocoaSystemCalls::storedLaunchServicesHandlers()
+{
+    @autoreleasepool {
+        // Launch Services keeps the user's choices in this preferences domain and offers no call that lists them.
+        CFStringRef domain = CFSTR("com.apple.LaunchServices/com.apple.launchservices.secure");
+        CFPreferencesAppSynchronize(domain);
+        id handlers = (__bridge_transfer id)CFPreferencesCopyAppValue(CFSTR("LSHandlers"), domain);
+        QVariantList list;
+        if (![handlers isKindOfClass:[NSArray class]])
+            return list;
+        for (id entry in (NSArray*)handlers) {
+            if (![entry isKindOfClass:[NSDictionary class]])
+                continue;
+            QVariantMap map;
+            for (id key in (NSDictionary*)entry) {
+                id value = ((NSDictionary*)entry)[key];
+                if ([key isKindOfClass:[NSString class]] && [value isKindOfClass:[NSString class]])
+                    map.insert(string(key), string(value));
+            }
+            list.append(map);
+        }
+        return list;
+    }
+}
+
 // Launch Services' role-handler functions are deprecated from macOS 12 on, yet they are the only ones that read and
 // write a single role.
 #pragma clang diagnostic push

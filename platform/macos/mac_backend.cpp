@@ -120,6 +120,11 @@ std::shared_ptr<const TypeRecord> MacBackend::typeForFile(const QString& path) c
     return extension.isEmpty() ? nullptr : typeForExtension(extension, wellKnownType(WellKnownType::data));
 }
 
+QList<StoredHandler> MacBackend::storedHandlers() const
+{
+    return StoredHandler::fromLaunchServicesEntries(m_calls->storedLaunchServicesHandlers());
+}
+
 QStringList MacBackend::urlSchemeHandlers(const QString& scheme) const
 {
     return scheme.isEmpty() ? QStringList() : m_calls->applicationsForURLScheme(scheme);

@@ -41,6 +41,7 @@ public:
     // the system's choice, of which it tells nothing more.
     HandlerExplanation explainDefaultHandler(const QString& contentType, LSRolesMask role) const override;
     OSStatus setDefaultHandler(const QString& contentType, LSRolesMask role, const QString& handler) override;
+    QList<StoredHandler> storedHandlers() const override;
     QStringList urlSchemeHandlers(const QString& scheme) const override;
     bool defaultChangesNeedConfirmation() const override { return true; }
     // The system asks the user itself; `ask` is not used.

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+#include <QVariantList>
 
 #include <functional>
 #include <optional>
@@ -45,6 +46,9 @@ public:
 
     virtual std::optional<QString> copyDefaultRoleHandler(const QString& contentType, LSRolesMask role) = 0;
     virtual OSStatus setDefaultRoleHandler(const QString& contentType, LSRolesMask role, const QString& handler) = 0;
+    // The LSHandlers array of the user's Launch Services preferences, dictionaries of strings as stored; empty when
+    // there is none.
+    virtual QVariantList storedLaunchServicesHandlers() = 0;
     virtual OSStatus registerURL(const QUrl& url) = 0;
     virtual std::optional<QUrl> urlForApplication(const QString& bundleIdentifier) = 0;
     // The bundle identifiers of the applications that can open links of the scheme.

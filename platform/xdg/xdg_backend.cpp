@@ -1,10 +1,12 @@
 #include "xdg_backend.h"
 
 #include "../bundle_data.h"
+#include "../file_manager.h"
 #include "../ns_error.h"
 #include "../type_record.h"
 #include "desktop_entry.h"
 #include "desktop_entry_index.h"
+#include "key_file_document.h"
 #include "mime_apps_groups.h"
 #include "mime_apps_lookup.h"
 #include "mime_apps_writer.h"
@@ -213,6 +215,48 @@ QStringList XdgBackend::urlSchemeHandlers(const QString& scheme) const
         if (index->installedEntry(id)->mimeTypes.contains(type))
             handlers.append(id);
     return handlers;
+}
+
+QList<StoredHandler> XdgBackend::storedHandlers() const
+{
+    const QString path = XdgEnvironment::current().userMimeAppsList();
+    if (!FileManager::fileExists(path))
+        return {};
+    KeyFileDocument document;
+    try {
+        document = KeyFileDocument::parse(FileManager::contentsOfFile(QUrl::fromLocalFile(path)));
+    } catch (const NSError&) {
+        return {};
+    }
+    // GLib reads nothing of a list it cannot parse.
+    if (!document.isWellFormed())
+        return {};
+    // An alias's line counts as its type's, the lists joined in file order, as the lookup reads them.
+    QStringList types;
+    QHash<QString, QStringList> ids;
+    for (const QString& key : document.keys(MimeAppsGroups::defaults)) {
+        const QString type = canonicalName(key);
+        const auto list = KeyFileDocument::splitList(document.value(MimeAppsGroups::defaults, key).value_or(QString()));
+        if (!MimeTypeName::isValid(type) || !list || list->isEmpty())
+            continue;
+        if (!ids.contains(type))
+            types.append(type);
+        ids[type].append(*list);
+    }
+    const auto index = entries();
+    QList<StoredHandler> stored;
+    for (const QString& type : std::as_const(types)) {
+        const QStringList& list = ids[type];
+        // The first application still installed is the one in effect; a list of only missing ones is still a choice.
+        const auto installed =
+            std::find_if(list.cbegin(), list.cend(), [&](const QString& id) { return index->isInstalled(id); });
+        const QString id = installed != list.cend() ? *installed : list.constFirst();
+        if (isSchemeHandler(type))
+            stored.append({StoredHandler::Kind::urlScheme, type.mid(17).toLower(), kLSRolesAll, id});
+        else
+            stored.append({StoredHandler::Kind::contentType, type, kLSRolesAll, id});
+    }
+    return stored;
 }
 
 QStringList XdgBackend::typeChain(const QString& contentType) const

@@ -37,6 +37,8 @@ public:
     HandlerExplanation explainDefaultHandler(const QString& contentType, LSRolesMask role) const override;
     // Throws NSError when the list cannot be written, or when a file that takes precedence still decides the type.
     OSStatus setDefaultHandler(const QString& contentType, LSRolesMask role, const QString& handler) override;
+    // The user's own mimeapps.list: its defaults are the choices a person made (the other lists are the system's).
+    QList<StoredHandler> storedHandlers() const override;
     QStringList urlSchemeHandlers(const QString& scheme) const override;
     bool defaultChangesNeedConfirmation() const override { return false; }
     bool openURL(const QUrl& url) override;

@@ -34,6 +34,7 @@ public:
         writes.append({contentType + u' ' + bundle, role});
         return writeStatus;
     }
+    QVariantList storedLaunchServicesHandlers() override { return stored; }
     OSStatus registerURL(const QUrl& url) override
     {
         registered.append(url);
@@ -78,6 +79,7 @@ public:
     QStringList preferredLanguages() override { return languages; }
 
     std::optional<QString> handler;
+    QVariantList stored;
     OSStatus writeStatus = noErr;
     std::optional<QUrl> application;
     QHash<QString, MacTypeFacts> types{{u"public.data"_s, {u"public.data"_s, u"Data"_s, {}, {}, {u"public.item"_s}}}};
@@ -123,6 +125,27 @@ TEST_F(MacBackendTest, PassesRoleMasksUnchangedAndAnswersNoHandlerAsAbsent)
     EXPECT_FALSE(backend.defaultHandler(u""_s, kLSRolesAll));
     EXPECT_EQ(backend.setDefaultHandler(u"public.plain-text"_s, kLSRolesAll, u""_s), paramErr);
     EXPECT_EQ(system->reads.size() + system->writes.size(), calls);
+}
+
+TEST_F(MacBackendTest, ListsTheChoicesLaunchServicesStores)
+{
+    system->stored = {
+        QVariantMap{{u"LSHandlerContentType"_s, u"public.html"_s},
+                    {u"LSHandlerRoleAll"_s, u"com.apple.Safari"_s},
+                    {u"LSHandlerRoleEditor"_s, u"com.microsoft.VSCode"_s},
+                    {u"LSHandlerPreferredVersions"_s, QVariantMap{{u"LSHandlerRoleAll"_s, u"-"_s}}}},
+        QVariantMap{{u"LSHandlerURLScheme"_s, u"mailto"_s}, {u"LSHandlerRoleAll"_s, u"com.apple.mail"_s}},
+        // Neither a type nor a scheme, a role the system keeps empty, a value of the wrong kind: none is a choice.
+        QVariantMap{{u"LSHandlerRoleAll"_s, u"com.example.Orphan"_s}},
+        QVariantMap{{u"LSHandlerContentType"_s, u"public.text"_s}, {u"LSHandlerRoleViewer"_s, u"-"_s}},
+        QVariantMap{{u"LSHandlerContentType"_s, u"public.data"_s}, {u"LSHandlerRoleShell"_s, 7}},
+        u"not an entry"_s,
+    };
+    using Kind = StoredHandler::Kind;
+    EXPECT_EQ(backend.storedHandlers(),
+              (QList<StoredHandler>{{Kind::contentType, u"public.html"_s, kLSRolesAll, u"com.apple.Safari"_s},
+                                    {Kind::contentType, u"public.html"_s, kLSRolesEditor, u"com.microsoft.VSCode"_s},
+                                    {Kind::urlScheme, u"mailto"_s, kLSRolesAll, u"com.apple.mail"_s}}));
 }
 
 TEST_F(MacBackendTest, MapsTheSystemsAnswerToAConfirmedChange)

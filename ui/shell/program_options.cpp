@@ -21,6 +21,9 @@ void declare(QCommandLineParser& parser)
         {u"by-format"_s, u"Show the catalog by format."_s},
         {u"select"_s, u"Select an application (bundle identifier) or, with --by-format, a content type."_s, u"id"_s},
         {u"sheet"_s, u"With --screenshot: show add-format, choose-app, settings or history over the window."_s, u"name"_s},
+        {u"import"_s,
+         u"With --screenshot: stage the defaults of a file as File ▸ Import… does and show what it staged."_s,
+         u"file"_s},
         {{u"h"_s, u"help"_s}, u"Show this help."_s},
         {u"version"_s, u"Print the version."_s},
     });
@@ -84,6 +87,14 @@ std::optional<ProgramOptions> ProgramOptions::parse(const QStringList& arguments
             error = u"--sheet goes with --screenshot"_s;
             return std::nullopt;
         }
+    }
+    if (parser.isSet(u"import"_s)) {
+        if (options.screenshot.isEmpty() || options.sheet != Sheet::none) {
+            error = u"--import goes with --screenshot and without --sheet"_s;
+            return std::nullopt;
+        }
+        options.importFile = parser.value(u"import"_s);
+        options.sheet = Sheet::imported;
     }
     return options;
 }

@@ -16,7 +16,9 @@ struct ProgramOptions
         addFormat,
         chooseApp,
         settings,
-        history
+        history,
+        // What File ▸ Import… staged from `importFile`.
+        imported
     };
 
     QString systemRoot;
@@ -28,6 +30,7 @@ struct ProgramOptions
     // A bundle identifier in application mode, a content type in format mode.
     std::optional<QString> select;
     Sheet sheet = Sheet::none;
+    QString importFile;
     bool help = false;
     bool version = false;
 

@@ -4,6 +4,7 @@
 #include "app/l10n/l10n.h"
 #include "ui/history/history_window.h"
 #include "ui/history/restore_question.h"
+#include "defaults_transfer.h"
 #include "ui/icons/tessik_logo.h"
 #include "ui/main/main_window.h"
 #include "ui/settings/language_setting.h"
@@ -71,6 +72,16 @@ void Shell::buildMenus(QMainWindow* window)
     // Ctrl+Q, which is ⌘Q on a Mac: not every desktop theme binds the standard key.
     m_quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     if (auto* main = qobject_cast<MainWindow*>(window)) {
+        m_fileMenu = bar->addMenu(QString());
+        m_fileMenu->setObjectName(u"fileMenu"_s);
+        m_export = m_fileMenu->addAction(QString(), main, [main] { DefaultsTransfer::askExport(*main); });
+        m_export->setObjectName(u"exportDefaults"_s);
+        m_import = m_fileMenu->addAction(QString(), main, [main] { DefaultsTransfer::askImport(*main); });
+        m_import->setObjectName(u"importDefaults"_s);
+        // Staging under a running refresh or apply would be lost or mixed into it.
+        const auto followBusy = [this, main] { m_import->setEnabled(!main->model().busy()); };
+        connect(&main->model(), &AppModel::busyChanged, m_import, followBusy);
+        followBusy();
         m_editMenu = bar->addMenu(QString());
         m_editMenu->setObjectName(u"editMenu"_s);
         m_undo = m_editMenu->addAction(QString(), this, [main] { RestoreQuestion::undoLast(main->model(), main); });
@@ -100,6 +111,11 @@ void Shell::retranslate()
     m_about->setText(L10n::text(u"关于 Tessik"_s, language));
     m_settings->setText(L10n::text(u"设置…"_s, language));
     m_quit->setText(L10n::text(u"退出 Tessik"_s, language));
+    if (m_fileMenu) {
+        m_fileMenu->setTitle(L10n::text(u"文件"_s, language));
+        m_export->setText(L10n::text(u"导出…"_s, language));
+        m_import->setText(L10n::text(u"导入…"_s, language));
+    }
     if (m_editMenu) {
         m_editMenu->setTitle(L10n::text(u"编辑"_s, language));
         m_undo->setText(L10n::text(u"撤销上次更改"_s, language));

@@ -53,6 +53,8 @@ public:
     QAction* websiteAction() const { return m_website; }
     QAction* undoAction() const { return m_undo; }
     QAction* historyAction() const { return m_history; }
+    QAction* exportAction() const { return m_export; }
+    QAction* importAction() const { return m_import; }
 
 private:
     void buildMenus(QMainWindow* window);
@@ -65,6 +67,7 @@ private:
     ConfirmationPrompt m_confirmation;
     QtTranslations m_qtTranslations;
     QMenu* m_applicationMenu = nullptr;
+    QMenu* m_fileMenu = nullptr;
     QMenu* m_helpMenu = nullptr;
     QAction* m_about = nullptr;
     QAction* m_settings = nullptr;
@@ -73,6 +76,8 @@ private:
     QMenu* m_editMenu = nullptr;
     QAction* m_undo = nullptr;
     QAction* m_history = nullptr;
+    QAction* m_export = nullptr;
+    QAction* m_import = nullptr;
 };
 
 } // namespace tessik::ui

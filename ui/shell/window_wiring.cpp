@@ -1,11 +1,17 @@
 #include "window_wiring.h"
 
+#include "app/l10n/l10n.h"
+#include "defaults_transfer.h"
 #include "shell.h"
 #include "ui/history/history_window.h"
 #include "ui/main/main_window.h"
+#include "ui/settings/language_setting.h"
 #include "ui/settings/settings_window.h"
 #include "ui/sheets/add_format_sheet.h"
 #include "ui/sheets/app_chooser_sheet.h"
+#include "ui/sheets/import_sheet.h"
+
+#include <cstdio>
 
 namespace tessik::ui {
 namespace {
@@ -29,10 +35,10 @@ MainWindow* WindowWiring::makeMainWindow()
     return window;
 }
 
-QFuture<QWidget*> WindowWiring::open(MainWindow& window, Shell& shell, ProgramOptions::Sheet sheet)
+QFuture<QWidget*> WindowWiring::open(MainWindow& window, Shell& shell, const ProgramOptions& options)
 {
     QWidget* shown = nullptr;
-    switch (sheet) {
+    switch (options.sheet) {
     case ProgramOptions::Sheet::addFormat:
         shown = present(new AddFormatSheet(window.model(), window.byApp(), &window));
         break;
@@ -45,6 +51,13 @@ QFuture<QWidget*> WindowWiring::open(MainWindow& window, Shell& shell, ProgramOp
     case ProgramOptions::Sheet::history:
         if (HistoryWindow* history = shell.showHistory())
             return history->loaded().then(history, [history] { return static_cast<QWidget*>(history); });
+        break;
+    case ProgramOptions::Sheet::imported:
+        try {
+            shown = DefaultsTransfer::importFrom(window, options.importFile);
+        } catch (const std::exception& error) {
+            std::fprintf(stderr, "tessik: %s\n", qPrintable(L10n::error(error, LanguageSetting::shared().code())));
+        }
         break;
     case ProgramOptions::Sheet::none:
         break;

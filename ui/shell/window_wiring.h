@@ -17,9 +17,10 @@ class WindowWiring
 public:
     // A main window whose "添加格式…" and "选择其他应用…" present their sheets.
     static MainWindow* makeMainWindow();
-    // Opens the sheet (or the settings or history window) over the window; the future gives it, shown, once it
-    // shows what it reads.
-    static QFuture<QWidget*> open(MainWindow& window, Shell& shell, ProgramOptions::Sheet sheet);
+    // Opens the sheet the options name (or the settings or history window) over the window; the future gives it,
+    // shown, once it shows what it reads. An import whose file does not read is told on standard error and opens
+    // nothing.
+    static QFuture<QWidget*> open(MainWindow& window, Shell& shell, const ProgramOptions& options);
 };
 
 } // namespace tessik::ui
