@@ -79,7 +79,7 @@ int RestoreCommand::execute(const QCommandLineParser& parser, CliStreams& io) co
                << u'\n';
         complete = false;
     }
-    const int status = requests.isEmpty() ? 0 : runner.run(requests);
+    const int status = requests.isEmpty() ? 0 : runner.run(requests, AppScanner().scanWithCapabilities());
     return complete ? status : std::max(status, 1);
 }
 

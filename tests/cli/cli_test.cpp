@@ -1,12 +1,16 @@
 #include "app/l10n/app_language.h"
 #include "app/l10n/category_names.h"
 #include "app/l10n/l10n.h"
+#include "cli/cli_application.h"
 #include "cli/cli_language.h"
 #include "core/catalog/custom_association_error.h"
 #include "core/catalog/format_knowledge_base.h"
+#include "core/discovery/app_scanner.h"
 #include "core/support/name_order.h"
 #include "loopback_http_server.h"
 #include "platform/emulated/property_list.h"
+#include "platform/launch_services.h"
+#include "platform/lookup_batch.h"
 #include "platform/system_root.h"
 #include "platform/user_defaults.h"
 #include "systemwriter/bundle_writer.h"
@@ -22,6 +26,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -336,6 +341,40 @@ TEST_F(CliTest, SetSnapshotsAndRestoreRunThroughThePipeline)
     EXPECT_EQ(partial.status, 1);
     EXPECT_TRUE(partial.out.contains(u"Not restorable  net.daringfireball.markdown:shell"_s));
     EXPECT_EQ(cli({u"restore"_s, u"not-a-uuid"_s}).status, 2);
+}
+
+TEST_F(CliTest, OneChangeScansOnceAndReadsTheHandlersOncePerLookup)
+{
+    QTemporaryDir root;
+    tessik::tools::DemoSystem::write(root.path());
+    const auto inProcess = [&](const QStringList& arguments) {
+        QString out;
+        QString err;
+        QTextStream outStream(&out);
+        QTextStream errStream(&err);
+        const qint64 scans = tessik::AppScanner::scansMade();
+        const qint64 looks = tessik::platform::LookupBatch::looks();
+        const int status = tessik::cli::CliApplication().run(
+            QStringList{u"tessik-cli"_s, u"--system-root"_s, root.path(), u"--language"_s, u"en"_s} + arguments,
+            outStream, errStream);
+        outStream.flush();
+        errStream.flush();
+        EXPECT_EQ(status, 0) << qPrintable(out + err);
+        return std::pair(tessik::AppScanner::scansMade() - scans, tessik::platform::LookupBatch::looks() - looks);
+    };
+    const auto cleanup = qScopeGuard([] { tessik::platform::setSystemRoot({}); });
+
+    // The plan reads the current handlers once, and the one check after the write once more.
+    EXPECT_EQ(inProcess({u"set"_s, u"md"_s, u"com.microsoft.VSCode"_s, u"--yes"_s}), std::pair(1ll, 2ll));
+    EXPECT_EQ(inProcess({u"set"_s, u"md=abnerworks.Typora"_s, u"html=com.apple.TextEdit"_s, u"--yes"_s}),
+              std::pair(1ll, 3ll));
+    EXPECT_EQ(tessik::platform::LSCopyDefaultRoleHandlerForContentType(u"public.html"_s,
+                                                                        tessik::platform::kLSRolesAll),
+              u"com.apple.TextEdit"_s);
+    EXPECT_EQ(inProcess({u"restore"_s, u"--last"_s, u"--yes"_s}).first, 1);
+    EXPECT_EQ(tessik::platform::LSCopyDefaultRoleHandlerForContentType(u"public.html"_s,
+                                                                        tessik::platform::kLSRolesAll),
+              u"com.google.Chrome"_s);
 }
 
 TEST_F(CliTest, SetRefusesBadRequestsAndReportsFailures)
