@@ -5,6 +5,8 @@
 #include "plain_text.h"
 #include "search_filter_proxy.h"
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace tessik::ui {
@@ -20,9 +22,8 @@ CategoryTreeModel::CategoryTreeModel(AppModel& model, int columns, QObject* pare
 
 void CategoryTreeModel::rebuild()
 {
-    beginResetModel();
     prepare();
-    m_sections.clear();
+    QList<Section> sections;
     QStringList ids;
     for (const FormatCategory& category : m_model.categoryOptions())
         if (!ids.contains(category.id))
@@ -38,8 +39,20 @@ void CategoryTreeModel::rebuild()
             section.searchTexts.append({SearchFilterProxy::fold(m_model.label(type)),
                                         SearchFilterProxy::fold(m_model.description(type)),
                                         SearchFilterProxy::fold(type)});
-        m_sections.append(section);
+        sections.append(section);
     }
+    // The same rows (as after changes were applied, which move only handlers) are repainted where they are, so
+    // the views keep their place and do not lay out the whole tree again.
+    const auto sameRows = [](const Section& a, const Section& b) { return a.id == b.id && a.types == b.types; };
+    if (std::equal(sections.cbegin(), sections.cend(), m_sections.cbegin(), m_sections.cend(), sameRows)) {
+        m_sections = sections;
+        if (!m_sections.isEmpty())
+            Q_EMIT dataChanged(index(0, 0), index(int(m_sections.size()) - 1, m_columns - 1));
+        repaintRows({});
+        return;
+    }
+    beginResetModel();
+    m_sections = sections;
     endResetModel();
 }
 

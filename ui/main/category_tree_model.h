@@ -12,8 +12,8 @@ class AppModel;
 namespace tessik::ui {
 
 // Formats under their category headings, in the catalog's category order followed by "other": the tree both format
-// lists share. Headings are the top level, formats their children. Rebuilt when the catalog changes; the staged
-// changes and the role only repaint rows.
+// lists share. Headings are the top level, formats their children. Rebuilt when the catalog changes, which resets
+// the model only when the rows themselves changed; the staged changes and the role only repaint rows.
 class CategoryTreeModel : public QAbstractItemModel
 {
     Q_OBJECT
@@ -41,7 +41,7 @@ protected:
     // The type of a format row; empty for a heading.
     QString typeAt(const QModelIndex& index) const;
     void rebuild();
-    // Every format row changed its data for the roles.
+    // Every format row changed its data for the roles (all roles when empty).
     void repaintRows(const QList<int>& roles);
 
     AppModel& m_model;
