@@ -40,8 +40,7 @@ public:
 private:
     struct Joined;
     static Joined join(const QList<InstalledApp>& apps, const QList<CustomAssociation>& customAssociations,
-                       const QList<CatalogSuggestion>& suggestions,
-                       const QHash<QUrl, QList<TypeCapability>>& declared);
+                       const QList<CatalogSuggestion>& suggestions, const QHash<QUrl, QList<TypeCapability>>& declared);
 
     std::shared_ptr<const AssociationReading> m_reader;
 };

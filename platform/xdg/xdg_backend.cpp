@@ -1,9 +1,9 @@
 #include "xdg_backend.h"
 
 #include "../bundle_data.h"
+#include "../lookup_batch.h"
 #include "../ns_error.h"
 #include "../type_record.h"
-#include "../lookup_batch.h"
 #include "desktop_entry.h"
 #include "desktop_entry_index.h"
 #include "mime_apps_lookup.h"

@@ -368,12 +368,10 @@ TEST_F(CliTest, OneChangeScansOnceAndReadsTheHandlersOncePerLookup)
     EXPECT_EQ(inProcess({u"set"_s, u"md"_s, u"com.microsoft.VSCode"_s, u"--yes"_s}), std::pair(1ll, 2ll));
     EXPECT_EQ(inProcess({u"set"_s, u"md=abnerworks.Typora"_s, u"html=com.apple.TextEdit"_s, u"--yes"_s}),
               std::pair(1ll, 3ll));
-    EXPECT_EQ(tessik::platform::LSCopyDefaultRoleHandlerForContentType(u"public.html"_s,
-                                                                        tessik::platform::kLSRolesAll),
+    EXPECT_EQ(tessik::platform::LSCopyDefaultRoleHandlerForContentType(u"public.html"_s, tessik::platform::kLSRolesAll),
               u"com.apple.TextEdit"_s);
     EXPECT_EQ(inProcess({u"restore"_s, u"--last"_s, u"--yes"_s}).first, 1);
-    EXPECT_EQ(tessik::platform::LSCopyDefaultRoleHandlerForContentType(u"public.html"_s,
-                                                                        tessik::platform::kLSRolesAll),
+    EXPECT_EQ(tessik::platform::LSCopyDefaultRoleHandlerForContentType(u"public.html"_s, tessik::platform::kLSRolesAll),
               u"com.google.Chrome"_s);
 }
 

@@ -229,8 +229,8 @@ TEST(MimeAppsLookup, ABatchLooksAtEachListOnceWhateverItAsks)
         ASSERT_GT(lists, 1);
         EXPECT_EQ(defaultId({u"text/x-csrc"_s, u"text/plain"_s}), u"a.desktop"_s);
         EXPECT_EQ(defaultId({u"text/html"_s}), u"b.desktop"_s);
-        EXPECT_TRUE(lookup.associatedIds(sandbox.environment, {u"text/markdown"_s, u"text/plain"_s})
-                        .contains(u"a.desktop"_s));
+        EXPECT_TRUE(
+            lookup.associatedIds(sandbox.environment, {u"text/markdown"_s, u"text/plain"_s}).contains(u"a.desktop"_s));
         EXPECT_EQ(LookupBatch::looks() - before, lists) << "each list looked at once in the batch";
     }
 
