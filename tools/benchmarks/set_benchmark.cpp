@@ -43,8 +43,8 @@ SetBenchmark::Counts count(const QStringList& arguments, const QString& type)
     outStream.flush();
     errStream.flush();
     if (status != 0)
-        throw std::runtime_error("tessik-cli " + arguments.join(u' ').toStdString() + " failed: " +
-                                 (out + err).toStdString());
+        throw std::runtime_error("tessik-cli " + arguments.join(u' ').toStdString() +
+                                 " failed: " + (out + err).toStdString());
     counts.scans = AppScanner::scansMade() - scans;
     counts.looks = LookupBatch::looks() - looks;
     counts.reads = LookupBatch::reads() - reads;

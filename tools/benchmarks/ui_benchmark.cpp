@@ -260,7 +260,7 @@ UiBenchmark::Result UiBenchmark::run(int appCount, unsigned seed, int repetition
     result.keystrokeMs = median(keystrokes);
     result.slowestKeystrokeMs = slowest(keystrokes);
 
-    std::vector<double> applies, applyStalls;
+    std::vector<double> applies, applyStalls, applyStallWork;
     for (int round = 0; round < repetitions; ++round) {
         result.staged = stage(model, stagedChanges);
         if (result.staged < stagedChanges)
@@ -268,10 +268,13 @@ UiBenchmark::Result UiBenchmark::run(int appCount, unsigned seed, int repetition
         const StallWatch::Timed applied = apply(model);
         applies.push_back(applied.ms);
         applyStalls.push_back(applied.longestStallMs);
+        applyStallWork.push_back(applied.longestStallWorkMs);
     }
     result.applyMs = median(applies);
     result.applyStallMs = median(applyStalls);
     result.worstApplyStallMs = slowest(applyStalls);
+    result.applyStallWorkMs = median(applyStallWork);
+    result.worstApplyStallWorkMs = slowest(applyStallWork);
 
     result.peakKilobytes = peakResidentKilobytes();
     window.reset();

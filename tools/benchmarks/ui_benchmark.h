@@ -27,6 +27,9 @@ public:
         double applyMs = 0;
         double applyStallMs = 0;
         double worstApplyStallMs = 0;
+        // Of each round's longest stall while applying, the time the interface thread itself worked.
+        double applyStallWorkMs = 0;
+        double worstApplyStallWorkMs = 0;
         int keystrokes = 0;
         double keystrokeMs = 0;
         double slowestKeystrokeMs = 0;
