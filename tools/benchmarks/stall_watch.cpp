@@ -28,10 +28,8 @@ StallWatch::StallWatch()
     connect(&m_ticker, &QTimer::timeout, this, [this] {
         const qint64 now = m_clock.nsecsElapsed();
         const qint64 cpu = threadCpuNs();
-        if (now - m_lastTick > m_longest) {
-            m_longest = now - m_lastTick;
-            m_longestWork = cpu - m_lastCpu;
-        }
+        m_longest = std::max(m_longest, now - m_lastTick);
+        m_longestWork = std::max(m_longestWork, cpu - m_lastCpu);
         m_lastTick = now;
         m_lastCpu = cpu;
     });
@@ -48,10 +46,8 @@ void StallWatch::start()
 double StallWatch::stop()
 {
     m_ticker.stop();
-    if (const qint64 now = m_clock.nsecsElapsed(); now - m_lastTick > m_longest) {
-        m_longest = now - m_lastTick;
-        m_longestWork = threadCpuNs() - m_lastCpu;
-    }
+    m_longest = std::max(m_longest, m_clock.nsecsElapsed() - m_lastTick);
+    m_longestWork = std::max(m_longestWork, threadCpuNs() - m_lastCpu);
     return m_longest / 1e6;
 }
 

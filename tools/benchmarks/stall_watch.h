@@ -19,8 +19,8 @@ public:
     void start();
     // The longest gap since start, up to now, in milliseconds.
     double stop();
-    // The CPU time the thread itself used during that gap: the rest of it the thread was waiting for a core, which
-    // on a busy shared machine is most of a long gap.
+    // The most CPU time the thread itself used between two ticks: what held its loop up, without the time it waited
+    // for a core, which on a busy shared machine is most of a long gap.
     double longestWorkMs() const { return m_longestWork / 1e6; }
 
     struct Timed
