@@ -282,6 +282,13 @@ TEST_F(CliTest, AssociatingAnApplicationOutsideTheFoldersRegistersIt)
     EXPECT_TRUE(byExtension.out.contains(u"org.example.toolfile"_s)) << qPrintable(byExtension.out);
     EXPECT_EQ(cli({u"associate"_s, u"--type"_s, u"org.example.toolfile"_s, second}).status, 0);
 
+    // An application named by its path is registered and can be made a default at once.
+    const QString third = tessik::tools::BundleWriter(root.path())
+                              .write({u"Downloads/Tool3.app"_s, {{u"CFBundleIdentifier"_s, u"com.example.tool3"_s}}});
+    const CliRun byPath = cli({u"set"_s, u"mkk"_s, third, u"--role"_s, u"viewer"_s});
+    EXPECT_EQ(byPath.status, 0) << qPrintable(byPath.out + byPath.err);
+    EXPECT_EQ(cli({u"get"_s, u"mkk"_s, u"--role"_s, u"viewer"_s}).out, u"com.example.tool3\n"_s);
+
     // Only an application can be the default for anything.
     const QString plugin = tessik::tools::BundleWriter(root.path())
                                .write({u"Downloads/Plug.bundle"_s, {{u"CFBundleIdentifier"_s, u"com.example.plug"_s}}});
