@@ -132,19 +132,27 @@ void ChangeRunner::addChangeOptions(QCommandLineParser& parser)
                       u"seconds"_s, QString::number(ChangeApplier::defaultWaitSeconds)});
 }
 
-int ChangeRunner::run(const QList<ChangeRequest>& requests) const
+int ChangeRunner::run(const QList<ChangeRequest>& requests, const AppScanner::Result& scanned) const
 {
     const QString& language = m_io.language;
-    LoadedCatalog catalog;
+    // What the plan needs of the catalog, and nothing more: the applications and the extensions of its types.
+    QList<InstalledApp> apps;
+    QHash<QString, QStringList> known;
     try {
-        catalog = CatalogLoader::load(CustomAssociationStore().load(), CatalogLoader::chooseKnowledge(std::nullopt));
+        const QList<CustomAssociation> custom = CustomAssociationStore().load();
+        apps = CatalogLoader::withCustomApps(scanned.apps, custom);
+        QStringList types;
+        for (const ChangeRequest& request : requests)
+            types.append(request.typeIdentifier);
+        known = CatalogLoader::knownExtensions(apps, custom, CatalogLoader::chooseKnowledge(std::nullopt),
+                                               scanned.capabilities, types);
     } catch (const std::exception& error) {
         m_io.err << L10n::text(u"读取失败：{reason}"_s, language, {{u"reason"_s, L10n::error(error, language)}})
                  << u'\n';
         return 1;
     }
     QSet<QString> installed;
-    for (const InstalledApp& app : catalog.apps)
+    for (const InstalledApp& app : std::as_const(apps))
         installed.insert(app.bundleIdentifier);
     for (const ChangeRequest& request : requests) {
         if (!installed.contains(request.targetBundleIdentifier)) {
@@ -155,7 +163,7 @@ int ChangeRunner::run(const QList<ChangeRequest>& requests) const
 
     ChangePlan plan;
     try {
-        plan = ChangeApplier::plan(requests, ChangeApplier::knownExtensions(catalog.associations));
+        plan = ChangeApplier::plan(requests, known);
     } catch (const std::exception& error) {
         m_io.err << L10n::error(error, language) << u'\n';
         return 1;

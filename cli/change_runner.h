@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli_command.h"
+#include "core/discovery/app_scanner.h"
 #include "core/pipeline/change_request.h"
 
 #include <QList>
@@ -18,8 +19,9 @@ public:
     // The options of every command that changes handlers.
     static void addChangeOptions(QCommandLineParser& parser);
 
-    // 0 when every requested handler is now the target, else 1.
-    int run(const QList<ChangeRequest>& requests) const;
+    // 0 when every requested handler is now the target, else 1. `scanned` is the command's one scan of the
+    // applications (with any it registered itself); only the handlers of the requested types are read.
+    int run(const QList<ChangeRequest>& requests, const AppScanner::Result& scanned) const;
 
 private:
     CliStreams& m_io;

@@ -318,10 +318,13 @@ QFuture<void> AppModel::startReload()
     if (!m_knowledge)
         return QtFuture::makeReadyFuture();
     return runAttempt(m_catalogPool,
-                      [apps = m_apps, custom = m_custom, suggestions = m_suggestions, knowledge = *m_knowledge] {
+                      [apps = m_apps, custom = m_custom, suggestions = m_suggestions, knowledge = *m_knowledge,
+                       held = Rebuilt{m_associations, m_index}] {
                           Rebuilt rebuilt{CatalogLoader::buildAssociations(apps, custom, suggestions), {}};
                           rebuilt.index =
                               CatalogDisplayIndex(apps, rebuilt.associations, custom, suggestions, knowledge);
+                          keepIfEqual(rebuilt.associations, held.associations);
+                          keepIfEqual(rebuilt.index, held.index);
                           return rebuilt;
                       })
         .then(this, [this](const Attempt<Rebuilt>& attempt) {
@@ -331,8 +334,11 @@ QFuture<void> AppModel::startReload()
                 return;
             }
             QList<void (AppModel::*)()> changed;
+            Rebuilt replaced{m_associations, m_index};
             assign(m_associations, attempt.value->associations, changed, &AppModel::associationsChanged);
             assign(m_index, attempt.value->index, changed, &AppModel::indexChanged);
+            // Freed on the pool, as after a refresh.
+            m_catalogPool->start([replaced = std::move(replaced)] {});
             for (const auto signal : changed)
                 (this->*signal)();
         });

@@ -22,12 +22,19 @@ FormatKnowledgeBase CatalogLoader::chooseKnowledge(const std::optional<FormatKno
 LoadedCatalog CatalogLoader::load(const QList<CustomAssociation>& custom, const FormatKnowledgeBase& knowledge,
                                   QThreadPool* pool)
 {
-    const AppScanner scanner;
-    AppScanner::Result scanned = scanner.scanWithCapabilities(pool);
+    AppScanner::Result scanned = AppScanner().scanWithCapabilities(pool);
     LoadedCatalog loaded;
-    loaded.apps = std::move(scanned.apps);
+    loaded.apps = withCustomApps(std::move(scanned.apps), custom);
+    loaded.suggestions = knowledge.suggestions(loaded.apps);
+    loaded.associations = buildAssociations(loaded.apps, custom, loaded.suggestions, scanned.capabilities);
+    return loaded;
+}
+
+QList<InstalledApp> CatalogLoader::withCustomApps(QList<InstalledApp> apps, const QList<CustomAssociation>& custom)
+{
+    const AppScanner scanner;
     QSet<QString> known;
-    for (const InstalledApp& app : loaded.apps)
+    for (const InstalledApp& app : apps)
         known.insert(app.id());
     for (const CustomAssociation& association : custom) {
         if (known.contains(association.app.id()))
@@ -36,13 +43,20 @@ LoadedCatalog CatalogLoader::load(const QList<CustomAssociation>& custom, const 
         if (auto app = scanner.installedApp(association.app.url)) {
             platform::LSRegisterURL(app->url, true);
             known.insert(app->id());
-            loaded.apps.append(std::move(*app));
+            apps.append(std::move(*app));
         }
     }
-    sortByName(loaded.apps);
-    loaded.suggestions = knowledge.suggestions(loaded.apps);
-    loaded.associations = buildAssociations(loaded.apps, custom, loaded.suggestions, scanned.capabilities);
-    return loaded;
+    sortByName(apps);
+    return apps;
+}
+
+QHash<QString, QStringList> CatalogLoader::knownExtensions(const QList<InstalledApp>& apps,
+                                                           const QList<CustomAssociation>& custom,
+                                                           const FormatKnowledgeBase& knowledge,
+                                                           const QHash<QUrl, QList<TypeCapability>>& declared,
+                                                           const QStringList& types)
+{
+    return AssociationCatalogBuilder::extensions(apps, custom, knowledge.suggestions(apps), declared, types);
 }
 
 QList<FileAssociation> CatalogLoader::buildAssociations(const QList<InstalledApp>& apps,

@@ -39,6 +39,18 @@ public:
     static LoadedCatalog load(const QList<CustomAssociation>& custom, const FormatKnowledgeBase& knowledge,
                               QThreadPool* pool = QThreadPool::globalInstance());
 
+    // The applications of a scan joined by those known only from custom associations (registered with Launch
+    // Services), sorted by name, as `load` lists them.
+    static QList<InstalledApp> withCustomApps(QList<InstalledApp> apps, const QList<CustomAssociation>& custom);
+
+    // The extensions the catalog of these applications lists for each of the types, as `load` would give them,
+    // without building the catalog or reading any handler: what a plan of changes to the types needs.
+    static QHash<QString, QStringList> knownExtensions(const QList<InstalledApp>& apps,
+                                                       const QList<CustomAssociation>& custom,
+                                                       const FormatKnowledgeBase& knowledge,
+                                                       const QHash<QUrl, QList<TypeCapability>>& declared,
+                                                       const QStringList& types);
+
     // The catalog again for known applications and suggestions (after changes were applied).
     static QList<FileAssociation> buildAssociations(const QList<InstalledApp>& apps,
                                                     const QList<CustomAssociation>& custom,

@@ -70,8 +70,9 @@ int ImportCommand::execute(const QCommandLineParser& parser, CliStreams& io) con
     // Read whole before anything else: a file that does not read changes nothing.
     const QList<CarriedDefault> defaults = DefaultsFile::parse(readInput(file));
 
+    const AppScanner::Result scanned = AppScanner().scanWithCapabilities();
     const DefaultsImport::Prepared prepared =
-        DefaultsImport::prepare(defaults, AppScanner().scan(), [resolver = TypeResolver()](const QString& extension) {
+        DefaultsImport::prepare(defaults, scanned.apps, [resolver = TypeResolver()](const QString& extension) {
             return resolver.typeIdentifier(extension);
         });
     QJsonArray skipped;
@@ -90,7 +91,7 @@ int ImportCommand::execute(const QCommandLineParser& parser, CliStreams& io) con
                 io.out << L10n::text(u"文件中没有可在此电脑上设置的默认应用。"_s, io.language) << u'\n';
             return 0;
         }
-        return runner.run(prepared.requests);
+        return runner.run(prepared.requests, scanned);
     }
 
     const ChangePlan plan = ChangeApplier::plan(prepared.requests, {});

@@ -79,7 +79,8 @@ int RestoreCommand::execute(const QCommandLineParser& parser, CliStreams& io) co
                                                     QString()))}}))
                << u'\n';
     }
-    const int status = restore.requests.isEmpty() ? 0 : runner.run(restore.requests);
+    const int status =
+        restore.requests.isEmpty() ? 0 : runner.run(restore.requests, AppScanner().scanWithCapabilities());
     return restore.skipped.isEmpty() ? status : std::max(status, 1);
 }
 

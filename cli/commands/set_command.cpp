@@ -51,7 +51,9 @@ int SetCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
         }
     }
 
-    QList<InstalledApp> installed = AppScanner().scan();
+    // The one scan of the applications this command makes.
+    AppScanner::Result scanned = AppScanner().scanWithCapabilities();
+    QList<InstalledApp>& installed = scanned.apps;
     QList<ChangeRequest> requests;
     for (const auto& [target, name] : pairs) {
         const QString type = requireTarget(target, io.language, installed);
@@ -67,7 +69,7 @@ int SetCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
         }
         requests.append({type, role, found.app->bundleIdentifier});
     }
-    return runner.run(requests);
+    return runner.run(requests, scanned);
 }
 
 } // namespace tessik::cli

@@ -4,6 +4,7 @@
 #include "core/discovery/capability_parser.h"
 #include "core/services/type_resolver.h"
 #include "core/support/plain_order.h"
+#include "platform/lookup_batch.h"
 #include "platform/uniform_type.h"
 
 #include <QHash>
@@ -24,19 +25,35 @@ const QStringList& AssociationCatalogBuilder::cameraRawExtensions()
     return extensions;
 }
 
-QList<FileAssociation> AssociationCatalogBuilder::build(const QList<InstalledApp>& apps,
-                                                        const QList<CustomAssociation>& customAssociations,
-                                                        const QList<CatalogSuggestion>& suggestions,
-                                                        const QHash<QUrl, QList<TypeCapability>>& declared) const
+// What the catalog joins, by type, before any handler is read.
+struct AssociationCatalogBuilder::Joined
+{
+    QHash<QString, QHash<QString, InstalledApp>> appsByType;
+    QHash<QString, QSet<QString>> extensionsByType;
+    QHash<QString, QSet<QString>> suggestedByType;
+
+    // The type's extensions: those collected, then those the type database lists.
+    QStringList extensions(const QString& type) const
+    {
+        const QSet<QString> collected = extensionsByType.value(type);
+        return sortedUniquePlain(QStringList(collected.begin(), collected.end()) + TypeResolver().extensions(type));
+    }
+};
+
+AssociationCatalogBuilder::Joined AssociationCatalogBuilder::join(const QList<InstalledApp>& apps,
+                                                                  const QList<CustomAssociation>& customAssociations,
+                                                                  const QList<CatalogSuggestion>& suggestions,
+                                                                  const QHash<QUrl, QList<TypeCapability>>& declared)
 {
     // The list holds each identifier once; should it not, the first occurrence counts.
     QHash<QString, InstalledApp> appsByID;
     for (const InstalledApp& app : apps)
         if (!appsByID.contains(app.id()))
             appsByID.insert(app.id(), app);
-    QHash<QString, QHash<QString, InstalledApp>> appsByType;
-    QHash<QString, QSet<QString>> extensionsByType;
-    QHash<QString, QSet<QString>> suggestedByType;
+    Joined joined;
+    auto& appsByType = joined.appsByType;
+    auto& extensionsByType = joined.extensionsByType;
+    auto& suggestedByType = joined.suggestedByType;
 
     const CapabilityParser parser;
     for (const InstalledApp& app : apps) {
@@ -88,30 +105,51 @@ QList<FileAssociation> AssociationCatalogBuilder::build(const QList<InstalledApp
         extensionsByType[suggestion.typeIdentifier].insert(suggestion.fileExtension);
         suggestedByType[suggestion.typeIdentifier].insert(suggestion.app.id());
     }
+    return joined;
+}
 
-    QStringList types = appsByType.keys();
+QList<FileAssociation> AssociationCatalogBuilder::build(const QList<InstalledApp>& apps,
+                                                        const QList<CustomAssociation>& customAssociations,
+                                                        const QList<CatalogSuggestion>& suggestions,
+                                                        const QHash<QUrl, QList<TypeCapability>>& declared) const
+{
+    const Joined joined = join(apps, customAssociations, suggestions, declared);
+    QStringList types = joined.appsByType.keys();
     sortPlain(types);
-    const TypeResolver resolver;
+    // Every type and role from one reading of the handlers.
+    const platform::LookupBatch batch;
     QList<FileAssociation> catalog;
     catalog.reserve(types.size());
     for (const QString& type : types) {
         FileAssociation association;
         association.typeIdentifier = type;
-        association.capableApps = appsByType.value(type).values();
+        association.capableApps = joined.appsByType.value(type).values();
         sortByName(association.capableApps);
         for (AssociationRole role :
              {AssociationRole::all, AssociationRole::viewer, AssociationRole::editor, AssociationRole::shell}) {
             if (const auto handler = m_reader->defaultHandler(type, role))
                 association.defaultHandlers.insert(role, *handler);
         }
-        const QSet<QString> collected = extensionsByType.value(type);
-        association.extensions =
-            sortedUniquePlain(QStringList(collected.begin(), collected.end()) + resolver.extensions(type));
-        const QSet<QString> suggested = suggestedByType.value(type);
+        association.extensions = joined.extensions(type);
+        const QSet<QString> suggested = joined.suggestedByType.value(type);
         association.suggestedAppIDs = sortedUniquePlain(QStringList(suggested.begin(), suggested.end()));
         catalog.append(std::move(association));
     }
     return catalog;
+}
+
+QHash<QString, QStringList> AssociationCatalogBuilder::extensions(const QList<InstalledApp>& apps,
+                                                                  const QList<CustomAssociation>& customAssociations,
+                                                                  const QList<CatalogSuggestion>& suggestions,
+                                                                  const QHash<QUrl, QList<TypeCapability>>& declared,
+                                                                  const QStringList& types)
+{
+    const Joined joined = join(apps, customAssociations, suggestions, declared);
+    QHash<QString, QStringList> extensions;
+    for (const QString& type : types)
+        if (joined.appsByType.contains(type))
+            extensions.insert(type, joined.extensions(type));
+    return extensions;
 }
 
 } // namespace tessik

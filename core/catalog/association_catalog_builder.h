@@ -27,9 +27,21 @@ public:
                                  const QList<CatalogSuggestion>& suggestions,
                                  const QHash<QUrl, QList<TypeCapability>>& declared = {}) const;
 
+    // The extensions `build` would list for each of the types it lists among these, reading no handler; the bundles
+    // are read as by `build`.
+    static QHash<QString, QStringList> extensions(const QList<InstalledApp>& apps,
+                                                  const QList<CustomAssociation>& customAssociations,
+                                                  const QList<CatalogSuggestion>& suggestions,
+                                                  const QHash<QUrl, QList<TypeCapability>>& declared,
+                                                  const QStringList& types);
+
     static const QStringList& cameraRawExtensions();
 
 private:
+    struct Joined;
+    static Joined join(const QList<InstalledApp>& apps, const QList<CustomAssociation>& customAssociations,
+                       const QList<CatalogSuggestion>& suggestions, const QHash<QUrl, QList<TypeCapability>>& declared);
+
     std::shared_ptr<const AssociationReading> m_reader;
 };
 

@@ -9,9 +9,16 @@
 #include <QFileInfo>
 #include <QHash>
 
+#include <atomic>
+
 using namespace Qt::StringLiterals;
 
 namespace tessik {
+namespace {
+
+std::atomic<qint64> scanCount{0};
+
+} // namespace
 
 AppScanner::AppScanner(QList<QUrl> applicationDirectories, CapabilityParser capabilityParser)
     : m_applicationDirectories(std::move(applicationDirectories)), m_capabilityParser(capabilityParser)
@@ -23,8 +30,14 @@ QList<QUrl> AppScanner::defaultApplicationDirectories()
     return platform::FileManager::applicationDirectories();
 }
 
+qint64 AppScanner::scansMade()
+{
+    return scanCount;
+}
+
 AppScanner::Result AppScanner::scanWithCapabilities(QThreadPool* pool) const
 {
+    ++scanCount;
     QList<QUrl> bundles;
     for (const QUrl& root : m_applicationDirectories) {
         if (!platform::FileManager::fileExists(root.toLocalFile()))

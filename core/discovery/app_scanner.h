@@ -38,6 +38,8 @@ public:
     // the same.
     QList<InstalledApp> scan(QThreadPool* pool = nullptr) const { return scanWithCapabilities(pool).apps; }
     Result scanWithCapabilities(QThreadPool* pool = nullptr) const;
+    // How many scans this process has made; for benchmarks and tests.
+    static qint64 scansMade();
     // The record of one bundle, or nothing when it is not a usable bundle.
     std::optional<InstalledApp> installedApp(const QUrl& url) const;
 

@@ -3,6 +3,7 @@
 #include "change_planner_error.h"
 #include "core/services/type_resolver.h"
 #include "core/support/plain_order.h"
+#include "platform/lookup_batch.h"
 
 namespace tessik {
 
@@ -23,6 +24,7 @@ ChangePlan ChangePlanner::plan(const QList<ChangeRequest>& requests,
     }
 
     const TypeResolver resolver;
+    const platform::LookupBatch batch;
     QList<AssociationChange> changes;
     for (const ChangeRequest& request : unique) {
         const std::optional<QString> current = m_reader->defaultHandler(request.typeIdentifier, request.role);

@@ -5,6 +5,7 @@
 #include "../ns_error.h"
 #include "emulation_settings.h"
 #include "../file_stamp.h"
+#include "../lookup_batch.h"
 #include "launch_services_lock.h"
 #include "machine_paths.h"
 #include "property_list.h"
@@ -79,9 +80,15 @@ const QHash<QString, QString>& HandlerDatabase::Entry::visibleRoles(double now, 
 void HandlerDatabase::reload()
 {
     const QString path = MachinePaths::handlerDatabase();
+    // The stamp also stands for the file's path: another machine's database is read afresh.
+    if (LookupBatch::covers(m_lookedIn) && m_stamp.path == path)
+        return;
+    LookupBatch::countLook();
     const FileStamp stamp = FileStamp::of(path);
+    m_lookedIn = LookupBatch::current();
     if (stamp == m_stamp)
         return;
+    LookupBatch::countRead();
     m_entries.clear();
     m_schemes.clear();
     {
@@ -214,6 +221,7 @@ OSStatus HandlerDatabase::store(const QString& contentType, LSRolesMask role, co
     } catch (const NSError&) {
         return ioErr;
     }
+    LookupBatch::renew();
     return noErr;
 }
 

@@ -55,13 +55,15 @@ private:
         const QHash<QString, QString>& visibleRoles(double now, double delay) const;
     };
     using Entries = QHash<QString, Entry>;
-    // Reloads the file when it changed; call with the mutex held.
+    // Reloads the file when it changed, looking at it once per lookup batch; call with the mutex held.
     void reload();
     QList<StoredChoice> choicesIn(const Entries& entries, const QString& key, LSRolesMask role);
     static void recordModification(QVariantMap& entry);
 
     QMutex m_mutex;
     FileStamp m_stamp{{}, -2, -2};
+    // The lookup batch that last looked at the file (see LookupBatch).
+    quint64 m_lookedIn = 0;
     Entries m_entries;
     Entries m_schemes;
 };

@@ -2,6 +2,7 @@
 
 #include "mime_apps_groups.h"
 #include "platform/file_stamp.h"
+#include "platform/lookup_batch.h"
 #include "platform/xdg/key_file_document.h"
 
 #include <QFileInfo>
@@ -36,10 +37,14 @@ public:
     QList<Listed> ids(const QString& path, const QString& group, const QString& type)
     {
         QMutexLocker locker(&m_mutex);
-        const FileStamp stamp = FileStamp::of(path);
         auto entry = m_entries.find(path);
-        if (entry == m_entries.end() || entry->stamp != stamp)
-            entry = m_entries.insert(path, load(path, stamp));
+        if (entry == m_entries.end() || !LookupBatch::covers(entry->lookedIn)) {
+            LookupBatch::countLook();
+            const FileStamp stamp = FileStamp::of(path);
+            if (entry == m_entries.end() || entry->stamp != stamp)
+                entry = m_entries.insert(path, load(path, stamp));
+            entry->lookedIn = LookupBatch::current();
+        }
         return entry->lists.value(group).value(type);
     }
 
@@ -54,6 +59,8 @@ private:
     {
         FileStamp stamp;
         TypeLists lists;
+        // The lookup batch that last looked at the file.
+        quint64 lookedIn = 0;
     };
 
     Entry load(const QString& path, const FileStamp& stamp)
@@ -63,6 +70,7 @@ private:
         if (!stamp.exists() || !QFileInfo(path).isFile())
             return entry;
         ++m_reads;
+        LookupBatch::countRead();
         const std::optional<QByteArray> bytes = FileStamp::read(path, fileSizeLimit, entry.stamp);
         if (!bytes)
             return entry;

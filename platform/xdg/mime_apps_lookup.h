@@ -16,7 +16,8 @@ namespace tessik::platform {
 
 // The default application of a MIME type as GLib resolves it from the mimeapps.list, defaults.list and
 // mimeinfo.cache files of the base directories. Files are cached by their stat stamp, so a lookup after a write
-// sees it and a lookup without changes reads nothing again. Thread-safe.
+// sees it and a lookup without changes reads nothing again; within a lookup batch each file is looked at once
+// (see LookupBatch). Thread-safe.
 class MimeAppsLookup
 {
 public:

@@ -2,6 +2,7 @@
 
 #include "../bundle_data.h"
 #include "../file_manager.h"
+#include "../lookup_batch.h"
 #include "../ns_error.h"
 #include "../type_record.h"
 #include "desktop_entry.h"
@@ -345,8 +346,10 @@ OSStatus XdgBackend::setDefaultHandler(const QString& contentType, LSRolesMask r
     // Only the type's own lines: a name that merely resolves to it elsewhere is not touched.
     MimeAppsWriter::setDefault(environment, record->identifier, MimeTypeTable::shared().aliases(record->identifier),
                                handler);
+    LookupBatch::renew();
 
     // Only the user's own list is ours to edit; a desktop's list before it may still decide.
+    const LookupBatch batch;
     const auto choice = m_lookup->defaultApplication(environment, typeChain(record->identifier));
     if (choice && choice->desktopId != handler && QDir::cleanPath(choice->file) != environment.userMimeAppsList())
         throw NSError(TessikDesktopErrorDomain, TessikOverriddenDefaultError,

@@ -6,6 +6,7 @@
 #include "core/pipeline/snapshot_store.h"
 #include "platform/emulated/emulation_settings.h"
 #include "platform/launch_services.h"
+#include "platform/lookup_batch.h"
 #include "scripted_services.h"
 #include "temporary_system.h"
 
@@ -125,6 +126,31 @@ TEST_F(ChangeApplierTest, ADelayedChangeIsCheckedUntilItShows)
     clock.advance(std::chrono::seconds(3));
     EXPECT_EQ(platform::LSCopyDefaultRoleHandlerForContentType(markdown, platform::kLSRolesEditor),
               u"com.example.Other"_s);
+}
+
+TEST_F(ChangeApplierTest, PlanningAndEachCheckReadTheHandlersOnce)
+{
+    using platform::LookupBatch;
+    FakeClock clock;
+    platform::EmulationSettings emulation;
+    emulation.handlerWriteDelay = 1;
+    tools::SystemRootWriter::writeEmulation(system.root(), emulation);
+    const QList<ChangeRequest> requests{{markdown, AssociationRole::editor, u"com.example.Editor"_s},
+                                        {markdown, AssociationRole::viewer, u"com.example.Editor"_s},
+                                        {u"public.html"_s, AssociationRole::viewer, u"com.example.Editor"_s}};
+    qint64 before = LookupBatch::looks();
+    const ChangePlan plan = ChangeApplier::plan(requests, {});
+    EXPECT_EQ(plan.changes.size(), 3);
+    EXPECT_EQ(LookupBatch::looks() - before, 1);
+
+    // Each change shows after two half-second waits: three checks, each a fresh reading that sees the change.
+    const auto clockSleeper = std::make_shared<ClockSleeper>(clock);
+    before = LookupBatch::looks();
+    const AppliedChanges applied = ChangeApplier::execute(plan, {}, ChangeApplier::whatOf, clockSleeper);
+    ASSERT_TRUE(applied.result);
+    EXPECT_TRUE(applied.result->succeeded());
+    EXPECT_EQ(clockSleeper->waits.size(), 6u);
+    EXPECT_EQ(LookupBatch::looks() - before, 9);
 }
 
 TEST_F(ChangeApplierTest, AFailedChangeIsReportedWithWhyTheSystemKeepsItsAnswer)

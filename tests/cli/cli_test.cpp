@@ -1,12 +1,16 @@
 #include "app/l10n/app_language.h"
 #include "app/l10n/category_names.h"
 #include "app/l10n/l10n.h"
+#include "cli/cli_application.h"
 #include "cli/cli_language.h"
 #include "core/catalog/custom_association_error.h"
 #include "core/catalog/format_knowledge_base.h"
+#include "core/discovery/app_scanner.h"
 #include "core/support/name_order.h"
 #include "loopback_http_server.h"
 #include "platform/emulated/property_list.h"
+#include "platform/launch_services.h"
+#include "platform/lookup_batch.h"
 #include "platform/system_root.h"
 #include "platform/user_defaults.h"
 #include "systemwriter/bundle_writer.h"
@@ -22,6 +26,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -277,6 +282,13 @@ TEST_F(CliTest, AssociatingAnApplicationOutsideTheFoldersRegistersIt)
     EXPECT_TRUE(byExtension.out.contains(u"org.example.toolfile"_s)) << qPrintable(byExtension.out);
     EXPECT_EQ(cli({u"associate"_s, u"--type"_s, u"org.example.toolfile"_s, second}).status, 0);
 
+    // An application named by its path is registered and can be made a default at once.
+    const QString third = tessik::tools::BundleWriter(root.path())
+                              .write({u"Downloads/Tool3.app"_s, {{u"CFBundleIdentifier"_s, u"com.example.tool3"_s}}});
+    const CliRun byPath = cli({u"set"_s, u"mkk"_s, third, u"--role"_s, u"viewer"_s});
+    EXPECT_EQ(byPath.status, 0) << qPrintable(byPath.out + byPath.err);
+    EXPECT_EQ(cli({u"get"_s, u"mkk"_s, u"--role"_s, u"viewer"_s}).out, u"com.example.tool3\n"_s);
+
     // Only an application can be the default for anything.
     const QString plugin = tessik::tools::BundleWriter(root.path())
                                .write({u"Downloads/Plug.bundle"_s, {{u"CFBundleIdentifier"_s, u"com.example.plug"_s}}});
@@ -346,6 +358,38 @@ TEST_F(CliTest, SetSnapshotsAndRestoreRunThroughThePipeline)
         u"Not restorable  net.daringfireball.markdown:editor: abnerworks.Typora is no longer on this computer"_s))
         << qPrintable(gone.out);
     EXPECT_EQ(cli({u"get"_s, markdown, u"--role"_s, u"editor"_s}).out, u"com.microsoft.VSCode\n"_s);
+}
+
+TEST_F(CliTest, OneChangeScansOnceAndReadsTheHandlersOncePerLookup)
+{
+    QTemporaryDir root;
+    tessik::tools::DemoSystem::write(root.path());
+    const auto inProcess = [&](const QStringList& arguments) {
+        QString out;
+        QString err;
+        QTextStream outStream(&out);
+        QTextStream errStream(&err);
+        const qint64 scans = tessik::AppScanner::scansMade();
+        const qint64 looks = tessik::platform::LookupBatch::looks();
+        const int status = tessik::cli::CliApplication().run(
+            QStringList{u"tessik-cli"_s, u"--system-root"_s, root.path(), u"--language"_s, u"en"_s} + arguments,
+            outStream, errStream);
+        outStream.flush();
+        errStream.flush();
+        EXPECT_EQ(status, 0) << qPrintable(out + err);
+        return std::pair(tessik::AppScanner::scansMade() - scans, tessik::platform::LookupBatch::looks() - looks);
+    };
+    const auto cleanup = qScopeGuard([] { tessik::platform::setSystemRoot({}); });
+
+    // The plan reads the current handlers once, and the one check after the write once more.
+    EXPECT_EQ(inProcess({u"set"_s, u"md"_s, u"com.microsoft.VSCode"_s, u"--yes"_s}), std::pair(1ll, 2ll));
+    EXPECT_EQ(inProcess({u"set"_s, u"md=abnerworks.Typora"_s, u"html=com.apple.TextEdit"_s, u"--yes"_s}),
+              std::pair(1ll, 3ll));
+    EXPECT_EQ(tessik::platform::LSCopyDefaultRoleHandlerForContentType(u"public.html"_s, tessik::platform::kLSRolesAll),
+              u"com.apple.TextEdit"_s);
+    EXPECT_EQ(inProcess({u"restore"_s, u"--last"_s, u"--yes"_s}).first, 1);
+    EXPECT_EQ(tessik::platform::LSCopyDefaultRoleHandlerForContentType(u"public.html"_s, tessik::platform::kLSRolesAll),
+              u"com.google.Chrome"_s);
 }
 
 TEST_F(CliTest, SetRefusesBadRequestsAndReportsFailures)

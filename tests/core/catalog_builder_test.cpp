@@ -213,3 +213,21 @@ TEST_F(CatalogBuilderTest, TakesTheDocumentTypesTheScanRead)
     EXPECT_TRUE(plain->extensions.contains(u"scanned"_s));
     EXPECT_TRUE(plain->extensions.contains(u"text"_s));
 }
+
+TEST_F(CatalogBuilderTest, ThePlannedTypesGetTheCatalogsExtensionsWithoutAHandlerRead)
+{
+    tools::SyntheticSystem::write(system.root(), 120, 7);
+    const AppScanner::Result scanned = AppScanner().scanWithCapabilities();
+    const QList<CatalogSuggestion> suggestions = FormatKnowledgeBase::bundled().suggestions(scanned.apps);
+    const QList<FileAssociation> catalog =
+        AssociationCatalogBuilder(reader).build(scanned.apps, {}, suggestions, scanned.capabilities);
+    ASSERT_GT(catalog.size(), 3);
+    const QStringList types{catalog[0].typeIdentifier, catalog[catalog.size() / 2].typeIdentifier,
+                            catalog.last().typeIdentifier, u"com.example.unlisted"_s};
+
+    const QHash<QString, QStringList> extensions =
+        AssociationCatalogBuilder::extensions(scanned.apps, {}, suggestions, scanned.capabilities, types);
+    EXPECT_EQ(extensions.size(), 3) << "a type the catalog does not list has none";
+    for (const QString& type : types.first(3))
+        EXPECT_EQ(extensions.value(type), row(catalog, type)->extensions) << qPrintable(type);
+}

@@ -3,6 +3,7 @@
 #include "platform/emulated/machine_paths.h"
 #include "platform/emulated/property_list.h"
 #include "platform/launch_services.h"
+#include "platform/lookup_batch.h"
 #include "platform/user_defaults.h"
 #include "platform/workspace.h"
 #include "pipe_watch.h"
@@ -101,6 +102,42 @@ TEST(LaunchServices, ExplicitHandlersWinWhileTheirApplicationIsInstalled)
     EXPECT_EQ(entries[0].toMap().value(u"LSHandlerContentType"_s).toString(), html);
     EXPECT_EQ(entries[0].toMap().value(u"LSHandlerRoleEditor"_s).toString(), u"com.example.Editor"_s);
     EXPECT_EQ(entries[0].toMap().value(u"LSHandlerRoleAll"_s).toString(), u"com.example.gone"_s);
+}
+
+TEST(LaunchServices, ABatchReadsTheHandlersOnceAndSeesItsOwnWrites)
+{
+    TemporarySystem system;
+    const QString html = u"public.html"_s;
+    system.addApp(u"Applications/Browser.app"_s, u"com.example.Browser"_s,
+                  {TemporarySystem::documentType({html, u"public.png"_s}, {}, u"Viewer"_s, u"Owner"_s)});
+    system.addApp(u"Applications/Editor.app"_s, u"com.example.Editor"_s);
+    ASSERT_EQ(LSSetDefaultRoleHandlerForContentType(html, kLSRolesEditor, u"com.example.Editor"_s), noErr);
+    // Another program's copy of the database, as it will be after its write.
+    const QByteArray outside = PropertyList::write(
+        QVariantMap{{u"LSHandlers"_s, QVariantList{QVariantMap{{u"LSHandlerContentType"_s, html},
+                                                               {u"LSHandlerRoleViewer"_s, u"com.example.Editor"_s}}}}},
+        PropertyList::Format::Binary);
+
+    {
+        const LookupBatch batch;
+        const qint64 before = LookupBatch::looks();
+        for (const LSRolesMask role : {kLSRolesAll, kLSRolesViewer, kLSRolesEditor, kLSRolesShell})
+            for (const QString& type : {html, u"public.png"_s, u"public.jpeg"_s})
+                handler(type, role);
+        EXPECT_EQ(LookupBatch::looks() - before, 1) << "every type and role from one look";
+
+        // What this thread writes is seen at once, whatever the batch read before.
+        ASSERT_EQ(LSSetDefaultRoleHandlerForContentType(html, kLSRolesAll, u"com.example.Editor"_s), noErr);
+        EXPECT_EQ(handler(html, kLSRolesViewer), u"com.example.Editor"_s);
+
+        QFile file(MachinePaths::handlerDatabase());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ASSERT_EQ(file.write(outside), outside.size());
+    }
+    // The next batch, and a lookup outside any, read the disk again.
+    const LookupBatch next;
+    EXPECT_FALSE(handler(html, kLSRolesEditor)) << "the outside write dropped the editor";
+    EXPECT_EQ(handler(html, kLSRolesViewer), u"com.example.Editor"_s);
 }
 
 TEST(LaunchServices, RejectsBadWritesAndNeverOverwritesAnUnreadableDatabase)

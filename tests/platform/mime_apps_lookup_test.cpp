@@ -1,4 +1,5 @@
 #include "mime_apps_sandbox.h"
+#include "platform/lookup_batch.h"
 #include "platform/xdg/key_file_document.h"
 #include "platform/xdg/mime_apps_lookup.h"
 #include "platform/xdg/mime_apps_writer.h"
@@ -206,6 +207,38 @@ TEST(MimeAppsLookup, RereadsOnlyChangedFilesAndNeverOpensAPipe)
     ASSERT_EQ(::mkfifo(QFile::encodeName(sandbox.environment.userMimeAppsList()).constData(), 0600), 0);
     EXPECT_EQ(defaultId(), u"a.desktop"_s);
     EXPECT_EQ(lookup.fileReads(), 2);
+}
+
+TEST(MimeAppsLookup, ABatchLooksAtEachListOnceWhateverItAsks)
+{
+    using tessik::platform::LookupBatch;
+    MimeAppsSandbox sandbox;
+    addApplications(sandbox, {u"a.desktop"_s, u"b.desktop"_s});
+    sandbox.write(u"etc1/mimeapps.list"_s, "[Default Applications]\ntext/plain=a.desktop;\ntext/html=b.desktop;\n");
+    const MimeAppsLookup lookup = sandbox.lookup();
+    const auto defaultId = [&](const QStringList& chain) {
+        const auto choice = lookup.defaultApplication(sandbox.environment, chain);
+        return choice ? choice->desktopId : QString();
+    };
+    qint64 before = LookupBatch::looks();
+    qint64 lists = 0;
+    {
+        const LookupBatch batch;
+        EXPECT_EQ(defaultId({u"text/plain"_s}), u"a.desktop"_s);
+        lists = LookupBatch::looks() - before;
+        ASSERT_GT(lists, 1);
+        EXPECT_EQ(defaultId({u"text/x-csrc"_s, u"text/plain"_s}), u"a.desktop"_s);
+        EXPECT_EQ(defaultId({u"text/html"_s}), u"b.desktop"_s);
+        EXPECT_TRUE(
+            lookup.associatedIds(sandbox.environment, {u"text/markdown"_s, u"text/plain"_s}).contains(u"a.desktop"_s));
+        EXPECT_EQ(LookupBatch::looks() - before, lists) << "each list looked at once in the batch";
+    }
+
+    // Outside a batch every lookup looks again, and sees another program's change.
+    sandbox.write(u"etc1/mimeapps.list"_s, "[Default Applications]\ntext/plain=b.desktop;\n");
+    before = LookupBatch::looks();
+    EXPECT_EQ(defaultId({u"text/plain"_s}), u"b.desktop"_s);
+    EXPECT_GE(LookupBatch::looks() - before, lists);
 }
 
 TEST(MimeAppsLookup, ThousandsOfIdsOnOneLineAreReadAndWrittenInLinearTime)

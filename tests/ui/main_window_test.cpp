@@ -36,6 +36,7 @@
 
 #include <gtest/gtest.h>
 #include <latch>
+#include <map>
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -673,6 +674,37 @@ TEST_F(MainWindowTest, ViewsAndSheetsGoBeforeTheModelTheyShow)
     ASSERT_FALSE(order.isEmpty());
     EXPECT_EQ(order.last(), u"model"_s) << qPrintable(order.join(u", "_s));
     EXPECT_GT(order.size(), 8);
+}
+
+TEST_F(MainWindowTest, ARefreshResetsEachListOnceAndAnApplyRepaintsInPlace)
+{
+    window.emplace(&updater);
+    window->model().setSleeper(sleeper);
+    std::map<QString, int> resets;
+    for (const QString& name : {u"appList"_s, u"formatTree"_s, u"appFormatTree"_s, u"candidateList"_s}) {
+        auto* proxy = qobject_cast<QSortFilterProxyModel*>(find<QAbstractItemView>(name)->model());
+        QAbstractItemModel* items = proxy ? proxy->sourceModel() : find<QAbstractItemView>(name)->model();
+        QObject::connect(items, &QAbstractItemModel::modelReset, [&resets, name] { ++resets[name]; });
+    }
+    window->show();
+    ASSERT_TRUE(eventually([&] { return !model().busy() && !model().apps().isEmpty(); }));
+    for (const auto& [name, count] : resets)
+        EXPECT_LE(count, 1) << qPrintable(name);
+    ASSERT_TRUE(finish(model().refresh()));
+    for (const auto& [name, count] : resets)
+        EXPECT_LE(count, 1) << qPrintable(name) << " again";
+
+    selectType(markdown);
+    resets.clear();
+    auto* candidates = find<QListView>(u"candidateList"_s);
+    click(candidates, row(candidates, preview));
+    const QModelIndex current = find<QTreeView>(u"formatTree"_s)->currentIndex();
+    QTest::mouseClick(find<QPushButton>(u"applyButton"_s), Qt::LeftButton);
+    ASSERT_TRUE(eventually([&] { return !model().busy() && model().pending().isEmpty(); }));
+    ASSERT_TRUE(eventually([&] { return row(candidates, preview).data(RadioRole).toBool(); }));
+    EXPECT_EQ(find<QLabel>(u"formatDetailDefault"_s)->text(), u"当前默认：Preview"_s);
+    EXPECT_TRUE(resets.empty()) << "the same rows, with a new handler";
+    EXPECT_EQ(find<QTreeView>(u"formatTree"_s)->currentIndex(), current);
 }
 
 TEST_F(MainWindowTest, TheFormatDetailSaysWhyTheDefaultIsWhatItIs)

@@ -4,10 +4,22 @@
 #include <QFutureWatcher>
 
 #include <algorithm>
+#include <ctime>
 #include <stdexcept>
 #include <string>
 
 namespace tessik::tools {
+namespace {
+
+// CPU time this thread has used, in nanoseconds.
+qint64 threadCpuNs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+} // namespace
 
 StallWatch::StallWatch()
 {
@@ -15,14 +27,18 @@ StallWatch::StallWatch()
     m_ticker.setInterval(1);
     connect(&m_ticker, &QTimer::timeout, this, [this] {
         const qint64 now = m_clock.nsecsElapsed();
+        const qint64 cpu = threadCpuNs();
         m_longest = std::max(m_longest, now - m_lastTick);
+        m_longestWork = std::max(m_longestWork, cpu - m_lastCpu);
         m_lastTick = now;
+        m_lastCpu = cpu;
     });
 }
 
 void StallWatch::start()
 {
-    m_lastTick = m_longest = 0;
+    m_lastTick = m_longest = m_longestWork = 0;
+    m_lastCpu = threadCpuNs();
     m_clock.start();
     m_ticker.start();
 }
@@ -31,6 +47,7 @@ double StallWatch::stop()
 {
     m_ticker.stop();
     m_longest = std::max(m_longest, m_clock.nsecsElapsed() - m_lastTick);
+    m_longestWork = std::max(m_longestWork, threadCpuNs() - m_lastCpu);
     return m_longest / 1e6;
 }
 
@@ -52,6 +69,7 @@ StallWatch::Timed StallWatch::untilFinished(const std::function<QFuture<void>()>
     Timed timed;
     timed.ms = clock.nsecsElapsed() / 1e6;
     timed.longestStallMs = stalls.stop();
+    timed.longestStallWorkMs = stalls.longestWorkMs();
     return timed;
 }
 

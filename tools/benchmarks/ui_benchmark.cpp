@@ -14,11 +14,13 @@
 #include "ui/settings/language_setting.h"
 
 #include <QAbstractItemModel>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QEventLoop>
 #include <QLineEdit>
 #include <QListView>
+#include <QPromise>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -260,7 +262,7 @@ UiBenchmark::Result UiBenchmark::run(int appCount, unsigned seed, int repetition
     result.keystrokeMs = median(keystrokes);
     result.slowestKeystrokeMs = slowest(keystrokes);
 
-    std::vector<double> applies, applyStalls;
+    std::vector<double> applies, applyStalls, applyStallWork;
     for (int round = 0; round < repetitions; ++round) {
         result.staged = stage(model, stagedChanges);
         if (result.staged < stagedChanges)
@@ -268,10 +270,26 @@ UiBenchmark::Result UiBenchmark::run(int appCount, unsigned seed, int repetition
         const StallWatch::Timed applied = apply(model);
         applies.push_back(applied.ms);
         applyStalls.push_back(applied.longestStallMs);
+        applyStallWork.push_back(applied.longestStallWorkMs);
     }
+    // The same watch for as long, with nothing to do: the gaps the machine's own load makes.
+    std::vector<double> idleStalls;
+    for (int round = 0; round < repetitions; ++round)
+        idleStalls.push_back(StallWatch::untilFinished(
+                                 [ms = applies[size_t(round)]] {
+                                     auto done = std::make_shared<QPromise<void>>();
+                                     done->start();
+                                     QTimer::singleShot(int(ms), qApp, [done] { done->finish(); });
+                                     return done->future();
+                                 },
+                                 "the idle wait")
+                                 .longestStallMs);
+    result.idleStallMs = median(idleStalls);
     result.applyMs = median(applies);
     result.applyStallMs = median(applyStalls);
     result.worstApplyStallMs = slowest(applyStalls);
+    result.applyStallWorkMs = median(applyStallWork);
+    result.worstApplyStallWorkMs = slowest(applyStallWork);
 
     result.peakKilobytes = peakResidentKilobytes();
     window.reset();

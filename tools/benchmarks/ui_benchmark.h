@@ -27,6 +27,11 @@ public:
         double applyMs = 0;
         double applyStallMs = 0;
         double worstApplyStallMs = 0;
+        // The longest the interface thread itself worked between two ticks while applying, each round.
+        double applyStallWorkMs = 0;
+        // The longest gap of the same watch with nothing to do for as long as an apply took, each round.
+        double idleStallMs = 0;
+        double worstApplyStallWorkMs = 0;
         int keystrokes = 0;
         double keystrokeMs = 0;
         double slowestKeystrokeMs = 0;

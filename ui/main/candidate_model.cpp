@@ -22,10 +22,18 @@ CandidateModel::CandidateModel(AppModel& model, QObject* parent) : QAbstractList
 
 void CandidateModel::rebuild()
 {
-    beginResetModel();
     const std::optional<FileAssociation> association = m_model.currentAssociation();
-    m_type = m_model.selectedType().value_or(QString());
-    m_apps = association ? association->capableApps : QList<InstalledApp>();
+    const QString type = m_model.selectedType().value_or(QString());
+    const QList<InstalledApp> apps = association ? association->capableApps : QList<InstalledApp>();
+    // The same candidates of the same format (a new handler, a new refresh of the same catalog) repaint in place.
+    if (type == m_type && apps == m_apps) {
+        if (!m_apps.isEmpty())
+            Q_EMIT dataChanged(index(0), index(int(m_apps.size()) - 1));
+        return;
+    }
+    beginResetModel();
+    m_type = type;
+    m_apps = apps;
     endResetModel();
 }
 

@@ -5,6 +5,9 @@
 #include "plain_text.h"
 #include "search_filter_proxy.h"
 
+#include <algorithm>
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
 namespace tessik::ui {
@@ -20,9 +23,8 @@ CategoryTreeModel::CategoryTreeModel(AppModel& model, int columns, QObject* pare
 
 void CategoryTreeModel::rebuild()
 {
-    beginResetModel();
     prepare();
-    m_sections.clear();
+    QList<Section> sections;
     QStringList ids;
     for (const FormatCategory& category : m_model.categoryOptions())
         if (!ids.contains(category.id))
@@ -34,13 +36,52 @@ void CategoryTreeModel::rebuild()
         Section section{id, m_model.categoryName(id), m_model.types(id, app), {}};
         if (section.types.isEmpty())
             continue;
-        for (const QString& type : section.types)
+        for (const QString& type : section.types) {
             section.searchTexts.append({SearchFilterProxy::fold(m_model.label(type)),
                                         SearchFilterProxy::fold(m_model.description(type)),
                                         SearchFilterProxy::fold(type)});
-        m_sections.append(section);
+            section.shown.append(shownData(type));
+        }
+        sections.append(section);
     }
+    // The same rows (as after changes were applied, which move only handlers) are repainted where they are, so
+    // the views keep their place and do not lay out the whole tree again.
+    const auto sameRows = [](const Section& a, const Section& b) { return a.id == b.id && a.types == b.types; };
+    if (std::equal(sections.cbegin(), sections.cend(), m_sections.cbegin(), m_sections.cend(), sameRows)) {
+        const QList<Section> old = std::exchange(m_sections, sections);
+        // Only rows that show something else: a tree view measures every row it is told of again.
+        for (int row = 0; row < m_sections.size(); ++row) {
+            const QModelIndex heading = index(row, 0);
+            if (m_sections.at(row).name != old.at(row).name)
+                Q_EMIT dataChanged(heading, index(row, m_columns - 1));
+            const QList<QVariantList>& shown = m_sections.at(row).shown;
+            for (int first = 0; first < shown.size(); ++first) {
+                if (shown.at(first) == old.at(row).shown.at(first))
+                    continue;
+                int last = first;
+                while (last + 1 < shown.size() && shown.at(last + 1) != old.at(row).shown.at(last + 1))
+                    ++last;
+                Q_EMIT dataChanged(index(first, 0, heading), index(last, m_columns - 1, heading));
+                first = last;
+            }
+        }
+        return;
+    }
+    beginResetModel();
+    m_sections = sections;
     endResetModel();
+}
+
+// What a view paints of a format row, to tell the rows a rebuild changed.
+QVariantList CategoryTreeModel::shownData(const QString& typeIdentifier) const
+{
+    static const int roles[] = {Qt::DisplayRole, Qt::ToolTipRole, Qt::CheckStateRole,
+                                BadgesRole,      DefaultNameRole, SecondaryTextRole};
+    QVariantList shown;
+    for (int column = 0; column < m_columns; ++column)
+        for (const int role : roles)
+            shown.append(typeData(typeIdentifier, column, role));
+    return shown;
 }
 
 void CategoryTreeModel::repaintRows(const QList<int>& roles)

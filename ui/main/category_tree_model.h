@@ -2,6 +2,7 @@
 
 #include <QAbstractItemModel>
 #include <QStringList>
+#include <QVariant>
 
 #include <optional>
 
@@ -12,7 +13,8 @@ class AppModel;
 namespace tessik::ui {
 
 // Formats under their category headings, in the catalog's category order followed by "other": the tree both format
-// lists share. Headings are the top level, formats their children. Rebuilt when the catalog changes; the staged
+// lists share. Headings are the top level, formats their children. Rebuilt when the catalog changes: the model is
+// reset only when its rows are others, else only the rows that show something else are repainted. The staged
 // changes and the role only repaint rows.
 class CategoryTreeModel : public QAbstractItemModel
 {
@@ -53,7 +55,10 @@ private:
         QString name;
         QStringList types;
         QList<QStringList> searchTexts;
+        // What each row showed when the section was built.
+        QList<QVariantList> shown;
     };
+    QVariantList shownData(const QString& typeIdentifier) const;
 
     int m_columns;
     QList<Section> m_sections;
