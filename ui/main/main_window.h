@@ -133,6 +133,7 @@ private:
     ElidedLabel* m_formatLabel = nullptr;
     QLabel* m_formatDescription = nullptr;
     QLabel* m_formatDefault = nullptr;
+    QLabel* m_formatLinkNote = nullptr;
     QLabel* m_candidatesHeading = nullptr;
     QPushButton* m_chooseOtherApp = nullptr;
     CandidateListView* m_candidateView = nullptr;
