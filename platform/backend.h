@@ -1,5 +1,6 @@
 #pragma once
 
+#include "handler_explanation.h"
 #include "launch_services.h"
 #include "workspace.h"
 
@@ -56,12 +57,16 @@ public:
     virtual std::shared_ptr<const TypeRecord> typeForFile(const QString& path) const = 0;
 
     virtual std::optional<QString> defaultHandler(const QString& contentType, LSRolesMask role) const = 0;
+    // The same answer, with what decided it and what was passed over on the way.
+    virtual HandlerExplanation explainDefaultHandler(const QString& contentType, LSRolesMask role) const = 0;
     virtual OSStatus setDefaultHandler(const QString& contentType, LSRolesMask role, const QString& handler) = 0;
     // The installed applications that declare the URL scheme (any case).
     virtual QStringList urlSchemeHandlers(const QString& scheme) const = 0;
     // The application that opens links of the scheme (no colon, any case), or none.
     virtual std::optional<QString> defaultURLSchemeHandler(const QString& scheme) const = 0;
     virtual OSStatus setURLSchemeHandler(const QString& scheme, const QString& handler) = 0;
+    // Why defaultURLSchemeHandler answers what it does; its deciding type is the scheme's identifier ("https:").
+    virtual HandlerExplanation explainURLSchemeHandler(const QString& scheme) const = 0;
     // Whether the system asks the user before another application takes the scheme's links (a Mac does for the
     // web's).
     virtual bool urlSchemeChangesNeedConfirmation(const QString& scheme) const;

@@ -23,10 +23,12 @@ public:
     std::shared_ptr<const TypeRecord> typeForFile(const QString& path) const override;
 
     std::optional<QString> defaultHandler(const QString& contentType, LSRolesMask role) const override;
+    HandlerExplanation explainDefaultHandler(const QString& contentType, LSRolesMask role) const override;
     OSStatus setDefaultHandler(const QString& contentType, LSRolesMask role, const QString& handler) override;
     QStringList urlSchemeHandlers(const QString& scheme) const override;
     std::optional<QString> defaultURLSchemeHandler(const QString& scheme) const override;
     OSStatus setURLSchemeHandler(const QString& scheme, const QString& handler) override;
+    HandlerExplanation explainURLSchemeHandler(const QString& scheme) const override;
     bool urlSchemeChangesNeedConfirmation(const QString& scheme) const override { return isWebScheme(scheme); }
     bool defaultChangesNeedConfirmation() const override { return true; }
     bool openURL(const QUrl& url) override;

@@ -37,10 +37,15 @@ public:
     std::shared_ptr<const TypeRecord> typeForFile(const QString& path) const override;
 
     std::optional<QString> defaultHandler(const QString& contentType, LSRolesMask role) const override;
+    // A stored choice in the user's Launch Services preferences when it is the one the system answers; otherwise
+    // the system's choice, of which it tells nothing more.
+    HandlerExplanation explainDefaultHandler(const QString& contentType, LSRolesMask role) const override;
     OSStatus setDefaultHandler(const QString& contentType, LSRolesMask role, const QString& handler) override;
     QStringList urlSchemeHandlers(const QString& scheme) const override;
     std::optional<QString> defaultURLSchemeHandler(const QString& scheme) const override;
     OSStatus setURLSchemeHandler(const QString& scheme, const QString& handler) override;
+    // The system does not say why; its answer is all there is.
+    HandlerExplanation explainURLSchemeHandler(const QString& scheme) const override;
     bool urlSchemeChangesNeedConfirmation(const QString& scheme) const override { return isWebScheme(scheme); }
     // The system asks the user itself; `ask` is not used.
     std::optional<NSError> setDefaultApplicationForURLScheme(const QUrl& applicationURL, const QString& scheme,

@@ -34,12 +34,14 @@ public:
     std::shared_ptr<const TypeRecord> typeForFile(const QString& path) const override;
 
     std::optional<QString> defaultHandler(const QString& contentType, LSRolesMask role) const override;
+    HandlerExplanation explainDefaultHandler(const QString& contentType, LSRolesMask role) const override;
     // Throws NSError when the list cannot be written, or when a file that takes precedence still decides the type.
     OSStatus setDefaultHandler(const QString& contentType, LSRolesMask role, const QString& handler) override;
     QStringList urlSchemeHandlers(const QString& scheme) const override;
     // A scheme's handler is the default of its x-scheme-handler type, read and written like any other.
     std::optional<QString> defaultURLSchemeHandler(const QString& scheme) const override;
     OSStatus setURLSchemeHandler(const QString& scheme, const QString& handler) override;
+    HandlerExplanation explainURLSchemeHandler(const QString& scheme) const override;
     bool defaultChangesNeedConfirmation() const override { return false; }
     bool openURL(const QUrl& url) override;
     bool usesInstalledOpener() const override { return true; }

@@ -2,6 +2,7 @@
 #include "platform/emulated/emulation_settings.h"
 #include "platform/emulated/machine_paths.h"
 #include "platform/emulated/property_list.h"
+#include "platform/handler_explanation.h"
 #include "platform/launch_services.h"
 #include "platform/user_defaults.h"
 #include "platform/workspace.h"
@@ -362,6 +363,17 @@ TEST(LaunchServices, AURLSchemeHasOneHandlerStoredForEveryRole)
     // A choice naming an application that is gone does not take.
     ASSERT_EQ(LSSetDefaultHandlerForURLScheme(u"mailto"_s, u"com.example.Gone"_s), noErr);
     EXPECT_EQ(LSCopyDefaultHandlerForURLScheme(u"mailto"_s), u"com.example.Mail"_s);
+    // The explanation is what decided: the stored choice, else the declaring application, and what was passed over.
+    const HandlerExplanation stored = explainDefaultHandlerForURLScheme(u"https"_s);
+    EXPECT_EQ(stored.source, HandlerExplanation::Source::storedAllRoles);
+    EXPECT_EQ(stored.group, u"LSHandlerRoleAll"_s);
+    EXPECT_EQ(stored.decidingType, u"https:"_s);
+    const HandlerExplanation claimed = explainDefaultHandlerForURLScheme(u"mailto"_s);
+    EXPECT_EQ(claimed.source, HandlerExplanation::Source::claimant);
+    EXPECT_EQ(claimed.handler, u"com.example.Mail"_s);
+    ASSERT_EQ(claimed.passedOver.size(), 1);
+    EXPECT_EQ(claimed.passedOver[0].handler, u"com.example.Gone"_s);
+    EXPECT_EQ(explainDefaultHandlerForURLScheme(u"gopher"_s).source, HandlerExplanation::Source::none);
 
     // The entries keep the real layout, apart from the content types' ones.
     QFile file(MachinePaths::handlerDatabase());
