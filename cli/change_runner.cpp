@@ -10,7 +10,6 @@
 #include "platform/workspace.h"
 #include "terminal_text.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QSet>
@@ -225,7 +224,7 @@ int ChangeRunner::run(const QList<ChangeRequest>& requests) const
                                         return confirmation.refused().contains(change.typeIdentifier);
                                     });
             if (allRefused)
-                QFile::remove(applied.result->snapshotURL.toLocalFile());
+                ChangeApplier::forget(*applied.result);
             else
                 summary.insert(u"snapshotPath"_s, applied.result->snapshotURL.toLocalFile());
 

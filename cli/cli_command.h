@@ -3,18 +3,16 @@
 #include "app/l10n/l10n.h"
 #include "core/records/association_role.h"
 #include "core/records/installed_app.h"
+#include "core/support/newest_first.h"
 #include "core/support/record_folder.h"
 
 #include <QCommandLineParser>
-#include <QDateTime>
-#include <QFileInfo>
 #include <QJsonValue>
 #include <QList>
 #include <QString>
 #include <QTextStream>
 #include <QUuid>
 
-#include <algorithm>
 #include <stdexcept>
 
 namespace tessik::cli {
@@ -74,31 +72,15 @@ QCommandLineOption jsonOption();
 void printJson(QTextStream& out, const QJsonValue& value);
 
 // Every record of a snapshot or report store, newest first; unreadable files are named on standard error.
-// Records are dated to the second: the time of a record's file tells apart those of the same second.
 template <typename Store> auto loadNewestFirst(const Store& store, CliStreams& io)
 {
     using namespace Qt::StringLiterals;
-    using Record = decltype(store.load(QUuid()));
-    QList<std::pair<Record, QDateTime>> records;
-    const RecordFolder folder(store.directory());
-    for (const QUuid& id : store.ids()) {
-        try {
-            records.append({store.load(id), QFileInfo(folder.fileURL(id).toLocalFile()).lastModified()});
-        } catch (const std::exception& error) {
-            io.err << L10n::text(u"跳过无法读取的文件：{reason}"_s, io.language,
-                                 {{u"reason"_s, L10n::error(error, io.language)}})
-                   << u'\n';
-        }
-    }
-    std::sort(records.begin(), records.end(), [](const auto& a, const auto& b) {
-        if (a.first.createdAt != b.first.createdAt)
-            return a.first.createdAt > b.first.createdAt;
-        return a.second != b.second ? a.second > b.second : a.first.id < b.first.id;
-    });
-    QList<Record> sorted;
-    for (const auto& [record, time] : records)
-        sorted.append(record);
-    return sorted;
+    auto loaded = newestFirst(store);
+    for (const std::exception_ptr& error : loaded.unreadable)
+        io.err << L10n::text(u"跳过无法读取的文件：{reason}"_s, io.language,
+                             {{u"reason"_s, L10n::error(error, io.language)}})
+               << u'\n';
+    return loaded.records;
 }
 
 } // namespace tessik::cli

@@ -8,6 +8,8 @@
 #include "app/model/change_applier.h"
 #include "app/model/failure_texts.h"
 #include "app/update/format_catalog_updater.h"
+#include "core/pipeline/snapshot_store.h"
+#include "core/support/newest_first.h"
 #include "core/catalog/custom_association_error.h"
 #include "core/records/url_scheme.h"
 #include "core/records/web_browser.h"
@@ -630,38 +632,46 @@ QFuture<void> AppModel::startLocalAssociation(const CustomAssociation& associati
 
 QFuture<void> AppModel::applyPending()
 {
-    if (m_busy)
-        return QtFuture::makeReadyFuture();
-    setBusy(true, processingMessage);
-    setNotice(std::nullopt);
-
     QStringList types = m_pending.keys();
     sortPlain(types);
     QList<ChangeRequest> requests;
     for (const QString& type : types)
         requests.append({type, m_role, m_pending.value(type)});
+    return applyRequests(requests, true);
+}
+
+QFuture<void> AppModel::applyRequests(const QList<ChangeRequest>& requests, bool fromPending)
+{
+    if (m_busy)
+        return QtFuture::makeReadyFuture();
+    setBusy(true, processingMessage);
+    setNotice(std::nullopt);
     const auto known = ChangeApplier::knownExtensions(m_associations, m_extraTypes);
 
     return runAttempt(&m_applyPool, [requests, known] { return ChangeApplier::plan(requests, known); })
         .then(this,
-              [this](const Attempt<ChangePlan>& attempt) {
+              [this, fromPending](const Attempt<ChangePlan>& attempt) {
                   if (attempt.error) {
                       setMessage(L10n::error(attempt.error, m_languageCode));
                       setBusy(false, m_busyMessage);
                       return QtFuture::makeReadyFuture();
                   }
                   if (attempt.value->changes.isEmpty()) {
-                      setPending({});
-                      setNotice(tr(u"所选应用已是默认应用，无需更改"_s));
+                      if (fromPending) {
+                          setPending({});
+                          setNotice(tr(u"所选应用已是默认应用，无需更改"_s));
+                      } else {
+                          setNotice(tr(u"快照记录的默认应用都已在使用，无需更改"_s));
+                      }
                       setBusy(false, m_busyMessage);
                       return QtFuture::makeReadyFuture();
                   }
-                  return apply(*attempt.value);
+                  return apply(*attempt.value, fromPending);
               })
         .unwrap();
 }
 
-QFuture<void> AppModel::apply(const ChangePlan& plan)
+QFuture<void> AppModel::apply(const ChangePlan& plan, bool fromPending)
 {
     setFailureReport(std::nullopt);
     setBusy(true, waitingMessage(plan));
@@ -675,7 +685,7 @@ QFuture<void> AppModel::apply(const ChangePlan& plan)
                               sleeper);
                       })
         .then(this,
-              [this, plan, language](const Attempt<AppliedChanges>& attempt) {
+              [this, plan, language, fromPending](const Attempt<AppliedChanges>& attempt) {
                   AppliedChanges applied;
                   if (attempt.value) {
                       applied = *attempt.value;
@@ -686,19 +696,21 @@ QFuture<void> AppModel::apply(const ChangePlan& plan)
                   }
                   const FailureTexts::SavedReport saved{applied.reportPath, applied.reportError};
                   if (applied.result) {
-                      // By type and target: a newer choice for the same type, made meanwhile, stays staged.
-                      StringMap pending = m_pending;
-                      const auto unstage = [&pending](const AssociationChange& change) {
-                          if (pending.value(change.typeIdentifier) == change.targetBundleIdentifier)
-                              pending.remove(change.typeIdentifier);
-                      };
-                      for (const VerificationResult& verification : applied.result->verificationResults)
-                          if (verification.succeeded)
-                              unstage(verification.change);
-                      for (const AssociationChange& change : applied.result->plan.changes)
-                          if (applied.result->declinedChangeIDs.contains(change.id()))
-                              unstage(change);
-                      setPending(pending);
+                      if (fromPending) {
+                          // By type and target: a newer choice for the same type, made meanwhile, stays staged.
+                          StringMap pending = m_pending;
+                          const auto unstage = [&pending](const AssociationChange& change) {
+                              if (pending.value(change.typeIdentifier) == change.targetBundleIdentifier)
+                                  pending.remove(change.typeIdentifier);
+                          };
+                          for (const VerificationResult& verification : applied.result->verificationResults)
+                              if (verification.succeeded)
+                                  unstage(verification.change);
+                          for (const AssociationChange& change : applied.result->plan.changes)
+                              if (applied.result->declinedChangeIDs.contains(change.id()))
+                                  unstage(change);
+                          setPending(pending);
+                      }
                       const QString kept = tellOutcome(*applied.result, language);
                       if (!applied.result->failures.isEmpty()) {
                           setFailureReport(applied.report);
@@ -713,6 +725,7 @@ QFuture<void> AppModel::apply(const ChangePlan& plan)
                                                                      language));
                   }
                   setBusy(false, m_busyMessage);
+                  Q_EMIT historyChanged();
                   return reloadCatalog();
               })
         .unwrap();
@@ -739,6 +752,41 @@ QString AppModel::tellOutcome(const ChangeExecutionResult& result, const QString
     return kept.join(u'\n');
 }
 
+int AppModel::stageAll(const QString& bundleIdentifier)
+{
+    const auto app = m_index.appsByID.constFind(bundleIdentifier);
+    if (app == m_index.appsByID.cend())
+        return 0;
+    StringMap pending = m_pending;
+    int staged = 0;
+    int already = 0;
+    QSet<QString> seen;
+    for (const QStringList& types : m_index.typesByAppAndCategory.value(bundleIdentifier)) {
+        for (const QString& type : types) {
+            // A suggestion is the catalog's idea, not something the application declares.
+            if (seen.contains(type) ||
+                (!app->supportedTypeIdentifiers.contains(type) && !isManual(type, bundleIdentifier)))
+                continue;
+            seen.insert(type);
+            const auto record = association(type);
+            if (record && record->defaultHandlers.value(m_role) == bundleIdentifier) {
+                ++already;
+                pending.remove(type);
+            } else {
+                ++staged;
+                pending.insert(type, bundleIdentifier);
+            }
+        }
+    }
+    setPending(pending);
+    const StringMap values{{u"count"_s, QString::number(staged)},
+                           {u"app"_s, app->name},
+                           {u"already"_s, QString::number(already)}};
+    setNotice(already == 0 ? tr(u"已暂存 {count} 种格式改由 {app} 打开"_s, values)
+                           : tr(u"已暂存 {count} 种格式改由 {app} 打开，另有 {already} 种已由它打开"_s, values));
+    return staged;
+}
+
 void AppModel::composeFailureEmail()
 {
     if (!m_failureReport)
@@ -749,6 +797,65 @@ void AppModel::composeFailureEmail()
         return;
     }
     setMessage(tr(u"无法打开邮件应用。失败原因已保存在本地。"_s));
+}
+
+// History
+
+// Installed as the catalog shows it, so the history and the lists agree; before the first catalog, as the system
+// knows it.
+SnapshotRestore::InstalledCheck AppModel::installedCheck() const
+{
+    if (m_index.appsByID.isEmpty())
+        return SnapshotRestore::isInstalled;
+    return [apps = m_index.appsByID](const QString& bundleIdentifier) { return apps.contains(bundleIdentifier); };
+}
+
+QFuture<ChangeHistory> AppModel::loadHistory()
+{
+    return QtConcurrent::run(&m_pool, [isInstalled = installedCheck()] { return ChangeHistory::load(isInstalled); });
+}
+
+QFuture<std::optional<RestorePlan>> AppModel::planRestore(const AssociationSnapshot& snapshot)
+{
+    const auto known = ChangeApplier::knownExtensions(m_associations, m_extraTypes);
+    return runAttempt(&m_pool,
+                      [snapshot, known, isInstalled = installedCheck()] {
+                          RestorePlan restore{snapshot, SnapshotRestore::of(snapshot, isInstalled), {}};
+                          restore.plan = ChangeApplier::plan(restore.restore.requests, known);
+                          return restore;
+                      })
+        .then(this, [this](const Attempt<RestorePlan>& attempt) -> std::optional<RestorePlan> {
+            if (attempt.error) {
+                setMessage(L10n::error(attempt.error, m_languageCode));
+                return std::nullopt;
+            }
+            return attempt.value;
+        });
+}
+
+QFuture<std::optional<RestorePlan>> AppModel::planUndo()
+{
+    return runAttempt(&m_pool,
+                      [] {
+                          auto snapshots = newestFirst(SnapshotStore());
+                          return snapshots.records.isEmpty() ? std::optional<AssociationSnapshot>()
+                                                             : std::optional(snapshots.records.constFirst());
+                      })
+        .then(this,
+              [this](const Attempt<std::optional<AssociationSnapshot>>& attempt) {
+                  if (attempt.error || !*attempt.value) {
+                      setMessage(attempt.error ? L10n::error(attempt.error, m_languageCode)
+                                               : tr(u"没有可撤销的更改。"_s));
+                      return QtFuture::makeReadyFuture(std::optional<RestorePlan>());
+                  }
+                  return planRestore(**attempt.value);
+              })
+        .unwrap();
+}
+
+QFuture<void> AppModel::restore(const RestorePlan& plan)
+{
+    return applyRequests(plan.restore.requests, false);
 }
 
 } // namespace tessik

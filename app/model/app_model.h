@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/model/catalog_display_index.h"
+#include "app/model/change_history.h"
+#include "app/model/restore_plan.h"
 #include "app/model/serial_tasks.h"
 #include "core/catalog/catalog_suggestion.h"
 #include "core/catalog/custom_association.h"
@@ -134,9 +136,23 @@ public:
     QFuture<void> chooseApp(const InstalledApp& app);
     void persist(const CustomAssociation& association);
 
+    // Stages every format the application declares (or was linked to by hand) for the current role, except
+    // those it already opens, sets the notice to how many, and returns that count.
+    int stageAll(const QString& bundleIdentifier);
+
     // Applying.
     QFuture<void> applyPending();
     void composeFailureEmail();
+
+    // History. Every run of changes, newest first, read off the interface thread.
+    QFuture<ChangeHistory> loadHistory();
+    // What putting the snapshot back would do now; nothing when it cannot be planned (the message says why).
+    QFuture<std::optional<RestorePlan>> planRestore(const AssociationSnapshot& snapshot);
+    // The same for the newest snapshot; nothing, with a message, when there is none.
+    QFuture<std::optional<RestorePlan>> planUndo();
+    // Puts the handlers back through the whole pipeline, as applying does (its own snapshot, the system's
+    // confirmation, verification, a failure report); staged changes stay staged.
+    QFuture<void> restore(const RestorePlan& plan);
 
     // For tests: how verification waits, and how often a catalog update looks whether the model is still busy.
     void setSleeper(std::shared_ptr<Sleeper> sleeper) { m_sleeper = std::move(sleeper); }
@@ -163,9 +179,14 @@ Q_SIGNALS:
     void messageChanged();
     void noticeChanged();
     void failureReportChanged();
+    // A run of changes ended, so the history has a new entry.
+    void historyChanged();
 
 private:
-    QFuture<void> apply(const ChangePlan& plan);
+    // Plans and applies the requests; `fromPending` unstages what took or was declined.
+    SnapshotRestore::InstalledCheck installedCheck() const;
+    QFuture<void> applyRequests(const QList<ChangeRequest>& requests, bool fromPending);
+    QFuture<void> apply(const ChangePlan& plan, bool fromPending);
     QFuture<void> startRefresh();
     QFuture<void> startReload();
     QFuture<void> addLocalAssociation(const CustomAssociation& association);

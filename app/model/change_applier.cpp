@@ -2,9 +2,12 @@
 
 #include "core/pipeline/association_change_executor.h"
 #include "core/pipeline/change_planner.h"
+#include "core/pipeline/change_record_store.h"
 #include "core/pipeline/failure_report_store.h"
 #include "core/services/launch_services_association_reader.h"
 #include "core/services/launch_services_association_writer.h"
+
+#include <QFile>
 
 namespace tessik {
 namespace {
@@ -47,6 +50,11 @@ AppliedChanges ChangeApplier::execute(const ChangePlan& plan, std::stop_token st
                                              attempts, verificationInterval, std::move(sleeper), describe);
     try {
         applied.result = executor.execute(plan, stop);
+        try {
+            ChangeRecordStore().save(ChangeRecord::fromResult(*applied.result));
+        } catch (const std::exception&) {
+            // The change is made either way; the history then says its outcome was not recorded.
+        }
         if (applied.result->failures.isEmpty())
             return applied;
         applied.report = FailureReport::fromResult(*applied.result, explainNow);
@@ -60,6 +68,13 @@ AppliedChanges ChangeApplier::execute(const ChangePlan& plan, std::stop_token st
         applied.reportError = describe(error);
     }
     return applied;
+}
+
+void ChangeApplier::forget(const ChangeExecutionResult& result)
+{
+    const ChangeRecord record = ChangeRecord::fromResult(result);
+    QFile::remove(result.snapshotURL.toLocalFile());
+    ChangeRecordStore().remove(record.id);
 }
 
 } // namespace tessik

@@ -30,7 +30,7 @@ struct AppliedChanges
 };
 
 // Plans and carries out default-handler changes exactly as the program applies them: over Launch Services,
-// with the default snapshot and report stores, checks half a second apart for up to a minute (121 checks).
+// with the default snapshot, change record and report stores, checks half a second apart for up to a minute (121 checks).
 // Shared by the program and the command line. Blocking; run it off the interface thread.
 class ChangeApplier
 {
@@ -58,6 +58,10 @@ public:
                                   const ErrorDescription& describe = whatOf,
                                   std::shared_ptr<Sleeper> sleeper = std::make_shared<MonotonicSleeper>(),
                                   int attempts = verificationAttempts);
+
+    // Removes the snapshot of a run and the record of how it ended, for a run that changed nothing and is not
+    // to be listed or put back.
+    static void forget(const ChangeExecutionResult& result);
 
     static QString whatOf(const std::exception& error) { return QString::fromUtf8(error.what()); }
 };

@@ -1,6 +1,8 @@
 #include "restore_command.h"
 
 #include "cli/change_runner.h"
+#include "cli/terminal_text.h"
+#include "core/pipeline/snapshot_restore.h"
 #include "core/pipeline/snapshot_store.h"
 
 #include <QRegularExpression>
@@ -66,21 +68,19 @@ int RestoreCommand::execute(const QCommandLineParser& parser, CliStreams& io) co
     }
     const AssociationSnapshot snapshot = store.load(id);
 
-    QList<ChangeRequest> requests;
-    bool complete = true;
-    for (const SnapshotHandler& handler : snapshot.handlers) {
-        if (handler.bundleIdentifier) {
-            requests.append({handler.typeIdentifier, handler.role, *handler.bundleIdentifier});
-            continue;
-        }
-        // Launch Services can name a new handler but cannot remove one.
-        io.out << L10n::text(u"无法恢复  {change}：原先没有默认应用"_s, io.language,
-                             {{u"change"_s, handler.typeIdentifier + u':' + rawValue(handler.role)}})
+    const SnapshotRestore restore = SnapshotRestore::of(snapshot, SnapshotRestore::isInstalled);
+    for (const SnapshotRestore::Skipped& skipped : restore.skipped) {
+        const QString change = skipped.handler.typeIdentifier + u':' + rawValue(skipped.handler.role);
+        io.out << (skipped.obstacle == SnapshotRestore::Obstacle::noPreviousHandler
+                       ? L10n::text(u"无法恢复  {change}：原先没有默认应用"_s, io.language, {{u"change"_s, change}})
+                       : L10n::text(u"无法恢复  {change}：{app} 已不在此电脑上"_s, io.language,
+                                    {{u"change"_s, change},
+                                     {u"app"_s, TerminalText::escaped(skipped.handler.bundleIdentifier.value_or(
+                                                    QString()))}}))
                << u'\n';
-        complete = false;
     }
-    const int status = requests.isEmpty() ? 0 : runner.run(requests);
-    return complete ? status : std::max(status, 1);
+    const int status = restore.requests.isEmpty() ? 0 : runner.run(restore.requests);
+    return restore.skipped.isEmpty() ? status : std::max(status, 1);
 }
 
 } // namespace tessik::cli

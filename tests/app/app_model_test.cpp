@@ -521,3 +521,110 @@ TEST_F(AppModelTest, TheBrowserIsOneStagedChoiceForBothWebLinks)
     EXPECT_FALSE(model.message());
     EXPECT_EQ(model.linkNote(u"https:"_s), u"网页浏览器：http: 和 https: 链接一起更改"_s);
 }
+
+TEST_F(AppModelTest, TheHistoryTellsEachRunAndPutsItBackOrUndoesIt)
+{
+    refresh();
+    const auto history = [&] {
+        QFuture<ChangeHistory> loading = model.loadHistory();
+        EXPECT_TRUE(finish(loading));
+        return loading.result();
+    };
+    const auto viewerRole = platform::kLSRolesViewer;
+    EXPECT_TRUE(history().entries.isEmpty());
+    model.setRole(AssociationRole::viewer);
+    model.stage(markdown, editor);
+    model.stage(plainText, third);
+    ASSERT_TRUE(finish(model.applyPending()));
+    ASSERT_EQ(handler(markdown, viewerRole), editor);
+
+    ChangeHistory first = history();
+    ASSERT_EQ(first.entries.size(), 1);
+    const HistoryEntry applied = first.entries.constFirst();
+    EXPECT_TRUE(applied.recorded);
+    EXPECT_EQ(applied.changes,
+              (QList<HistoryEntry::Change>{
+                  {markdown, AssociationRole::viewer, viewer, editor, ChangeRecord::Outcome::succeeded, false},
+                  {plainText, AssociationRole::viewer, viewer, third, ChangeRecord::Outcome::succeeded, false}}));
+
+    // Restoring plans the way back; what is staged meanwhile stays staged.
+    model.stage(jpeg, editor);
+    QFuture<std::optional<RestorePlan>> planning = model.planRestore(applied.snapshot);
+    ASSERT_TRUE(finish(planning));
+    ASSERT_TRUE(planning.result());
+    const RestorePlan back = *planning.result();
+    EXPECT_TRUE(back.restore.skipped.isEmpty());
+    ASSERT_EQ(back.plan.changes.size(), 2);
+    EXPECT_EQ(back.plan.changes[0].previousBundleIdentifier, editor);
+    EXPECT_EQ(back.plan.changes[0].targetBundleIdentifier, viewer);
+    ASSERT_TRUE(finish(model.restore(back)));
+    EXPECT_EQ(handler(markdown, viewerRole), viewer);
+    EXPECT_EQ(handler(plainText, viewerRole), viewer);
+    EXPECT_EQ(model.pending(), (AppModel::StringMap{{jpeg, editor}}));
+    EXPECT_EQ(model.notice(), u"已更改的格式：2"_s);
+    ASSERT_EQ(history().entries.size(), 2) << "the restore has its own snapshot";
+
+    // Undo puts back the newest run, here the restore itself.
+    planning = model.planUndo();
+    ASSERT_TRUE(finish(planning));
+    ASSERT_TRUE(planning.result());
+    EXPECT_EQ(planning.result()->snapshot, history().entries.constFirst().snapshot);
+    ASSERT_TRUE(finish(model.restore(*planning.result())));
+    EXPECT_EQ(handler(markdown, viewerRole), editor);
+    EXPECT_EQ(handler(plainText, viewerRole), third);
+
+    // An application that has gone is named per change and skipped; the rest is put back.
+    ASSERT_TRUE(QDir(system.root() + u"/Applications/Third.app"_s).removeRecursively());
+    refresh();
+    ASSERT_TRUE(finish(model.restore(back)));
+    const ChangeHistory later = history();
+    ASSERT_EQ(later.entries.size(), 4);
+    const HistoryEntry last = later.entries[0];
+    EXPECT_EQ(last.goneCount(), 1);
+    EXPECT_TRUE(last.changes[1].fromGone) << "the last restore replaced Third, which is gone";
+    planning = model.planRestore(last.snapshot);
+    ASSERT_TRUE(finish(planning));
+    ASSERT_TRUE(planning.result());
+    EXPECT_EQ(planning.result()->restore.skipped,
+              (QList<SnapshotRestore::Skipped>{{{plainText, AssociationRole::viewer, third},
+                                                SnapshotRestore::Obstacle::applicationGone}}));
+    ASSERT_EQ(planning.result()->plan.changes.size(), 1);
+    EXPECT_EQ(planning.result()->plan.changes[0].typeIdentifier, markdown);
+
+    // A declined change is told as such; with no snapshot there is nothing to undo.
+    model.setRole(AssociationRole::all);
+    answer(false);
+    model.setPending({{markdown, editor}});
+    ASSERT_TRUE(finish(model.applyPending()));
+    EXPECT_EQ(history().entries.constFirst().count(ChangeRecord::Outcome::declined), 1);
+    ASSERT_TRUE(QDir(SnapshotStore::defaultDirectory().toLocalFile()).removeRecursively());
+    model.dismissMessage();
+    planning = model.planUndo();
+    ASSERT_TRUE(finish(planning));
+    EXPECT_FALSE(planning.result());
+    EXPECT_EQ(model.message(), u"没有可撤销的更改。"_s);
+}
+
+TEST_F(AppModelTest, MakeDefaultForAllStagesWhatTheApplicationDeclares)
+{
+    refresh();
+    model.setRole(AssociationRole::editor);
+    EXPECT_EQ(model.stageAll(viewer), 3);
+    EXPECT_EQ(model.pending(), (AppModel::StringMap{{markdown, viewer}, {plainText, viewer}, {jpeg, viewer}}));
+    EXPECT_EQ(model.notice(), u"已暂存 3 种格式改由 Viewer 打开"_s);
+
+    // What it opens already is not staged again, and another application's staging of it gives way.
+    model.setRole(AssociationRole::viewer);
+    model.setPending({{markdown, editor}, {jpeg, third}});
+    EXPECT_EQ(model.stageAll(viewer), 0);
+    EXPECT_TRUE(model.pending().isEmpty());
+    EXPECT_EQ(model.notice(), u"已暂存 0 种格式改由 Viewer 打开，另有 3 种已由它打开"_s);
+
+    // A format linked by hand counts as declared; an unknown application stages nothing.
+    model.setSelectedType(jpeg);
+    ASSERT_TRUE(finish(model.chooseApp(*model.index().appsByID.constFind(third))));
+    model.setPending({});
+    EXPECT_EQ(model.stageAll(third), 1);
+    EXPECT_EQ(model.pending(), (AppModel::StringMap{{jpeg, third}}));
+    EXPECT_EQ(model.stageAll(u"com.example.Nothing"_s), 0);
+}

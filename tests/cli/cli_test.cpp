@@ -338,6 +338,16 @@ TEST_F(CliTest, SetSnapshotsAndRestoreRunThroughThePipeline)
     EXPECT_EQ(partial.status, 1);
     EXPECT_TRUE(partial.out.contains(u"Not restorable  net.daringfireball.markdown:shell"_s));
     EXPECT_EQ(cli({u"restore"_s, u"not-a-uuid"_s}).status, 2);
+
+    // An application that has gone since is named; what it cannot put back stays as it is.
+    ASSERT_EQ(cli({u"set"_s, u"md=com.microsoft.VSCode"_s, u"--role"_s, u"editor"_s}).status, 0);
+    ASSERT_TRUE(QDir(root.path() + u"/Applications/Typora.app"_s).removeRecursively());
+    const CliRun gone = cli({u"restore"_s, u"--last"_s});
+    EXPECT_EQ(gone.status, 1);
+    EXPECT_TRUE(gone.out.contains(
+        u"Not restorable  net.daringfireball.markdown:editor: abnerworks.Typora is no longer on this computer"_s))
+        << qPrintable(gone.out);
+    EXPECT_EQ(cli({u"get"_s, markdown, u"--role"_s, u"editor"_s}).out, u"com.microsoft.VSCode\n"_s);
 }
 
 TEST_F(CliTest, SetRefusesBadRequestsAndReportsFailures)
@@ -810,6 +820,7 @@ TEST_F(CliTest, ConfirmationTakesTheYesOfEveryLanguageAndDeclinedChangesLeaveNoS
     EXPECT_EQ(refused.status, 1);
     EXPECT_TRUE(refused.err.contains(u"[y/N] (type y or yes to confirm)"_s)) << qPrintable(refused.err);
     EXPECT_TRUE(QDir(snapshots).entryList(QDir::Files).isEmpty());
+    EXPECT_TRUE(QDir(snapshots + u"/../Outcomes"_s).entryList(QDir::Files).isEmpty()) << "nor a record of it";
 
     const QList<std::pair<QByteArray, QString>> answers{
         {"oui\n", u"com.apple.Safari"_s},  {"Ja\n", u"org.mozilla.firefox"_s}, {"是\n", u"com.google.Chrome"_s},

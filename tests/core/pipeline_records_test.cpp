@@ -1,4 +1,6 @@
+#include "core/pipeline/change_record_store.h"
 #include "core/pipeline/failure_report_store.h"
+#include "core/pipeline/snapshot_restore.h"
 #include "core/pipeline/snapshot_store.h"
 #include "core/support/iso_date.h"
 #include "core/support/strict_json.h"
@@ -148,6 +150,56 @@ TEST(FailureReport, FromAPlanThatCouldNotStart)
     FailureReport expected = report;
     expected.createdAt = QDateTime::fromSecsSinceEpoch(report.createdAt.toSecsSinceEpoch(), Qt::UTC);
     EXPECT_EQ(store.load(report.id), expected);
+}
+
+TEST(ChangeRecord, TellsHowEachChangeEndedAndReadsBack)
+{
+    TemporarySystem system;
+    ChangeExecutionResult result;
+    const QUuid id = QUuid::createUuid();
+    result.snapshotURL = QUrl::fromLocalFile(SnapshotStore().directory().toLocalFile() + u'/' +
+                                             RecordFolder::uuidText(id) + u".json"_s);
+    for (const QString& type : {u"a"_s, u"b"_s, u"c"_s})
+        result.plan.changes.append(change(type));
+    for (const AssociationChange& c : result.plan.changes)
+        result.verificationResults.append({c, std::nullopt, c.typeIdentifier == u"a"_s});
+    result.declinedChangeIDs = {u"b:shell"_s};
+    result.failures = {{u"c:shell"_s, u"reason"_s}};
+
+    const ChangeRecord record = ChangeRecord::fromResult(result);
+    EXPECT_EQ(record.id, id) << "filed under its snapshot";
+    ASSERT_EQ(record.entries.size(), 3);
+    EXPECT_EQ(record.entries[0].outcome, ChangeRecord::Outcome::succeeded);
+    EXPECT_EQ(record.entries[1].outcome, ChangeRecord::Outcome::declined);
+    EXPECT_EQ(record.entries[2].outcome, ChangeRecord::Outcome::failed);
+
+    const ChangeRecordStore store;
+    store.save(record);
+    EXPECT_TRUE(store.contains(id));
+    EXPECT_EQ(store.load(id), record);
+    QJsonObject damaged = record.toJson();
+    QJsonArray changes = damaged.value("changes"_L1).toArray();
+    QJsonObject first = changes[0].toObject();
+    first.insert(u"outcome"_s, u"maybe"_s);
+    changes[0] = first;
+    damaged.insert(u"changes"_s, changes);
+    EXPECT_THROW(ChangeRecord::fromJson(damaged), JsonDecodingError);
+    store.remove(id);
+    EXPECT_FALSE(store.contains(id));
+}
+
+TEST(SnapshotRestore, AsksForEveryHandlerThatCanStillBeNamed)
+{
+    AssociationSnapshot snapshot;
+    snapshot.handlers = {{u"a"_s, AssociationRole::viewer, u"com.example.Here"_s},
+                         {u"b"_s, AssociationRole::all, std::nullopt},
+                         {u"c"_s, AssociationRole::editor, u"com.example.Gone"_s}};
+    const SnapshotRestore restore =
+        SnapshotRestore::of(snapshot, [](const QString& id) { return id == u"com.example.Here"_s; });
+    EXPECT_EQ(restore.requests, (QList<ChangeRequest>{{u"a"_s, AssociationRole::viewer, u"com.example.Here"_s}}));
+    EXPECT_EQ(restore.skipped,
+              (QList<SnapshotRestore::Skipped>{{snapshot.handlers[1], SnapshotRestore::Obstacle::noPreviousHandler},
+                                               {snapshot.handlers[2], SnapshotRestore::Obstacle::applicationGone}}));
 }
 
 TEST(FailureReport, RecordsWhyTheSystemAnswersWhatItDoesForEachFailedChange)

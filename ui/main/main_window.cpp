@@ -429,6 +429,13 @@ QWidget* MainWindow::buildAppDetail()
     m_detailAddFormat->setIcon(SystemImages::icon(SystemImages::Symbol::plus));
     connect(m_detailAddFormat, &QPushButton::clicked, this, [this] { Q_EMIT addFormatRequested(m_byApp); });
     searchRow->addWidget(m_detailAddFormat);
+    m_makeDefaultForAll = new QPushButton(m_appDetail);
+    m_makeDefaultForAll->setObjectName(u"makeDefaultForAllButton"_s);
+    connect(m_makeDefaultForAll, &QPushButton::clicked, this, [this] {
+        if (const auto app = m_model.currentApp())
+            m_model.stageAll(app->bundleIdentifier);
+    });
+    searchRow->addWidget(m_makeDefaultForAll);
     column->addLayout(searchRow);
 
     m_detailCategory = new QComboBox(m_appDetail);
@@ -578,6 +585,8 @@ void MainWindow::retranslate()
     m_sidebarAddFormat->setText(tr(u"添加格式…"_s));
     m_detailSearch->setPlaceholderText(tr(u"搜索格式"_s));
     m_detailAddFormat->setText(tr(u"添加格式…"_s));
+    m_makeDefaultForAll->setText(tr(u"全部设为默认"_s));
+    m_makeDefaultForAll->setToolTip(tr(u"将此应用声明的全部格式加入待修改，应用前可查看"_s));
     m_appFormatsEmpty->setText(tr(u"暂无格式，点击“添加格式…”自定义关联。"_s));
     m_appCaption->setText(tr(u"可手动添加应用未声明支持的格式。"_s));
     m_chooseOtherApp->setText(tr(u"选择其他应用…"_s));

@@ -129,6 +129,7 @@ private:
     QLabel* m_appSubtitle = nullptr;
     QLineEdit* m_detailSearch = nullptr;
     QPushButton* m_detailAddFormat = nullptr;
+    QPushButton* m_makeDefaultForAll = nullptr;
     QComboBox* m_detailCategory = nullptr;
     QTreeView* m_appFormatView = nullptr;
     QLabel* m_appFormatsEmpty = nullptr;

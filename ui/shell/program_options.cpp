@@ -20,7 +20,7 @@ void declare(QCommandLineParser& parser)
         {u"screenshot"_s, u"Save the main window as a PNG once the catalog is loaded, then quit."_s, u"file"_s},
         {u"by-format"_s, u"Show the catalog by format."_s},
         {u"select"_s, u"Select an application (bundle identifier) or, with --by-format, a content type."_s, u"id"_s},
-        {u"sheet"_s, u"With --screenshot: show add-format, choose-app or settings over the window."_s, u"name"_s},
+        {u"sheet"_s, u"With --screenshot: show add-format, choose-app, settings or history over the window."_s, u"name"_s},
         {{u"h"_s, u"help"_s}, u"Show this help."_s},
         {u"version"_s, u"Print the version."_s},
     });
@@ -74,8 +74,10 @@ std::optional<ProgramOptions> ProgramOptions::parse(const QStringList& arguments
             options.sheet = Sheet::chooseApp;
         else if (sheet == u"settings"_s)
             options.sheet = Sheet::settings;
+        else if (sheet == u"history"_s)
+            options.sheet = Sheet::history;
         else {
-            error = u"--sheet needs add-format, choose-app or settings"_s;
+            error = u"--sheet needs add-format, choose-app, settings or history"_s;
             return std::nullopt;
         }
         if (options.screenshot.isEmpty()) {

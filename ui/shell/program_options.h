@@ -15,7 +15,8 @@ struct ProgramOptions
         none,
         addFormat,
         chooseApp,
-        settings
+        settings,
+        history
     };
 
     QString systemRoot;

@@ -40,8 +40,13 @@ void ScreenshotRun::loaded()
                     Qt::SingleShotConnection);
             return;
         }
-        QWidget* sheet = m_options.sheet == ProgramOptions::Sheet::none ? nullptr : m_openSheet(m_options.sheet);
-        QTimer::singleShot(0, this, [this, sheet] { capture(sheet); });
+        if (m_options.sheet == ProgramOptions::Sheet::none) {
+            capture(nullptr);
+            return;
+        }
+        m_openSheet(m_options.sheet).then(this, [this](QWidget* sheet) {
+            QTimer::singleShot(0, this, [this, sheet] { capture(sheet); });
+        });
     });
 }
 

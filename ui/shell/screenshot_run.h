@@ -2,6 +2,7 @@
 
 #include "program_options.h"
 
+#include <QFuture>
 #include <QObject>
 
 #include <functional>
@@ -19,8 +20,8 @@ class ScreenshotRun : public QObject
     Q_OBJECT
 
 public:
-    // Opens the sheet over the window and returns it (shown).
-    using SheetOpener = std::function<QWidget*(ProgramOptions::Sheet)>;
+    // Opens the sheet over the window; the future gives it once it shows what it reads.
+    using SheetOpener = std::function<QFuture<QWidget*>(ProgramOptions::Sheet)>;
 
     ScreenshotRun(MainWindow& window, ProgramOptions options, SheetOpener openSheet, QObject* parent = nullptr);
 

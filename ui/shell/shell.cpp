@@ -2,6 +2,8 @@
 
 #include "about_panel.h"
 #include "app/l10n/l10n.h"
+#include "ui/history/history_window.h"
+#include "ui/history/restore_question.h"
 #include "ui/icons/tessik_logo.h"
 #include "ui/main/main_window.h"
 #include "ui/settings/language_setting.h"
@@ -68,6 +70,20 @@ void Shell::buildMenus(QMainWindow* window)
     m_quit->setMenuRole(QAction::QuitRole);
     // Ctrl+Q, which is ⌘Q on a Mac: not every desktop theme binds the standard key.
     m_quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    if (auto* main = qobject_cast<MainWindow*>(window)) {
+        m_editMenu = bar->addMenu(QString());
+        m_editMenu->setObjectName(u"editMenu"_s);
+        m_undo = m_editMenu->addAction(QString(), this, [main] { RestoreQuestion::undoLast(main->model(), main); });
+        m_undo->setObjectName(u"undoLastChange"_s);
+        // Ctrl+Z, ⌘Z on a Mac; a text field with the focus keeps the key for its own text.
+        m_undo->setShortcut(QKeySequence::Undo);
+        m_history = m_editMenu->addAction(QString(), this, [this] { showHistory(); });
+        m_history->setObjectName(u"history"_s);
+        // Ctrl+Y, ⌘Y on a Mac, as browsers show their history.
+        m_history->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
+        const AppModel& model = main->model();
+        connect(&model, &AppModel::busyChanged, m_undo, [this, &model] { m_undo->setEnabled(!model.busy()); });
+    }
     m_helpMenu = bar->addMenu(QString());
     m_helpMenu->setObjectName(u"helpMenu"_s);
     m_website = m_helpMenu->addAction(QString(), this, &Shell::openWebsite);
@@ -84,6 +100,11 @@ void Shell::retranslate()
     m_about->setText(L10n::text(u"关于 Tessik"_s, language));
     m_settings->setText(L10n::text(u"设置…"_s, language));
     m_quit->setText(L10n::text(u"退出 Tessik"_s, language));
+    if (m_editMenu) {
+        m_editMenu->setTitle(L10n::text(u"编辑"_s, language));
+        m_undo->setText(L10n::text(u"撤销上次更改"_s, language));
+        m_history->setText(L10n::text(u"历史记录…"_s, language));
+    }
     m_helpMenu->setTitle(L10n::text(u"帮助"_s, language));
     m_website->setText(L10n::text(u"Tessik 官网"_s, language));
 }
@@ -106,6 +127,19 @@ SettingsWindow* Shell::showSettings()
     return m_settingsWindow.get();
 }
 
+HistoryWindow* Shell::showHistory()
+{
+    auto* window = qobject_cast<MainWindow*>(mainWindow());
+    if (!window)
+        return nullptr;
+    if (!m_historyWindow)
+        m_historyWindow = std::make_unique<HistoryWindow>(window->model());
+    m_historyWindow->show();
+    m_historyWindow->raise();
+    m_historyWindow->activateWindow();
+    return m_historyWindow.get();
+}
+
 void Shell::showAbout()
 {
     AboutPanel::show(LanguageSetting::shared().code(), m_mainWindow.get());
@@ -121,6 +155,8 @@ void Shell::shutdown()
 {
     m_confirmation.shutdown();
     m_settingsWindow.reset();
+    // Before the model it shows.
+    m_historyWindow.reset();
     m_mainWindow.reset();
 }
 

@@ -16,6 +16,7 @@ class QMenu;
 
 namespace tessik::ui {
 
+class HistoryWindow;
 class SettingsWindow;
 
 // What the operating system starts: the one main window, the menus, the about panel, the settings window and the
@@ -39,6 +40,8 @@ public:
     // The one settings window, created on first use.
     SettingsWindow* showSettings();
     void showAbout();
+    // The one history window of the main window's model, created on first use.
+    HistoryWindow* showHistory();
     void openWebsite();
     // Answers every waiting question no and closes the main window with its model, so no thread is left waiting.
     void shutdown();
@@ -48,6 +51,8 @@ public:
     QAction* settingsAction() const { return m_settings; }
     QAction* quitAction() const { return m_quit; }
     QAction* websiteAction() const { return m_website; }
+    QAction* undoAction() const { return m_undo; }
+    QAction* historyAction() const { return m_history; }
 
 private:
     void buildMenus(QMainWindow* window);
@@ -56,6 +61,7 @@ private:
     WindowFactory m_makeMainWindow;
     std::unique_ptr<QMainWindow> m_mainWindow;
     std::unique_ptr<SettingsWindow> m_settingsWindow;
+    std::unique_ptr<HistoryWindow> m_historyWindow;
     ConfirmationPrompt m_confirmation;
     QtTranslations m_qtTranslations;
     QMenu* m_applicationMenu = nullptr;
@@ -64,6 +70,9 @@ private:
     QAction* m_settings = nullptr;
     QAction* m_quit = nullptr;
     QAction* m_website = nullptr;
+    QMenu* m_editMenu = nullptr;
+    QAction* m_undo = nullptr;
+    QAction* m_history = nullptr;
 };
 
 } // namespace tessik::ui

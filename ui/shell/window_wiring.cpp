@@ -1,6 +1,7 @@
 #include "window_wiring.h"
 
 #include "shell.h"
+#include "ui/history/history_window.h"
 #include "ui/main/main_window.h"
 #include "ui/settings/settings_window.h"
 #include "ui/sheets/add_format_sheet.h"
@@ -28,19 +29,27 @@ MainWindow* WindowWiring::makeMainWindow()
     return window;
 }
 
-QWidget* WindowWiring::open(MainWindow& window, Shell& shell, ProgramOptions::Sheet sheet)
+QFuture<QWidget*> WindowWiring::open(MainWindow& window, Shell& shell, ProgramOptions::Sheet sheet)
 {
+    QWidget* shown = nullptr;
     switch (sheet) {
     case ProgramOptions::Sheet::addFormat:
-        return present(new AddFormatSheet(window.model(), window.byApp(), &window));
+        shown = present(new AddFormatSheet(window.model(), window.byApp(), &window));
+        break;
     case ProgramOptions::Sheet::chooseApp:
-        return present(new AppChooserSheet(window.model(), &window));
+        shown = present(new AppChooserSheet(window.model(), &window));
+        break;
     case ProgramOptions::Sheet::settings:
-        return shell.showSettings();
+        shown = shell.showSettings();
+        break;
+    case ProgramOptions::Sheet::history:
+        if (HistoryWindow* history = shell.showHistory())
+            return history->loaded().then(history, [history] { return static_cast<QWidget*>(history); });
+        break;
     case ProgramOptions::Sheet::none:
         break;
     }
-    return nullptr;
+    return QtFuture::makeReadyFuture(shown);
 }
 
 } // namespace tessik::ui

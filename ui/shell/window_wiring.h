@@ -2,6 +2,8 @@
 
 #include "program_options.h"
 
+#include <QFuture>
+
 class QWidget;
 
 namespace tessik::ui {
@@ -15,8 +17,9 @@ class WindowWiring
 public:
     // A main window whose "添加格式…" and "选择其他应用…" present their sheets.
     static MainWindow* makeMainWindow();
-    // Opens the sheet (or the settings window) over the window; returns it, shown.
-    static QWidget* open(MainWindow& window, Shell& shell, ProgramOptions::Sheet sheet);
+    // Opens the sheet (or the settings or history window) over the window; the future gives it, shown, once it
+    // shows what it reads.
+    static QFuture<QWidget*> open(MainWindow& window, Shell& shell, ProgramOptions::Sheet sheet);
 };
 
 } // namespace tessik::ui
