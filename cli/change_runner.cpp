@@ -5,6 +5,7 @@
 #include "app/model/change_applier.h"
 #include "app/model/failure_texts.h"
 #include "core/catalog/custom_association_store.h"
+#include "core/records/url_scheme.h"
 #include "platform/uniform_type.h"
 #include "platform/workspace.h"
 #include "terminal_text.h"
@@ -23,6 +24,12 @@ using namespace Qt::StringLiterals;
 
 namespace tessik::cli {
 namespace {
+
+// How a change is named on a line: a link has one role, so its scheme alone names it.
+QString changeName(const QString& typeIdentifier, AssociationRole role)
+{
+    return URLScheme::isIdentifier(typeIdentifier) ? typeIdentifier : typeIdentifier + u':' + rawValue(role);
+}
 
 // The yes-words of the interface's languages, besides y and yes; compared after NFKC folding and lower-casing.
 bool isYes(const QString& answer)
@@ -187,7 +194,8 @@ int ChangeRunner::run(const QList<ChangeRequest>& requests, const AppScanner::Re
         if (!planned.contains(id))
             report(u"alreadyInEffect"_s,
                    L10n::text(u"已生效  {change} → {app}"_s, language,
-                              {{u"change"_s, id}, {u"app"_s, TerminalText::escaped(request.targetBundleIdentifier)}}),
+                              {{u"change"_s, changeName(request.typeIdentifier, request.role)},
+                               {u"app"_s, TerminalText::escaped(request.targetBundleIdentifier)}}),
                    {{u"typeIdentifier"_s, request.typeIdentifier},
                     {u"role"_s, rawValue(request.role)},
                     {u"bundleIdentifier"_s, request.targetBundleIdentifier}});
@@ -264,7 +272,7 @@ int ChangeRunner::run(const QList<ChangeRequest>& requests, const AppScanner::Re
                 report(outcome,
                        L10n::text(u"{outcome}  {change} → {app}（原为 {previous}）"_s, language,
                                   {{u"outcome"_s, outcomeText},
-                                   {u"change"_s, id},
+                                   {u"change"_s, changeName(change.typeIdentifier, change.role)},
                                    {u"app"_s, TerminalText::escaped(change.targetBundleIdentifier)},
                                    {u"previous"_s, TerminalText::escaped(change.previousBundleIdentifier.value_or(
                                                        L10n::text(u"未设置"_s, language)))}}),

@@ -59,8 +59,7 @@ QString requireTarget(const QString& target, const QString& language, const QLis
     switch (resolution.problem) {
     case TargetTypeResolver::Problem::urlScheme:
         throw UsageError(
-            L10n::text(u"“{target}”是链接的协议，不是扩展名：链接带冒号书写（{target}:），目前还不能在这里设置"_s,
-                       language, values));
+            L10n::text(u"“{target}”是链接的协议，不是扩展名：链接带冒号书写（{target}:）"_s, language, values));
     case TargetTypeResolver::Problem::unknownFileType:
         throw UsageError(L10n::text(u"无法判断文件“{target}”的类型"_s, language, values));
     case TargetTypeResolver::Problem::notATarget:
@@ -73,9 +72,10 @@ QString requireTarget(const QString& target, const QString& language, const QLis
 
 QString targetHelp()
 {
-    return PlatformTexts::isMac()
-               ? u"An extension (md or .md), a known content type (public.html) or a file path (./report.pdf)."_s
-               : u"An extension (md or .md), a known MIME type (text/html) or a file path (./report.pdf)."_s;
+    return PlatformTexts::isMac() ? u"An extension (md or .md), a known content type (public.html), a file path "
+                                    "(./report.pdf) or a link scheme with its colon (https:)."_s
+                                  : u"An extension (md or .md), a known MIME type (text/html), a file path "
+                                    "(./report.pdf) or a link scheme with its colon (https:)."_s;
 }
 
 QCommandLineOption jsonOption()

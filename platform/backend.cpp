@@ -70,15 +70,15 @@ void Backend::setDesktopAccessCheck(std::function<void()> check)
     desktopAccessCheck = std::move(check);
 }
 
-std::optional<NSError> Backend::setDefaultApplication(const QUrl& applicationURL, const UTType& contentType,
-                                                      const ConfirmationHandler& ask)
+namespace {
+
+// Who the application at the URL is, for the question; nothing when it is no readable bundle.
+std::optional<DefaultApplicationQuestion> questionFor(const QUrl& applicationURL)
 {
     const auto bundle = Bundle::bundleWithURL(applicationURL);
     const auto identifier = bundle ? bundle->bundleIdentifier() : std::nullopt;
     if (!identifier || identifier->isEmpty())
-        return NSError(NSCocoaErrorDomain, NSFileNoSuchFileError,
-                       u"The application “%1” could not be found."_s.arg(applicationURL.fileName()));
-
+        return std::nullopt;
     DefaultApplicationQuestion question;
     question.applicationURL = applicationURL;
     const QVariant name = bundle->objectForInfoDictionaryKey(u"CFBundleDisplayName"_s);
@@ -88,17 +88,63 @@ std::optional<NSError> Backend::setDefaultApplication(const QUrl& applicationURL
     if (question.applicationName.isEmpty())
         question.applicationName = QFileInfo(applicationURL.toLocalFile()).completeBaseName();
     question.bundleIdentifier = *identifier;
-    question.contentType = contentType.identifier();
-    question.contentTypeDescription = contentType.localizedDescription();
+    return question;
+}
 
+NSError applicationNotFound(const QUrl& applicationURL)
+{
+    return NSError(NSCocoaErrorDomain, NSFileNoSuchFileError,
+                   u"The application “%1” could not be found."_s.arg(applicationURL.fileName()));
+}
+
+// Puts the question, then makes the change; the error that stopped it, if any.
+std::optional<NSError> askThenSet(const DefaultApplicationQuestion& question, const ConfirmationHandler& ask,
+                                  const std::function<OSStatus()>& set)
+{
     if (!ask || !ask(question))
         return NSError(NSCocoaErrorDomain, NSUserCancelledError, u"The operation was cancelled."_s);
-
-    const OSStatus status = LSSetDefaultRoleHandlerForContentType(contentType.identifier(), kLSRolesAll, *identifier);
+    const OSStatus status = set();
     if (status != noErr)
         return NSError(NSOSStatusErrorDomain, status,
                        u"The default application could not be changed (error %1)."_s.arg(status));
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<NSError> Backend::setDefaultApplication(const QUrl& applicationURL, const UTType& contentType,
+                                                      const ConfirmationHandler& ask)
+{
+    auto question = questionFor(applicationURL);
+    if (!question)
+        return applicationNotFound(applicationURL);
+    question->contentType = contentType.identifier();
+    question->contentTypeDescription = contentType.localizedDescription();
+    return askThenSet(*question, ask, [&] {
+        return LSSetDefaultRoleHandlerForContentType(contentType.identifier(), kLSRolesAll, question->bundleIdentifier);
+    });
+}
+
+bool Backend::isWebScheme(const QString& scheme)
+{
+    return scheme.compare(u"http"_s, Qt::CaseInsensitive) == 0 || scheme.compare(u"https"_s, Qt::CaseInsensitive) == 0;
+}
+
+bool Backend::urlSchemeChangesNeedConfirmation(const QString&) const
+{
+    return false;
+}
+
+std::optional<NSError> Backend::setDefaultApplicationForURLScheme(const QUrl& applicationURL, const QString& scheme,
+                                                                  const ConfirmationHandler& ask)
+{
+    auto question = questionFor(applicationURL);
+    if (!question)
+        return applicationNotFound(applicationURL);
+    question->contentType = scheme.toLower() + u':';
+    question->contentTypeDescription = scheme.toLower();
+    return askThenSet(*question, ask,
+                      [&] { return LSSetDefaultHandlerForURLScheme(scheme, question->bundleIdentifier); });
 }
 
 } // namespace tessik::platform

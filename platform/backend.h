@@ -65,6 +65,18 @@ public:
     virtual QList<StoredHandler> storedHandlers() const = 0;
     // The installed applications that declare the URL scheme (any case).
     virtual QStringList urlSchemeHandlers(const QString& scheme) const = 0;
+    // The application that opens links of the scheme (no colon, any case), or none.
+    virtual std::optional<QString> defaultURLSchemeHandler(const QString& scheme) const = 0;
+    virtual OSStatus setURLSchemeHandler(const QString& scheme, const QString& handler) = 0;
+    // Why defaultURLSchemeHandler answers what it does; its deciding type is the scheme's identifier ("https:").
+    virtual HandlerExplanation explainURLSchemeHandler(const QString& scheme) const = 0;
+    // Whether the system asks the user before another application takes the scheme's links (a Mac does for the
+    // web's).
+    virtual bool urlSchemeChangesNeedConfirmation(const QString& scheme) const;
+    // Makes the application the one for the scheme's links once the user agreed, as setDefaultApplication does
+    // for a type.
+    virtual std::optional<NSError> setDefaultApplicationForURLScheme(const QUrl& applicationURL, const QString& scheme,
+                                                                     const ConfirmationHandler& ask);
     // Whether making an application the default for every role asks the user first.
     virtual bool defaultChangesNeedConfirmation() const = 0;
     // Makes the application the default for every role of the type once the user agreed; the error that stopped
@@ -89,6 +101,8 @@ protected:
     // QSettings opens its file and its lock file as they are; a pipe at either would hang it, so then the store
     // is one without a file.
     static std::unique_ptr<QSettings> settingsFile(const QString& path, QSettings::Format format);
+    // The schemes of web links, whose handler a Mac changes only with the user's consent.
+    static bool isWebScheme(const QString& scheme);
     // The uniform type identifiers of the types the core names, as every Mac (real or emulated) spells them.
     static QString uniformTypeIdentifier(WellKnownType type);
 };

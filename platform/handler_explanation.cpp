@@ -9,4 +9,9 @@ HandlerExplanation explainDefaultRoleHandler(const QString& contentType, LSRoles
     return Backend::current().explainDefaultHandler(contentType, role);
 }
 
+HandlerExplanation explainDefaultHandlerForURLScheme(const QString& scheme)
+{
+    return Backend::current().explainURLSchemeHandler(scheme);
+}
+
 } // namespace tessik::platform

@@ -85,5 +85,7 @@ struct HandlerExplanation
 // What LSCopyDefaultRoleHandlerForContentType answers, with why. The real system has no such call: each backend
 // tells what it can honestly know.
 HandlerExplanation explainDefaultRoleHandler(const QString& contentType, LSRolesMask role);
+// The same for the handler of a URL scheme's links (no colon, any case).
+HandlerExplanation explainDefaultHandlerForURLScheme(const QString& scheme);
 
 } // namespace tessik::platform

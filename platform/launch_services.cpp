@@ -25,6 +25,16 @@ QStringList LSCopyAllHandlersForURLScheme(const QString& scheme)
     return Backend::current().urlSchemeHandlers(scheme);
 }
 
+std::optional<QString> LSCopyDefaultHandlerForURLScheme(const QString& scheme)
+{
+    return Backend::current().defaultURLSchemeHandler(scheme);
+}
+
+OSStatus LSSetDefaultHandlerForURLScheme(const QString& scheme, const QString& handlerBundleID)
+{
+    return Backend::current().setURLSchemeHandler(scheme, handlerBundleID);
+}
+
 OSStatus LSRegisterURL(const QUrl& url, bool)
 {
     return Backend::current().registerApplication(url);

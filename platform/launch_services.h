@@ -37,6 +37,12 @@ QList<StoredHandler> LSCopyStoredHandlers();
 // The bundle identifiers of the installed applications that declare the URL scheme.
 QStringList LSCopyAllHandlersForURLScheme(const QString& scheme);
 
+// The bundle identifier of the application that opens links of the URL scheme (no colon, any case), or none.
+std::optional<QString> LSCopyDefaultHandlerForURLScheme(const QString& scheme);
+
+// Records the application that opens links of the URL scheme; noErr when the database accepted it.
+OSStatus LSSetDefaultHandlerForURLScheme(const QString& scheme, const QString& handlerBundleID);
+
 // Tells Launch Services about an application bundle wherever it is, so that it is known from now on and its
 // claims count at once; the registration is kept. paramErr when the URL is not a folder.
 OSStatus LSRegisterURL(const QUrl& url, bool update);

@@ -12,6 +12,12 @@ ConfirmationHandler confirmationHandler;
 QMutex openerMutex;
 std::function<bool(const QUrl&)> urlOpener;
 
+ConfirmationHandler installedConfirmationHandler()
+{
+    QMutexLocker locker(&confirmationMutex);
+    return confirmationHandler;
+}
+
 } // namespace
 
 std::optional<QUrl> Workspace::urlForApplicationWithBundleIdentifier(const QString& bundleIdentifier)
@@ -26,12 +32,18 @@ bool Workspace::defaultApplicationChangesNeedConfirmation()
 
 std::optional<NSError> Workspace::setDefaultApplication(const QUrl& applicationURL, const UTType& contentType)
 {
-    ConfirmationHandler handler;
-    {
-        QMutexLocker locker(&confirmationMutex);
-        handler = confirmationHandler;
-    }
-    return Backend::current().setDefaultApplication(applicationURL, contentType, handler);
+    return Backend::current().setDefaultApplication(applicationURL, contentType, installedConfirmationHandler());
+}
+
+bool Workspace::urlSchemeChangesNeedConfirmation(const QString& scheme)
+{
+    return Backend::current().urlSchemeChangesNeedConfirmation(scheme);
+}
+
+std::optional<NSError> Workspace::setDefaultApplicationToOpenURLsWithScheme(const QUrl& applicationURL,
+                                                                            const QString& scheme)
+{
+    return Backend::current().setDefaultApplicationForURLScheme(applicationURL, scheme, installedConfirmationHandler());
 }
 
 void Workspace::setConfirmationHandler(ConfirmationHandler handler)

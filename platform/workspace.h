@@ -17,6 +17,7 @@ struct DefaultApplicationQuestion
     QUrl applicationURL;
     QString applicationName;
     QString bundleIdentifier;
+    // For a URL scheme, its identifier ("https:") and the scheme as its description.
     QString contentType;
     QString contentTypeDescription;
 };
@@ -37,6 +38,15 @@ public:
     // Makes the application the default for every role of the type after asking the user. Blocks until
     // answered; a refusal is the Cocoa user-cancelled error.
     static std::optional<NSError> setDefaultApplication(const QUrl& applicationURL, const UTType& contentType);
+
+    // Whether setDefaultApplicationToOpenURLsWithScheme asks the user for this scheme; where it does not, the
+    // scheme's handler is set directly.
+    static bool urlSchemeChangesNeedConfirmation(const QString& scheme);
+
+    // Makes the application the one that opens links of the scheme (no colon) after asking the user. Blocks until
+    // answered; a refusal is the Cocoa user-cancelled error.
+    static std::optional<NSError> setDefaultApplicationToOpenURLsWithScheme(const QUrl& applicationURL,
+                                                                            const QString& scheme);
 
     // Who answers the confirmation. Without one the system has nobody to ask and refuses.
     static void setConfirmationHandler(ConfirmationHandler handler);

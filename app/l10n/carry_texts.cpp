@@ -22,9 +22,6 @@ QString CarryTexts::skipped(const DefaultsImport::Skipped& skipped, const QStrin
     case DefaultsImport::SkipReason::unknownExtension:
         reason = L10n::text(u"此电脑上没有与该扩展名对应的类型"_s, language);
         break;
-    case DefaultsImport::SkipReason::linkNotSettable:
-        reason = L10n::text(u"链接的默认应用暂时无法在此设置"_s, language);
-        break;
     }
     return L10n::text(u"{entry}：{reason}"_s, language,
                       {{u"entry"_s, located(skipped.entry, language)}, {u"reason"_s, reason}});

@@ -11,6 +11,8 @@
 #include "core/pipeline/snapshot_store.h"
 #include "core/support/newest_first.h"
 #include "core/catalog/custom_association_error.h"
+#include "core/records/url_scheme.h"
+#include "core/records/web_browser.h"
 #include "core/services/type_resolver.h"
 #include "core/support/plain_order.h"
 #include "platform/uniform_type.h"
@@ -64,6 +66,12 @@ void assign(T& field, const T& value, QList<void (AppModel::*)()>& changed, void
         return;
     field = value;
     changed.append(signal);
+}
+
+// The web browser is one choice: staging either web scheme stages both.
+QStringList stagedTogether(const QString& typeIdentifier)
+{
+    return WebBrowser::isWebScheme(typeIdentifier) ? WebBrowser::schemeIdentifiers() : QStringList{typeIdentifier};
 }
 
 } // namespace
@@ -123,14 +131,16 @@ void AppModel::setPending(const StringMap& pending)
 void AppModel::stage(const QString& typeIdentifier, const QString& bundleIdentifier)
 {
     StringMap pending = m_pending;
-    pending.insert(typeIdentifier, bundleIdentifier);
+    for (const QString& type : stagedTogether(typeIdentifier))
+        pending.insert(type, bundleIdentifier);
     setPending(pending);
 }
 
 void AppModel::unstage(const QString& typeIdentifier)
 {
     StringMap pending = m_pending;
-    pending.remove(typeIdentifier);
+    for (const QString& type : stagedTogether(typeIdentifier))
+        pending.remove(type);
     setPending(pending);
 }
 
@@ -459,6 +469,13 @@ std::optional<FileAssociation> AppModel::association(const QString& typeIdentifi
 
 QString AppModel::description(const QString& typeIdentifier) const
 {
+    if (const auto scheme = URLScheme::fromIdentifier(typeIdentifier)) {
+        if (WebBrowser::isWebScheme(typeIdentifier))
+            return tr(u"网页链接"_s);
+        if (*scheme == u"mailto"_s)
+            return tr(u"电子邮件链接"_s);
+        return tr(u"{scheme} 链接"_s, {{u"scheme"_s, *scheme}});
+    }
     if (const auto found = m_index.descriptions.constFind(typeIdentifier); found != m_index.descriptions.cend())
         return *found;
     if (const auto type = platform::UTType::typeWithIdentifier(typeIdentifier)) {
@@ -488,6 +505,25 @@ QString AppModel::defaultName(const QString& typeIdentifier) const
     const auto handler =
         record ? record->defaultHandlers.constFind(m_role) : QHash<AssociationRole, QString>::const_iterator();
     return appName(record && handler != record->defaultHandlers.cend() ? OptionalString(*handler) : std::nullopt);
+}
+
+AppModel::OptionalString AppModel::linkNote(const QString& typeIdentifier) const
+{
+    if (!WebBrowser::isWebScheme(typeIdentifier))
+        return std::nullopt;
+    const QStringList& schemes = WebBrowser::schemeIdentifiers();
+    const auto handler = [this](const QString& type) -> OptionalString {
+        const auto record = association(type);
+        if (!record || !record->defaultHandlers.contains(AssociationRole::all))
+            return std::nullopt;
+        return record->defaultHandlers.value(AssociationRole::all);
+    };
+    const OptionalString http = handler(schemes.first());
+    const OptionalString https = handler(schemes.last());
+    if (http == https)
+        return tr(u"网页浏览器：http: 和 https: 链接一起更改"_s);
+    return tr(u"http: 和 https: 链接现在由不同的应用打开：http: {http}，https: {https}；选择后两者一起更改"_s,
+              {{u"http"_s, appName(http)}, {u"https"_s, appName(https)}});
 }
 
 bool AppModel::isManual(const QString& typeIdentifier, const QString& bundleIdentifier) const

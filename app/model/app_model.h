@@ -97,7 +97,8 @@ public:
     void setPending(const StringMap& pending);
     void setRole(AssociationRole role);
     void setLanguageCode(const QString& languageCode);
-    // Stages the application as the target of the type, replacing an earlier target.
+    // Stages the application as the target of the type, replacing an earlier target; a web scheme is staged (and
+    // unstaged) with the other, as the browser is one choice.
     void stage(const QString& typeIdentifier, const QString& bundleIdentifier);
     void unstage(const QString& typeIdentifier);
     // Clears the message and the report it offers to mail.
@@ -125,6 +126,9 @@ public:
     QString appName(const OptionalString& bundleIdentifier) const;
     QString defaultName(const QString& typeIdentifier) const;
     bool isManual(const QString& typeIdentifier, const QString& bundleIdentifier) const;
+    // For a web scheme, that the browser is chosen for both, or which applications open the two today when they
+    // differ; nothing for other types.
+    OptionalString linkNote(const QString& typeIdentifier) const;
 
     // Local additions. Each throws before anything changes: CustomAssociationError for the input, NSError when
     // the custom associations cannot be saved. The future ends when the catalog shows the addition.

@@ -1,5 +1,7 @@
 #include "catalog_display_index.h"
 
+#include "core/records/url_scheme.h"
+#include "core/records/web_browser.h"
 #include "core/support/plain_order.h"
 #include "platform/uniform_type.h"
 
@@ -24,6 +26,14 @@ CatalogDisplayIndex::CatalogDisplayIndex(const QList<InstalledApp>& apps, const 
     for (const FileAssociation& association : associations) {
         const QString& type = association.typeIdentifier;
         associationsByType.insert(type, association);
+        if (URLScheme::isIdentifier(type)) {
+            labels.insert(type, type);
+            categoryByType.insert(type, linksCategory);
+            typesByCategory[linksCategory].append(type);
+            for (const InstalledApp& app : association.capableApps)
+                typesByAppAndCategory[app.id()][linksCategory].append(type);
+            continue;
+        }
         if (association.extensions.isEmpty())
             continue;
         labels.insert(type, label(association.extensions));
@@ -41,14 +51,39 @@ CatalogDisplayIndex::CatalogDisplayIndex(const QList<InstalledApp>& apps, const 
     }
 
     const auto labelOf = [this](const QString& type) { return labels.value(type, type); };
-    for (QStringList& list : typesByCategory) {
-        sortPlainBy(list, labelOf);
-        types += list;
+    for (auto it = typesByCategory.begin(); it != typesByCategory.end(); ++it) {
+        sortTypes(it.key(), *it, labelOf);
+        types += *it;
     }
     for (auto& byCategory : typesByAppAndCategory)
-        for (QStringList& list : byCategory)
-            sortPlainBy(list, labelOf);
+        for (auto it = byCategory.begin(); it != byCategory.end(); ++it)
+            sortTypes(it.key(), *it, labelOf);
+    // Links keep their own order after the formats.
+    QStringList links;
+    for (const QString& type : std::as_const(types))
+        if (URLScheme::isIdentifier(type))
+            links.append(type);
+    types.removeIf([](const QString& type) { return URLScheme::isIdentifier(type); });
     sortPlainBy(types, labelOf);
+    sortTypes(linksCategory, links, labelOf);
+    types += links;
+}
+
+void CatalogDisplayIndex::sortTypes(const QString& categoryID, QStringList& types,
+                                    const std::function<QString(const QString&)>& labelOf)
+{
+    sortPlainBy(types, labelOf);
+    if (categoryID != linksCategory)
+        return;
+    // The web's and mail's links are the ones people look for; the rest follow by name.
+    static const QStringList first = WebBrowser::schemeIdentifiers() + QStringList{u"mailto:"_s};
+    std::stable_sort(types.begin(), types.end(), [](const QString& a, const QString& b) {
+        const auto rank = [](const QString& type) {
+            const qsizetype found = first.indexOf(type);
+            return found < 0 ? first.size() : found;
+        };
+        return rank(a) < rank(b);
+    });
 }
 
 QString CatalogDisplayIndex::key(const QString& typeIdentifier, const QString& appID)

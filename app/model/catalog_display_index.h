@@ -12,6 +12,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace tessik {
 
 // Everything the views ask per row, precomputed from one state of the catalog so that drawing a list never scans
@@ -28,10 +30,12 @@ struct CatalogDisplayIndex
     QHash<QString, QHash<QString, QStringList>> typesByAppAndCategory;
     QHash<QString, CatalogSuggestion> suggestionByTypeAndApp;
     QSet<QString> manualKeys;
-    // Every listed type (a record with at least one extension), in display order.
+    // Every listed type (a record with at least one extension, or a URL scheme), in display order.
     QStringList types;
 
     static inline const QString otherCategory = QStringLiteral("other");
+    // The URL schemes the applications declare, labelled by their identifiers ("https:").
+    static inline const QString linksCategory = QStringLiteral("links");
 
     CatalogDisplayIndex() = default;
     CatalogDisplayIndex(const QList<InstalledApp>& apps, const QList<FileAssociation>& associations,
@@ -44,6 +48,11 @@ struct CatalogDisplayIndex
     static QString label(const QStringList& extensions);
 
     bool operator==(const CatalogDisplayIndex&) const = default;
+
+private:
+    // Plain order of their labels; links put the web's and mail's first.
+    static void sortTypes(const QString& categoryID, QStringList& types,
+                          const std::function<QString(const QString&)>& labelOf);
 };
 
 } // namespace tessik

@@ -1,9 +1,11 @@
 #include "formats_command.h"
 
 #include "app/l10n/category_names.h"
+#include "app/model/catalog_display_index.h"
 #include "app/model/catalog_loader.h"
 #include "cli/terminal_text.h"
 #include "core/catalog/custom_association_store.h"
+#include "core/records/url_scheme.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -13,8 +15,6 @@ using namespace Qt::StringLiterals;
 
 namespace tessik::cli {
 namespace {
-
-const QString otherCategory = u"other"_s;
 
 QStringList bundleIdentifiers(const QList<InstalledApp>& apps)
 {
@@ -33,8 +33,8 @@ FormatsCommand::FormatsCommand()
 
 void FormatsCommand::configure(QCommandLineParser& parser) const
 {
-    parser.addOption({u"json"_s, u"Print a JSON array of typeIdentifier, extensions, category, capableApps, "
-                                 "suggestedAppIDs, defaultHandlers."_s});
+    parser.addOption({u"json"_s, u"Print a JSON array of typeIdentifier, kind (contentType or urlScheme), extensions, "
+                                 "category, capableApps, suggestedAppIDs, defaultHandlers."_s});
     parser.addOption({u"server-url"_s, u"The update service whose downloaded catalog to prefer."_s, u"url"_s});
 }
 
@@ -56,8 +56,11 @@ int FormatsCommand::execute(const QCommandLineParser& parser, CliStreams& io) co
 
     QJsonArray array;
     for (const FileAssociation& association : catalog.associations) {
+        const bool link = URLScheme::isIdentifier(association.typeIdentifier);
         const auto category = knowledge->category(association.extensions);
-        const QString categoryID = category ? category->id : otherCategory;
+        const QString categoryID = link       ? CatalogDisplayIndex::linksCategory
+                                   : category ? category->id
+                                              : CatalogDisplayIndex::otherCategory;
         if (!parser.isSet(u"json"_s)) {
             io.out << TerminalText::escaped(association.typeIdentifier) << u"  ["_s
                    << CategoryNames::name(knowledge->categories(), categoryID, language) << u"]\n"_s;
@@ -86,6 +89,7 @@ int FormatsCommand::execute(const QCommandLineParser& parser, CliStreams& io) co
             handlers.insert(rawValue(it.key()), it.value());
         array.append(
             QJsonObject{{u"typeIdentifier"_s, association.typeIdentifier},
+                        {u"kind"_s, link ? u"urlScheme"_s : u"contentType"_s},
                         {u"extensions"_s, QJsonArray::fromStringList(association.extensions)},
                         {u"category"_s, categoryID},
                         {u"capableApps"_s, QJsonArray::fromStringList(bundleIdentifiers(association.capableApps))},

@@ -4,22 +4,32 @@
 #include "cli/application_finder.h"
 #include "cli/change_runner.h"
 #include "core/discovery/app_scanner.h"
+#include "core/records/url_scheme.h"
+#include "core/records/web_browser.h"
 #include "platform/launch_services.h"
 
 using namespace Qt::StringLiterals;
 
 namespace tessik::cli {
 
+namespace {
+
+const QCommandLineOption browserOption{
+    u"browser"_s, u"Make the application the web browser: the default for both http: and https: links."_s, u"app"_s};
+
+} // namespace
+
 SetCommand::SetCommand()
     : CliCommand(u"set"_s,
                  u"Make an application the default for a format: TARGET APP, or several TARGET=APP in one plan. TARGET "
-                 "is an extension (.md or md), a known content type or a file path."_s)
+                 "is an extension (.md or md), a known content type, a file path or a link scheme (https:)."_s)
 {
 }
 
 void SetCommand::configure(QCommandLineParser& parser) const
 {
     parser.addOption(roleOption());
+    parser.addOption(browserOption);
     ChangeRunner::addChangeOptions(parser);
     parser.addPositionalArgument(u"target"_s, targetHelp());
     parser.addPositionalArgument(
@@ -37,10 +47,13 @@ int SetCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
     const ChangeRunner runner(io, parser);
     const QStringList arguments = parser.positionalArguments();
     QList<std::pair<QString, QString>> pairs;
+    if (parser.isSet(browserOption))
+        for (const QString& scheme : WebBrowser::schemeIdentifiers())
+            pairs.append({scheme, parser.value(browserOption)});
     if (arguments.size() == 2 && !arguments[0].contains(u'=') && !arguments[1].contains(u'=')) {
         pairs.append({arguments[0], arguments[1]});
     } else {
-        if (arguments.isEmpty())
+        if (arguments.isEmpty() && pairs.isEmpty())
             throw UsageError(L10n::text(u"缺少参数"_s, io.language));
         for (const QString& argument : arguments) {
             const qsizetype equals = argument.indexOf(u'=');
@@ -67,7 +80,7 @@ int SetCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
             platform::LSRegisterURL(found.app->url, true);
             installed.append(*found.app);
         }
-        requests.append({type, role, found.app->bundleIdentifier});
+        requests.append({type, URLScheme::roleFor(type, role), found.app->bundleIdentifier});
     }
     return runner.run(requests, scanned);
 }

@@ -3,6 +3,7 @@
 #include "app/l10n/handler_explanation_text.h"
 #include "cli/terminal_text.h"
 #include "core/records/handler_explanation_json.h"
+#include "core/records/url_scheme.h"
 #include "core/services/launch_services_association_reader.h"
 
 #include <QJsonObject>
@@ -25,8 +26,9 @@ void WhyCommand::configure(QCommandLineParser& parser) const
 int WhyCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
 {
     const QString target = requirePositional(parser, 1, io.language).constFirst();
-    const AssociationRole role = requireRole(parser, io.language);
+    const AssociationRole requested = requireRole(parser, io.language);
     const QString type = requireTarget(target, io.language);
+    const AssociationRole role = URLScheme::roleFor(type, requested);
     const platform::HandlerExplanation explanation = LaunchServicesAssociationReader().explainDefaultHandler(type, role);
     if (parser.isSet(jsonOption())) {
         QJsonObject object = HandlerExplanationJson::toJson(explanation);

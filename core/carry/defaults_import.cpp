@@ -1,5 +1,7 @@
 #include "defaults_import.h"
 
+#include "core/records/url_scheme.h"
+
 #include <QHash>
 
 namespace tessik {
@@ -24,10 +26,6 @@ DefaultsImport::Prepared DefaultsImport::prepare(const QList<CarriedDefault>& de
             prepared.skipped.append({entry, SkipReason::missingApplication});
             continue;
         }
-        if (entry.kind == CarriedDefault::Kind::urlScheme && !linksSettable) {
-            prepared.skipped.append({entry, SkipReason::linkNotSettable});
-            continue;
-        }
         QString type = entry.format;
         if (entry.kind == CarriedDefault::Kind::extension) {
             const auto resolved = typeForExtension(entry.format);
@@ -37,7 +35,8 @@ DefaultsImport::Prepared DefaultsImport::prepare(const QList<CarriedDefault>& de
             }
             type = *resolved;
         }
-        prepared.requests.append({type, entry.role, *app});
+        // A link has one handler for every role, whatever role its line names.
+        prepared.requests.append({type, URLScheme::roleFor(type, entry.role), *app});
         prepared.sources.append(entry);
     }
     return prepared;

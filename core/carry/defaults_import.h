@@ -20,8 +20,6 @@ public:
     {
         missingApplication,
         unknownExtension,
-        // The change pipeline does not write the handlers of URL schemes yet.
-        linkNotSettable,
     };
     struct Skipped
     {
@@ -38,9 +36,6 @@ public:
     };
     // The content type of an extension on this machine, or nothing.
     using ExtensionResolver = std::function<std::optional<QString>(const QString& extension)>;
-
-    // Whether links' handlers can be written; until they can, a link is set aside rather than written as a type.
-    static constexpr bool linksSettable = false;
 
     // Requests keep the order of the file; an application is found by its bundle identifier in any case and
     // requested as this machine spells it.

@@ -1,5 +1,6 @@
 #include "capability_parser.h"
 
+#include "core/records/url_scheme.h"
 #include "core/support/plain_order.h"
 #include "platform/bundle.h"
 
@@ -37,6 +38,14 @@ QList<TypeCapability> CapabilityParser::parse(const QUrl& bundleURL) const
 
 QList<TypeCapability> CapabilityParser::parse(const platform::Bundle& bundle) const
 {
+    QList<TypeCapability> capabilities = documentTypes(bundle);
+    for (const QString& scheme : urlSchemes(bundle))
+        capabilities.append({scheme, {}});
+    return capabilities;
+}
+
+QList<TypeCapability> CapabilityParser::documentTypes(const platform::Bundle& bundle)
+{
     const QVariant documentTypes = bundle.objectForInfoDictionaryKey(u"CFBundleDocumentTypes"_s);
     if (documentTypes.typeId() != QMetaType::QVariantList)
         return {};
@@ -57,6 +66,24 @@ QList<TypeCapability> CapabilityParser::parse(const platform::Bundle& bundle) co
             capabilities.append({type, extensions});
     }
     return capabilities;
+}
+
+QStringList CapabilityParser::urlSchemes(const platform::Bundle& bundle)
+{
+    QStringList schemes;
+    // A malformed entry costs only itself: the links of the others still count.
+    for (const QVariant& entry : bundle.objectForInfoDictionaryKey(u"CFBundleURLTypes"_s).toList()) {
+        if (entry.typeId() != QMetaType::QVariantMap)
+            continue;
+        // Launch Services takes every name that is a string, so the list shows what it answers.
+        for (const QVariant& name : entry.toMap().value(u"CFBundleURLSchemes"_s).toList()) {
+            const auto identifier =
+                name.typeId() == QMetaType::QString ? URLScheme::identifier(name.toString()) : std::nullopt;
+            if (identifier && !schemes.contains(*identifier))
+                schemes.append(*identifier);
+        }
+    }
+    return schemes;
 }
 
 } // namespace tessik

@@ -1,6 +1,7 @@
 #include "change_planner.h"
 
 #include "change_planner_error.h"
+#include "core/records/url_scheme.h"
 #include "core/services/type_resolver.h"
 #include "core/support/plain_order.h"
 #include "platform/lookup_batch.h"
@@ -13,7 +14,8 @@ ChangePlan ChangePlanner::plan(const QList<ChangeRequest>& requests,
                                const QHash<QString, QStringList>& knownExtensions) const
 {
     QList<ChangeRequest> unique;
-    for (const ChangeRequest& request : requests) {
+    for (ChangeRequest request : requests) {
+        request.role = URLScheme::roleFor(request.typeIdentifier, request.role);
         const auto earlier = std::find_if(unique.begin(), unique.end(), [&](const ChangeRequest& other) {
             return other.typeIdentifier == request.typeIdentifier && other.role == request.role;
         });

@@ -46,4 +46,9 @@ std::optional<QString> URLScheme::fromIdentifier(const QString& typeIdentifier)
     return scheme;
 }
 
+AssociationRole URLScheme::roleFor(const QString& typeIdentifier, AssociationRole requested)
+{
+    return isIdentifier(typeIdentifier) ? AssociationRole::all : requested;
+}
+
 } // namespace tessik

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "association_role.h"
+
 #include <QString>
 
 #include <optional>
@@ -17,6 +19,8 @@ struct URLScheme
     static bool isIdentifier(const QString& typeIdentifier);
     // The scheme an identifier names, or nothing when it names a content type.
     static std::optional<QString> fromIdentifier(const QString& typeIdentifier);
+    // The role a wish for the identifier is in: a scheme has one handler for every role, so always all for it.
+    static AssociationRole roleFor(const QString& typeIdentifier, AssociationRole requested);
 };
 
 } // namespace tessik

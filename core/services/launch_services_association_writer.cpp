@@ -1,6 +1,7 @@
 #include "launch_services_association_writer.h"
 
 #include "association_service_error.h"
+#include "core/records/url_scheme.h"
 #include "platform/launch_services.h"
 #include "platform/ns_error.h"
 #include "platform/uniform_type.h"
@@ -12,6 +13,9 @@ AssociationWriteOutcome LaunchServicesAssociationWriter::setDefaultHandler(const
                                                                            const QString& typeIdentifier,
                                                                            AssociationRole role, std::stop_token)
 {
+    if (const auto scheme = URLScheme::fromIdentifier(typeIdentifier))
+        return setURLSchemeHandler(bundleIdentifier, *scheme);
+
     // Where the system asks the user before changing every role, that question is the path; elsewhere the change
     // goes in directly like any other role's and is verified by reading it back.
     if (role == AssociationRole::all && platform::Workspace::defaultApplicationChangesNeedConfirmation()) {
@@ -32,6 +36,26 @@ AssociationWriteOutcome LaunchServicesAssociationWriter::setDefaultHandler(const
         throw AssociationServiceError(AssociationServiceError::UnsupportedRole{role});
     const platform::OSStatus status =
         platform::LSSetDefaultRoleHandlerForContentType(typeIdentifier, *mask, bundleIdentifier);
+    if (status != platform::noErr)
+        throw AssociationServiceError(AssociationServiceError::LaunchServicesStatus{status});
+    return AssociationWriteOutcome::pendingVerification;
+}
+
+AssociationWriteOutcome LaunchServicesAssociationWriter::setURLSchemeHandler(const QString& bundleIdentifier,
+                                                                             const QString& scheme)
+{
+    // A scheme has one handler whatever the role; the system asks before some schemes change hands.
+    if (platform::Workspace::urlSchemeChangesNeedConfirmation(scheme)) {
+        if (const auto application = platform::Workspace::urlForApplicationWithBundleIdentifier(bundleIdentifier)) {
+            const auto error = platform::Workspace::setDefaultApplicationToOpenURLsWithScheme(*application, scheme);
+            if (!error)
+                return AssociationWriteOutcome::confirmed;
+            if (isUserCancellation(*error))
+                return AssociationWriteOutcome::declined;
+            throw *error;
+        }
+    }
+    const platform::OSStatus status = platform::LSSetDefaultHandlerForURLScheme(scheme, bundleIdentifier);
     if (status != platform::noErr)
         throw AssociationServiceError(AssociationServiceError::LaunchServicesStatus{status});
     return AssociationWriteOutcome::pendingVerification;

@@ -18,6 +18,9 @@ public:
 
     // Whether the error, or any error it wraps, is the user cancelling.
     static bool isUserCancellation(const platform::NSError& error);
+
+private:
+    static AssociationWriteOutcome setURLSchemeHandler(const QString& bundleIdentifier, const QString& scheme);
 };
 
 } // namespace tessik

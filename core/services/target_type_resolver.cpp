@@ -1,6 +1,7 @@
 #include "target_type_resolver.h"
 
 #include "core/catalog/custom_association_error.h"
+#include "core/records/url_scheme.h"
 #include "core/services/type_resolver.h"
 #include "platform/launch_services.h"
 #include "platform/uniform_type.h"
@@ -23,6 +24,10 @@ std::optional<QString> extension(const QString& target)
 
 TargetTypeResolver::Resolution TargetTypeResolver::resolve(const QString& target) const
 {
+    // "https:" names the scheme's links, whether or not an application declares it.
+    if (target.endsWith(u':'))
+        if (const auto scheme = URLScheme::identifier(target.chopped(1)))
+            return {scheme, Problem::notATarget};
     if (const auto word = extension(target)) {
         const auto type = platform::UTType::typeWithFilenameExtension(*word);
         // "mailto" would otherwise become a format of its own that no mail client ever opens.

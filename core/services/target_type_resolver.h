@@ -10,8 +10,8 @@
 namespace tessik {
 
 // Decides which content type a format named by the user stands for, so that no handler is ever written for a
-// string the system could not know. A target is an extension (md, .md), a content type the machine knows, or
-// the path of a file (anything else holding a slash), in that order.
+// string the system could not know. A target is a URL scheme followed by a colon (https:), an extension (md, .md),
+// a content type the machine knows, or the path of a file (anything else holding a slash), in that order.
 class TargetTypeResolver
 {
 public:
@@ -22,7 +22,8 @@ public:
     {
         // Neither an extension, a known type nor a path.
         notATarget,
-        // A word no type claims as an extension that an installed application declares as a URL scheme.
+        // A word no type claims as an extension that an installed application declares as a URL scheme: written
+        // without its colon.
         urlScheme,
         // A path whose type the system cannot tell.
         unknownFileType,

@@ -37,6 +37,8 @@ _tessik_cli()
         case ${words[i]} in
             --system-root | --language | --role | --server-url | --wait | --show | --type | --extension | --for)
                 ((i++)) ;;
+            # The browser of set is an application; get's is a question.
+            --browser) [[ $command == set ]] && ((i++)) ;;
             -*) ;;
             *) if [[ -z $command ]]; then command=${words[i]}; else ((positional++)); fi ;;
         esac
@@ -53,17 +55,22 @@ _tessik_cli()
         associate) options="--type --extension" ;;
         extensions | type | snapshots) options="--json" ;;
         formats) options="--json --server-url" ;;
-        get | why) options="--role --json" ;;
+        get) options="--role --json --browser" ;;
+        why) options="--role --json" ;;
         reports) options="--json --show" ;;
         restore) options="--last --yes --wait --json" ;;
         export) options="--all" ;;
         import) options="--check --yes --wait --json" ;;
-        set) options="--role --yes --wait --json" ;;
+        set) options="--role --yes --wait --json --browser" ;;
         update-catalog) options="--server-url --force" ;;
         help) COMPREPLY=($(compgen -W "$commands" -- "$cur")); return ;;
     esac
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "$options --help" -- "$cur"))
+        return
+    fi
+    if [[ $command == set && $prev == --browser ]]; then
+        COMPREPLY=($(compgen -W "$(_tessik_cli_apps)" -- "$cur"))
         return
     fi
 

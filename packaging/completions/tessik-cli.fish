@@ -38,6 +38,8 @@ complete -c tessik-cli -n "__fish_seen_subcommand_from apps" -l for -r -F -d "Ap
 complete -c tessik-cli -n "__fish_seen_subcommand_from associate" -l type -x -d "A content type"
 complete -c tessik-cli -n "__fish_seen_subcommand_from associate" -l extension -x -d "An extension"
 complete -c tessik-cli -n "__fish_seen_subcommand_from get set" -l role -x -a "viewer editor shell all" -d "The role"
+complete -c tessik-cli -n "__fish_seen_subcommand_from get" -l browser -d "Print the web browser"
+complete -c tessik-cli -n "__fish_seen_subcommand_from set" -l browser -x -a "(__tessik_cli_apps)" -d "Make the web browser"
 complete -c tessik-cli -n "__fish_seen_subcommand_from set restore import" -l yes -d "Answer the question yes"
 complete -c tessik-cli -n "__fish_seen_subcommand_from set restore import" -l wait -x -d "Seconds to check"
 complete -c tessik-cli -n "__fish_seen_subcommand_from export" -l all -d "Add the defaults in effect"

@@ -233,6 +233,13 @@ std::shared_ptr<const ApplicationRegistry::Contents> ApplicationRegistry::Conten
             for (const QString& type : types)
                 contents->claims[type.toLower()].push_back({identifier, *rank, *roles});
         }
+        for (const QVariant& urlType : bundle.infoDictionary().value(u"CFBundleURLTypes"_s).toList()) {
+            for (const QString& scheme : strings(urlType.toMap().value(u"CFBundleURLSchemes"_s))) {
+                QStringList& claimants = contents->schemeClaims[scheme.toLower()];
+                if (!scheme.isEmpty() && !claimants.contains(identifier, Qt::CaseInsensitive))
+                    claimants.append(identifier);
+            }
+        }
     }
     return contents;
 }

@@ -68,6 +68,8 @@ struct ApplicationRegistry::Contents
     QHash<QString, QString> locations;
     // Lower-cased content type → claims in registration order.
     QHash<QString, std::vector<Claim>> claims;
+    // Lower-cased URL scheme → the bundle identifiers that declare it, in precedence order.
+    QHash<QString, QStringList> schemeClaims;
     // The system's types joined by those the applications declare.
     std::shared_ptr<const TypeDatabase> types;
     // Paths whose modification stamps were current when this was built.

@@ -39,16 +39,6 @@ bool writePlist(QIODevice& device, const QSettings::SettingsMap& map)
     return device.write(PropertyList::write(map, PropertyList::Format::Binary)) >= 0;
 }
 
-bool declaresURLScheme(const Bundle& bundle, const QString& scheme)
-{
-    for (const QVariant& type : bundle.infoDictionary().value(u"CFBundleURLTypes"_s).toList())
-        for (const QVariant& declared : type.toMap().value(u"CFBundleURLSchemes"_s).toList())
-            if (declared.typeId() == QMetaType::QString &&
-                declared.toString().compare(scheme, Qt::CaseInsensitive) == 0)
-                return true;
-    return false;
-}
-
 } // namespace
 
 QList<QUrl> EmulatedBackend::applicationDirectories() const
@@ -171,14 +161,56 @@ QStringList EmulatedBackend::urlSchemeHandlers(const QString& scheme) const
     for (const QString& id : HandlerDatabase::shared().storedURLSchemeHandlers(scheme))
         if (registry->isInstalled(id) && !handlers.contains(id))
             handlers.append(id);
-    for (const QString& path : registry->locations) {
-        const auto bundle = Bundle::bundleWithURL(QUrl::fromLocalFile(path));
-        if (!bundle || !declaresURLScheme(*bundle, scheme))
-            continue;
-        if (const auto id = bundle->bundleIdentifier(); id && !handlers.contains(*id))
-            handlers.append(*id);
-    }
+    for (const QString& id : registry->schemeClaims.value(scheme.toLower()))
+        if (!handlers.contains(id))
+            handlers.append(id);
     return handlers;
+}
+
+std::optional<QString> EmulatedBackend::defaultURLSchemeHandler(const QString& scheme) const
+{
+    return explainURLSchemeHandler(scheme).handler;
+}
+
+HandlerExplanation EmulatedBackend::explainURLSchemeHandler(const QString& scheme) const
+{
+    HandlerExplanation explanation;
+    if (scheme.isEmpty())
+        return explanation;
+    const auto registry = ApplicationRegistry::shared().current();
+    const QString database = MachinePaths::handlerDatabase();
+    const QString roleKey = HandlerDatabase::roleKeys(kLSRolesAll).constFirst();
+    explanation.decidingType = scheme.toLower() + u':';
+    // As for a type: the stored choice while its application is installed, else the first that declares it.
+    for (const QString& handler : HandlerDatabase::shared().storedURLSchemeHandlers(scheme)) {
+        if (!registry->isInstalled(handler)) {
+            explanation.passedOver.append(
+                {handler, HandlerExplanation::PassOverReason::notInstalled, database, roleKey, {}, {}});
+            continue;
+        }
+        explanation.source = HandlerExplanation::Source::storedAllRoles;
+        explanation.handler = handler;
+        explanation.file = database;
+        explanation.group = roleKey;
+        return explanation;
+    }
+    if (const QStringList claimants = registry->schemeClaims.value(scheme.toLower()); !claimants.isEmpty()) {
+        explanation.source = HandlerExplanation::Source::claimant;
+        explanation.handler = claimants.first();
+    }
+    return explanation;
+}
+
+OSStatus EmulatedBackend::setURLSchemeHandler(const QString& scheme, const QString& handler)
+{
+    if (scheme.isEmpty() || handler.isEmpty())
+        return paramErr;
+    // Emulation.plist names a scheme as "scheme:", so it never collides with a type.
+    const QString listed = scheme.toLower() + u':';
+    const EmulationSettings emulation = EmulationSettings::current();
+    if (emulation.ignores(listed))
+        return noErr;
+    return HandlerDatabase::shared().storeURLScheme(scheme, emulation.overrideFor(listed).value_or(handler));
 }
 
 // Nothing is opened on the host for an emulated machine: it records the URL for whoever checks what was opened.

@@ -27,6 +27,10 @@ public:
     OSStatus setDefaultHandler(const QString& contentType, LSRolesMask role, const QString& handler) override;
     QList<StoredHandler> storedHandlers() const override;
     QStringList urlSchemeHandlers(const QString& scheme) const override;
+    std::optional<QString> defaultURLSchemeHandler(const QString& scheme) const override;
+    OSStatus setURLSchemeHandler(const QString& scheme, const QString& handler) override;
+    HandlerExplanation explainURLSchemeHandler(const QString& scheme) const override;
+    bool urlSchemeChangesNeedConfirmation(const QString& scheme) const override { return isWebScheme(scheme); }
     bool defaultChangesNeedConfirmation() const override { return true; }
     bool openURL(const QUrl& url) override;
     bool usesInstalledOpener() const override { return false; }

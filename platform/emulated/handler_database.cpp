@@ -183,8 +183,18 @@ void HandlerDatabase::recordModification(QVariantMap& entry)
 
 OSStatus HandlerDatabase::store(const QString& contentType, LSRolesMask role, const QString& bundleIdentifier)
 {
-    const QStringList keys = roleKeys(role);
-    if (contentType.isEmpty() || bundleIdentifier.isEmpty() || keys.isEmpty())
+    return storeEntry(contentTypeKey, contentType, roleKeys(role), bundleIdentifier);
+}
+
+OSStatus HandlerDatabase::storeURLScheme(const QString& scheme, const QString& bundleIdentifier)
+{
+    return storeEntry(urlSchemeKey, scheme, {roleAllKey}, bundleIdentifier);
+}
+
+OSStatus HandlerDatabase::storeEntry(const QString& entryKey, const QString& name, const QStringList& keys,
+                                     const QString& bundleIdentifier)
+{
+    if (name.isEmpty() || bundleIdentifier.isEmpty() || keys.isEmpty())
         return paramErr;
 
     QMutexLocker locker(&m_mutex);
@@ -201,10 +211,10 @@ OSStatus HandlerDatabase::store(const QString& contentType, LSRolesMask role, co
     }
     QVariantList handlers = database.value(handlersKey).toList();
     auto entry = std::find_if(handlers.begin(), handlers.end(), [&](const QVariant& value) {
-        return value.toMap().value(contentTypeKey).toString().compare(contentType, Qt::CaseInsensitive) == 0;
+        return value.toMap().value(entryKey).toString().compare(name, Qt::CaseInsensitive) == 0;
     });
     if (entry == handlers.end())
-        entry = handlers.insert(handlers.end(), QVariantMap{{contentTypeKey, contentType}});
+        entry = handlers.insert(handlers.end(), QVariantMap{{entryKey, name}});
     QVariantMap updated = entry->toMap();
     recordModification(updated);
     QVariantMap versions = updated.value(u"LSHandlerPreferredVersions"_s).toMap();

@@ -37,6 +37,9 @@ public:
     // stays invisible to reads for the machine's handler write delay.
     OSStatus store(const QString& contentType, LSRolesMask role, const QString& bundleIdentifier);
 
+    // Records the handler of the URL scheme for every role, as store does for a type.
+    OSStatus storeURLScheme(const QString& scheme, const QString& bundleIdentifier);
+
     static QStringList roleKeys(LSRolesMask role);
 
 private:
@@ -59,6 +62,9 @@ private:
     void reload();
     QList<StoredChoice> choicesIn(const Entries& entries, const QString& key, LSRolesMask role);
     static void recordModification(QVariantMap& entry);
+    // Writes the handler into the entry whose `entryKey` names `name`, creating it.
+    OSStatus storeEntry(const QString& entryKey, const QString& name, const QStringList& keys,
+                        const QString& bundleIdentifier);
 
     QMutex m_mutex;
     FileStamp m_stamp{{}, -2, -2};

@@ -15,6 +15,10 @@ public:
     OSStatus registerURL(const QUrl& url) override;
     std::optional<QUrl> urlForApplication(const QString& bundleIdentifier) override;
     QStringList applicationsForURLScheme(const QString& scheme) override;
+    std::optional<QString> copyDefaultHandlerForURLScheme(const QString& scheme) override;
+    OSStatus setDefaultHandlerForURLScheme(const QString& scheme, const QString& handler) override;
+    bool setDefaultApplicationForURLScheme(const QUrl& applicationURL, const QString& scheme,
+                                           Completion completion) override;
     bool setDefaultApplication(const QUrl& applicationURL, const QString& contentType, Completion completion) override;
     std::optional<MacTypeFacts> typeWithIdentifier(const QString& identifier) override;
     std::optional<MacTypeFacts> typeWithFilenameExtension(const QString& extension, const QString& supertype) override;

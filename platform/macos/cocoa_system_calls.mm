@@ -110,6 +110,26 @@ OSStatus CocoaSystemCalls::setDefaultRoleHandler(const QString& contentType, LSR
     }
 }
 
+// The scheme functions are deprecated too; a custom scheme's handler still changes through them without a question.
+std::optional<QString> CocoaSystemCalls::copyDefaultHandlerForURLScheme(const QString& scheme)
+{
+    @autoreleasepool {
+        NSString* handler =
+            (__bridge_transfer NSString*)LSCopyDefaultHandlerForURLScheme((__bridge CFStringRef)scheme.toNSString());
+        if (!handler)
+            return std::nullopt;
+        return QString::fromNSString(handler);
+    }
+}
+
+OSStatus CocoaSystemCalls::setDefaultHandlerForURLScheme(const QString& scheme, const QString& handler)
+{
+    @autoreleasepool {
+        return LSSetDefaultHandlerForURLScheme((__bridge CFStringRef)scheme.toNSString(),
+                                               (__bridge CFStringRef)handler.toNSString());
+    }
+}
+
 #pragma clang diagnostic pop
 
 OSStatus CocoaSystemCalls::registerURL(const QUrl& url)
@@ -138,6 +158,24 @@ bool CocoaSystemCalls::setDefaultApplication(const QUrl& applicationURL, const Q
             return false;
         [NSWorkspace.sharedWorkspace setDefaultApplicationAtURL:applicationURL.toNSURL()
                                               toOpenContentType:type
+                                              completionHandler:^(NSError* _Nullable error) {
+                                                @autoreleasepool {
+                                                    completion(chain(error));
+                                                }
+                                              }];
+        return true;
+    }
+}
+
+bool CocoaSystemCalls::setDefaultApplicationForURLScheme(const QUrl& applicationURL, const QString& scheme,
+                                                         Completion completion)
+{
+    @autoreleasepool {
+        NSURL* application = applicationURL.toNSURL();
+        if (!application || scheme.isEmpty())
+            return false;
+        [NSWorkspace.sharedWorkspace setDefaultApplicationAtURL:application
+                                           toOpenURLsWithScheme:scheme.toNSString()
                                               completionHandler:^(NSError* _Nullable error) {
                                                 @autoreleasepool {
                                                     completion(chain(error));

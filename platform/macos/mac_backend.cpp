@@ -179,8 +179,51 @@ OSStatus MacBackend::setDefaultHandler(const QString& contentType, LSRolesMask r
 std::optional<NSError> MacBackend::setDefaultApplication(const QUrl& applicationURL, const UTType& contentType,
                                                          const ConfirmationHandler&)
 {
+    return awaitChange([&](MacSystemCalls::Completion completion) {
+        return m_calls->setDefaultApplication(applicationURL, contentType.identifier(), std::move(completion));
+    });
+}
+
+std::optional<QString> MacBackend::defaultURLSchemeHandler(const QString& scheme) const
+{
+    if (scheme.isEmpty())
+        return std::nullopt;
+    auto handler = m_calls->copyDefaultHandlerForURLScheme(scheme);
+    if (!handler || handler->isEmpty())
+        return std::nullopt;
+    return handler;
+}
+
+HandlerExplanation MacBackend::explainURLSchemeHandler(const QString& scheme) const
+{
+    HandlerExplanation explanation;
+    explanation.handler = defaultURLSchemeHandler(scheme);
+    if (explanation.handler) {
+        explanation.source = HandlerExplanation::Source::system;
+        explanation.decidingType = scheme.toLower() + u':';
+    }
+    return explanation;
+}
+
+OSStatus MacBackend::setURLSchemeHandler(const QString& scheme, const QString& handler)
+{
+    if (scheme.isEmpty() || handler.isEmpty())
+        return paramErr;
+    return m_calls->setDefaultHandlerForURLScheme(scheme, handler);
+}
+
+std::optional<NSError> MacBackend::setDefaultApplicationForURLScheme(const QUrl& applicationURL, const QString& scheme,
+                                                                     const ConfirmationHandler&)
+{
+    return awaitChange([&](MacSystemCalls::Completion completion) {
+        return m_calls->setDefaultApplicationForURLScheme(applicationURL, scheme, std::move(completion));
+    });
+}
+
+std::optional<NSError> MacBackend::awaitChange(const std::function<bool(MacSystemCalls::Completion)>& start) const
+{
     const ConfirmationWait wait;
-    if (!m_calls->setDefaultApplication(applicationURL, contentType.identifier(), wait.completion()))
+    if (!start(wait.completion()))
         return macError({});
     const std::optional<MacErrorChain> answer = wait.wait(m_confirmationTimeout);
     if (!answer)

@@ -43,6 +43,14 @@ public:
     OSStatus setDefaultHandler(const QString& contentType, LSRolesMask role, const QString& handler) override;
     QList<StoredHandler> storedHandlers() const override;
     QStringList urlSchemeHandlers(const QString& scheme) const override;
+    std::optional<QString> defaultURLSchemeHandler(const QString& scheme) const override;
+    OSStatus setURLSchemeHandler(const QString& scheme, const QString& handler) override;
+    // The system does not say why; its answer is all there is.
+    HandlerExplanation explainURLSchemeHandler(const QString& scheme) const override;
+    bool urlSchemeChangesNeedConfirmation(const QString& scheme) const override { return isWebScheme(scheme); }
+    // The system asks the user itself; `ask` is not used.
+    std::optional<NSError> setDefaultApplicationForURLScheme(const QUrl& applicationURL, const QString& scheme,
+                                                             const ConfirmationHandler& ask) override;
     bool defaultChangesNeedConfirmation() const override { return true; }
     // The system asks the user itself; `ask` is not used.
     std::optional<NSError> setDefaultApplication(const QUrl& applicationURL, const UTType& contentType,
@@ -63,6 +71,8 @@ public:
 
 private:
     static std::shared_ptr<const TypeRecord> record(const MacTypeFacts& facts);
+    // Starts a change through `start` and waits for the system's answer.
+    std::optional<NSError> awaitChange(const std::function<bool(MacSystemCalls::Completion)>& start) const;
     QString programIdentifier() const;
 
     std::shared_ptr<MacSystemCalls> m_calls;

@@ -54,12 +54,19 @@ public:
     // The bundle identifiers of the applications that can open links of the scheme.
     virtual QStringList applicationsForURLScheme(const QString& scheme) = 0;
 
+    virtual std::optional<QString> copyDefaultHandlerForURLScheme(const QString& scheme) = 0;
+    virtual OSStatus setDefaultHandlerForURLScheme(const QString& scheme, const QString& handler) = 0;
+
     // Empty chain on success. Called once, on whatever thread the system chooses.
     using Completion = std::function<void(const MacErrorChain& error)>;
     // Starts the change and answers at once; false when the type is not one the system knows, and then
     // `completion` is never called.
     virtual bool setDefaultApplication(const QUrl& applicationURL, const QString& contentType,
                                        Completion completion) = 0;
+
+    // The same for the links of a URL scheme (no colon); false when the system offers no such change.
+    virtual bool setDefaultApplicationForURLScheme(const QUrl& applicationURL, const QString& scheme,
+                                                   Completion completion) = 0;
 
     virtual std::optional<MacTypeFacts> typeWithIdentifier(const QString& identifier) = 0;
     virtual std::optional<MacTypeFacts> typeWithFilenameExtension(const QString& extension,

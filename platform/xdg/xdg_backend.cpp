@@ -45,6 +45,16 @@ bool isSchemeHandler(const QString& type)
     return type.startsWith(u"x-scheme-handler/"_s, Qt::CaseInsensitive) && type.size() > 17;
 }
 
+QString schemeHandlerType(const QString& scheme)
+{
+    return u"x-scheme-handler/"_s + scheme.toLower();
+}
+
+QString schemeOfHandlerType(const QString& type)
+{
+    return type.mid(17).toLower();
+}
+
 // A type the MIME database lacks but the desktop uses: a URL scheme's handler, or a type an application declares.
 std::shared_ptr<const TypeRecord> undescribedType(const QString& identifier)
 {
@@ -61,8 +71,15 @@ std::shared_ptr<const TypeRecord> undescribedType(const QString& identifier)
 QVariantMap informationOf(const QString& id, const DesktopEntry& entry)
 {
     QVariantList documentTypes;
+    QVariantList schemes;
     QStringList seen;
     for (const QString& declared : entry.mimeTypes) {
+        // A link handler is a URL scheme the application declares, as a bundle does, not a format.
+        if (isSchemeHandler(declared)) {
+            if (const QString scheme = schemeOfHandlerType(declared); !schemes.contains(scheme))
+                schemes.append(scheme);
+            continue;
+        }
         // An alias is no format of its own, whatever GLib makes of its spelling.
         const QString type = MimeTypeTable::shared().declaredType(declared);
         if (!MimeTypeName::isValid(type) || seen.contains(type))
@@ -74,6 +91,8 @@ QVariantMap informationOf(const QString& id, const DesktopEntry& entry)
     QVariantMap info{{u"CFBundleIdentifier"_s, id},
                      {u"CFBundleName"_s, entry.name.isEmpty() ? id.chopped(8) : entry.name},
                      {u"CFBundleDocumentTypes"_s, documentTypes}};
+    if (!schemes.isEmpty())
+        info.insert(u"CFBundleURLTypes"_s, QVariantList{QVariantMap{{u"CFBundleURLSchemes"_s, schemes}}});
     if (!entry.exec.isEmpty())
         info.insert(u"CFBundleExecutable"_s, entry.exec);
     return info;
@@ -209,7 +228,7 @@ std::shared_ptr<const TypeRecord> XdgBackend::typeForFile(const QString& path) c
 
 QStringList XdgBackend::urlSchemeHandlers(const QString& scheme) const
 {
-    const QString type = u"x-scheme-handler/"_s + scheme.toLower();
+    const QString type = schemeHandlerType(scheme);
     const auto index = entries();
     QStringList handlers;
     for (const QString& id : index->installedIds())
@@ -253,11 +272,26 @@ QList<StoredHandler> XdgBackend::storedHandlers() const
             std::find_if(list.cbegin(), list.cend(), [&](const QString& id) { return index->isInstalled(id); });
         const QString id = installed != list.cend() ? *installed : list.constFirst();
         if (isSchemeHandler(type))
-            stored.append({StoredHandler::Kind::urlScheme, type.mid(17).toLower(), kLSRolesAll, id});
+            stored.append({StoredHandler::Kind::urlScheme, schemeOfHandlerType(type), kLSRolesAll, id});
         else
             stored.append({StoredHandler::Kind::contentType, type, kLSRolesAll, id});
     }
     return stored;
+}
+
+std::optional<QString> XdgBackend::defaultURLSchemeHandler(const QString& scheme) const
+{
+    return scheme.isEmpty() ? std::nullopt : defaultHandler(schemeHandlerType(scheme), kLSRolesAll);
+}
+
+HandlerExplanation XdgBackend::explainURLSchemeHandler(const QString& scheme) const
+{
+    return scheme.isEmpty() ? HandlerExplanation() : explainDefaultHandler(schemeHandlerType(scheme), kLSRolesAll);
+}
+
+OSStatus XdgBackend::setURLSchemeHandler(const QString& scheme, const QString& handler)
+{
+    return scheme.isEmpty() ? paramErr : setDefaultHandler(schemeHandlerType(scheme), kLSRolesAll, handler);
 }
 
 QStringList XdgBackend::typeChain(const QString& contentType) const

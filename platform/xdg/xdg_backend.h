@@ -40,6 +40,10 @@ public:
     // The user's own mimeapps.list: its defaults are the choices a person made (the other lists are the system's).
     QList<StoredHandler> storedHandlers() const override;
     QStringList urlSchemeHandlers(const QString& scheme) const override;
+    // A scheme's handler is the default of its x-scheme-handler type, read and written like any other.
+    std::optional<QString> defaultURLSchemeHandler(const QString& scheme) const override;
+    OSStatus setURLSchemeHandler(const QString& scheme, const QString& handler) override;
+    HandlerExplanation explainURLSchemeHandler(const QString& scheme) const override;
     bool defaultChangesNeedConfirmation() const override { return false; }
     bool openURL(const QUrl& url) override;
     bool usesInstalledOpener() const override { return true; }

@@ -478,6 +478,50 @@ TEST_F(AppModelTest, AStagedChangeWhoseApplicationIsGoneIsRemovedWithANote)
     EXPECT_TRUE(model.notice()->contains(model.label(markdown))) << model.notice()->toStdString();
 }
 
+TEST_F(AppModelTest, TheBrowserIsOneStagedChoiceForBothWebLinks)
+{
+    const auto schemes = [](const QStringList& names) {
+        return QVariantMap{
+            {u"CFBundleName"_s, names.first()},
+            {u"CFBundleURLTypes"_s,
+             QVariantList{QVariantMap{{u"CFBundleURLSchemes"_s, QVariantList(names.begin() + 1, names.end())}}}}};
+    };
+    system.addApp(u"Applications/Web.app"_s, u"com.example.Web"_s, {}, schemes({u"Web"_s, u"http"_s, u"https"_s}));
+    system.addApp(u"Applications/Surf.app"_s, u"com.example.Surf"_s, {}, schemes({u"Surf"_s, u"http"_s, u"https"_s}));
+    system.addApp(u"Applications/Post.app"_s, u"com.example.Post"_s, {}, schemes({u"Post"_s, u"mailto"_s}));
+    ASSERT_EQ(platform::LSSetDefaultHandlerForURLScheme(u"http"_s, u"com.example.Web"_s), platform::noErr);
+    ASSERT_EQ(platform::LSSetDefaultHandlerForURLScheme(u"https"_s, u"com.example.Surf"_s), platform::noErr);
+    refresh();
+
+    EXPECT_EQ(model.types(CatalogDisplayIndex::linksCategory), (QStringList{u"http:"_s, u"https:"_s, u"mailto:"_s}));
+    EXPECT_EQ(model.types(CatalogDisplayIndex::linksCategory, u"com.example.Post"_s), QStringList{u"mailto:"_s})
+        << "by application, its links beside its formats";
+    EXPECT_EQ(model.categoryName(CatalogDisplayIndex::linksCategory), u"链接"_s);
+    EXPECT_EQ(model.description(u"mailto:"_s), u"电子邮件链接"_s);
+    EXPECT_EQ(model.linkNote(u"http:"_s),
+              u"http: 和 https: 链接现在由不同的应用打开：http: Web，https: Surf；选择后两者一起更改"_s);
+    EXPECT_FALSE(model.linkNote(u"mailto:"_s));
+
+    model.stage(u"http:"_s, u"com.example.Web"_s);
+    EXPECT_EQ(model.pending(),
+              (AppModel::StringMap{{u"http:"_s, u"com.example.Web"_s}, {u"https:"_s, u"com.example.Web"_s}}));
+    model.unstage(u"https:"_s);
+    EXPECT_TRUE(model.pending().isEmpty());
+
+    // Staged in any role, a link changes for all of them, after the question a Mac asks for the web.
+    int questions = 0;
+    platform::Workspace::setConfirmationHandler([&](const auto&) { return ++questions > 0; });
+    model.setRole(AssociationRole::viewer);
+    model.stage(u"https:"_s, u"com.example.Web"_s);
+    model.stage(u"mailto:"_s, u"com.example.Web"_s);
+    ASSERT_TRUE(finish(model.applyPending()));
+    EXPECT_EQ(questions, 1) << "only https: changes hands, and only the web asks";
+    EXPECT_EQ(platform::LSCopyDefaultHandlerForURLScheme(u"https"_s), u"com.example.Web"_s);
+    EXPECT_EQ(platform::LSCopyDefaultHandlerForURLScheme(u"mailto"_s), u"com.example.Web"_s);
+    EXPECT_FALSE(model.message());
+    EXPECT_EQ(model.linkNote(u"https:"_s), u"网页浏览器：http: 和 https: 链接一起更改"_s);
+}
+
 TEST_F(AppModelTest, TheHistoryTellsEachRunAndPutsItBackOrUndoesIt)
 {
     refresh();

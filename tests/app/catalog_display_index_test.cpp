@@ -90,3 +90,24 @@ TEST(CatalogDisplayIndexTest, EqualLabelsKeepOneOrderWhateverTheInputOrder)
     EXPECT_EQ(forward.types, backward.types);
     EXPECT_EQ(forward.types, (QStringList{u"org.a.same"_s, u"org.b.same"_s}));
 }
+
+TEST(CatalogDisplayIndexTest, LinksAreTheirOwnCategoryWithTheWebAndMailFirst)
+{
+    const TemporarySystem system;
+    const InstalledApp browser = app(u"Browser"_s), mail = app(u"Mail"_s);
+    const QList<FileAssociation> associations{
+        {u"zoommtg:"_s, {}, {mail}, {}, {}},  {u"mailto:"_s, {}, {mail}, {}, {}},
+        {u"https:"_s, {}, {browser}, {}, {}}, {u"ftp:"_s, {}, {browser}, {}, {}},
+        {u"http:"_s, {}, {browser}, {}, {}},  {u"public.png"_s, {u"png"_s}, {browser}, {}, {}},
+    };
+    const CatalogDisplayIndex index({browser, mail}, associations, {}, {}, knowledge());
+    EXPECT_EQ(index.typesByCategory.value(CatalogDisplayIndex::linksCategory),
+              (QStringList{u"http:"_s, u"https:"_s, u"mailto:"_s, u"ftp:"_s, u"zoommtg:"_s}));
+    EXPECT_EQ(index.types,
+              (QStringList{u"public.png"_s, u"http:"_s, u"https:"_s, u"mailto:"_s, u"ftp:"_s, u"zoommtg:"_s}))
+        << "the formats, then the links";
+    EXPECT_EQ(index.typesByAppAndCategory.value(mail.id()).value(CatalogDisplayIndex::linksCategory),
+              (QStringList{u"mailto:"_s, u"zoommtg:"_s}));
+    EXPECT_EQ(index.labels.value(u"https:"_s), u"https:"_s);
+    EXPECT_EQ(index.categoryByType.value(u"mailto:"_s), CatalogDisplayIndex::linksCategory);
+}

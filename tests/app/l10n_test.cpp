@@ -117,6 +117,7 @@ TEST(L10nTest, EveryTextTheProgramLooksUpIsTranslatedIntoEveryLanguage)
              u"默认查看器"_s,
              u"默认编辑器"_s,
              u"category.other"_s,
+             u"category.links"_s,
              u"找不到文件：{file}"_s,
              u"没有权限访问文件：{file}"_s,
              u"文件已损坏，无法读取：{file}"_s,

@@ -8,6 +8,7 @@
 #include "core/discovery/app_scanner.h"
 #include "core/support/name_order.h"
 #include "loopback_http_server.h"
+#include "platform/emulated/emulation_settings.h"
 #include "platform/emulated/property_list.h"
 #include "platform/launch_services.h"
 #include "platform/lookup_batch.h"
@@ -15,6 +16,7 @@
 #include "platform/user_defaults.h"
 #include "systemwriter/bundle_writer.h"
 #include "systemwriter/demo_system.h"
+#include "systemwriter/system_root_writer.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -193,8 +195,8 @@ TEST_F(CliTest, FormatsShowsTheCatalogOfTheDemoSystem)
     const QJsonArray rows = QJsonDocument::fromJson(result.out.toUtf8()).array();
     ASSERT_FALSE(rows.isEmpty());
     for (const QJsonValue& row : rows)
-        EXPECT_EQ(row.toObject().keys(), (QStringList{u"capableApps"_s, u"category"_s, u"defaultHandlers"_s,
-                                                      u"extensions"_s, u"suggestedAppIDs"_s, u"typeIdentifier"_s}));
+        EXPECT_EQ(row.toObject().keys().join(u' '),
+                  u"capableApps category defaultHandlers extensions kind suggestedAppIDs typeIdentifier"_s);
 
     // Lightroom declares only the abstract raw type: it is listed under each concrete raw format.
     const QJsonObject cr2 = formatRow(rows, u"com.canon.cr2-raw-image"_s);
@@ -1087,4 +1089,74 @@ TEST_F(CliTest, WhyTellsWhatDecidedTheHandlerAndWhatWasPassedOver)
                           "installiert (~/Library/Preferences/com.apple.LaunchServices/"
                           "com.apple.launchservices.secure.plist [LSHandlerRoleAll])\n"_s);
     EXPECT_EQ(demoRun({u"why"_s}).status, 2);
+}
+
+TEST_F(CliTest, LinksAreReadSetConfirmedAndRestoredLikeFormats)
+{
+    QTemporaryDir root;
+    tessik::tools::DemoSystem::write(root.path());
+    auto cli = [&](QStringList arguments, const QByteArray& input = {}) {
+        return run(QStringList{u"--system-root"_s, root.path(), u"--language"_s, u"en"_s} + arguments, {}, {}, input);
+    };
+    EXPECT_EQ(cli({u"get"_s, u"HTTPS:"_s}).out, u"com.apple.Safari\n"_s);
+    EXPECT_EQ(cli({u"get"_s, u"mailto:"_s, u"--role"_s, u"editor"_s}).out, u"com.apple.mail\n"_s)
+        << "a link has one handler, whatever the role";
+    const CliRun nobody = cli({u"get"_s, u"zoommtg:"_s});
+    EXPECT_EQ(nobody.status, 1);
+    EXPECT_EQ(nobody.err, u"No app opens zoommtg: links.\n"_s);
+
+    // The web's schemes ask first; a "no" leaves them as they were.
+    const CliRun refused = cli({u"set"_s, u"https:=org.mozilla.firefox"_s, u"vscode:=com.apple.TextEdit"_s}, "n\n");
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(refused.out.contains(u"Succeeded  vscode: → com.apple.TextEdit"_s)) << qPrintable(refused.out);
+    EXPECT_TRUE(refused.out.contains(u"Declined (the question was answered no)  https:"_s)) << qPrintable(refused.out);
+    EXPECT_EQ(cli({u"get"_s, u"vscode:"_s}).out, u"com.apple.TextEdit\n"_s);
+
+    const CliRun one = cli({u"set"_s, u"https:"_s, u"org.mozilla.firefox"_s, u"--yes"_s});
+    ASSERT_EQ(one.status, 0) << qPrintable(one.out + one.err);
+    const CliRun differ = cli({u"get"_s, u"--browser"_s});
+    EXPECT_EQ(differ.status, 1);
+    EXPECT_EQ(differ.out, u"http: com.apple.Safari\nhttps: org.mozilla.firefox\n"_s);
+    EXPECT_TRUE(differ.err.contains(u"set --browser"_s));
+
+    // The browser is one choice: both schemes in one plan, undone by one restore.
+    const CliRun browser = cli({u"set"_s, u"--browser"_s, u"com.google.Chrome"_s, u"--yes"_s, u"--json"_s});
+    ASSERT_EQ(browser.status, 0) << qPrintable(browser.out + browser.err);
+    const QJsonArray changes = QJsonDocument::fromJson(browser.out.toUtf8()).object().value("changes"_L1).toArray();
+    ASSERT_EQ(changes.size(), 2);
+    EXPECT_EQ(changes[0].toObject().value("typeIdentifier"_L1), u"http:"_s);
+    EXPECT_EQ(changes[0].toObject().value("role"_L1), u"all"_s);
+    EXPECT_EQ(changes[1].toObject().value("previousBundleIdentifier"_L1), u"org.mozilla.firefox"_s);
+    EXPECT_EQ(cli({u"get"_s, u"--browser"_s}).out, u"com.google.Chrome\n"_s);
+    ASSERT_EQ(cli({u"restore"_s, u"--last"_s, u"--yes"_s}).status, 0);
+    EXPECT_EQ(cli({u"get"_s, u"--browser"_s}).out, u"http: com.apple.Safari\nhttps: org.mozilla.firefox\n"_s);
+    EXPECT_EQ(cli({u"set"_s, u"--browser"_s, u"com.google.Chrome"_s, u"https:=org.mozilla.firefox"_s, u"--yes"_s}).status, 1)
+        << "a contradiction is refused before anything is written";
+
+    // The catalog lists the declared schemes as links.
+    const QJsonArray formats = QJsonDocument::fromJson(cli({u"formats"_s, u"--json"_s}).out.toUtf8()).array();
+    QHash<QString, QJsonObject> byType;
+    for (const QJsonValue& format : formats)
+        byType.insert(format.toObject().value("typeIdentifier"_L1).toString(), format.toObject());
+    for (const QString& scheme : {u"http:"_s, u"https:"_s, u"mailto:"_s, u"vscode:"_s, u"ssh:"_s}) {
+        ASSERT_TRUE(byType.contains(scheme)) << qPrintable(scheme);
+        EXPECT_EQ(byType[scheme].value("kind"_L1), u"urlScheme"_s);
+        EXPECT_EQ(byType[scheme].value("category"_L1), u"links"_s);
+        EXPECT_TRUE(byType[scheme].value("extensions"_L1).toArray().isEmpty());
+    }
+    EXPECT_EQ(byType[u"https:"_s].value("capableApps"_L1).toArray().size(), 3);
+    EXPECT_EQ(byType[u"https:"_s].value("defaultHandlers"_L1).toObject().value("all"_L1), u"org.mozilla.firefox"_s);
+    EXPECT_EQ(byType[u"public.html"_s].value("kind"_L1), u"contentType"_s);
+
+    // A scheme the machine hands to another application fails, and its report names the scheme.
+    tessik::platform::EmulationSettings emulation;
+    emulation.overriddenContentTypes = {{u"ssh:"_s, u"com.apple.mail"_s}};
+    tessik::tools::SystemRootWriter::writeEmulation(root.path(), emulation);
+    EXPECT_EQ(cli({u"set"_s, u"ssh:=com.microsoft.VSCode"_s, u"--wait"_s, u"0"_s}).status, 1);
+    const QJsonArray reports = QJsonDocument::fromJson(cli({u"reports"_s, u"--json"_s}).out.toUtf8()).array();
+    ASSERT_EQ(reports.size(), 1);
+    const CliRun shown = cli({u"reports"_s, u"--show"_s, reports[0].toObject().value("id"_L1).toString()});
+    EXPECT_TRUE(shown.out.contains(u"Type: ssh:\n"_s)) << qPrintable(shown.out);
+    EXPECT_TRUE(shown.out.contains(u"Target: com.microsoft.VSCode\nActual: com.apple.mail\n"_s))
+        << qPrintable(shown.out);
 }

@@ -55,7 +55,7 @@ TEST(DesktopCarry, ExportChangeAndImportBackRestoresTheUsersDefaultsAsGLibReadsT
 {
     const MimeAppsSandbox sandbox;
     sandbox.addApplication(u"data1"_s, u"a.desktop"_s, "text/plain;text/markdown;image/png;x-scheme-handler/mailto;");
-    sandbox.addApplication(u"data1"_s, u"b.desktop"_s, "text/plain;text/markdown;image/png;");
+    sandbox.addApplication(u"data1"_s, u"b.desktop"_s, "text/plain;text/markdown;image/png;x-scheme-handler/mailto;");
     // A list of the system's is no choice of the user's; a missing first entry gives way to the installed one.
     sandbox.write(u"etc1/mimeapps.list"_s, "[Default Applications]\nimage/png=b.desktop;\n");
     sandbox.write(u"home/.config/mimeapps.list"_s, "[Default Applications]\n"
@@ -76,6 +76,8 @@ TEST(DesktopCarry, ExportChangeAndImportBackRestoresTheUsersDefaultsAsGLibReadsT
 
     ASSERT_EQ(cli({u"set"_s, u"text/plain"_s, u"b.desktop"_s}).status, 0);
     ASSERT_EQ(cli({u"set"_s, u".md"_s, u"b.desktop"_s}).status, 0);
+    ASSERT_EQ(cli({u"set"_s, u"mailto:"_s, u"b.desktop"_s}).status, 0);
+    expectDefault(sandbox, u"x-scheme-handler/mailto"_s, u"b.desktop"_s);
     expectDefault(sandbox, u"text/plain"_s, u"b.desktop"_s);
     EXPECT_EQ(cli({u"import"_s, file, u"--check"_s}).status, 3);
 
@@ -84,5 +86,6 @@ TEST(DesktopCarry, ExportChangeAndImportBackRestoresTheUsersDefaultsAsGLibReadsT
     expectDefault(sandbox, u"text/plain"_s, u"a.desktop"_s);
     expectDefault(sandbox, u"text/markdown"_s, u"a.desktop"_s);
     expectDefault(sandbox, u"image/png"_s, u"b.desktop"_s);
+    expectDefault(sandbox, u"x-scheme-handler/mailto"_s, u"a.desktop"_s);
     EXPECT_EQ(cli({u"import"_s, file, u"--check"_s}).status, 0);
 }

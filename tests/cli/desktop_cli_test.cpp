@@ -373,3 +373,41 @@ TEST(DesktopCli, AnAliasInAnySpellingIsItsTypeAndListKeysAreReadAsTheDatabaseSpe
     expectEverySpelling(u"plain.desktop"_s);
     EXPECT_TRUE(sandbox.read(u"home/.config/mimeapps.list"_s).contains("\nimage/x-ms-bmp=lower.desktop;\n"));
 }
+
+TEST(DesktopCli, LinksAreTheSchemeHandlerTypesAndGioAgrees)
+{
+    const MimeAppsSandbox sandbox;
+    sandbox.write(u"data1/applications/web.desktop"_s,
+                  entry("text/html;x-scheme-handler/http;x-scheme-handler/https;"));
+    sandbox.write(u"data1/applications/other.desktop"_s, entry("x-scheme-handler/http;x-scheme-handler/https;"));
+    sandbox.write(u"data1/applications/mail.desktop"_s, entry("x-scheme-handler/mailto;"));
+    sandbox.write(u"home/.config/mimeapps.list"_s, "[Default Applications]\nx-scheme-handler/http=web.desktop;\n"
+                                                   "x-scheme-handler/https=other.desktop;\n");
+    ASSERT_TRUE(sandbox.updateDesktopDatabase(u"data1"_s));
+
+    EXPECT_EQ(cliDefault(u"https:"_s), u"other.desktop"_s);
+    EXPECT_TRUE(cli({u"why"_s, u"https:"_s}).out.contains(u"mimeapps.list"_s)) << "the list that decided";
+    EXPECT_EQ(cli({u"get"_s, u"--browser"_s}).out, u"http: web.desktop\nhttps: other.desktop\n"_s);
+    EXPECT_EQ(cli({u"get"_s, u"zoommtg:"_s}).status, 1) << "a scheme nobody declares has no handler";
+
+    // No question on this desktop: both web schemes in one plan, then mail, written where gio reads them.
+    const DesktopRun browser = cli({u"set"_s, u"--browser"_s, u"web"_s, u"mailto:=mail.desktop"_s});
+    ASSERT_EQ(browser.status, 0) << qPrintable(browser.out + browser.err);
+    expectDefaults(sandbox, {{u"x-scheme-handler/http"_s, u"web.desktop"_s},
+                             {u"x-scheme-handler/https"_s, u"web.desktop"_s},
+                             {u"x-scheme-handler/mailto"_s, u"mail.desktop"_s}});
+    EXPECT_EQ(cliDefault(u"https:"_s), u"web.desktop"_s);
+    ASSERT_EQ(cli({u"restore"_s, u"--last"_s}).status, 0);
+    expectDefaults(sandbox, {{u"x-scheme-handler/https"_s, u"other.desktop"_s}});
+
+    // The links are the applications' schemes, not formats of their own.
+    const QJsonArray formats = QJsonDocument::fromJson(cli({u"formats"_s, u"--json"_s}).out.toUtf8()).array();
+    QStringList links;
+    for (const QJsonValue& format : formats) {
+        const QJsonObject object = format.toObject();
+        EXPECT_FALSE(object.value("typeIdentifier"_L1).toString().startsWith(u"x-scheme-handler/"_s));
+        if (object.value("kind"_L1) == u"urlScheme"_s)
+            links.append(object.value("typeIdentifier"_L1).toString());
+    }
+    EXPECT_EQ(links, (QStringList{u"http:"_s, u"https:"_s, u"mailto:"_s}));
+}

@@ -53,5 +53,24 @@ TEST_P(CapabilityParserTest, MalformedDeclarationsCountAsAbsent)
     EXPECT_TRUE(CapabilityParser().parse(QUrl::fromLocalFile(system.root() + u"/Missing.app"_s)).isEmpty());
 }
 
+TEST_P(CapabilityParserTest, DeclaredURLSchemesAreLinksOfTheirOwnKind)
+{
+    const QVariantList urlTypes{
+        QVariantMap{{u"CFBundleURLName"_s, u"Web"_s}, {u"CFBundleURLSchemes"_s, QVariantList{u"HTTPS"_s, u"http"_s}}},
+        u"not a dictionary"_s,
+        QVariantMap{{u"CFBundleURLSchemes"_s, QVariantList{u"https"_s, u"zoom mtg"_s, u"x-tessik+1"_s}}},
+        QVariantMap{{u"CFBundleURLSchemes"_s, QVariantList{u"mailto"_s, 3}}}};
+    const QString path = system.addApp(u"Applications/Links.app"_s, u"com.example.links"_s,
+                                       {TemporarySystem::documentType({u"public.html"_s}, {u"html"_s})},
+                                       {{u"CFBundleURLTypes"_s, urlTypes}}, GetParam());
+    const auto capabilities = CapabilityParser().parse(QUrl::fromLocalFile(path));
+    // Each valid scheme once, by its identifier; a malformed entry or name costs only itself.
+    EXPECT_EQ(capabilities, (QList<TypeCapability>{{u"public.html"_s, {u"html"_s}},
+                                                   {u"https:"_s, {}},
+                                                   {u"http:"_s, {}},
+                                                   {u"x-tessik+1:"_s, {}},
+                                                   {u"mailto:"_s, {}}}));
+}
+
 INSTANTIATE_TEST_SUITE_P(BothFormats, CapabilityParserTest,
                          ::testing::Values(PropertyList::Format::Xml, PropertyList::Format::Binary));

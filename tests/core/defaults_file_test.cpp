@@ -165,7 +165,7 @@ TEST(DefaultsImport, SkipsWhatThisMachineCannotTakeAndKeepsTheRestInOrder)
         carried(K::contentType, u"public.json"_s, AssociationRole::editor, u"com.example.Missing"_s, 2),
         carried(K::extension, u"md"_s, AssociationRole::editor, u"com.apple.TextEdit"_s, 3),
         carried(K::extension, u"zzz"_s, AssociationRole::all, u"com.apple.TextEdit"_s, 4),
-        carried(K::urlScheme, u"mailto:"_s, AssociationRole::all, u"com.apple.Safari"_s, 5),
+        carried(K::urlScheme, u"mailto:"_s, AssociationRole::viewer, u"com.apple.Safari"_s, 5),
     };
     const QList<InstalledApp> installed{{u"Safari"_s, u"com.apple.Safari"_s, {}, {}},
                                         {u"TextEdit"_s, u"com.apple.TextEdit"_s, {}, {}}};
@@ -174,10 +174,10 @@ TEST(DefaultsImport, SkipsWhatThisMachineCannotTakeAndKeepsTheRestInOrder)
     });
     EXPECT_EQ(prepared.requests, (QList<ChangeRequest>{{u"public.html"_s, AssociationRole::all, u"com.apple.Safari"_s},
                                                        {u"net.daringfireball.markdown"_s, AssociationRole::editor,
-                                                        u"com.apple.TextEdit"_s}}));
-    EXPECT_EQ(prepared.sources, (QList<CarriedDefault>{defaults[0], defaults[2]}));
+                                                        u"com.apple.TextEdit"_s},
+                                                       {u"mailto:"_s, AssociationRole::all, u"com.apple.Safari"_s}}));
+    EXPECT_EQ(prepared.sources, (QList<CarriedDefault>{defaults[0], defaults[2], defaults[4]}));
     using R = DefaultsImport::SkipReason;
     EXPECT_EQ(prepared.skipped, (QList<DefaultsImport::Skipped>{{defaults[1], R::missingApplication},
-                                                                {defaults[3], R::unknownExtension},
-                                                                {defaults[4], R::linkNotSettable}}));
+                                                                {defaults[3], R::unknownExtension}}));
 }

@@ -2,6 +2,7 @@
 #include "platform/emulated/emulation_settings.h"
 #include "platform/emulated/machine_paths.h"
 #include "platform/emulated/property_list.h"
+#include "platform/handler_explanation.h"
 #include "platform/launch_services.h"
 #include "platform/lookup_batch.h"
 #include "platform/user_defaults.h"
@@ -370,4 +371,63 @@ TEST(LaunchServices, PipesAtItsLockAndAtTheDefaultsAreNeverOpened)
     EXPECT_EQ(lock.opens(), 0);
     EXPECT_FALSE(QFileInfo::exists(MachinePaths::handlerDatabase()));
     EXPECT_FALSE(QFileInfo::exists(MachinePaths::registrations()));
+}
+
+TEST(LaunchServices, AURLSchemeHasOneHandlerStoredForEveryRole)
+{
+    TemporarySystem system;
+    const auto declaring = [](const QVariantList& schemes) {
+        return QVariantMap{{u"CFBundleURLTypes"_s, QVariantList{QVariantMap{{u"CFBundleURLSchemes"_s, schemes}}}}};
+    };
+    system.addApp(u"Applications/Browser.app"_s, u"com.example.Browser"_s, {}, declaring({u"HTTPS"_s, u"http"_s}));
+    system.addApp(u"Applications/Other.app"_s, u"com.example.Other"_s, {}, declaring({u"https"_s}));
+    system.addApp(u"Applications/Mail.app"_s, u"com.example.Mail"_s, {}, declaring({u"mailto"_s}));
+
+    // Without a stored choice the first application that declares the scheme opens its links.
+    EXPECT_EQ(LSCopyDefaultHandlerForURLScheme(u"https"_s), u"com.example.Browser"_s);
+    EXPECT_EQ(LSCopyDefaultHandlerForURLScheme(u"MailTo"_s), u"com.example.Mail"_s);
+    EXPECT_FALSE(LSCopyDefaultHandlerForURLScheme(u"zoommtg"_s)) << "no application declares it";
+    EXPECT_EQ(LSCopyAllHandlersForURLScheme(u"https"_s),
+              (QStringList{u"com.example.Browser"_s, u"com.example.Other"_s}));
+
+    ASSERT_EQ(LSSetDefaultHandlerForURLScheme(u"https"_s, u"com.example.Other"_s), noErr);
+    EXPECT_EQ(LSCopyDefaultHandlerForURLScheme(u"HTTPS"_s), u"com.example.Other"_s);
+    EXPECT_EQ(LSCopyDefaultHandlerForURLScheme(u"http"_s), u"com.example.Browser"_s) << "the other scheme is its own";
+    // A scheme nobody declares still takes a handler, as Launch Services records any.
+    ASSERT_EQ(LSSetDefaultHandlerForURLScheme(u"zoommtg"_s, u"com.example.Mail"_s), noErr);
+    EXPECT_EQ(LSCopyDefaultHandlerForURLScheme(u"zoommtg"_s), u"com.example.Mail"_s);
+    EXPECT_EQ(LSSetDefaultHandlerForURLScheme(u"https"_s, QString()), paramErr);
+    // A choice naming an application that is gone does not take.
+    ASSERT_EQ(LSSetDefaultHandlerForURLScheme(u"mailto"_s, u"com.example.Gone"_s), noErr);
+    EXPECT_EQ(LSCopyDefaultHandlerForURLScheme(u"mailto"_s), u"com.example.Mail"_s);
+    // The explanation is what decided: the stored choice, else the declaring application, and what was passed over.
+    const HandlerExplanation stored = explainDefaultHandlerForURLScheme(u"https"_s);
+    EXPECT_EQ(stored.source, HandlerExplanation::Source::storedAllRoles);
+    EXPECT_EQ(stored.group, u"LSHandlerRoleAll"_s);
+    EXPECT_EQ(stored.decidingType, u"https:"_s);
+    const HandlerExplanation claimed = explainDefaultHandlerForURLScheme(u"mailto"_s);
+    EXPECT_EQ(claimed.source, HandlerExplanation::Source::claimant);
+    EXPECT_EQ(claimed.handler, u"com.example.Mail"_s);
+    ASSERT_EQ(claimed.passedOver.size(), 1);
+    EXPECT_EQ(claimed.passedOver[0].handler, u"com.example.Gone"_s);
+    EXPECT_EQ(explainDefaultHandlerForURLScheme(u"gopher"_s).source, HandlerExplanation::Source::none);
+
+    // The entries keep the real layout, apart from the content types' ones.
+    QFile file(MachinePaths::handlerDatabase());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QVariantList entries = PropertyList::read(file.readAll())->toMap().value(u"LSHandlers"_s).toList();
+    ASSERT_EQ(entries.size(), 3);
+    EXPECT_EQ(entries[0].toMap().value(u"LSHandlerURLScheme"_s), u"https"_s);
+    EXPECT_EQ(entries[0].toMap().value(u"LSHandlerRoleAll"_s), u"com.example.Other"_s);
+    EXPECT_FALSE(entries[0].toMap().contains(u"LSHandlerContentType"_s));
+
+    // Emulation.plist names schemes with their colon, so "https" the content type is not "https:" the scheme.
+    EmulationSettings emulation;
+    emulation.ignoredContentTypes = {u"mailto:"_s};
+    emulation.overriddenContentTypes = {{u"http:"_s, u"com.example.Other"_s}};
+    tessik::tools::SystemRootWriter::writeEmulation(system.root(), emulation);
+    ASSERT_EQ(LSSetDefaultHandlerForURLScheme(u"mailto"_s, u"com.example.Browser"_s), noErr);
+    EXPECT_EQ(LSCopyDefaultHandlerForURLScheme(u"mailto"_s), u"com.example.Mail"_s);
+    ASSERT_EQ(LSSetDefaultHandlerForURLScheme(u"http"_s, u"com.example.Browser"_s), noErr);
+    EXPECT_EQ(LSCopyDefaultHandlerForURLScheme(u"http"_s), u"com.example.Other"_s);
 }

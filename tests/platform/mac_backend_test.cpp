@@ -46,6 +46,24 @@ public:
         return application;
     }
     QStringList applicationsForURLScheme(const QString& scheme) override { return schemes.value(scheme); }
+    std::optional<QString> copyDefaultHandlerForURLScheme(const QString& scheme) override
+    {
+        reads.append({scheme + u':', kLSRolesAll});
+        return handler;
+    }
+    OSStatus setDefaultHandlerForURLScheme(const QString& scheme, const QString& bundle) override
+    {
+        writes.append({scheme + u": "_s + bundle, kLSRolesAll});
+        return writeStatus;
+    }
+    bool setDefaultApplicationForURLScheme(const QUrl&, const QString& scheme, Completion completion) override
+    {
+        confirmedSchemes.append(scheme);
+        pending = completion;
+        if (answer)
+            completion(*answer);
+        return true;
+    }
     bool setDefaultApplication(const QUrl&, const QString& contentType, Completion completion) override
     {
         if (!types.contains(contentType))
@@ -96,6 +114,7 @@ public:
     QStringList lookups;
     QStringList drawn;
     QList<QUrl> opened;
+    QStringList confirmedSchemes;
 };
 
 struct MacBackendTest : ::testing::Test
@@ -177,6 +196,36 @@ TEST_F(MacBackendTest, MapsTheSystemsAnswerToAConfirmedChange)
     ASSERT_TRUE(unknown);
     EXPECT_EQ(unknown->domain(), NSOSStatusErrorDomain);
     EXPECT_EQ(unknown->code(), kLSUnknownTypeErr);
+}
+
+TEST_F(MacBackendTest, AsksTheSystemAboutSchemesAndWaitsForItsAnswerOnTheWebs)
+{
+    system->handler = u"org.mozilla.firefox"_s;
+    EXPECT_EQ(backend.defaultURLSchemeHandler(u"https"_s), u"org.mozilla.firefox"_s);
+    system->handler = u""_s;
+    EXPECT_FALSE(backend.defaultURLSchemeHandler(u"zoommtg"_s)) << "no handler is absent, not empty";
+    EXPECT_EQ(backend.setURLSchemeHandler(u"mailto"_s, u"com.apple.mail"_s), noErr);
+    EXPECT_EQ(system->writes.last().first, u"mailto: com.apple.mail"_s);
+    EXPECT_EQ(backend.setURLSchemeHandler(u"mailto"_s, u""_s), paramErr);
+    EXPECT_EQ(system->writes.size(), 1);
+
+    // Only the web's schemes go through the system's question, and a refusal there is the user's.
+    EXPECT_TRUE(backend.urlSchemeChangesNeedConfirmation(u"http"_s));
+    EXPECT_FALSE(backend.urlSchemeChangesNeedConfirmation(u"mailto"_s));
+    const QUrl app = QUrl::fromLocalFile(u"/Applications/Firefox.app"_s);
+    system->answer = MacErrorChain();
+    EXPECT_FALSE(backend.setDefaultApplicationForURLScheme(app, u"https"_s, {}));
+    EXPECT_EQ(system->confirmedSchemes, QStringList{u"https"_s});
+    system->answer = MacErrorChain{{NSCocoaErrorDomain, NSUserCancelledError, u"Cancelled"_s, {}}};
+    const auto refused = backend.setDefaultApplicationForURLScheme(app, u"http"_s, {});
+    ASSERT_TRUE(refused);
+    EXPECT_TRUE(tessik::LaunchServicesAssociationWriter::isUserCancellation(*refused));
+
+    MacBackend impatient(system, std::chrono::milliseconds(0));
+    system->answer.reset();
+    const auto unanswered = impatient.setDefaultApplicationForURLScheme(app, u"http"_s, {});
+    ASSERT_TRUE(unanswered);
+    EXPECT_EQ(unanswered->code(), TessikConfirmationUnansweredError);
 }
 
 TEST_F(MacBackendTest, GivesUpWaitingForAnAnswerThatNeverComes)

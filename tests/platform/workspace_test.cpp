@@ -142,3 +142,30 @@ TEST(Workspace, ARealDesktopOpensURLsThroughItsOpenerAndAnEmulatedMachineNever)
     EXPECT_EQ(opened, QList<QUrl>{mail});
     Workspace::setURLOpener({});
 }
+
+TEST(Workspace, AsksBeforeTheWebChangesHandsAndNeverForOtherSchemes)
+{
+    TemporarySystem system;
+    const QUrl browser = QUrl::fromLocalFile(system.addApp(u"Applications/Browser.app"_s, u"com.example.Browser"_s, {},
+                                                           {{u"CFBundleName"_s, u"Browser"_s}}));
+    EXPECT_TRUE(Workspace::urlSchemeChangesNeedConfirmation(u"http"_s));
+    EXPECT_TRUE(Workspace::urlSchemeChangesNeedConfirmation(u"HTTPS"_s));
+    EXPECT_FALSE(Workspace::urlSchemeChangesNeedConfirmation(u"mailto"_s));
+
+    {
+        ConfirmationScope refuse([](const DefaultApplicationQuestion&) { return false; });
+        const auto error = Workspace::setDefaultApplicationToOpenURLsWithScheme(browser, u"https"_s);
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->code(), NSUserCancelledError);
+        EXPECT_FALSE(LSCopyDefaultHandlerForURLScheme(u"https"_s));
+    }
+    DefaultApplicationQuestion asked;
+    ConfirmationScope accept([&](const DefaultApplicationQuestion& question) {
+        asked = question;
+        return true;
+    });
+    EXPECT_FALSE(Workspace::setDefaultApplicationToOpenURLsWithScheme(browser, u"https"_s));
+    EXPECT_EQ(asked.applicationName, u"Browser"_s);
+    EXPECT_EQ(asked.contentType, u"https:"_s);
+    EXPECT_EQ(LSCopyDefaultHandlerForURLScheme(u"https"_s), u"com.example.Browser"_s);
+}

@@ -725,3 +725,36 @@ TEST_F(MainWindowTest, TheFormatDetailSaysWhyTheDefaultIsWhatItIs)
     EXPECT_EQ(reason->text(), u"set in ~/Library/Preferences/com.apple.LaunchServices/"
                               "com.apple.launchservices.secure.plist for every role"_s);
 }
+
+TEST_F(MainWindowTest, LinksAreACategoryOfTheirOwnStagedAndAppliedLikeFormats)
+{
+    const QVariantMap web{{u"CFBundleName"_s, u"Web"_s},
+                          {u"CFBundleURLTypes"_s,
+                           QVariantList{QVariantMap{{u"CFBundleURLSchemes"_s, QVariantList{u"http"_s, u"https"_s}}}}}};
+    system.addApp(u"Applications/Web.app"_s, u"com.example.Web"_s, {}, web);
+    QVariantMap surf = web;
+    surf.insert(u"CFBundleName"_s, u"Surf"_s);
+    system.addApp(u"Applications/Surf.app"_s, u"com.example.Surf"_s, {}, surf);
+    open();
+    EXPECT_EQ(platform::LSCopyDefaultHandlerForURLScheme(u"http"_s), u"com.example.Surf"_s);
+
+    selectType(u"https:"_s);
+    auto* tree = find<QTreeView>(u"formatTree"_s);
+    const QModelIndex heading = row(tree, u"https:"_s).parent();
+    EXPECT_EQ(heading.data(), u"链接"_s);
+    EXPECT_EQ(tree->model()->index(0, 0, heading).data(IdentifierRole), u"http:"_s) << "the web first";
+    EXPECT_EQ(find<QLabel>(u"formatDetailDescription"_s)->text(), u"网页链接"_s);
+    EXPECT_EQ(find<QLabel>(u"candidatesHeading"_s)->text(), u"打开此类链接的应用"_s);
+    EXPECT_EQ(find<QLabel>(u"formatDetailLinkNote"_s)->text(), u"网页浏览器：http: 和 https: 链接一起更改"_s);
+
+    // By application, the links beside the formats; ticking one stages the browser for both.
+    selectApp(u"com.example.Web"_s);
+    auto* formats = find<QTreeView>(u"appFormatTree"_s);
+    toggle(formats, row(formats, u"https:"_s));
+    EXPECT_EQ(model().pending().value(u"http:"_s), u"com.example.Web"_s);
+    EXPECT_EQ(model().pending().value(u"https:"_s), u"com.example.Web"_s);
+    QTest::mouseClick(find<QPushButton>(u"applyButton"_s), Qt::LeftButton);
+    ASSERT_TRUE(eventually([&] { return !model().busy() && model().pending().isEmpty(); }));
+    EXPECT_FALSE(model().message());
+    EXPECT_EQ(platform::LSCopyDefaultHandlerForURLScheme(u"http"_s), u"com.example.Web"_s);
+}

@@ -1,6 +1,7 @@
 #include "system_root_writer.h"
 
 #include "bundle_writer.h"
+#include "core/records/url_scheme.h"
 #include "platform/emulated/machine_paths.h"
 #include "platform/emulated/property_list.h"
 #include "platform/file_manager.h"
@@ -59,8 +60,11 @@ void SystemRootWriter::setHandler(const QString& contentType, AssociationRole ro
                                   const QString& bundleIdentifier) const
 {
     platform::setSystemRoot(m_root);
+    // A scheme's links have one handler for every role.
+    const auto scheme = URLScheme::fromIdentifier(contentType);
     const platform::OSStatus status =
-        platform::LSSetDefaultRoleHandlerForContentType(contentType, *lsRole(role), bundleIdentifier);
+        scheme ? platform::LSSetDefaultHandlerForURLScheme(*scheme, bundleIdentifier)
+               : platform::LSSetDefaultRoleHandlerForContentType(contentType, *lsRole(role), bundleIdentifier);
     if (status != platform::noErr)
         throw std::runtime_error("cannot record the handler of " + contentType.toStdString());
 }

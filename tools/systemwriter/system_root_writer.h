@@ -20,8 +20,8 @@ public:
     const QString& root() const { return m_root; }
     QString addBundle(const BundleDescription& bundle) const;
     void setPreferredLanguages(const QStringList& languages) const;
-    // Records an explicit handler through the machine's own Launch Services, which makes this folder the
-    // current system root.
+    // Records an explicit handler (a URL scheme's for "scheme:") through the machine's own Launch Services, which
+    // makes this folder the current system root.
     void setHandler(const QString& contentType, AssociationRole role, const QString& bundleIdentifier) const;
 
     // Writes the root's Emulation.plist (after the machine itself, which it would otherwise affect).

@@ -29,8 +29,9 @@ void CategoryTreeModel::rebuild()
     for (const FormatCategory& category : m_model.categoryOptions())
         if (!ids.contains(category.id))
             ids.append(category.id);
-    if (!ids.contains(u"other"_s))
-        ids.append(u"other"_s);
+    for (const QString& id : {CatalogDisplayIndex::linksCategory, CatalogDisplayIndex::otherCategory})
+        if (!ids.contains(id))
+            ids.append(id);
     const std::optional<QString> app = appID();
     for (const QString& id : ids) {
         Section section{id, m_model.categoryName(id), m_model.types(id, app), {}};

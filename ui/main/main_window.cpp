@@ -8,6 +8,7 @@
 #include "candidate_delegate.h"
 #include "candidate_list_view.h"
 #include "candidate_model.h"
+#include "core/records/url_scheme.h"
 #include "elided_label.h"
 #include "format_row_delegate.h"
 #include "format_tree_model.h"
@@ -488,6 +489,8 @@ QWidget* MainWindow::buildFormatDetail()
     column->addWidget(m_formatLabel);
     m_formatDescription = secondaryLabel(u"formatDetailDescription"_s, m_formatDetail);
     column->addWidget(m_formatDescription);
+    m_formatLinkNote = secondaryLabel(u"formatDetailLinkNote"_s, m_formatDetail);
+    column->addWidget(m_formatLinkNote);
     m_formatDefault = secondaryLabel(u"formatDetailDefault"_s, m_formatDetail);
     column->addWidget(m_formatDefault);
     m_formatReason = secondaryLabel(u"formatDetailReason"_s, m_formatDetail);
@@ -576,7 +579,6 @@ void MainWindow::retranslate()
     m_detailSearch->setAccessibleName(tr(u"搜索格式"_s));
     m_formatTreeView->setAccessibleName(tr(u"格式"_s));
     m_appFormatView->setAccessibleName(tr(u"格式"_s));
-    m_candidateView->setAccessibleName(tr(u"打开此格式的应用"_s));
     m_appListView->setAccessibleName(tr(u"应用"_s));
     m_sidebarSearch->setPlaceholderText(m_byApp ? tr(u"搜索应用"_s) : tr(u"搜索格式"_s));
     m_sidebarSearch->setAccessibleName(m_sidebarSearch->placeholderText());
@@ -587,7 +589,6 @@ void MainWindow::retranslate()
     m_makeDefaultForAll->setToolTip(tr(u"将此应用声明的全部格式加入待修改，应用前可查看"_s));
     m_appFormatsEmpty->setText(tr(u"暂无格式，点击“添加格式…”自定义关联。"_s));
     m_appCaption->setText(tr(u"可手动添加应用未声明支持的格式。"_s));
-    m_candidatesHeading->setText(tr(u"打开此格式的应用"_s));
     m_chooseOtherApp->setText(tr(u"选择其他应用…"_s));
     m_candidatesEmpty->setText(tr(u"暂无候选应用，请选择其他应用。"_s));
     m_formatCaption->setText(
@@ -611,6 +612,7 @@ void MainWindow::fillCategoryPickers()
         picker->addItem(tr(u"全部分类"_s), u"all"_s);
         for (const FormatCategory& category : m_model.categoryOptions())
             picker->addItem(m_model.categoryName(category.id), category.id);
+        picker->addItem(m_model.categoryName(CatalogDisplayIndex::linksCategory), CatalogDisplayIndex::linksCategory);
         picker->addItem(tr(u"其他格式"_s), u"other"_s);
     }
     // A category the new catalog lacks falls back to all.
@@ -715,6 +717,12 @@ void MainWindow::updateDetail()
         m_formatDefault->setText(tr(u"当前默认：{app}"_s, {{u"app"_s, m_model.defaultName(*type)}}));
         m_explanations->request(*type, m_model.role());
         updateReason();
+        const std::optional<QString> linkNote = m_model.linkNote(*type);
+        m_formatLinkNote->setText(linkNote.value_or(QString()));
+        m_formatLinkNote->setVisible(linkNote.has_value());
+        const bool link = URLScheme::isIdentifier(*type);
+        m_candidatesHeading->setText(link ? tr(u"打开此类链接的应用"_s) : tr(u"打开此格式的应用"_s));
+        m_candidateView->setAccessibleName(m_candidatesHeading->text());
         m_candidatesEmpty->setVisible(m_candidates->rowCount() == 0);
         m_detailPages->setCurrentWidget(m_formatDetail);
     } else {

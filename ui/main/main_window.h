@@ -140,6 +140,7 @@ private:
     QLabel* m_formatDescription = nullptr;
     QLabel* m_formatDefault = nullptr;
     QLabel* m_formatReason = nullptr;
+    QLabel* m_formatLinkNote = nullptr;
     QLabel* m_candidatesHeading = nullptr;
     QPushButton* m_chooseOtherApp = nullptr;
     CandidateListView* m_candidateView = nullptr;
