@@ -2,6 +2,7 @@
 #include "catalog_benchmark.h"
 #include "refresh_benchmark.h"
 #include "scan_benchmark.h"
+#include "start_benchmark.h"
 #include "ui_benchmark.h"
 
 #include <QApplication>
@@ -27,19 +28,35 @@ std::unique_ptr<QCoreApplication> makeApplication(int& argc, char* argv[], bool 
     return std::make_unique<QApplication>(argc, argv);
 }
 
+void printStart(const tessik::tools::StartBenchmark::Result& result, int rounds)
+{
+    std::printf("start: whole processes on %d bundles, median of %d rounds, each against a parallel floor run just "
+                "before it (%d cores)\n",
+                result.bundles, rounds, result.threads);
+    std::printf("  floor, one thread                          %8.2f ms\n", result.floorSerialMs);
+    std::printf("  floor, parallel                            %8.2f ms\n", result.floorParallelMs);
+    for (const auto& row : result.rows) {
+        std::printf("  %-42s %8.2f ms  %5.2fx floor", qPrintable(row.label), row.ms, row.ratio);
+        if (row.goal > 0)
+            std::printf(" (goal: at most %gx, %s)\n", row.goal, row.ratio <= row.goal ? "met" : "MISSED");
+        else
+            std::printf("\n");
+    }
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(u"Benchmarks: scan, catalog, refresh, ui (all when none is named)."_s);
+    parser.setApplicationDescription(u"Benchmarks: scan, catalog, refresh, ui, start (all when none is named)."_s);
     parser.addHelpOption();
     const QCommandLineOption apps(u"apps"_s, u"Applications in the synthetic system (default 1000)."_s, u"n"_s,
                                   u"1000"_s);
     const QCommandLineOption seed(u"seed"_s, u"Seed of the synthetic system (default 1)."_s, u"s"_s, u"1"_s);
     const QCommandLineOption repeat(u"repeat"_s, u"Rounds to take the median of (default 7)."_s, u"n"_s, u"7"_s);
     parser.addOptions({apps, seed, repeat});
-    parser.addPositionalArgument(u"benchmark"_s, u"scan, catalog, refresh or ui"_s);
+    parser.addPositionalArgument(u"benchmark"_s, u"scan, catalog, refresh, ui or start"_s);
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
@@ -119,6 +136,8 @@ int main(int argc, char* argv[])
             std::printf("  peak memory            %8.1f MiB (goal: at most 150 MB, %s)\n",
                         result.peakKilobytes / 1024.0, verdict(result.peakKilobytes * 1024.0 <= 150e6));
         }
+        if (names.isEmpty() || names.contains(u"start"_s))
+            printStart(tessik::tools::StartBenchmark::run(count, seedValue, rounds), rounds);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "tessik-bench: %s\n", error.what());
         return 1;
