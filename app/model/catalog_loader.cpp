@@ -7,6 +7,8 @@
 #include "platform/launch_services.h"
 
 #include <QSet>
+#include <QThread>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace tessik {
 
@@ -19,11 +21,20 @@ FormatKnowledgeBase CatalogLoader::chooseKnowledge(const std::optional<FormatKno
     return FormatKnowledgeBase::bundled();
 }
 
+QFuture<AppScanner::Result> CatalogLoader::startScan()
+{
+    // Its own pool: the global one may be busy with the interface's start, and a refresh waiting for the scan
+    // must not be the thread the scan waits for.
+    static QThreadPool scanPool;
+    scanPool.setMaxThreadCount(std::max(2, QThread::idealThreadCount()));
+    return QtConcurrent::run(&scanPool, [] { return AppScanner().scanWithCapabilities(&scanPool); });
+}
+
 LoadedCatalog CatalogLoader::load(const QList<CustomAssociation>& custom, const FormatKnowledgeBase& knowledge,
-                                  QThreadPool* pool)
+                                  QThreadPool* pool, std::optional<QFuture<AppScanner::Result>> started)
 {
     const AppScanner scanner;
-    AppScanner::Result scanned = scanner.scanWithCapabilities(pool);
+    AppScanner::Result scanned = started ? started->result() : scanner.scanWithCapabilities(pool);
     LoadedCatalog loaded;
     loaded.apps = std::move(scanned.apps);
     QSet<QString> known;
