@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds and runs the benchmarks (scan, catalog, refresh, ui; all when none is named) on a synthetic system of
+# Builds and runs the benchmarks (scan, catalog, refresh, ui, start; all when none is named) on a synthetic system of
 # 1,000 applications (seed 7).
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 install_dependencies

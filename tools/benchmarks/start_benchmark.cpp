@@ -1,9 +1,12 @@
 #include "start_benchmark.h"
 
+#include "platform/backend.h"
+#include "platform/system_root.h"
 #include "systemwriter/synthetic_system.h"
 
 #include <QFileInfo>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -83,11 +86,19 @@ StartBenchmark::Result StartBenchmark::run(int appCount, unsigned seed, int roun
     };
     const QStringList apps{u"--system-root"_s, machine, u"apps"_s, u"--json"_s};
     const QStringList formats{u"--system-root"_s, machine, u"formats"_s, u"--json"_s};
+    // Where the programs keep what they read of the bundles, to throw away for a start without it.
+    platform::setSystemRoot(machine);
+    const QString cacheFile = platform::Backend::current().bundleCacheFile();
+    platform::setSystemRoot({});
+    const auto withoutCache = [cacheFile] { QFile::remove(cacheFile); };
     std::vector<Measured> measured{
         {u"tessik --screenshot, %1 applications"_s.arg(appCount), 4, tessik, screenshot(machine), {}, {}, {}},
+        {u"  the same without the bundle cache"_s, 0, tessik, screenshot(machine), withoutCache, {}, {}},
         {u"tessik --screenshot, no applications"_s, 0, tessik, screenshot(empty), {}, {}, {}},
         {u"tessik-cli apps --json"_s, 1.5, cli, apps, {}, {}, {}},
+        {u"  the same without the bundle cache"_s, 0, cli, apps, withoutCache, {}, {}},
         {u"tessik-cli formats --json"_s, 3, cli, formats, {}, {}, {}},
+        {u"  the same without the bundle cache"_s, 0, cli, formats, withoutCache, {}, {}},
     };
 
     // Each program once untimed, so that every file it reads is in the machine's cache as the floor's are.
