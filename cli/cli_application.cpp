@@ -13,6 +13,7 @@
 #include "commands/snapshots_command.h"
 #include "commands/type_command.h"
 #include "commands/update_catalog_command.h"
+#include "commands/why_command.h"
 #include "platform/bundle.h"
 #include "platform/system_root.h"
 #include "platform/user_defaults.h"
@@ -92,6 +93,7 @@ CliApplication::CliApplication()
     m_commands.push_back(std::make_unique<RestoreCommand>());
     m_commands.push_back(std::make_unique<ReportsCommand>());
     m_commands.push_back(std::make_unique<UpdateCatalogCommand>());
+    m_commands.push_back(std::make_unique<WhyCommand>());
 }
 
 CliApplication::~CliApplication() = default;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "handler_explanation.h"
 #include "launch_services.h"
 #include "workspace.h"
 
@@ -56,6 +57,8 @@ public:
     virtual std::shared_ptr<const TypeRecord> typeForFile(const QString& path) const = 0;
 
     virtual std::optional<QString> defaultHandler(const QString& contentType, LSRolesMask role) const = 0;
+    // The same answer, with what decided it and what was passed over on the way.
+    virtual HandlerExplanation explainDefaultHandler(const QString& contentType, LSRolesMask role) const = 0;
     virtual OSStatus setDefaultHandler(const QString& contentType, LSRolesMask role, const QString& handler) = 0;
     // The installed applications that declare the URL scheme (any case).
     virtual QStringList urlSchemeHandlers(const QString& scheme) const = 0;

@@ -7,6 +7,19 @@
 #include "core/services/launch_services_association_writer.h"
 
 namespace tessik {
+namespace {
+
+// A failed change's report says why the system answers what it does now; a type it cannot explain goes without.
+std::optional<platform::HandlerExplanation> explainNow(const QString& type, AssociationRole role)
+{
+    try {
+        return LaunchServicesAssociationReader().explainDefaultHandler(type, role);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+} // namespace
 
 QHash<QString, QStringList> ChangeApplier::knownExtensions(const QList<FileAssociation>& catalog,
                                                            const QHash<QString, QString>& extraTypes)
@@ -36,7 +49,7 @@ AppliedChanges ChangeApplier::execute(const ChangePlan& plan, std::stop_token st
         applied.result = executor.execute(plan, stop);
         if (applied.result->failures.isEmpty())
             return applied;
-        applied.report = FailureReport::fromResult(*applied.result);
+        applied.report = FailureReport::fromResult(*applied.result, explainNow);
     } catch (const std::exception& error) {
         applied.executionError = describe(error);
         applied.report = FailureReport::fromPlan(plan, *applied.executionError);

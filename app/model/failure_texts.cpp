@@ -1,5 +1,6 @@
 #include "failure_texts.h"
 
+#include "app/l10n/handler_explanation_text.h"
 #include "app/l10n/l10n.h"
 #include "app/model/catalog_display_index.h"
 #include "core/support/iso_date.h"
@@ -82,9 +83,10 @@ QString FailureTexts::body(const FailureReport& report, const QString& language)
     const auto tr = [&language](const QString& key, const QString& name, const QString& value) {
         return L10n::text(key, language, {{name, value}});
     };
+    const HandlerExplanationText::Names names = HandlerExplanationText::identifiers();
     QStringList entries;
     for (const FailureReport::Entry& entry : report.entries) {
-        entries.append(QStringList{
+        QStringList lines{
             tr(u"格式：{format}"_s, u"format"_s, subject(entry.extensions, entry.typeIdentifier)),
             tr(u"类型：{type}"_s, u"type"_s, entry.typeIdentifier),
             tr(u"角色：{role}"_s, u"role"_s, roleName(entry.role, language)),
@@ -93,8 +95,11 @@ QString FailureTexts::body(const FailureReport& report, const QString& language)
             tr(u"原因：{reason}"_s, u"reason"_s,
                reason(entry.reasonCode, entry.reason, entry.observedBundleIdentifier, entry.targetBundleIdentifier,
                       language)),
-        }
-                           .join(u'\n'));
+        };
+        if (entry.explanation)
+            lines.append(tr(u"依据：{explanation}"_s, u"explanation"_s,
+                            HandlerExplanationText::line(*entry.explanation, entry.typeIdentifier, names, language)));
+        entries.append(lines.join(u'\n'));
     }
     return L10n::text(u"Tessik 文件关联失败报告"_s, language) + u'\n' +
            tr(u"时间：{date}"_s, u"date"_s, IsoDate::format(report.createdAt)) + u"\n\n"_s + entries.join(u"\n\n"_s) +

@@ -1,5 +1,6 @@
 #include "failure_report.h"
 
+#include "core/records/handler_explanation_json.h"
 #include "core/support/iso_date.h"
 #include "core/support/record_folder.h"
 #include "core/support/strict_json.h"
@@ -25,7 +26,7 @@ FailureReport::Entry entryFor(const AssociationChange& change, const std::option
 
 } // namespace
 
-FailureReport FailureReport::fromResult(const ChangeExecutionResult& result)
+FailureReport FailureReport::fromResult(const ChangeExecutionResult& result, const Explainer& explain)
 {
     FailureReport report;
     report.snapshotPath = result.snapshotURL.toLocalFile();
@@ -35,9 +36,12 @@ FailureReport FailureReport::fromResult(const ChangeExecutionResult& result)
         observed.insert(verification.change.id(), verification.observedBundleIdentifier);
     for (const AssociationChange& change : result.plan.changes) {
         const auto failure = result.failures.constFind(change.id());
-        if (failure != result.failures.cend())
-            report.entries.append(
-                entryFor(change, observed.value(change.id()), *failure, result.failureCode(change.id())));
+        if (failure == result.failures.cend())
+            continue;
+        Entry entry = entryFor(change, observed.value(change.id()), *failure, result.failureCode(change.id()));
+        if (explain)
+            entry.explanation = explain(change.typeIdentifier, change.role);
+        report.entries.append(entry);
     }
     return report;
 }
@@ -81,6 +85,8 @@ QJsonObject FailureReport::toJson() const
             object.insert(u"observedBundleIdentifier"_s, *entry.observedBundleIdentifier);
         if (entry.reasonCode)
             object.insert(u"reasonCode"_s, rawValue(*entry.reasonCode));
+        if (entry.explanation)
+            object.insert(u"explanation"_s, HandlerExplanationJson::toJson(*entry.explanation));
         array.append(object);
     }
     QJsonObject object{
@@ -99,12 +105,14 @@ FailureReport FailureReport::fromJson(const QJsonObject& object)
             throw JsonDecodingError(u"failure report: an entry is not an object."_s, u"failure report"_s, u"entries"_s);
         const QJsonObject entry = value.toObject();
         const StrictJson fields(entry, u"failure report entry"_s);
+        const std::optional<QJsonObject> explanation = fields.optionalObject(u"explanation"_s);
         report.entries.append(
             {fields.string(u"typeIdentifier"_s), fields.stringList(u"extensions"_s),
              decodeRole(entry, u"role"_s, u"failure report entry"_s), fields.string(u"targetBundleIdentifier"_s),
              fields.optionalString(u"observedBundleIdentifier"_s), fields.string(u"reason"_s),
              // A code this version does not know reads as none: the text still explains it.
-             changeFailureCodeFromRawValue(fields.optionalString(u"reasonCode"_s).value_or(QString()))});
+             changeFailureCodeFromRawValue(fields.optionalString(u"reasonCode"_s).value_or(QString())),
+             explanation ? std::optional(HandlerExplanationJson::fromJson(*explanation)) : std::nullopt});
     }
     return report;
 }

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "change_execution_result.h"
+#include "platform/handler_explanation.h"
 
 #include <QDateTime>
 #include <QJsonObject>
 #include <QUuid>
 
+#include <functional>
 #include <optional>
 
 namespace tessik {
@@ -23,6 +25,9 @@ struct FailureReport
         QString reason;
         // Absent in reports of older versions and for a run that could not start.
         std::optional<ChangeFailureCode> reasonCode;
+        // Why the system answers the handler it did after the change; absent in reports of older versions and
+        // when it could not be told.
+        std::optional<platform::HandlerExplanation> explanation;
 
         bool operator==(const Entry&) const = default;
     };
@@ -32,8 +37,12 @@ struct FailureReport
     std::optional<QString> snapshotPath;
     QList<Entry> entries;
 
-    // One entry per failed change of the result, in plan order.
-    static FailureReport fromResult(const ChangeExecutionResult& result);
+    // Why a type's handler in a role is what it is, or nothing when that cannot be told.
+    using Explainer =
+        std::function<std::optional<platform::HandlerExplanation>(const QString& typeIdentifier, AssociationRole role)>;
+
+    // One entry per failed change of the result, in plan order, each explained when `explain` is given.
+    static FailureReport fromResult(const ChangeExecutionResult& result, const Explainer& explain = {});
     // One entry per planned change, all with the same reason, for an execution that could not start.
     static FailureReport fromPlan(const ChangePlan& plan, const QString& reason);
 

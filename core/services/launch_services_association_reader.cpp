@@ -4,13 +4,28 @@
 
 namespace tessik {
 
-std::optional<QString> LaunchServicesAssociationReader::defaultHandler(const QString& typeIdentifier,
-                                                                       AssociationRole role) const
+namespace {
+
+platform::LSRolesMask requireMask(AssociationRole role)
 {
     const auto mask = lsRole(role);
     if (!mask)
         throw AssociationServiceError(AssociationServiceError::UnsupportedRole{role});
-    return platform::LSCopyDefaultRoleHandlerForContentType(typeIdentifier, *mask);
+    return *mask;
+}
+
+} // namespace
+
+std::optional<QString> LaunchServicesAssociationReader::defaultHandler(const QString& typeIdentifier,
+                                                                       AssociationRole role) const
+{
+    return platform::LSCopyDefaultRoleHandlerForContentType(typeIdentifier, requireMask(role));
+}
+
+platform::HandlerExplanation LaunchServicesAssociationReader::explainDefaultHandler(const QString& typeIdentifier,
+                                                                                   AssociationRole role) const
+{
+    return platform::explainDefaultRoleHandler(typeIdentifier, requireMask(role));
 }
 
 } // namespace tessik

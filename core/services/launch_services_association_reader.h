@@ -1,6 +1,7 @@
 #pragma once
 
 #include "association_reading.h"
+#include "platform/handler_explanation.h"
 
 namespace tessik {
 
@@ -9,6 +10,8 @@ class LaunchServicesAssociationReader : public AssociationReading
 {
 public:
     std::optional<QString> defaultHandler(const QString& typeIdentifier, AssociationRole role) const override;
+    // The same answer with why the system gives it; throws as defaultHandler does.
+    platform::HandlerExplanation explainDefaultHandler(const QString& typeIdentifier, AssociationRole role) const;
 };
 
 } // namespace tessik

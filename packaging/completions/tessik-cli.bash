@@ -21,7 +21,7 @@ _tessik_cli()
         words=("${COMP_WORDS[@]}") cword=$COMP_CWORD
     fi
 
-    local commands="apps associate extensions formats get help reports restore set snapshots type update-catalog"
+    local commands="apps associate extensions formats get help reports restore set snapshots type update-catalog why"
     local global="--system-root --language --help --version"
 
     case $prev in
@@ -53,7 +53,7 @@ _tessik_cli()
         associate) options="--type --extension" ;;
         extensions | type | snapshots) options="--json" ;;
         formats) options="--json --server-url" ;;
-        get) options="--role --json" ;;
+        get | why) options="--role --json" ;;
         reports) options="--json --show" ;;
         restore) options="--last --yes --wait --json" ;;
         set) options="--role --yes --wait --json" ;;
@@ -81,7 +81,7 @@ _tessik_cli()
                 COMPREPLY=($(compgen -W "$(_tessik_cli_apps)" -- "$cur"))
             fi
             ;;
-        get | type | extensions) ((positional == 0)) && COMPREPLY=($(compgen -f -- "$cur")) ;;
+        get | why | type | extensions) ((positional == 0)) && COMPREPLY=($(compgen -f -- "$cur")) ;;
     esac
 }
 complete -F _tessik_cli tessik-cli

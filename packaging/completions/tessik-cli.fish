@@ -9,7 +9,7 @@ function __tessik_cli_apps
     $words[1] $root apps 2>/dev/null | cut -f2
 end
 
-set -l commands apps associate extensions formats get help reports restore set snapshots type update-catalog
+set -l commands apps associate extensions formats get help reports restore set snapshots type update-catalog why
 complete -c tessik-cli -f
 complete -c tessik-cli -n "not __fish_seen_subcommand_from $commands" -l system-root -r -F -d "The emulated machine to use"
 complete -c tessik-cli -l language -x -a "zh en fr de es ja ko" -d "The language of messages"
@@ -28,6 +28,7 @@ complete -c tessik-cli -n "not __fish_seen_subcommand_from $commands" -a set -d 
 complete -c tessik-cli -n "not __fish_seen_subcommand_from $commands" -a snapshots -d "Saved snapshots"
 complete -c tessik-cli -n "not __fish_seen_subcommand_from $commands" -a type -d "Content type of an extension"
 complete -c tessik-cli -n "not __fish_seen_subcommand_from $commands" -a update-catalog -d "Check for a newer catalog"
+complete -c tessik-cli -n "not __fish_seen_subcommand_from $commands" -a why -d "Why an application is the default"
 
 complete -c tessik-cli -n "__fish_seen_subcommand_from help" -a "$commands"
 complete -c tessik-cli -n "__fish_seen_subcommand_from apps formats extensions type get set restore reports snapshots" -l json -d "Print JSON"
@@ -41,5 +42,8 @@ complete -c tessik-cli -n "__fish_seen_subcommand_from restore" -l last -d "The 
 complete -c tessik-cli -n "__fish_seen_subcommand_from reports" -l show -x -d "Print one report"
 complete -c tessik-cli -n "__fish_seen_subcommand_from formats update-catalog" -l server-url -x -d "The update service"
 complete -c tessik-cli -n "__fish_seen_subcommand_from update-catalog" -l force -d "Ignore the intervals"
+complete -c tessik-cli -n "__fish_seen_subcommand_from why" -l role -x -a "viewer editor shell all" -d "The role"
+complete -c tessik-cli -n "__fish_seen_subcommand_from why" -l json -d "Print JSON"
+complete -c tessik-cli -n "__fish_seen_subcommand_from why" -F
 complete -c tessik-cli -n "__fish_seen_subcommand_from get set type extensions" -F
 complete -c tessik-cli -n "__fish_seen_subcommand_from set associate" -a "(__tessik_cli_apps)" -d "Application"

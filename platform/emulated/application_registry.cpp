@@ -76,6 +76,18 @@ QStringList registeredPaths()
 
 } // namespace
 
+QString ApplicationRegistry::Claim::rankName() const
+{
+    return rank >= 3 ? u"Owner"_s : rank == 1 ? u"Alternate"_s : u"Default"_s;
+}
+
+QString ApplicationRegistry::Claim::roleName() const
+{
+    if (roles & kLSRolesEditor)
+        return u"Editor"_s;
+    return roles & kLSRolesShell ? u"Shell"_s : u"Viewer"_s;
+}
+
 ApplicationRegistry& ApplicationRegistry::shared()
 {
     static ApplicationRegistry registry;
@@ -108,23 +120,29 @@ bool ApplicationRegistry::Contents::isInstalled(const QString& bundleIdentifier)
     return locations.contains(bundleIdentifier.toLower());
 }
 
-std::optional<QString> ApplicationRegistry::Contents::claimant(const QString& contentType, LSRolesMask role) const
+std::optional<ApplicationRegistry::Claimant> ApplicationRegistry::Contents::claimant(const QString& contentType,
+                                                                                   LSRolesMask role) const
 {
     QStringList level{contentType.toLower()};
     QSet<QString> seen(level.begin(), level.end());
     while (!level.isEmpty()) {
         const Claim* best = nullptr;
+        QString bestType;
         for (const QString& type : level) {
             const auto found = claims.constFind(type);
             if (found == claims.cend())
                 continue;
             for (const Claim& claim : *found) {
-                if ((role == kLSRolesAll || (claim.roles & role)) && (!best || claim.rank > best->rank))
+                if ((role == kLSRolesAll || (claim.roles & role)) && (!best || claim.rank > best->rank)) {
                     best = &claim;
+                    bestType = type;
+                }
             }
         }
-        if (best)
-            return best->bundleIdentifier;
+        if (best) {
+            const auto record = types->type(bestType);
+            return Claimant{*best, record ? record->identifier : bestType};
+        }
         QStringList parents;
         for (const QString& type : level) {
             const auto record = types->type(type);

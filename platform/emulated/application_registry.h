@@ -26,6 +26,18 @@ public:
         QString bundleIdentifier;
         int rank = 0;
         LSRolesMask roles = 0;
+
+        // As the bundle spelled them: its LSHandlerRank and CFBundleTypeRole.
+        QString rankName() const;
+        QString roleName() const;
+    };
+
+    // The claim that decides a type's handler when nothing is stored, and the type it was made for.
+    struct Claimant
+    {
+        Claim claim;
+        // The type itself or the nearest supertype claimed, as the type table spells it.
+        QString type;
     };
 
     struct Contents;
@@ -63,7 +75,7 @@ struct ApplicationRegistry::Contents
 
     bool isInstalled(const QString& bundleIdentifier) const;
     // The highest-ranked claimant of the type in the role, else of its nearest supertypes.
-    std::optional<QString> claimant(const QString& contentType, LSRolesMask role) const;
+    std::optional<Claimant> claimant(const QString& contentType, LSRolesMask role) const;
     bool isCurrent() const;
     static std::shared_ptr<const Contents> build(const QString& root);
 };

@@ -107,14 +107,40 @@ std::shared_ptr<const TypeRecord> EmulatedBackend::typeForExtension(const QStrin
 
 std::optional<QString> EmulatedBackend::defaultHandler(const QString& contentType, LSRolesMask role) const
 {
+    return explainDefaultHandler(contentType, role).handler;
+}
+
+HandlerExplanation EmulatedBackend::explainDefaultHandler(const QString& contentType, LSRolesMask role) const
+{
+    HandlerExplanation explanation;
     if (contentType.isEmpty() || HandlerDatabase::roleKeys(role).isEmpty())
-        return std::nullopt;
+        return explanation;
     const auto registry = ApplicationRegistry::shared().current();
+    const QString database = MachinePaths::handlerDatabase();
     // A stored choice counts only while that application is installed, as on the real system.
-    for (const QString& handler : HandlerDatabase::shared().storedHandlers(contentType, role))
-        if (registry->isInstalled(handler))
-            return handler;
-    return registry->claimant(contentType, role);
+    for (const auto& [roleKey, handler] : HandlerDatabase::shared().storedChoices(contentType, role)) {
+        if (!registry->isInstalled(handler)) {
+            explanation.passedOver.append(
+                {handler, HandlerExplanation::PassOverReason::notInstalled, database, roleKey, {}, {}});
+            continue;
+        }
+        explanation.source = roleKey == HandlerDatabase::roleKeys(kLSRolesAll).constFirst()
+                                 ? HandlerExplanation::Source::storedAllRoles
+                                 : HandlerExplanation::Source::storedRole;
+        explanation.handler = handler;
+        explanation.decidingType = contentType;
+        explanation.file = database;
+        explanation.group = roleKey;
+        return explanation;
+    }
+    if (const auto claimant = registry->claimant(contentType, role)) {
+        explanation.source = HandlerExplanation::Source::claimant;
+        explanation.handler = claimant->claim.bundleIdentifier;
+        explanation.decidingType = claimant->type;
+        explanation.rank = claimant->claim.rankName();
+        explanation.claimedRole = claimant->claim.roleName();
+    }
+    return explanation;
 }
 
 OSStatus EmulatedBackend::setDefaultHandler(const QString& contentType, LSRolesMask role, const QString& handler)

@@ -23,6 +23,7 @@ public:
     std::shared_ptr<const TypeRecord> typeForFile(const QString& path) const override;
 
     std::optional<QString> defaultHandler(const QString& contentType, LSRolesMask role) const override;
+    HandlerExplanation explainDefaultHandler(const QString& contentType, LSRolesMask role) const override;
     OSStatus setDefaultHandler(const QString& contentType, LSRolesMask role, const QString& handler) override;
     QStringList urlSchemeHandlers(const QString& scheme) const override;
     bool defaultChangesNeedConfirmation() const override { return true; }

@@ -97,7 +97,8 @@ void HandlerDatabase::reload()
     m_stamp = stamp;
 }
 
-QStringList HandlerDatabase::handlersIn(const Entries& entries, const QString& key, LSRolesMask role)
+QList<HandlerDatabase::StoredChoice> HandlerDatabase::choicesIn(const Entries& entries, const QString& key,
+                                                                 LSRolesMask role)
 {
     const auto found = entries.constFind(key.toLower());
     if (found == entries.cend())
@@ -107,25 +108,28 @@ QStringList HandlerDatabase::handlersIn(const Entries& entries, const QString& k
     QStringList keys = roleKeys(role);
     if (!keys.contains(roleAllKey))
         keys.append(roleAllKey);
-    QStringList handlers;
+    QList<StoredChoice> choices;
     for (const QString& roleKey : keys)
         if (const QString handler = roles.value(roleKey); !handler.isEmpty())
-            handlers.append(handler);
-    return handlers;
+            choices.append({roleKey, handler});
+    return choices;
 }
 
-QStringList HandlerDatabase::storedHandlers(const QString& contentType, LSRolesMask role)
+QList<HandlerDatabase::StoredChoice> HandlerDatabase::storedChoices(const QString& contentType, LSRolesMask role)
 {
     QMutexLocker locker(&m_mutex);
     reload();
-    return handlersIn(m_entries, contentType, role);
+    return choicesIn(m_entries, contentType, role);
 }
 
 QStringList HandlerDatabase::storedURLSchemeHandlers(const QString& scheme)
 {
     QMutexLocker locker(&m_mutex);
     reload();
-    return handlersIn(m_schemes, scheme, kLSRolesViewer | kLSRolesEditor | kLSRolesShell);
+    QStringList handlers;
+    for (const StoredChoice& choice : choicesIn(m_schemes, scheme, kLSRolesViewer | kLSRolesEditor | kLSRolesShell))
+        handlers.append(choice.bundleIdentifier);
+    return handlers;
 }
 
 void HandlerDatabase::recordModification(QVariantMap& entry)

@@ -19,8 +19,15 @@ class HandlerDatabase
 public:
     static HandlerDatabase& shared();
 
-    // The stored handlers that answer the role, most specific first.
-    QStringList storedHandlers(const QString& contentType, LSRolesMask role);
+    struct StoredChoice
+    {
+        // The entry's key: LSHandlerRoleViewer, …, LSHandlerRoleAll.
+        QString roleKey;
+        QString bundleIdentifier;
+    };
+
+    // The stored choices that answer the role, most specific first (the all-roles one last).
+    QList<StoredChoice> storedChoices(const QString& contentType, LSRolesMask role);
     // The stored handlers of the URL scheme (LSHandlerURLScheme entries), most specific first.
     QStringList storedURLSchemeHandlers(const QString& scheme);
     // Records the handler; a database that exists but cannot be read is left untouched (ioErr). The change
@@ -45,7 +52,7 @@ private:
     using Entries = QHash<QString, Entry>;
     // Reloads the file when it changed; call with the mutex held.
     void reload();
-    QStringList handlersIn(const Entries& entries, const QString& key, LSRolesMask role);
+    QList<StoredChoice> choicesIn(const Entries& entries, const QString& key, LSRolesMask role);
     static void recordModification(QVariantMap& entry);
 
     QMutex m_mutex;

@@ -2,6 +2,8 @@
 
 #include "../bundle.h"
 #include "../emulated/bundle_cache.h"
+#include "../emulated/handler_database.h"
+#include "../emulated/machine_paths.h"
 #include "../type_record.h"
 #include "confirmation_wait.h"
 #include "mac_error.h"
@@ -132,6 +134,34 @@ std::optional<QString> MacBackend::defaultHandler(const QString& contentType, LS
     if (!handler || handler->isEmpty())
         return std::nullopt;
     return handler;
+}
+
+HandlerExplanation MacBackend::explainDefaultHandler(const QString& contentType, LSRolesMask role) const
+{
+    HandlerExplanation explanation;
+    explanation.handler = defaultHandler(contentType, role);
+    if (!explanation.handler)
+        return explanation;
+    explanation.source = HandlerExplanation::Source::system;
+    explanation.decidingType = contentType;
+    // The system reads the same LSHandlers list the emulation keeps; what it stored is only claimed as the reason
+    // when it is what the system answers.
+    const QString database = MachinePaths::handlerDatabase();
+    for (const auto& [roleKey, handler] : HandlerDatabase::shared().storedChoices(contentType, role)) {
+        if (handler.compare(*explanation.handler, Qt::CaseInsensitive) == 0) {
+            explanation.source = roleKey == HandlerDatabase::roleKeys(kLSRolesAll).constFirst()
+                                     ? HandlerExplanation::Source::storedAllRoles
+                                     : HandlerExplanation::Source::storedRole;
+            explanation.file = database;
+            explanation.group = roleKey;
+            return explanation;
+        }
+        if (applicationURL(handler))
+            break;
+        explanation.passedOver.append(
+            {handler, HandlerExplanation::PassOverReason::notInstalled, database, roleKey, {}, {}});
+    }
+    return explanation;
 }
 
 OSStatus MacBackend::setDefaultHandler(const QString& contentType, LSRolesMask role, const QString& handler)

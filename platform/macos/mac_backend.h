@@ -37,6 +37,9 @@ public:
     std::shared_ptr<const TypeRecord> typeForFile(const QString& path) const override;
 
     std::optional<QString> defaultHandler(const QString& contentType, LSRolesMask role) const override;
+    // A stored choice in the user's Launch Services preferences when it is the one the system answers; otherwise
+    // the system's choice, of which it tells nothing more.
+    HandlerExplanation explainDefaultHandler(const QString& contentType, LSRolesMask role) const override;
     OSStatus setDefaultHandler(const QString& contentType, LSRolesMask role, const QString& handler) override;
     QStringList urlSchemeHandlers(const QString& scheme) const override;
     bool defaultChangesNeedConfirmation() const override { return true; }

@@ -43,13 +43,17 @@ std::shared_ptr<const DesktopEntryIndex> DesktopEntryIndex::build(const XdgEnvir
             FileStamp stamp;
             std::optional<DesktopEntry> entry = DesktopEntry::read(path, locale, stamp);
             index->m_stamps.push_back(stamp);
-            if (!entry || entry->type != u"Application"_s || entry->hidden)
+            if (!entry || entry->type != u"Application"_s || entry->hidden) {
+                index->m_absent.insert(id, entry && entry->hidden ? Absence::hidden : Absence::notStartable);
                 continue;
+            }
             index->watchProgram(entry->tryExec);
             if (const std::optional<QString> program = entry->execProgram())
                 index->watchProgram(*program);
-            if (!entry->programsFound())
+            if (!entry->programsFound()) {
+                index->m_absent.insert(id, Absence::notStartable);
                 continue;
+            }
             index->m_installedIds.append(id);
             index->m_idByPath.insert(path, id);
             index->m_installed.insert(id, {path, std::move(*entry)});

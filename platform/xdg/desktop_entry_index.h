@@ -39,6 +39,17 @@ public:
     // By folder precedence, then by path within a folder.
     QStringList installedIds() const { return m_installedIds; }
 
+    // Why an ID is not installed.
+    enum class Absence
+    {
+        noFile,
+        // Its first file says Hidden=true.
+        hidden,
+        // Its first file is not an application entry that can be read, or its TryExec or Exec program is missing.
+        notStartable,
+    };
+    Absence absence(const QString& id) const { return m_absent.value(id, Absence::noFile); }
+
     // Whether every folder, file and program the index was built from is as it was then.
     bool isCurrent() const;
 
@@ -60,6 +71,7 @@ private:
     QHash<QString, Installed> m_installed;
     QHash<QString, QString> m_idByPath;
     QHash<QString, QString> m_folderOf;
+    QHash<QString, Absence> m_absent;
     std::vector<FileStamp> m_stamps;
     bool m_watchesPath = false;
 };

@@ -16,8 +16,15 @@ namespace {
 
 constexpr qint64 fileSizeLimit = 16 * 1024 * 1024;
 
+// A desktop ID in a list, and the key it was listed under.
+struct Listed
+{
+    QString id;
+    QString key;
+};
+
 // Group name → canonical type → desktop IDs. Keys that unalias to one type add up in file order.
-using TypeLists = QHash<QString, QHash<QString, QStringList>>;
+using TypeLists = QHash<QString, QHash<QString, QList<Listed>>>;
 
 } // namespace
 
@@ -26,7 +33,7 @@ class MimeAppsLookup::FileCache
 public:
     explicit FileCache(Canonicalizer canonical) : m_canonical(std::move(canonical)) {}
 
-    QStringList ids(const QString& path, const QString& group, const QString& type)
+    QList<Listed> ids(const QString& path, const QString& group, const QString& type)
     {
         QMutexLocker locker(&m_mutex);
         const FileStamp stamp = FileStamp::of(path);
@@ -65,7 +72,7 @@ private:
         // Lists of thousands of IDs are looked through by set, never by scanning the list per ID.
         QHash<std::pair<QString, QString>, QSet<QString>> listed;
         for (const QString& group : document.groups()) {
-            QHash<QString, QStringList>& lists = entry.lists[group];
+            QHash<QString, QList<Listed>>& lists = entry.lists[group];
             for (const QString& key : document.keys(group)) {
                 // A value that cannot be read leaves no trace, not even an empty entry.
                 const std::optional<QString> value = document.value(group, key);
@@ -73,12 +80,12 @@ private:
                 if (!ids)
                     continue;
                 const QString type = m_canonical(key);
-                QStringList& list = lists[type];
+                QList<Listed>& list = lists[type];
                 QSet<QString>& seen = listed[std::pair(group, type)];
                 for (const QString& id : *ids)
                     if (!seen.contains(id)) {
                         seen.insert(id);
-                        list.append(id);
+                        list.append({id, key});
                     }
             }
         }
@@ -115,21 +122,21 @@ bool MimeAppsLookup::isShadowed(const QString& id, qsizetype folder, const QStri
 }
 
 QList<MimeAppsLookup::Candidate> MimeAppsLookup::candidates(const XdgEnvironment& environment, const QString& type,
-                                                            QSet<QString>& removed) const
+                                                            QHash<QString, QString>& removed) const
 {
     const QStringList applicationDirectories = environment.applicationDirectories();
     const QStringList directories = environment.mimeAppsDirectories();
     QList<Candidate> found;
     QSet<QString> foundIds;
-    const auto add = [&](const QString& id, const QString& file) {
-        if (!foundIds.contains(id)) {
-            foundIds.insert(id);
-            found.append({id, file});
+    const auto add = [&](const Listed& listed, const QString& file, const QString& group) {
+        if (!foundIds.contains(listed.id)) {
+            foundIds.insert(listed.id);
+            found.append({listed.id, file, group, listed.key, removed.value(listed.id)});
         }
     };
 
     // Defaults of every file first; desktop-specific files may hold nothing else. A default may name an
-    // application of any folder.
+    // application of any folder, and no removed association takes it away.
     for (const QString& directory : directories) {
         QStringList files;
         for (const QString& desktop : environment.desktops)
@@ -138,25 +145,29 @@ QList<MimeAppsLookup::Candidate> MimeAppsLookup::candidates(const XdgEnvironment
         if (applicationDirectories.contains(directory))
             files.append(directory + u"/defaults.list"_s);
         for (const QString& file : files)
-            for (const QString& id : m_cache->ids(file, MimeAppsGroups::defaults, type))
-                add(id, file);
+            for (const Listed& listed : m_cache->ids(file, MimeAppsGroups::defaults, type))
+                if (!foundIds.contains(listed.id)) {
+                    foundIds.insert(listed.id);
+                    found.append({listed.id, file, MimeAppsGroups::defaults, listed.key, {}});
+                }
     }
 
     // Removed associations hide an application from this folder and every folder after it, not from earlier ones.
+    // Once removed, an ID stays removed, so its first later entry stands for all of them.
     for (const QString& directory : directories) {
         const qsizetype folder = applicationDirectories.indexOf(directory);
         const QString file = directory + u"/mimeapps.list"_s;
-        for (const QString& id : m_cache->ids(file, MimeAppsGroups::added, type))
-            if (!removed.contains(id) && !isShadowed(id, folder, applicationDirectories))
-                add(id, file);
-        for (const QString& id : m_cache->ids(file, MimeAppsGroups::removed, type))
-            if (!isShadowed(id, folder, applicationDirectories))
-                removed.insert(id);
+        for (const Listed& listed : m_cache->ids(file, MimeAppsGroups::added, type))
+            if (!isShadowed(listed.id, folder, applicationDirectories))
+                add(listed, file, MimeAppsGroups::added);
+        for (const Listed& listed : m_cache->ids(file, MimeAppsGroups::removed, type))
+            if (!isShadowed(listed.id, folder, applicationDirectories) && !removed.contains(listed.id))
+                removed.insert(listed.id, file);
         if (folder >= 0) {
             const QString cache = directory + u"/mimeinfo.cache"_s;
-            for (const QString& id : m_cache->ids(cache, MimeAppsGroups::cache, type))
-                if (!removed.contains(id) && !isShadowed(id, folder, applicationDirectories))
-                    add(id, cache);
+            for (const Listed& listed : m_cache->ids(cache, MimeAppsGroups::cache, type))
+                if (!isShadowed(listed.id, folder, applicationDirectories))
+                    add(listed, cache, MimeAppsGroups::cache);
         }
     }
     return found;
@@ -165,22 +176,37 @@ QList<MimeAppsLookup::Candidate> MimeAppsLookup::candidates(const XdgEnvironment
 std::optional<MimeAppsLookup::Choice> MimeAppsLookup::defaultApplication(const XdgEnvironment& environment,
                                                                          const QStringList& typeChain) const
 {
-    QSet<QString> removed;
+    return decide(environment, typeChain).choice;
+}
+
+MimeAppsLookup::Decision MimeAppsLookup::decide(const XdgEnvironment& environment, const QStringList& typeChain) const
+{
+    Decision decision;
+    QHash<QString, QString> removed;
     for (const QString& type : typeChain)
-        for (const Candidate& candidate : candidates(environment, type, removed))
-            if (m_isInstalled(candidate.desktopId))
-                return Choice{candidate.desktopId, candidate.file};
-    return std::nullopt;
+        for (const Candidate& candidate : candidates(environment, type, removed)) {
+            if (candidate.removedBy.isEmpty() && m_isInstalled(candidate.desktopId)) {
+                decision.choice = Choice{candidate.desktopId, candidate.file};
+                decision.group = candidate.group;
+                decision.type = type;
+                if (candidate.key != type)
+                    decision.listedAs = candidate.key;
+                return decision;
+            }
+            decision.passedOver.append(
+                {candidate.desktopId, candidate.file, candidate.group, type, candidate.removedBy});
+        }
+    return decision;
 }
 
 QStringList MimeAppsLookup::associatedIds(const XdgEnvironment& environment, const QStringList& typeChain) const
 {
     QStringList ids;
     QSet<QString> seen;
-    QSet<QString> removed;
+    QHash<QString, QString> removed;
     for (const QString& type : typeChain)
         for (const Candidate& candidate : candidates(environment, type, removed))
-            if (!seen.contains(candidate.desktopId)) {
+            if (candidate.removedBy.isEmpty() && !seen.contains(candidate.desktopId)) {
                 seen.insert(candidate.desktopId);
                 if (m_isInstalled(candidate.desktopId))
                     ids.append(candidate.desktopId);

@@ -5,6 +5,7 @@
 #include "../type_record.h"
 #include "desktop_entry.h"
 #include "desktop_entry_index.h"
+#include "mime_apps_groups.h"
 #include "mime_apps_lookup.h"
 #include "mime_apps_writer.h"
 #include "mime_subclasses.h"
@@ -239,13 +240,52 @@ QStringList XdgBackend::typeChain(const QString& contentType) const
 
 std::optional<QString> XdgBackend::defaultHandler(const QString& contentType, LSRolesMask role) const
 {
+    return explainDefaultHandler(contentType, role).handler;
+}
+
+HandlerExplanation XdgBackend::explainDefaultHandler(const QString& contentType, LSRolesMask role) const
+{
+    using Reason = HandlerExplanation::PassOverReason;
+    HandlerExplanation explanation;
     if (!readsDefaults(role))
-        return std::nullopt;
+        return explanation;
     const QStringList chain = typeChain(contentType);
     if (chain.isEmpty())
-        return std::nullopt;
-    const auto choice = m_lookup->defaultApplication(XdgEnvironment::current(), chain);
-    return choice ? std::optional(choice->desktopId) : std::nullopt;
+        return explanation;
+    const MimeAppsLookup::Decision decision = m_lookup->decide(XdgEnvironment::current(), chain);
+    const auto index = entries();
+    for (const MimeAppsLookup::PassedOver& entry : decision.passedOver) {
+        Reason reason = Reason::removed;
+        if (entry.removedBy.isEmpty()) {
+            switch (index->absence(entry.desktopId)) {
+            case DesktopEntryIndex::Absence::noFile:
+                reason = Reason::notInstalled;
+                break;
+            case DesktopEntryIndex::Absence::hidden:
+                reason = Reason::hidden;
+                break;
+            case DesktopEntryIndex::Absence::notStartable:
+                reason = Reason::notStartable;
+                break;
+            }
+        }
+        explanation.passedOver.append({entry.desktopId, reason, entry.file, entry.group,
+                                       entry.type == chain.first() ? QString() : entry.type, entry.removedBy});
+    }
+    if (!decision.choice)
+        return explanation;
+    explanation.handler = decision.choice->desktopId;
+    explanation.file = decision.choice->file;
+    explanation.group = decision.group;
+    explanation.decidingType = decision.type;
+    explanation.listedAs = decision.listedAs;
+    if (decision.group == MimeAppsGroups::defaults)
+        explanation.source = HandlerExplanation::Source::defaultApplications;
+    else if (decision.group == MimeAppsGroups::added)
+        explanation.source = HandlerExplanation::Source::addedAssociation;
+    else
+        explanation.source = HandlerExplanation::Source::desktopEntry;
+    return explanation;
 }
 
 OSStatus XdgBackend::setDefaultHandler(const QString& contentType, LSRolesMask role, const QString& handler)

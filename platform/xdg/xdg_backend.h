@@ -34,6 +34,7 @@ public:
     std::shared_ptr<const TypeRecord> typeForFile(const QString& path) const override;
 
     std::optional<QString> defaultHandler(const QString& contentType, LSRolesMask role) const override;
+    HandlerExplanation explainDefaultHandler(const QString& contentType, LSRolesMask role) const override;
     // Throws NSError when the list cannot be written, or when a file that takes precedence still decides the type.
     OSStatus setDefaultHandler(const QString& contentType, LSRolesMask role, const QString& handler) override;
     QStringList urlSchemeHandlers(const QString& scheme) const override;

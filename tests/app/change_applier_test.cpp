@@ -1,4 +1,6 @@
+#include "app/l10n/handler_explanation_text.h"
 #include "app/model/change_applier.h"
+#include "app/model/failure_texts.h"
 #include "core/pipeline/change_planner_error.h"
 #include "core/pipeline/failure_report_store.h"
 #include "core/pipeline/snapshot_store.h"
@@ -123,4 +125,63 @@ TEST_F(ChangeApplierTest, ADelayedChangeIsCheckedUntilItShows)
     clock.advance(std::chrono::seconds(3));
     EXPECT_EQ(platform::LSCopyDefaultRoleHandlerForContentType(markdown, platform::kLSRolesEditor),
               u"com.example.Other"_s);
+}
+
+TEST_F(ChangeApplierTest, AFailedChangeIsReportedWithWhyTheSystemKeepsItsAnswer)
+{
+    // The machine records a third application whatever is asked for markdown.
+    system.addApp(u"Applications/Third.app"_s, u"com.example.Third"_s,
+                  {TemporarySystem::documentType({markdown}, {u"md"_s}, u"Editor"_s)});
+    platform::EmulationSettings emulation;
+    emulation.overriddenContentTypes.insert(markdown, u"com.example.Third"_s);
+    tools::SystemRootWriter::writeEmulation(system.root(), emulation);
+
+    const ChangePlan plan = ChangeApplier::plan({{markdown, AssociationRole::editor, u"com.example.Editor"_s}}, {});
+    const AppliedChanges applied =
+        ChangeApplier::execute(plan, {}, ChangeApplier::whatOf, sleeper, ChangeApplier::attemptsWithin(0));
+    ASSERT_TRUE(applied.report && applied.reportPath);
+    const FailureReport saved = FailureReportStore().load(applied.report->id);
+    ASSERT_EQ(saved.entries.size(), 1);
+    ASSERT_TRUE(saved.entries[0].explanation);
+    EXPECT_EQ(saved.entries[0].explanation->source, platform::HandlerExplanation::Source::storedRole);
+    EXPECT_EQ(saved.entries[0].explanation->handler, u"com.example.Third"_s);
+
+    // The mail says it in the reader's language, with the home folder shortened.
+    const QString body = FailureTexts::body(saved, u"en"_s);
+    EXPECT_TRUE(body.contains(u"\nWhy: set in ~/Library/Preferences/com.apple.LaunchServices/"
+                              "com.apple.launchservices.secure.plist as the default editor"_s))
+        << qPrintable(body);
+}
+
+TEST(HandlerExplanationText, NamesTheRouteAndWhatWasPassedOverInTheLanguage)
+{
+    using platform::HandlerExplanation;
+    const HandlerExplanationText::Names names{
+        [](const QString& id) { return id == u"com.apple.Preview"_s ? u"Preview"_s : id; },
+        [](const QString& type) { return type == u"public.image"_s ? u"image"_s : type; }, u"/home/u"_s};
+    HandlerExplanation claimed{HandlerExplanation::Source::claimant, u"com.apple.Preview"_s, u"public.image"_s};
+    claimed.rank = u"Owner"_s;
+    claimed.claimedRole = u"Viewer"_s;
+    claimed.passedOver.append({u"com.example.Gone"_s, HandlerExplanation::PassOverReason::notInstalled});
+    EXPECT_EQ(HandlerExplanationText::line(claimed, u"public.jpeg"_s, names, u"en"_s),
+              u"chosen by the system: Preview claims image as its owner (a parent type); "
+              "passed over com.example.Gone: not installed"_s);
+    EXPECT_EQ(HandlerExplanationText::decision(claimed, u"public.image"_s, names, u"zh"_s),
+              u"由系统选择：Preview 以所有者身份声明了 image"_s);
+
+    HandlerExplanation listed{HandlerExplanation::Source::defaultApplications, u"editor.desktop"_s,
+                              u"application/pdf"_s, u"application/x-pdf"_s, u"/home/u/.config/mimeapps.list"_s};
+    listed.passedOver.append({u"viewer.desktop"_s, HandlerExplanation::PassOverReason::removed,
+                              u"/usr/share/applications/mimeinfo.cache"_s, u"MIME Cache"_s, u"text/plain"_s,
+                              u"/home/u/.config/mimeapps.list"_s});
+    EXPECT_EQ(HandlerExplanationText::decision(listed, u"application/pdf"_s, names, u"en"_s),
+              u"set in ~/.config/mimeapps.list (through the alias application/x-pdf)"_s);
+    EXPECT_EQ(HandlerExplanationText::decision(listed, u"application/x-bzpdf"_s, names, u"de"_s),
+              u"in ~/.config/mimeapps.list festgelegt (über den übergeordneten Typ application/pdf)"
+              " (über den Alias application/x-pdf)"_s);
+    EXPECT_EQ(HandlerExplanationText::passedOverLines(listed, names, u"en"_s),
+              QStringList{u"passed over viewer.desktop: removed by ~/.config/mimeapps.list "
+                          "(/usr/share/applications/mimeinfo.cache [MIME Cache] text/plain)"_s});
+    // A folder merely beginning like the home folder is not in it.
+    EXPECT_EQ(HandlerExplanationText::displayPath(u"/home/user2/x"_s, u"/home/u"_s), u"/home/user2/x"_s);
 }

@@ -997,3 +997,39 @@ TEST_F(CliTest, WaitingForAChangeIsShownOnATerminalOnly)
     EXPECT_EQ(piped.status, 1);
     EXPECT_FALSE(piped.err.contains(u"Waiting"_s)) << qPrintable(piped.err);
 }
+
+TEST_F(CliTest, WhyTellsWhatDecidedTheHandlerAndWhatWasPassedOver)
+{
+    const CliRun stored = demoRun({u"why"_s, u"public.html"_s, u"--language"_s, u"en"_s});
+    ASSERT_EQ(stored.status, 0) << qPrintable(stored.err);
+    EXPECT_EQ(stored.out, u"com.google.Chrome\nset in ~/Library/Preferences/com.apple.LaunchServices/"
+                          "com.apple.launchservices.secure.plist for every role\n"_s);
+
+    const CliRun claimed = demoRun({u"why"_s, u".jpg"_s, u"--role"_s, u"viewer"_s, u"--json"_s});
+    ASSERT_EQ(claimed.status, 0) << qPrintable(claimed.err);
+    const QJsonObject json = QJsonDocument::fromJson(claimed.out.toUtf8()).object();
+    EXPECT_EQ(json.value("source"_L1), u"claimant"_s);
+    EXPECT_EQ(json.value("typeIdentifier"_L1), u"public.jpeg"_s);
+    EXPECT_EQ(json.value("role"_L1), u"viewer"_s);
+    EXPECT_FALSE(json.value("bundleIdentifier"_L1).toString().isEmpty());
+    EXPECT_FALSE(json.value("rank"_L1).toString().isEmpty());
+
+    // A machine whose stored choice names an application that is gone.
+    QTemporaryDir root;
+    const QString database =
+        root.path() + u"/home/Library/Preferences/com.apple.LaunchServices/com.apple.launchservices.secure.plist"_s;
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(database).absolutePath()));
+    QFile file(database);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(tessik::platform::PropertyList::write(
+        QVariantMap{{u"LSHandlers"_s, QVariantList{QVariantMap{{u"LSHandlerContentType"_s, u"public.jpeg"_s},
+                                                               {u"LSHandlerRoleAll"_s, u"com.example.Gone"_s}}}}},
+        tessik::platform::PropertyList::Format::Xml));
+    file.close();
+    const CliRun passed = run({u"--system-root"_s, root.path(), u"why"_s, u"jpg"_s, u"--language"_s, u"de"_s});
+    ASSERT_EQ(passed.status, 0) << qPrintable(passed.err);
+    EXPECT_EQ(passed.out, u"Nicht festgelegt\nkeine App öffnet dieses Format\ncom.example.Gone übergangen: nicht "
+                          "installiert (~/Library/Preferences/com.apple.LaunchServices/"
+                          "com.apple.launchservices.secure.plist [LSHandlerRoleAll])\n"_s);
+    EXPECT_EQ(demoRun({u"why"_s}).status, 2);
+}

@@ -199,6 +199,13 @@ TEST(DesktopCli, AChangeThatADesktopListOverridesFailsNamingThatList)
     const DesktopRun reports = cli({u"reports"_s});
     EXPECT_EQ(reports.status, 0);
     EXPECT_FALSE(reports.out.trimmed().isEmpty()) << "the failure left a report";
+
+    // The report and `why` both say which list keeps the answer.
+    const DesktopRun shown =
+        cli({u"reports"_s, u"--show"_s, reports.out.section(u' ', 0, 0), u"--language"_s, u"en"_s});
+    EXPECT_TRUE(shown.out.contains(u"\nWhy: set in ~/.config/gnome-mimeapps.list\n"_s)) << qPrintable(shown.out);
+    const DesktopRun why = cli({u"why"_s, u"text/html"_s, u"--language"_s, u"en"_s});
+    EXPECT_EQ(why.out, u"browser.desktop\nset in ~/.config/gnome-mimeapps.list\n"_s);
 }
 
 TEST(DesktopCli, TypesTheDesktopUsesButTheDatabaseLacksAndOnlyDeclaredParents)

@@ -149,3 +149,50 @@ TEST(FailureReport, FromAPlanThatCouldNotStart)
     expected.createdAt = QDateTime::fromSecsSinceEpoch(report.createdAt.toSecsSinceEpoch(), Qt::UTC);
     EXPECT_EQ(store.load(report.id), expected);
 }
+
+TEST(FailureReport, RecordsWhyTheSystemAnswersWhatItDoesForEachFailedChange)
+{
+    using platform::HandlerExplanation;
+    ChangeExecutionResult result;
+    for (const QString& type : {u"a"_s, u"b"_s})
+        result.plan.changes.append(change(type));
+    for (const AssociationChange& c : result.plan.changes)
+        result.verificationResults.append({c, u"com.example.Kept"_s, c.typeIdentifier == u"a"_s});
+    result.failures = {{u"b:shell"_s, u"reason b"_s}};
+    HandlerExplanation kept{HandlerExplanation::Source::defaultApplications, u"com.example.Kept"_s, u"b"_s,
+                            u"b-alias"_s, u"/home/u/.config/kde-mimeapps.list"_s, u"Default Applications"_s};
+    kept.passedOver.append({u"gone.desktop"_s, HandlerExplanation::PassOverReason::removed, u"/x/mimeinfo.cache"_s,
+                            u"MIME Cache"_s, u"parent/type"_s, u"/home/u/.config/mimeapps.list"_s});
+    QStringList asked;
+    const FailureReport report = FailureReport::fromResult(result, [&](const QString& type, AssociationRole role) {
+        asked.append(type + u':' + rawValue(role));
+        return std::optional(kept);
+    });
+    EXPECT_EQ(asked, QStringList{u"b:shell"_s}) << "only failed changes are explained";
+    ASSERT_EQ(report.entries.size(), 1);
+    EXPECT_EQ(report.entries[0].explanation, kept);
+    EXPECT_EQ(FailureReport::fromJson(report.toJson()).entries, report.entries);
+
+    // A report of an older version has none; one of a newer version may know sources and reasons this one does not.
+    QJsonObject entry = report.toJson().value(u"entries"_s).toArray()[0].toObject();
+    QJsonObject explanation = entry.take(u"explanation"_s).toObject();
+    const auto withEntry = [&](const QJsonObject& changed) {
+        QJsonObject json = report.toJson();
+        json.insert(u"entries"_s, QJsonArray{changed});
+        return FailureReport::fromJson(json).entries[0];
+    };
+    EXPECT_FALSE(withEntry(entry).explanation);
+    explanation.insert(u"source"_s, u"somethingLater"_s);
+    QJsonArray passed = explanation.value(u"passedOver"_s).toArray();
+    QJsonObject newerReason = passed[0].toObject();
+    newerReason.insert(u"reason"_s, u"somethingLater"_s);
+    passed.append(newerReason);
+    explanation.insert(u"passedOver"_s, passed);
+    entry.insert(u"explanation"_s, explanation);
+    const auto newer = withEntry(entry).explanation;
+    ASSERT_TRUE(newer);
+    EXPECT_EQ(newer->source, HandlerExplanation::Source::system);
+    EXPECT_EQ(newer->passedOver, kept.passedOver);
+    entry.insert(u"explanation"_s, u"not an object"_s);
+    EXPECT_THROW(withEntry(entry), JsonDecodingError);
+}

@@ -281,3 +281,35 @@ TEST_F(MacBackendTest, KeepsWhatIsNotTheSystemsAwayFromIt)
     EXPECT_EQ(MacBackend::settingsNames(u"com.tessik.Tessik"_s), std::pair(u"tessik.com"_s, u"Tessik"_s));
     EXPECT_EQ(MacBackend::settingsNames(u"Tessik"_s), std::pair(u"Tessik"_s, u"Tessik"_s));
 }
+
+TEST_F(MacBackendTest, ExplainsAStoredChoiceOnlyWhenItIsWhatTheSystemAnswers)
+{
+    const QString text = u"public.plain-text"_s;
+    // The user's stored choices, in the file the system keeps them in.
+    ASSERT_EQ(LSSetDefaultRoleHandlerForContentType(text, kLSRolesViewer, u"com.example.Viewer"_s), noErr);
+    ASSERT_EQ(LSSetDefaultRoleHandlerForContentType(text, kLSRolesAll, u"com.example.Gone"_s), noErr);
+
+    system->handler = u"com.example.viewer"_s;
+    HandlerExplanation explanation = backend.explainDefaultHandler(text, kLSRolesViewer);
+    EXPECT_EQ(explanation.source, HandlerExplanation::Source::storedRole);
+    EXPECT_EQ(explanation.group, u"LSHandlerRoleViewer"_s);
+
+    // The stored all-roles choice is no installed application, and the system answers another: that much is
+    // known, and no more.
+    system->handler = u"com.example.Editor"_s;
+    explanation = backend.explainDefaultHandler(text, kLSRolesEditor);
+    EXPECT_EQ(explanation.source, HandlerExplanation::Source::system);
+    EXPECT_EQ(explanation.handler, u"com.example.Editor"_s);
+    ASSERT_EQ(explanation.passedOver.size(), 1);
+    EXPECT_EQ(explanation.passedOver[0].handler, u"com.example.Gone"_s);
+    EXPECT_EQ(explanation.passedOver[0].reason, HandlerExplanation::PassOverReason::notInstalled);
+
+    // An installed stored choice the system does not answer is not claimed as a reason either way.
+    system->application = QUrl::fromLocalFile(u"/Applications/Gone.app"_s);
+    explanation = backend.explainDefaultHandler(text, kLSRolesEditor);
+    EXPECT_EQ(explanation.source, HandlerExplanation::Source::system);
+    EXPECT_TRUE(explanation.passedOver.isEmpty());
+
+    system->handler.reset();
+    EXPECT_EQ(backend.explainDefaultHandler(text, kLSRolesAll).source, HandlerExplanation::Source::none);
+}

@@ -674,3 +674,22 @@ TEST_F(MainWindowTest, ViewsAndSheetsGoBeforeTheModelTheyShow)
     EXPECT_EQ(order.last(), u"model"_s) << qPrintable(order.join(u", "_s));
     EXPECT_GT(order.size(), 8);
 }
+
+TEST_F(MainWindowTest, TheFormatDetailSaysWhyTheDefaultIsWhatItIs)
+{
+    open();
+    selectType(png);
+    auto* reason = find<QLabel>(u"formatDetailReason"_s);
+    ASSERT_TRUE(eventually([&] { return !reason->text().isEmpty(); }));
+    EXPECT_TRUE(reason->text().startsWith(u"由系统选择：Preview 以所有者身份声明了 "_s)) << qPrintable(reason->text());
+
+    // After the catalog is read again the system is asked again; the language follows the setting.
+    ASSERT_EQ(platform::LSSetDefaultRoleHandlerForContentType(png, platform::kLSRolesAll, textEdit), platform::noErr);
+    ASSERT_TRUE(finish(model().reloadCatalog()));
+    const QString stored = u"在 ~/Library/Preferences/com.apple.LaunchServices/com.apple.launchservices.secure.plist "
+                           "中设为所有角色的默认应用"_s;
+    ASSERT_TRUE(eventually([&] { return reason->text() == stored; })) << qPrintable(reason->text());
+    LanguageSetting::shared().setOverride(u"en"_s);
+    EXPECT_EQ(reason->text(), u"set in ~/Library/Preferences/com.apple.LaunchServices/"
+                              "com.apple.launchservices.secure.plist for every role"_s);
+}

@@ -1,5 +1,6 @@
 #include "main_window.h"
 
+#include "app/l10n/handler_explanation_text.h"
 #include "app/l10n/platform_texts.h"
 #include "app_format_delegate.h"
 #include "app_format_model.h"
@@ -17,6 +18,7 @@
 #include "ui/icons/tessik_logo.h"
 #include "ui/settings/language_setting.h"
 #include "ui/sheets/staged_changes_sheet.h"
+#include "platform/file_manager.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -136,6 +138,7 @@ MainWindow::MainWindow(FormatCatalogUpdater* updater, QWidget* parent) : QMainWi
     m_formatTree = new FormatTreeModel(m_model, this);
     m_appFormats = new AppFormatModel(m_model, this);
     m_candidates = new CandidateModel(m_model, this);
+    m_explanations = new ExplanationLoader(this);
     m_appListProxy = new SearchFilterProxy(this);
     m_appListProxy->setSourceModel(m_appList);
     m_formatTreeProxy = new SearchFilterProxy(this);
@@ -188,6 +191,9 @@ MainWindow::MainWindow(FormatCatalogUpdater* updater, QWidget* parent) : QMainWi
         m_rolePicker->setCurrentIndex(m_rolePicker->findData(int(m_model.role())));
         updateDetail();
     });
+    // A new catalog follows a refresh or an apply, after which the system may answer otherwise.
+    connect(&m_model, &AppModel::indexChanged, m_explanations, &ExplanationLoader::invalidate);
+    connect(m_explanations, &ExplanationLoader::changed, this, &MainWindow::updateReason);
     for (auto signal : {&AppModel::selectedAppChanged, &AppModel::indexChanged, &AppModel::appsChanged})
         connect(&m_model, signal, this, &MainWindow::showSelectedApp);
     for (auto signal : {&AppModel::selectedTypeChanged, &AppModel::indexChanged, &AppModel::extraTypesChanged})
@@ -477,6 +483,9 @@ QWidget* MainWindow::buildFormatDetail()
     column->addWidget(m_formatDescription);
     m_formatDefault = secondaryLabel(u"formatDetailDefault"_s, m_formatDetail);
     column->addWidget(m_formatDefault);
+    m_formatReason = secondaryLabel(u"formatDetailReason"_s, m_formatDetail);
+    m_formatReason->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    column->addWidget(m_formatReason);
 
     auto* headingRow = new QHBoxLayout;
     m_candidatesHeading = new QLabel(m_formatDetail);
@@ -695,12 +704,30 @@ void MainWindow::updateDetail()
         m_formatLabel->setFullText(m_model.label(*type));
         m_formatDescription->setText(m_model.description(*type));
         m_formatDefault->setText(tr(u"当前默认：{app}"_s, {{u"app"_s, m_model.defaultName(*type)}}));
+        m_explanations->request(*type, m_model.role());
+        updateReason();
         m_candidatesEmpty->setVisible(m_candidates->rowCount() == 0);
         m_detailPages->setCurrentWidget(m_formatDetail);
     } else {
         m_placeholder->setText(m_model.busy() ? tr(u"正在扫描…"_s) : tr(u"从左侧选择应用或格式"_s));
         m_detailPages->setCurrentWidget(m_placeholder);
     }
+}
+
+void MainWindow::updateReason()
+{
+    const std::optional<QString> type = m_model.selectedType();
+    const auto explanation = type ? m_explanations->explanation(*type, m_model.role()) : std::nullopt;
+    // Empty rather than hidden while the answer is on its way, so the list below does not jump.
+    if (!explanation) {
+        m_formatReason->clear();
+        return;
+    }
+    const HandlerExplanationText::Names names{
+        [this](const QString& id) { return m_model.appName(id); },
+        [this](const QString& identifier) { return m_model.description(identifier); },
+        platform::FileManager::homeDirectoryForCurrentUser().toLocalFile()};
+    m_formatReason->setText(HandlerExplanationText::line(*explanation, *type, names, m_model.languageCode()));
 }
 
 void MainWindow::updateBottomBar()

@@ -2,6 +2,7 @@
 
 #include "app/l10n/l10n.h"
 #include "app/model/app_model.h"
+#include "app/model/explanation_loader.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -55,6 +56,8 @@ public:
     void showFirst(bool byApp, const std::optional<QString>& selection);
     // Off for a run that only renders the window: no request leaves the machine.
     void setCatalogUpdatesEnabled(bool enabled) { m_catalogUpdates = enabled; }
+    // Why the selected format's default is what it is, as the format detail shows it.
+    const ExplanationLoader& explanations() const { return *m_explanations; }
 
 Q_SIGNALS:
     // The add-format sheet is wanted, for the selected application when `forApp`.
@@ -81,6 +84,7 @@ private:
     void showSelectedApp();
     void showSelectedType();
     void updateDetail();
+    void updateReason();
     void updateBottomBar();
     void updateAlert();
     void showStagedChanges();
@@ -93,6 +97,7 @@ private:
     bool m_syncing = false;
     QString m_category = QStringLiteral("all");
     QTimer m_updateTimer;
+    ExplanationLoader* m_explanations = nullptr;
 
     AppListModel* m_appList = nullptr;
     FormatTreeModel* m_formatTree = nullptr;
@@ -133,6 +138,7 @@ private:
     ElidedLabel* m_formatLabel = nullptr;
     QLabel* m_formatDescription = nullptr;
     QLabel* m_formatDefault = nullptr;
+    QLabel* m_formatReason = nullptr;
     QLabel* m_candidatesHeading = nullptr;
     QPushButton* m_chooseOtherApp = nullptr;
     CandidateListView* m_candidateView = nullptr;

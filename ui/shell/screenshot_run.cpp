@@ -34,6 +34,12 @@ void ScreenshotRun::loaded()
     disconnect(&m_window.model(), nullptr, this, nullptr);
     // Views follow the model on the next turn of the event loop; the sheet opens over what they show.
     QTimer::singleShot(0, this, [this] {
+        // The format detail's reason arrives from the background; the picture waits for it.
+        if (m_window.explanations().isLoading()) {
+            connect(&m_window.explanations(), &ExplanationLoader::changed, this, &ScreenshotRun::loaded,
+                    Qt::SingleShotConnection);
+            return;
+        }
         QWidget* sheet = m_options.sheet == ProgramOptions::Sheet::none ? nullptr : m_openSheet(m_options.sheet);
         QTimer::singleShot(0, this, [this, sheet] { capture(sheet); });
     });
