@@ -7,8 +7,8 @@
 #include "platform/launch_services.h"
 
 #include <QSet>
-#include <QThread>
 #include <QtConcurrent/QtConcurrentRun>
+#include <QThread>
 
 namespace tessik {
 

@@ -1,5 +1,6 @@
-#include "../backend.h"
 #include "../bundle.h"
+
+#include "../backend.h"
 #include "../bundle_data.h"
 #include "../clock.h"
 #include "../file_stamp.h"
@@ -33,12 +34,13 @@ constexpr qint64 maximumInfoPlistSize = 16 * 1024 * 1024;
 // its URL schemes.
 const QSet<QByteArray>& informationKeys()
 {
-    static const QSet<QByteArray> keys{
-        "CFBundleIdentifier", "CFBundleName", "CFBundleDisplayName", "CFBundleShortVersionString", "CFBundleIconFile",
-        "CFBundleDevelopmentRegion", "CFBundleDocumentTypes", "LSItemContentTypes", "CFBundleTypeExtensions",
-        "CFBundleTypeRole", "LSHandlerRank", "UTExportedTypeDeclarations", "UTImportedTypeDeclarations",
-        "UTTypeIdentifier", "UTTypeDescription", "UTTypeTagSpecification", "UTTypeConformsTo",
-        "public.filename-extension", "public.mime-type", "CFBundleURLTypes", "CFBundleURLSchemes"};
+    static const QSet<QByteArray> keys{"CFBundleIdentifier",         "CFBundleName",       "CFBundleDisplayName",
+                                       "CFBundleShortVersionString", "CFBundleIconFile",   "CFBundleDevelopmentRegion",
+                                       "CFBundleDocumentTypes",      "LSItemContentTypes", "CFBundleTypeExtensions",
+                                       "CFBundleTypeRole",           "LSHandlerRank",      "UTExportedTypeDeclarations",
+                                       "UTImportedTypeDeclarations", "UTTypeIdentifier",   "UTTypeDescription",
+                                       "UTTypeTagSpecification",     "UTTypeConformsTo",   "public.filename-extension",
+                                       "public.mime-type",           "CFBundleURLTypes",   "CFBundleURLSchemes"};
     return keys;
 }
 

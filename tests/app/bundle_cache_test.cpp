@@ -82,8 +82,8 @@ TEST(BundleCache, ACachedStartShowsWhatAnUncachedOneShows)
 TEST(BundleCache, AnEditedBundleIsReadAgainAndADamagedCacheIsThrownAway)
 {
     TemporarySystem system;
-    const QString bundle = system.addApp(u"Applications/Alpha.app"_s, u"com.example.First"_s, {},
-                                         {{u"CFBundleName"_s, u"Alpha"_s}});
+    const QString bundle =
+        system.addApp(u"Applications/Alpha.app"_s, u"com.example.First"_s, {}, {{u"CFBundleName"_s, u"Alpha"_s}});
     system.addApp(u"Applications/Other.app"_s, u"com.example.Other"_s, {}, {{u"CFBundleName"_s, u"Other"_s}});
     writtenLongAgo(system.root());
     const QString info = bundle + u"/Contents/Info.plist"_s;

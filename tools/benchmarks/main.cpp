@@ -102,9 +102,10 @@ int main(int argc, char* argv[])
                 std::printf("  %s:\n", label);
                 // The scan alone is timed with the cache file kept.
                 if (timing.scanMs > 0)
-                    std::printf("    scan                 %8.2f ms  %5.2fx floor B (aim: at most 1.5x), %5.2fx floor A\n",
-                                timing.scanMs, times(timing.scanMs, result.floorPoolMs),
-                                times(timing.scanMs, result.floorSerialMs));
+                    std::printf(
+                        "    scan                 %8.2f ms  %5.2fx floor B (aim: at most 1.5x), %5.2fx floor A\n",
+                        timing.scanMs, times(timing.scanMs, result.floorPoolMs),
+                        times(timing.scanMs, result.floorSerialMs));
                 std::printf("    refresh              %8.2f ms  %5.2fx floor B (aim: at most 3x), %5.2fx floor A\n",
                             timing.refreshMs, times(timing.refreshMs, result.floorPoolMs),
                             times(timing.refreshMs, result.floorSerialMs));

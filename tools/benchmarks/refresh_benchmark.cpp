@@ -13,8 +13,8 @@
 #include "systemwriter/synthetic_system.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QEventLoop>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QThreadPool>

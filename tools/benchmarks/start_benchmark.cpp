@@ -4,9 +4,9 @@
 #include "platform/system_root.h"
 #include "systemwriter/synthetic_system.h"
 
-#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
