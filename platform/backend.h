@@ -91,6 +91,10 @@ public:
     // Whether the system's own open panel picks applications: it knows a bundle from a folder by itself.
     virtual bool hasNativeOpenPanel() const { return false; }
 
+    // The file that keeps what was read of the bundles from one run to the next, in the user's cache folder; empty
+    // where applications are not bundles.
+    virtual QString bundleCacheFile() const { return {}; }
+
     virtual QUrl homeDirectory() const = 0;
     virtual QUrl applicationSupportDirectory() const = 0;
     // The defaults store; empty and never saved when its file cannot be used.

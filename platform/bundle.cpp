@@ -2,6 +2,7 @@
 
 #include "backend.h"
 #include "bundle_data.h"
+#include "emulated/bundle_cache.h"
 #include "emulated/property_list.h"
 
 #include <QFile>
@@ -16,6 +17,12 @@ std::optional<Bundle> Bundle::bundleWithURL(const QUrl& url)
     if (auto contents = Backend::current().openBundle(url))
         return Bundle(std::move(contents));
     return std::nullopt;
+}
+
+void Bundle::keepOpenedBundles()
+{
+    if (!Backend::current().bundleCacheFile().isEmpty())
+        platform::keepOpenedBundles();
 }
 
 Bundle Bundle::mainBundle()

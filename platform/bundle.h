@@ -21,6 +21,9 @@ public:
     static std::optional<Bundle> bundleWithURL(const QUrl& url);
     // The running program's own bundle.
     static Bundle mainBundle();
+    // Keeps what was read of the bundles opened so far in the user's cache folder, so that the next process parses
+    // only those that changed since. Called once a scan has opened every installed bundle.
+    static void keepOpenedBundles();
 
     QUrl bundleURL() const;
     std::optional<QString> bundleIdentifier() const;

@@ -1,5 +1,6 @@
 // tessik, the desktop program: reads the command line and wires the windows together.
 #include "app/l10n/l10n.h"
+#include "app/model/catalog_loader.h"
 #include "platform/bundle.h"
 #include "platform/system_root.h"
 #include "platform/workspace.h"
@@ -99,12 +100,15 @@ int main(int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
 
+    // The bundles are read while Qt connects to the window system, loads its fonts and builds the window.
+    tessik::platform::setSystemRoot(options->systemRoot);
+    QFuture<tessik::AppScanner::Result> scan = tessik::CatalogLoader::startScan();
+
     provideRuntimeFolder();
     QApplication application(argc, argv);
     QApplication::setApplicationName(u"Tessik"_s);
     // Lets a Wayland desktop match the window to the installed desktop entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(TESSIK_APP_ID));
-    tessik::platform::setSystemRoot(options->systemRoot);
     LanguageSetting::shared().setOverride(options->language);
     // Symbols the desktop theme lacks are drawn; a theme that has them is used.
     QIcon::setFallbackThemeName(u"hicolor"_s);
@@ -114,6 +118,7 @@ int main(int argc, char* argv[])
     Shell shell([] { return WindowWiring::makeMainWindow(); });
     QObject::connect(&application, &QApplication::aboutToQuit, &shell, &Shell::shutdown);
     auto& window = static_cast<MainWindow&>(*shell.mainWindow());
+    window.model().setStartedScan(std::move(scan));
     if (options->screenshot.isEmpty()) {
         window.showFirst(!options->byFormat, options->select);
         shell.launch();

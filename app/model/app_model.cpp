@@ -22,6 +22,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -235,13 +236,15 @@ QFuture<void> AppModel::startRefresh()
     } catch (const std::exception& error) {
         setMessage(tr(u"读取失败：{reason}"_s, {{u"reason"_s, L10n::error(error, m_languageCode)}}));
         setBusy(false, m_busyMessage);
+        // A later refresh reads the disk as it is then.
+        m_startedScan.reset();
         return QtFuture::makeReadyFuture();
     }
 
     return runAttempt(m_catalogPool,
-                      [custom, knowledge = *knowledge, pool = m_catalogPool,
+                      [custom, knowledge = *knowledge, pool = m_catalogPool, started = std::exchange(m_startedScan, {}),
                        held = Refreshed{{m_apps, m_suggestions, m_associations}, m_index}] {
-                          Refreshed refreshed{CatalogLoader::load(custom, knowledge, pool), {}};
+                          Refreshed refreshed{CatalogLoader::load(custom, knowledge, pool, started), {}};
                           refreshed.index = CatalogDisplayIndex(refreshed.loaded.apps, refreshed.loaded.associations,
                                                                 custom, refreshed.loaded.suggestions, knowledge);
                           keepIfEqual(refreshed.loaded.apps, held.loaded.apps);

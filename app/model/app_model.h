@@ -8,6 +8,7 @@
 #include "core/catalog/custom_association.h"
 #include "core/catalog/custom_association_store.h"
 #include "core/catalog/format_knowledge_base.h"
+#include "core/discovery/app_scanner.h"
 #include "core/pipeline/change_plan.h"
 #include "core/pipeline/failure_report.h"
 #include "core/pipeline/sleeper.h"
@@ -153,6 +154,9 @@ public:
     // Puts the handlers back through the whole pipeline, as applying does (its own snapshot, the system's
     // confirmation, verification, a failure report); staged changes stay staged.
     QFuture<void> restore(const RestorePlan& plan);
+    // A scan started before the model (CatalogLoader::startScan), which the first refresh takes up instead of
+    // scanning again.
+    void setStartedScan(QFuture<AppScanner::Result> scan) { m_startedScan = std::move(scan); }
 
     // For tests: how verification waits, and how often a catalog update looks whether the model is still busy.
     void setSleeper(std::shared_ptr<Sleeper> sleeper) { m_sleeper = std::move(sleeper); }
@@ -216,6 +220,7 @@ private:
     SerialTasks m_catalogTasks;
     // The custom associations were read from the store; later refreshes keep the list in memory.
     bool m_customLoaded = false;
+    std::optional<QFuture<AppScanner::Result>> m_startedScan;
     bool m_customReadable = true;
 
     QList<InstalledApp> m_apps;

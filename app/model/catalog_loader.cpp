@@ -7,6 +7,8 @@
 #include "platform/launch_services.h"
 
 #include <QSet>
+#include <QtConcurrent/QtConcurrentRun>
+#include <QThread>
 
 namespace tessik {
 
@@ -19,10 +21,19 @@ FormatKnowledgeBase CatalogLoader::chooseKnowledge(const std::optional<FormatKno
     return FormatKnowledgeBase::bundled();
 }
 
-LoadedCatalog CatalogLoader::load(const QList<CustomAssociation>& custom, const FormatKnowledgeBase& knowledge,
-                                  QThreadPool* pool)
+QFuture<AppScanner::Result> CatalogLoader::startScan()
 {
-    AppScanner::Result scanned = AppScanner().scanWithCapabilities(pool);
+    // Its own pool: the global one may be busy with the interface's start, and a refresh waiting for the scan
+    // must not be the thread the scan waits for.
+    static QThreadPool scanPool;
+    scanPool.setMaxThreadCount(std::max(2, QThread::idealThreadCount()));
+    return QtConcurrent::run(&scanPool, [] { return AppScanner().scanWithCapabilities(&scanPool); });
+}
+
+LoadedCatalog CatalogLoader::load(const QList<CustomAssociation>& custom, const FormatKnowledgeBase& knowledge,
+                                  QThreadPool* pool, std::optional<QFuture<AppScanner::Result>> started)
+{
+    AppScanner::Result scanned = started ? started->result() : AppScanner().scanWithCapabilities(pool);
     LoadedCatalog loaded;
     loaded.apps = withCustomApps(std::move(scanned.apps), custom);
     loaded.suggestions = knowledge.suggestions(loaded.apps);

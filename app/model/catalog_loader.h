@@ -4,9 +4,11 @@
 #include "core/catalog/custom_association.h"
 #include "core/catalog/custom_association_store.h"
 #include "core/catalog/format_knowledge_base.h"
+#include "core/discovery/app_scanner.h"
 #include "core/records/file_association.h"
 #include "core/records/type_capability.h"
 
+#include <QFuture>
 #include <QHash>
 #include <QList>
 #include <QThreadPool>
@@ -32,12 +34,18 @@ public:
     // Throws what loading the shipped catalog throws.
     static FormatKnowledgeBase chooseKnowledge(const std::optional<FormatKnowledgeBase>& current);
 
+    // Starts scanning the application folders at once, on threads of its own, so that a program can read the
+    // bundles while it builds its interface; a refresh takes the result up with load(). The system root must be
+    // set first.
+    static QFuture<AppScanner::Result> startScan();
+
     // Scans the applications, adds (and registers) those known only from custom associations, sorts them, derives the
     // suggestions and builds the catalog over the system's current handlers. Blocking; run it off the
-    // interface thread. Bundles are read on the pool too (see AppScanner::scan). Throws what the scan or the
-    // handler reads throw.
+    // interface thread. Bundles are read on the pool too (see AppScanner::scan); a scan already started is waited
+    // for instead. Throws what the scan or the handler reads throw.
     static LoadedCatalog load(const QList<CustomAssociation>& custom, const FormatKnowledgeBase& knowledge,
-                              QThreadPool* pool = QThreadPool::globalInstance());
+                              QThreadPool* pool = QThreadPool::globalInstance(),
+                              std::optional<QFuture<AppScanner::Result>> started = std::nullopt);
 
     // The applications of a scan joined by those known only from custom associations (registered with Launch
     // Services), sorted by name, as `load` lists them.

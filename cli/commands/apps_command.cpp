@@ -9,6 +9,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QThreadPool>
 
 #include <algorithm>
 
@@ -38,7 +39,7 @@ int AppsCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
     requirePositional(parser, 0, io.language);
     if (parser.isSet(u"for"_s))
         return listHandlers(requireTarget(parser.value(u"for"_s), io.language), parser.isSet(u"json"_s), io);
-    const QList<InstalledApp> apps = AppScanner().scan();
+    const QList<InstalledApp> apps = AppScanner().scan(QThreadPool::globalInstance());
     if (parser.isSet(u"json"_s)) {
         QJsonArray array;
         for (const InstalledApp& app : apps)

@@ -55,6 +55,7 @@ AppScanner::Result AppScanner::scanWithCapabilities(QThreadPool* pool) const
 
     std::vector<std::optional<Scanned>> read(size_t(bundles.size()));
     runOnPool(pool, bundles.size(), [&](qsizetype i) { read[size_t(i)] = readBundle(bundles[i]); });
+    platform::Bundle::keepOpenedBundles();
     // In the order met, so that the last copy of an identifier wins as in a serial scan.
     QHash<QString, qsizetype> byIdentifier;
     for (qsizetype i = 0; i < bundles.size(); ++i)

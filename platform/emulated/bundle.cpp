@@ -1,8 +1,13 @@
 #include "../bundle.h"
+
+#include "../backend.h"
 #include "../bundle_data.h"
+#include "../clock.h"
+#include "../file_stamp.h"
+#include "../ns_error.h"
 #include "../user_defaults.h"
 #include "bundle_cache.h"
-#include "../file_stamp.h"
+#include "bundle_cache_file.h"
 #include "machine_paths.h"
 #include "property_list.h"
 #include "strings_file.h"
@@ -14,6 +19,8 @@
 #include <QHash>
 #include <QMutex>
 
+#include <limits>
+
 using namespace Qt::StringLiterals;
 
 namespace tessik::platform {
@@ -21,6 +28,21 @@ namespace {
 
 // Information dictionaries larger than this are not application metadata.
 constexpr qint64 maximumInfoPlistSize = 16 * 1024 * 1024;
+
+// The entries of an information dictionary that anything of the program reads, at any depth: the bundle's identity,
+// names, version, icon and localisation; its document types (types, extensions, role, rank); the types it declares;
+// its URL schemes.
+const QSet<QByteArray>& informationKeys()
+{
+    static const QSet<QByteArray> keys{"CFBundleIdentifier",         "CFBundleName",       "CFBundleDisplayName",
+                                       "CFBundleShortVersionString", "CFBundleIconFile",   "CFBundleDevelopmentRegion",
+                                       "CFBundleDocumentTypes",      "LSItemContentTypes", "CFBundleTypeExtensions",
+                                       "CFBundleTypeRole",           "LSHandlerRank",      "UTExportedTypeDeclarations",
+                                       "UTImportedTypeDeclarations", "UTTypeIdentifier",   "UTTypeDescription",
+                                       "UTTypeTagSpecification",     "UTTypeConformsTo",   "public.filename-extension",
+                                       "public.mime-type",           "CFBundleURLTypes",   "CFBundleURLSchemes"};
+    return keys;
+}
 
 // Reads a dictionary file and stamps it; an unreadable or malformed file reads as empty.
 QVariantMap readDictionary(const QString& path, bool strings, FileStamp& stamp)
@@ -30,7 +52,7 @@ QVariantMap readDictionary(const QString& path, bool strings, FileStamp& stamp)
         return {};
     if (strings)
         return StringsFile::parse(*data);
-    const std::optional<QVariant> list = PropertyList::read(*data);
+    const std::optional<QVariant> list = PropertyList::read(*data, informationKeys());
     return list && list->typeId() == QMetaType::QVariantMap ? list->toMap() : QVariantMap();
 }
 
@@ -80,44 +102,47 @@ QString chooseLocalization(const QStringList& available, const QStringList& pref
 
 } // namespace
 
-struct BundleContents;
-
-namespace {
-
-struct BundleCache
-{
-    QMutex mutex;
-    QHash<QString, std::shared_ptr<const BundleContents>> bundles;
-};
-
-BundleCache& bundleCacheStorage()
-{
-    static BundleCache cache;
-    return cache;
-}
-
-} // namespace
-
-void clearBundleCache()
-{
-    BundleCache& cache = bundleCacheStorage();
-    QMutexLocker locker(&cache.mutex);
-    cache.bundles.clear();
-}
-
 struct BundleContents : BundleData
 {
     QString path;
     std::vector<FileStamp> stamps;
+    // When the files were read (ms since the epoch).
+    qint64 readAtMs = 0;
 
     bool isCurrent() const
     {
         return std::all_of(stamps.begin(), stamps.end(), [](const FileStamp& s) { return s.isCurrent(); });
     }
 
+    // Whether the stamps tell every later change of the files: a file changed within a tick of the file system's
+    // clock of its reading could change again unseen, keeping its stamp (FAT's tick is two seconds).
+    bool isSettled() const
+    {
+        constexpr qint64 tickMs = 2000;
+        return std::all_of(stamps.begin(), stamps.end(),
+                           [this](const FileStamp& s) { return s.modifiedNs / 1000000 < readAtMs - tickMs; });
+    }
+
+    CachedBundle cached() const { return {url, path, info, localized, resourcesPath, stamps}; }
+
+    static std::shared_ptr<const BundleContents> from(CachedBundle cached)
+    {
+        auto contents = std::make_shared<BundleContents>();
+        contents->url = std::move(cached.url);
+        contents->path = std::move(cached.path);
+        contents->info = std::move(cached.info);
+        contents->localized = std::move(cached.localized);
+        contents->resourcesPath = std::move(cached.resourcesPath);
+        contents->stamps = std::move(cached.stamps);
+        // Only settled entries are written.
+        contents->readAtMs = std::numeric_limits<qint64>::max();
+        return contents;
+    }
+
     static std::shared_ptr<const BundleContents> load(const QUrl& url, const QString& path)
     {
         auto contents = std::make_shared<BundleContents>();
+        contents->readAtMs = Clock::now().toMSecsSinceEpoch();
         contents->url = url;
         contents->path = path;
         const QString resources = path + u"/Contents/Resources"_s;
@@ -161,26 +186,126 @@ struct BundleContents : BundleData
     }
 };
 
+namespace {
+
+// What this process read of the bundles, and what the cache file of the user it serves held.
+struct BundleCache
+{
+    QMutex mutex;
+    QHash<QString, std::shared_ptr<const BundleContents>> bundles;
+    // The cache file the entries below belong to; they are read again when the system root (or user) changes.
+    QString file;
+    bool fileRead = false;
+    // Entries of the file not yet asked for.
+    QHash<QString, std::shared_ptr<const BundleContents>> unclaimed;
+    // The bundles opened since the file was read, as the next file should hold them.
+    QHash<QString, std::shared_ptr<const BundleContents>> opened;
+    qsizetype entriesInFile = 0;
+    bool openedChanged = false;
+
+    // Follows the backend's cache file; the first opening for a file reads it.
+    void useFile(const QString& path)
+    {
+        if (path == file && fileRead)
+            return;
+        file = path;
+        fileRead = true;
+        unclaimed.clear();
+        opened.clear();
+        openedChanged = false;
+        entriesInFile = 0;
+        if (path.isEmpty())
+            return;
+        for (CachedBundle& entry : BundleCacheFile::read(path)) {
+            const QString key = entry.path;
+            unclaimed.insert(key, BundleContents::from(std::move(entry)));
+        }
+        entriesInFile = unclaimed.size();
+    }
+
+    void noteOpened(const QString& path, const std::shared_ptr<const BundleContents>& contents, bool fresh)
+    {
+        if (file.isEmpty())
+            return;
+        const auto known = opened.constFind(path);
+        if (known != opened.cend() && *known == contents)
+            return;
+        opened.insert(path, contents);
+        openedChanged = openedChanged || fresh;
+    }
+};
+
+BundleCache& bundleCacheStorage()
+{
+    // Never destroyed: freeing every dictionary read would only hold up the end of the process.
+    static BundleCache& cache = *new BundleCache;
+    return cache;
+}
+
+} // namespace
+
+void clearBundleCache()
+{
+    BundleCache& cache = bundleCacheStorage();
+    QMutexLocker locker(&cache.mutex);
+    cache.bundles.clear();
+    // As for a new process: the cache file is read again.
+    cache.fileRead = false;
+}
+
 std::shared_ptr<const BundleData> openEmulatedBundle(const QUrl& url)
 {
     if (!url.isLocalFile())
         return nullptr;
     const QString path = QDir::cleanPath(url.toLocalFile());
+    const QString cacheFile = Backend::current().bundleCacheFile();
 
     // Like NSBundle, keep what was read; unlike it, read again when the files changed.
     BundleCache& cache = bundleCacheStorage();
     {
         QMutexLocker locker(&cache.mutex);
-        const auto cached = cache.bundles.value(path);
-        if (cached && cached->url == url && cached->isCurrent())
+        cache.useFile(cacheFile);
+        auto cached = cache.bundles.value(path);
+        if (!cached)
+            cached = cache.unclaimed.take(path);
+        if (cached && cached->url == url && cached->isCurrent()) {
+            cache.bundles.insert(path, cached);
+            cache.noteOpened(path, cached, false);
             return cached;
+        }
     }
     auto contents = BundleContents::load(url, path);
     if (!contents)
         return nullptr;
     QMutexLocker locker(&cache.mutex);
     cache.bundles.insert(path, contents);
+    if (cache.file == cacheFile)
+        cache.noteOpened(path, contents, true);
     return contents;
+}
+
+void keepOpenedBundles()
+{
+    BundleCache& cache = bundleCacheStorage();
+    std::vector<CachedBundle> entries;
+    QString file;
+    {
+        QMutexLocker locker(&cache.mutex);
+        // Nothing new read, nothing gone: the file says it all already.
+        if (cache.file.isEmpty() || (!cache.openedChanged && cache.opened.size() == cache.entriesInFile))
+            return;
+        file = cache.file;
+        for (const auto& contents : std::as_const(cache.opened))
+            if (contents->isSettled())
+                entries.push_back(contents->cached());
+        cache.openedChanged = false;
+        cache.entriesInFile = cache.opened.size();
+    }
+    // The cache only saves time: a file that cannot be written costs the next start its parsing, nothing more.
+    try {
+        BundleCacheFile::write(file, entries);
+    } catch (const NSError&) {
+    }
 }
 
 bool isApplicationBundle(const QUrl& url)

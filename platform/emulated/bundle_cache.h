@@ -21,6 +21,10 @@ bool isApplicationBundle(const QUrl& url);
 // The icon file (.icns) that the bundle's CFBundleIconFile names, when it is there.
 std::optional<QString> bundleIconFile(const QUrl& bundleURL);
 
+// Writes what was read of the bundles opened since the cache file was read to that file (of the backend of the
+// moment), when it would hold something else than it does.
+void keepOpenedBundles();
+
 // Forgets every bundle read so far, so the next opening reads the disk (for measuring cold reads).
 void clearBundleCache();
 

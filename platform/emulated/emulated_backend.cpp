@@ -234,6 +234,11 @@ bool EmulatedBackend::openURL(const QUrl& url)
     return file.write(line) == line.size();
 }
 
+QString EmulatedBackend::bundleCacheFile() const
+{
+    return MachinePaths::home() + u"/Library/Caches/Tessik/Bundles.cache"_s;
+}
+
 QUrl EmulatedBackend::homeDirectory() const
 {
     return QUrl::fromLocalFile(MachinePaths::home());

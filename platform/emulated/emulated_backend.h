@@ -35,6 +35,7 @@ public:
     bool openURL(const QUrl& url) override;
     bool usesInstalledOpener() const override { return false; }
 
+    QString bundleCacheFile() const override;
     QUrl homeDirectory() const override;
     QUrl applicationSupportDirectory() const override;
     std::unique_ptr<QSettings> openDefaults() const override;

@@ -8,6 +8,7 @@
 #include <QVariantList>
 #include <QVariantMap>
 
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <plist/plist.h>
@@ -28,7 +29,10 @@ const QDateTime& referenceDate()
     return date;
 }
 
-QVariant toVariant(plist_t node)
+// Keys of dictionaries to convert, at any depth; every key when null.
+using KeyFilter = const QSet<QByteArray>*;
+
+QVariant toVariant(plist_t node, KeyFilter keys = nullptr)
 {
     switch (plist_get_node_type(node)) {
     case PLIST_BOOLEAN: {
@@ -76,7 +80,7 @@ QVariant toVariant(plist_t node)
         const uint32_t count = plist_array_get_size(node);
         list.reserve(count);
         for (uint32_t i = 0; i < count; ++i)
-            list.append(toVariant(plist_array_get_item(node, i)));
+            list.append(toVariant(plist_array_get_item(node, i), keys));
         return list;
     }
     case PLIST_DICT: {
@@ -89,7 +93,8 @@ QVariant toVariant(plist_t node)
             plist_dict_next_item(node, iterator, &key, &item);
             if (!key)
                 break;
-            map.insert(QString::fromUtf8(key), toVariant(item));
+            if (!keys || keys->contains(QByteArray::fromRawData(key, qsizetype(std::strlen(key)))))
+                map.insert(QString::fromUtf8(key), toVariant(item, keys));
             free(key);
         }
         free(iterator);
@@ -152,6 +157,16 @@ std::optional<QVariant> PropertyList::readFile(const QString& path)
 
 std::optional<QVariant> PropertyList::read(const QByteArray& data)
 {
+    return read(data, nullptr);
+}
+
+std::optional<QVariant> PropertyList::read(const QByteArray& data, const QSet<QByteArray>& keys)
+{
+    return read(data, &keys);
+}
+
+std::optional<QVariant> PropertyList::read(const QByteArray& data, const QSet<QByteArray>* keys)
+{
     if (data.isEmpty() || data.size() > std::numeric_limits<uint32_t>::max())
         return std::nullopt;
     plist_t root = nullptr;
@@ -167,7 +182,7 @@ std::optional<QVariant> PropertyList::read(const QByteArray& data)
     if (!root)
         return std::nullopt;
     PlistPtr owner(root);
-    return toVariant(root);
+    return toVariant(root, keys);
 }
 
 QByteArray PropertyList::write(const QVariant& value, Format format)

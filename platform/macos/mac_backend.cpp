@@ -241,6 +241,11 @@ bool MacBackend::openURL(const QUrl& url)
     return m_calls->openURL(url);
 }
 
+QString MacBackend::bundleCacheFile() const
+{
+    return QDir::homePath() + u"/Library/Caches/Tessik/Bundles.cache"_s;
+}
+
 QUrl MacBackend::homeDirectory() const
 {
     return QUrl::fromLocalFile(QDir::homePath());

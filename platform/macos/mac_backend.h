@@ -59,6 +59,7 @@ public:
     bool usesInstalledOpener() const override { return false; }
     bool hasNativeOpenPanel() const override { return true; }
 
+    QString bundleCacheFile() const override;
     QUrl homeDirectory() const override;
     QUrl applicationSupportDirectory() const override;
     // The user defaults of the program's bundle identifier, where `defaults` and the system look for them.

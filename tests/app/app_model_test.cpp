@@ -1,5 +1,6 @@
 #include "app/l10n/l10n.h"
 #include "app/model/app_model.h"
+#include "app/model/catalog_loader.h"
 #include "app/model/failure_texts.h"
 #include "app/update/format_catalog_updater.h"
 #include "core/catalog/custom_association_error.h"
@@ -118,6 +119,24 @@ TEST_F(AppModelTest, RefreshLoadsEverythingAndRepairsTheSelection)
     model.setSelectedType(u"com.example.gone"_s);
     refresh();
     EXPECT_EQ(model.selectedType(), model.index().types.constFirst());
+}
+
+TEST_F(AppModelTest, TheFirstRefreshTakesUpAScanStartedBeforeTheModel)
+{
+    QFuture<AppScanner::Result> started = CatalogLoader::startScan();
+    started.waitForFinished();
+    // Installed after the started scan read the folders: only a scan of the refresh's own would list it.
+    system.addApp(u"Applications/Late.app"_s, u"com.example.Late"_s,
+                  {TemporarySystem::documentType({jpeg}, {u"jpg"_s})});
+    model.setStartedScan(started);
+    refresh();
+    EXPECT_EQ(model.apps().size(), 3);
+    EXPECT_FALSE(model.index().appsByID.contains(u"com.example.Late"_s));
+    // The catalog is built over what the scan found, with the handlers as they are now.
+    EXPECT_EQ(model.association(jpeg)->defaultHandlers.value(AssociationRole::all), viewer);
+
+    refresh();
+    EXPECT_TRUE(model.index().appsByID.contains(u"com.example.Late"_s)) << "the started scan serves one refresh";
 }
 
 TEST_F(AppModelTest, QueriesFallBackAsTheUserExpects)

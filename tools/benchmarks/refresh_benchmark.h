@@ -26,6 +26,8 @@ public:
         // The first refresh of the process, and the best of the later ones, when the platform kept what it read.
         Timing cold;
         Timing warm;
+        // The first refresh of a process that finds no bundle cache file either.
+        Timing coldWithoutCache;
         // The same timer's longest gap over as long a time with nothing running.
         double idleStallMs = 0;
         long peakKilobytes = 0;

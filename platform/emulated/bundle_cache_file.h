@@ -1,0 +1,37 @@
+#pragma once
+
+#include "../file_stamp.h"
+
+#include <QString>
+#include <QUrl>
+#include <QVariantMap>
+
+#include <vector>
+
+namespace tessik::platform {
+
+// What was read of one bundle, with the stamps of the files it was read from.
+struct CachedBundle
+{
+    QUrl url;
+    QString path;
+    QVariantMap info;
+    QVariantMap localized;
+    QString resourcesPath;
+    std::vector<FileStamp> stamps;
+};
+
+// The file in the user's cache folder that keeps what was read of the bundles from one run to the next. It is
+// versioned and checksummed: one that is missing, of another version or does not read back whole is read as empty,
+// and the next write replaces it. Whether an entry still describes its bundle is for its stamps to tell.
+class BundleCacheFile
+{
+public:
+    static constexpr quint32 version = 1;
+
+    static std::vector<CachedBundle> read(const QString& path);
+    // Replaces the file atomically; throws NSError when it cannot be written.
+    static void write(const QString& path, const std::vector<CachedBundle>& bundles);
+};
+
+} // namespace tessik::platform

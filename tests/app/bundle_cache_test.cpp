@@ -1,0 +1,137 @@
+#include "app/model/catalog_loader.h"
+#include "core/discovery/app_scanner.h"
+#include "platform/backend.h"
+#include "platform/emulated/application_registry.h"
+#include "platform/emulated/bundle_cache.h"
+#include "systemwriter/demo_system.h"
+#include "systemwriter/synthetic_system.h"
+#include "temporary_system.h"
+
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using namespace Qt::StringLiterals;
+using namespace tessik;
+using tessik::testing::TemporarySystem;
+
+namespace {
+
+// Files written an hour ago: their stamps tell every later change, so the cache keeps them (a file written just
+// now is read again by the next process).
+void writtenLongAgo(const QString& root)
+{
+    const timespec anHourAgo{::time(nullptr) - 3600, 0};
+    const timespec times[2] = {anHourAgo, anHourAgo};
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(it.next()).constData(), times, AT_SYMLINK_NOFOLLOW), 0);
+}
+
+// What a new process finds: nothing read yet but what the cache file holds.
+LoadedCatalog startAgain()
+{
+    platform::clearBundleCache();
+    platform::ApplicationRegistry::shared().invalidate();
+    return CatalogLoader::load({}, FormatKnowledgeBase::bundled());
+}
+
+QString cacheFile()
+{
+    return platform::Backend::current().bundleCacheFile();
+}
+
+const InstalledApp* find(const QList<InstalledApp>& apps, const QString& identifier)
+{
+    const auto found = std::find_if(apps.begin(), apps.end(),
+                                    [&](const InstalledApp& app) { return app.bundleIdentifier == identifier; });
+    return found == apps.end() ? nullptr : &*found;
+}
+
+void expectSame(const LoadedCatalog& cached, const LoadedCatalog& uncached)
+{
+    EXPECT_EQ(cached.apps, uncached.apps);
+    EXPECT_EQ(cached.suggestions, uncached.suggestions);
+    EXPECT_EQ(cached.associations, uncached.associations);
+}
+
+} // namespace
+
+TEST(BundleCache, ACachedStartShowsWhatAnUncachedOneShows)
+{
+    for (const bool demo : {true, false}) {
+        TemporarySystem system;
+        if (demo)
+            tools::DemoSystem::write(system.root(), {u"zh-Hans"_s});
+        else
+            tools::SyntheticSystem::write(system.root(), 300, 11);
+        writtenLongAgo(system.root());
+        ASSERT_FALSE(QFileInfo::exists(cacheFile()));
+
+        const LoadedCatalog uncached = startAgain();
+        ASSERT_GT(uncached.apps.size(), 10);
+        ASSERT_TRUE(QFileInfo(cacheFile()).size() > 0);
+        expectSame(startAgain(), uncached);
+    }
+}
+
+TEST(BundleCache, AnEditedBundleIsReadAgainAndADamagedCacheIsThrownAway)
+{
+    TemporarySystem system;
+    const QString bundle =
+        system.addApp(u"Applications/Alpha.app"_s, u"com.example.First"_s, {}, {{u"CFBundleName"_s, u"Alpha"_s}});
+    system.addApp(u"Applications/Other.app"_s, u"com.example.Other"_s, {}, {{u"CFBundleName"_s, u"Other"_s}});
+    writtenLongAgo(system.root());
+    const QString info = bundle + u"/Contents/Info.plist"_s;
+    ASSERT_EQ(find(startAgain().apps, u"com.example.First"_s)->name, u"Alpha"_s);
+
+    // The same size and the same file, but a new modification time: read again.
+    const auto rewrite = [&](const QByteArray& from, const QByteArray& to) {
+        QFile file(info);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        QByteArray text = file.readAll();
+        ASSERT_TRUE(text.contains(from));
+        text.replace(from, to);
+        ASSERT_TRUE(file.seek(0));
+        ASSERT_EQ(file.write(text), text.size());
+    };
+    rewrite("Alpha", "Bravo");
+    EXPECT_EQ(find(startAgain().apps, u"com.example.First"_s)->name, u"Bravo"_s);
+
+    // Only the stamps decide: a change that keeps every one of them goes unseen, which shows the cache served.
+    writtenLongAgo(system.root());
+    startAgain();
+    struct stat before;
+    ASSERT_EQ(::stat(QFile::encodeName(info).constData(), &before), 0);
+    rewrite("Bravo", "Delta");
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(info).constData(), times, 0), 0);
+    EXPECT_EQ(find(startAgain().apps, u"com.example.First"_s)->name, u"Bravo"_s);
+
+    // A cache cut short or with a changed byte is not read at all, so the bundle is read from disk again.
+    for (const bool truncate : {true, false}) {
+        QFile cache(cacheFile());
+        ASSERT_TRUE(cache.open(QIODevice::ReadWrite));
+        const qint64 size = cache.size();
+        if (truncate) {
+            ASSERT_TRUE(cache.resize(size / 2));
+        } else {
+            ASSERT_TRUE(cache.seek(size / 3));
+            char byte = 0;
+            ASSERT_TRUE(cache.getChar(&byte));
+            ASSERT_TRUE(cache.seek(size / 3));
+            ASSERT_TRUE(cache.putChar(char(byte ^ 0x20)));
+        }
+        cache.close();
+        const LoadedCatalog restarted = startAgain();
+        ASSERT_EQ(restarted.apps.size(), 2);
+        ASSERT_TRUE(find(restarted.apps, u"com.example.First"_s));
+        EXPECT_EQ(find(restarted.apps, u"com.example.First"_s)->name, u"Delta"_s);
+        writtenLongAgo(system.root());
+        startAgain();
+    }
+}
