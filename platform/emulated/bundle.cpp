@@ -125,15 +125,19 @@ struct BundleContents : BundleData
 
     CachedBundle cached() const { return {url, path, info, localized, resourcesPath, stamps}; }
 
-    static std::shared_ptr<const BundleContents> from(CachedBundle cached)
+    // An entry of the cache file; nothing when it does not decode.
+    static std::shared_ptr<const BundleContents> decoded(QByteArrayView entry)
     {
+        std::optional<CachedBundle> cached = BundleCacheFile::decode(entry);
+        if (!cached)
+            return nullptr;
         auto contents = std::make_shared<BundleContents>();
-        contents->url = std::move(cached.url);
-        contents->path = std::move(cached.path);
-        contents->info = std::move(cached.info);
-        contents->localized = std::move(cached.localized);
-        contents->resourcesPath = std::move(cached.resourcesPath);
-        contents->stamps = std::move(cached.stamps);
+        contents->url = std::move(cached->url);
+        contents->path = std::move(cached->path);
+        contents->info = std::move(cached->info);
+        contents->localized = std::move(cached->localized);
+        contents->resourcesPath = std::move(cached->resourcesPath);
+        contents->stamps = std::move(cached->stamps);
         // Only settled entries are written.
         contents->readAtMs = std::numeric_limits<qint64>::max();
         return contents;
@@ -196,8 +200,8 @@ struct BundleCache
     // The cache file the entries below belong to; they are read again when the system root (or user) changes.
     QString file;
     bool fileRead = false;
-    // Entries of the file not yet asked for.
-    QHash<QString, std::shared_ptr<const BundleContents>> unclaimed;
+    // Entries of the file not yet asked for, still encoded.
+    QHash<QString, QByteArray> unclaimed;
     // The bundles opened since the file was read, as the next file should hold them.
     QHash<QString, std::shared_ptr<const BundleContents>> opened;
     qsizetype entriesInFile = 0;
@@ -210,16 +214,9 @@ struct BundleCache
             return;
         file = path;
         fileRead = true;
-        unclaimed.clear();
         opened.clear();
         openedChanged = false;
-        entriesInFile = 0;
-        if (path.isEmpty())
-            return;
-        for (CachedBundle& entry : BundleCacheFile::read(path)) {
-            const QString key = entry.path;
-            unclaimed.insert(key, BundleContents::from(std::move(entry)));
-        }
+        unclaimed = path.isEmpty() ? QHash<QString, QByteArray>() : BundleCacheFile::read(path);
         entriesInFile = unclaimed.size();
     }
 
@@ -262,17 +259,24 @@ std::shared_ptr<const BundleData> openEmulatedBundle(const QUrl& url)
 
     // Like NSBundle, keep what was read; unlike it, read again when the files changed.
     BundleCache& cache = bundleCacheStorage();
+    std::shared_ptr<const BundleContents> known;
+    QByteArray encoded;
     {
         QMutexLocker locker(&cache.mutex);
         cache.useFile(cacheFile);
-        auto cached = cache.bundles.value(path);
-        if (!cached)
-            cached = cache.unclaimed.take(path);
-        if (cached && cached->url == url && cached->isCurrent()) {
-            cache.bundles.insert(path, cached);
-            cache.noteOpened(path, cached, false);
-            return cached;
-        }
+        known = cache.bundles.value(path);
+        if (!known)
+            encoded = cache.unclaimed.take(path);
+    }
+    // Decoded and checked against the disk outside the lock, so that the scan's threads do it side by side.
+    if (!known && !encoded.isEmpty())
+        known = BundleContents::decoded(encoded);
+    if (known && known->url == url && known->isCurrent()) {
+        QMutexLocker locker(&cache.mutex);
+        cache.bundles.insert(path, known);
+        if (cache.file == cacheFile)
+            cache.noteOpened(path, known, false);
+        return known;
     }
     auto contents = BundleContents::load(url, path);
     if (!contents)

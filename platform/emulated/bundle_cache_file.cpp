@@ -2,43 +2,269 @@
 
 #include "../file_manager.h"
 
-#include <QBuffer>
 #include <QCryptographicHash>
-#include <QDataStream>
+#include <QDateTime>
+#include <QtEndian>
+
+#include <bit>
 
 namespace tessik::platform {
 namespace {
 
+// The layout: the magic, the version and the entry count, then each entry as its length and its bytes, then the
+// checksum of all before it. An entry starts with the bundle's path, so that the file can be indexed without
+// decoding the dictionaries. Strings are UTF-8, counts and lengths LEB128, numbers eight bytes little-endian.
 constexpr char magic[] = "TessikBundles";
 // Finds damage, not tampering: the folder is the user's own, like the applications folder it describes.
 constexpr auto checksum = QCryptographicHash::Md5;
 // Larger than the cache of any real machine; a bigger file is not ours.
 constexpr qint64 maximumSize = 256 * 1024 * 1024;
+// Deeper than any information dictionary; the bound keeps a damaged entry from exhausting the stack.
+constexpr int maximumDepth = 64;
+
+enum class Tag : char
+{
+    null = 'n',
+    boolean = 'b',
+    integer = 'i',
+    unsignedInteger = 'u',
+    real = 'r',
+    string = 's',
+    data = 'd',
+    date = 't',
+    list = 'l',
+    map = 'm',
+};
+
+class Encoder
+{
+public:
+    QByteArray bytes;
+
+    void count(quint64 value)
+    {
+        do {
+            const char low = char(value & 0x7f);
+            value >>= 7;
+            bytes.append(value ? char(low | 0x80) : low);
+        } while (value);
+    }
+    void number(quint64 value)
+    {
+        char little[8];
+        qToLittleEndian(value, little);
+        bytes.append(little, 8);
+    }
+    void blob(QByteArrayView value)
+    {
+        count(quint64(value.size()));
+        bytes.append(value);
+    }
+    void string(const QString& value) { blob(value.toUtf8()); }
+    void tag(Tag value) { bytes.append(char(value)); }
+
+    void map(const QVariantMap& value)
+    {
+        count(quint64(value.size()));
+        for (auto it = value.cbegin(); it != value.cend(); ++it) {
+            string(it.key());
+            variant(it.value());
+        }
+    }
+
+    void variant(const QVariant& value)
+    {
+        switch (value.typeId()) {
+        case QMetaType::Bool:
+            tag(Tag::boolean);
+            bytes.append(char(value.toBool()));
+            return;
+        case QMetaType::LongLong:
+        case QMetaType::Int:
+            tag(Tag::integer);
+            number(quint64(value.toLongLong()));
+            return;
+        case QMetaType::ULongLong:
+        case QMetaType::UInt:
+            tag(Tag::unsignedInteger);
+            number(value.toULongLong());
+            return;
+        case QMetaType::Double: {
+            tag(Tag::real);
+            number(std::bit_cast<quint64>(value.toDouble()));
+            return;
+        }
+        case QMetaType::QString:
+            tag(Tag::string);
+            string(value.toString());
+            return;
+        case QMetaType::QByteArray:
+            tag(Tag::data);
+            blob(value.toByteArray());
+            return;
+        case QMetaType::QDateTime:
+            tag(Tag::date);
+            number(quint64(value.toDateTime().toMSecsSinceEpoch()));
+            return;
+        case QMetaType::QVariantList: {
+            const QVariantList list = value.toList();
+            tag(Tag::list);
+            count(quint64(list.size()));
+            for (const QVariant& item : list)
+                variant(item);
+            return;
+        }
+        case QMetaType::QVariantMap:
+            tag(Tag::map);
+            map(value.toMap());
+            return;
+        default:
+            // Nothing else comes out of a property list or a strings file.
+            tag(Tag::null);
+            return;
+        }
+    }
+};
+
+// Reads what Encoder wrote; the first fault stops it and every read after answers empty.
+class Decoder
+{
+public:
+    explicit Decoder(QByteArrayView bytes) : m_at(bytes.data()), m_end(bytes.data() + bytes.size()) {}
+
+    bool ok() const { return m_ok; }
+    bool atEnd() const { return m_at == m_end; }
+
+    quint64 count()
+    {
+        quint64 value = 0;
+        for (int shift = 0; shift < 64; shift += 7) {
+            if (!have(1))
+                return 0;
+            const auto byte = quint8(*m_at++);
+            value |= quint64(byte & 0x7f) << shift;
+            if (!(byte & 0x80))
+                return value;
+        }
+        return fail();
+    }
+    quint64 number()
+    {
+        if (!have(8))
+            return 0;
+        const quint64 value = qFromLittleEndian<quint64>(m_at);
+        m_at += 8;
+        return value;
+    }
+    QByteArrayView blob()
+    {
+        const quint64 size = count();
+        if (!have(size))
+            return {};
+        const QByteArrayView value(m_at, qsizetype(size));
+        m_at += size;
+        return value;
+    }
+    QString string() { return QString::fromUtf8(blob()); }
+    char byte() { return have(1) ? *m_at++ : char(fail()); }
+
+    QVariantMap map(int depth = 0)
+    {
+        QVariantMap value;
+        const quint64 size = count();
+        // Keys were written in order: each goes in at the end.
+        for (quint64 i = 0; i < size && m_ok; ++i) {
+            QString key = string();
+            value.insert(value.cend(), std::move(key), variant(depth + 1));
+        }
+        return value;
+    }
+
+    QVariant variant(int depth)
+    {
+        if (depth > maximumDepth)
+            return fail();
+        switch (Tag(byte())) {
+        case Tag::null:
+            return {};
+        case Tag::boolean:
+            return bool(byte());
+        case Tag::integer:
+            return qlonglong(number());
+        case Tag::unsignedInteger:
+            return qulonglong(number());
+        case Tag::real:
+            return std::bit_cast<double>(number());
+        case Tag::string:
+            return string();
+        case Tag::data:
+            return blob().toByteArray();
+        case Tag::date:
+            return QDateTime::fromMSecsSinceEpoch(qint64(number()), Qt::UTC);
+        case Tag::list: {
+            QVariantList list;
+            const quint64 size = count();
+            // Every item takes a byte at least: a count beyond the bytes left is damage, not a list to reserve.
+            if (!have(size))
+                return {};
+            list.reserve(qsizetype(size));
+            for (quint64 i = 0; i < size && m_ok; ++i)
+                list.append(variant(depth + 1));
+            return list;
+        }
+        case Tag::map:
+            return map(depth);
+        }
+        return fail();
+    }
+
+private:
+    bool have(quint64 size)
+    {
+        if (m_ok && size <= quint64(m_end - m_at))
+            return true;
+        fail();
+        return false;
+    }
+    int fail()
+    {
+        m_ok = false;
+        m_at = m_end;
+        return 0;
+    }
+
+    const char* m_at;
+    const char* m_end;
+    bool m_ok = true;
+};
 
 // A stamp of a file inside the bundle keeps only the rest of its path.
-void writeStamp(QDataStream& stream, const FileStamp& stamp, const QString& bundle)
+void writeStamp(Encoder& out, const FileStamp& stamp, const QString& bundle)
 {
     const bool inside = stamp.path.startsWith(bundle) && stamp.path.size() > bundle.size();
-    stream << inside << (inside ? stamp.path.sliced(bundle.size()) : stamp.path) << stamp.modifiedNs << stamp.size
-           << stamp.inode;
+    out.bytes.append(char(inside));
+    out.string(inside ? stamp.path.sliced(bundle.size()) : stamp.path);
+    out.number(quint64(stamp.modifiedNs));
+    out.number(quint64(stamp.size));
+    out.number(stamp.inode);
 }
 
-void readStamp(QDataStream& stream, FileStamp& stamp, const QString& bundle)
+FileStamp readStamp(Decoder& in, const QString& bundle)
 {
-    bool inside = false;
-    stream >> inside >> stamp.path >> stamp.modifiedNs >> stamp.size >> stamp.inode;
+    FileStamp stamp;
+    const bool inside = in.byte() != 0;
+    stamp.path = in.string();
     if (inside)
         stamp.path.prepend(bundle);
-}
-
-void setUp(QDataStream& stream)
-{
-    stream.setVersion(QDataStream::Qt_6_4);
+    stamp.modifiedNs = qint64(in.number());
+    stamp.size = qint64(in.number());
+    stamp.inode = in.number();
+    return stamp;
 }
 
 } // namespace
 
-std::vector<CachedBundle> BundleCacheFile::read(const QString& path)
+QHash<QString, QByteArray> BundleCacheFile::read(const QString& path)
 {
     FileStamp stamp;
     const std::optional<QByteArray> data = FileStamp::read(path, maximumSize, stamp);
@@ -49,49 +275,62 @@ std::vector<CachedBundle> BundleCacheFile::read(const QString& path)
     if (QCryptographicHash::hash(payload, checksum) != QByteArrayView(*data).last(digestSize))
         return {};
 
-    QByteArray bytes = payload.toByteArray();
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QDataStream stream(&buffer);
-    setUp(stream);
-    QByteArray header;
-    quint32 fileVersion = 0;
-    quint32 count = 0;
-    stream >> header >> fileVersion >> count;
-    if (header != magic || fileVersion != version || stream.status() != QDataStream::Ok)
+    Decoder file(payload);
+    const QByteArrayView header = file.blob();
+    const quint64 fileVersion = file.count();
+    const quint64 count = file.count();
+    if (!file.ok() || header != magic || fileVersion != version)
         return {};
-    std::vector<CachedBundle> bundles;
-    for (quint32 i = 0; i < count && stream.status() == QDataStream::Ok; ++i) {
-        CachedBundle bundle;
-        quint32 stamps = 0;
-        stream >> bundle.url >> bundle.path >> bundle.info >> bundle.localized >> bundle.resourcesPath >> stamps;
-        for (quint32 j = 0; j < stamps && stream.status() == QDataStream::Ok; ++j)
-            readStamp(stream, bundle.stamps.emplace_back(), bundle.path);
-        bundles.push_back(std::move(bundle));
+    QHash<QString, QByteArray> entries;
+    for (quint64 i = 0; i < count && file.ok(); ++i) {
+        const QByteArrayView entry = file.blob();
+        Decoder start(entry);
+        const QString bundle = start.string();
+        if (start.ok())
+            entries.insert(bundle, entry.toByteArray());
     }
-    if (stream.status() != QDataStream::Ok || !stream.atEnd())
+    if (!file.ok() || !file.atEnd() || quint64(entries.size()) != count)
         return {};
-    return bundles;
+    return entries;
+}
+
+std::optional<CachedBundle> BundleCacheFile::decode(QByteArrayView entry)
+{
+    Decoder in(entry);
+    CachedBundle bundle;
+    bundle.path = in.string();
+    bundle.url = QUrl(in.string());
+    bundle.resourcesPath = in.string();
+    bundle.info = in.map();
+    bundle.localized = in.map();
+    const quint64 stamps = in.count();
+    for (quint64 i = 0; i < stamps && in.ok(); ++i)
+        bundle.stamps.push_back(readStamp(in, bundle.path));
+    if (!in.ok() || !in.atEnd())
+        return std::nullopt;
+    return bundle;
 }
 
 void BundleCacheFile::write(const QString& path, const std::vector<CachedBundle>& bundles)
 {
-    QByteArray bytes;
-    {
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        QDataStream stream(&buffer);
-        setUp(stream);
-        stream << QByteArray(magic) << version << quint32(bundles.size());
-        for (const CachedBundle& bundle : bundles) {
-            stream << bundle.url << bundle.path << bundle.info << bundle.localized << bundle.resourcesPath
-                   << quint32(bundle.stamps.size());
-            for (const FileStamp& stamp : bundle.stamps)
-                writeStamp(stream, stamp, bundle.path);
-        }
+    Encoder file;
+    file.blob(magic);
+    file.count(version);
+    file.count(bundles.size());
+    for (const CachedBundle& bundle : bundles) {
+        Encoder entry;
+        entry.string(bundle.path);
+        entry.string(bundle.url.toString(QUrl::FullyEncoded));
+        entry.string(bundle.resourcesPath);
+        entry.map(bundle.info);
+        entry.map(bundle.localized);
+        entry.count(bundle.stamps.size());
+        for (const FileStamp& stamp : bundle.stamps)
+            writeStamp(entry, stamp, bundle.path);
+        file.blob(entry.bytes);
     }
-    bytes += QCryptographicHash::hash(bytes, checksum);
-    FileManager::writeAtomically(bytes, QUrl::fromLocalFile(path));
+    file.bytes += QCryptographicHash::hash(file.bytes, checksum);
+    FileManager::writeAtomically(file.bytes, QUrl::fromLocalFile(path));
 }
 
 } // namespace tessik::platform

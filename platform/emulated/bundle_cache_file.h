@@ -2,10 +2,13 @@
 
 #include "../file_stamp.h"
 
+#include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QUrl>
 #include <QVariantMap>
 
+#include <optional>
 #include <vector>
 
 namespace tessik::platform {
@@ -27,9 +30,13 @@ struct CachedBundle
 class BundleCacheFile
 {
 public:
-    static constexpr quint32 version = 1;
+    static constexpr quint32 version = 2;
 
-    static std::vector<CachedBundle> read(const QString& path);
+    // The file's entries by bundle path, each still encoded: whoever opens a bundle decodes its entry, so that
+    // the threads reading the bundles share the decoding and bundles nobody opens cost nothing.
+    static QHash<QString, QByteArray> read(const QString& path);
+    // An entry of read(); nothing when it does not decode whole.
+    static std::optional<CachedBundle> decode(QByteArrayView entry);
     // Replaces the file atomically; throws NSError when it cannot be written.
     static void write(const QString& path, const std::vector<CachedBundle>& bundles);
 };

@@ -3,11 +3,13 @@
 #include "platform/backend.h"
 #include "platform/emulated/application_registry.h"
 #include "platform/emulated/bundle_cache.h"
+#include "platform/emulated/bundle_cache_file.h"
 #include "systemwriter/demo_system.h"
 #include "systemwriter/synthetic_system.h"
+#include "systemwriter/system_root_writer.h"
 #include "temporary_system.h"
 
-#include <QDirIterator>
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 
@@ -25,11 +27,7 @@ namespace {
 // now is read again by the next process).
 void writtenLongAgo(const QString& root)
 {
-    const timespec anHourAgo{::time(nullptr) - 3600, 0};
-    const timespec times[2] = {anHourAgo, anHourAgo};
-    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(it.next()).constData(), times, AT_SYMLINK_NOFOLLOW), 0);
+    ASSERT_NO_THROW(tools::SystemRootWriter::backdate(root));
 }
 
 // What a new process finds: nothing read yet but what the cache file holds.
@@ -133,5 +131,55 @@ TEST(BundleCache, AnEditedBundleIsReadAgainAndADamagedCacheIsThrownAway)
         EXPECT_EQ(find(restarted.apps, u"com.example.First"_s)->name, u"Delta"_s);
         writtenLongAgo(system.root());
         startAgain();
+    }
+}
+
+TEST(BundleCache, EveryKindOfValueComesBackAndADamagedEntryNeverDecodes)
+{
+    TemporarySystem system;
+    const QString bundle = system.root() + u"/Applications/Ünïcode 名前.app"_s;
+    platform::CachedBundle written;
+    written.path = bundle;
+    written.url = QUrl::fromLocalFile(bundle);
+    written.resourcesPath = bundle + u"/Contents/Resources"_s;
+    written.info = QVariantMap{
+        {u"CFBundleIdentifier"_s, u"com.example.名前"_s},
+        {u"Empty"_s, QString()},
+        {u"Flag"_s, true},
+        {u"Count"_s, qlonglong(-42)},
+        {u"Big"_s, qulonglong(0xfedcba9876543210ULL)},
+        {u"Ratio"_s, -0.125},
+        {u"Bytes"_s, QByteArray("a\0b", 3)},
+        {u"When"_s, QDateTime::fromMSecsSinceEpoch(1234567890123, Qt::UTC)},
+        {u"Nothing"_s, QVariant()},
+        {u"CFBundleDocumentTypes"_s,
+         QVariantList{QVariantMap{{u"LSItemContentTypes"_s, QVariantList{u"public.text"_s, u"public.data"_s}}},
+                      QVariantList{}, QVariantMap{}}},
+    };
+    written.localized = QVariantMap{{u"CFBundleName"_s, u"名前"_s}};
+    written.stamps = {{bundle + u"/Contents/Info.plist"_s, 1700000000123456789, 512, 77},
+                      {system.root() + u"/home/Library/Preferences/.GlobalPreferences.plist"_s, -1, -1, 0}};
+    const QString file = system.root() + u"/Bundles.cache"_s;
+    platform::BundleCacheFile::write(file, {written});
+
+    const QHash<QString, QByteArray> entries = platform::BundleCacheFile::read(file);
+    ASSERT_EQ(entries.keys(), QStringList{bundle});
+    const auto read = platform::BundleCacheFile::decode(entries.value(bundle));
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->path, written.path);
+    EXPECT_EQ(read->url, written.url);
+    EXPECT_EQ(read->resourcesPath, written.resourcesPath);
+    EXPECT_EQ(read->info, written.info);
+    EXPECT_EQ(read->localized, written.localized);
+    EXPECT_EQ(read->stamps, written.stamps);
+
+    // An entry cut anywhere, or with any byte changed, decodes to nothing or to values of its own; never past its end.
+    const QByteArray entry = entries.value(bundle);
+    for (qsizetype size = 0; size < entry.size(); ++size)
+        EXPECT_FALSE(platform::BundleCacheFile::decode(QByteArrayView(entry).first(size))) << size;
+    for (qsizetype at = 0; at < entry.size(); ++at) {
+        QByteArray damaged = entry;
+        damaged[at] = char(damaged[at] ^ 0xff);
+        platform::BundleCacheFile::decode(damaged);
     }
 }

@@ -11,6 +11,7 @@
 #include "plist_floor.h"
 #include "stall_watch.h"
 #include "systemwriter/synthetic_system.h"
+#include "systemwriter/system_root_writer.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -99,6 +100,8 @@ RefreshBenchmark::Result RefreshBenchmark::run(int appCount, unsigned seed, int 
     if (!root.isValid())
         throw std::runtime_error("cannot create a temporary folder");
     const auto summary = SyntheticSystem::write(root.path(), appCount, seed);
+    // Installed long before, as applications are, so that the bundle cache file serves as on a user's machine.
+    SystemRootWriter::backdate(root.path());
     platform::setSystemRoot(root.path());
 
     Result result;

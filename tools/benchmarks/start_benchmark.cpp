@@ -3,6 +3,7 @@
 #include "platform/backend.h"
 #include "platform/system_root.h"
 #include "systemwriter/synthetic_system.h"
+#include "systemwriter/system_root_writer.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -70,6 +71,9 @@ StartBenchmark::Result StartBenchmark::run(int appCount, unsigned seed, int roun
     Result result;
     result.bundles = SyntheticSystem::write(machine, appCount, seed).bundles;
     SyntheticSystem::write(empty, 0, seed);
+    // Installed long before, as applications are, so that the bundle cache file serves as on a user's machine.
+    SystemRootWriter::backdate(machine);
+    SystemRootWriter::backdate(empty);
     result.threads = QThread::idealThreadCount();
 
     const QString floor = QStringLiteral(TESSIK_FLOOR_PATH);

@@ -9,9 +9,13 @@
 #include "platform/system_root.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 
+#include <ctime>
+#include <fcntl.h>
 #include <stdexcept>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -74,6 +78,19 @@ void SystemRootWriter::writeEmulation(const QString& root, const platform::Emula
     platform::FileManager::writeAtomically(
         platform::PropertyList::write(settings.propertyList(), platform::PropertyList::Format::Xml),
         QUrl::fromLocalFile(QDir(root).filePath(emulationName)));
+}
+
+void SystemRootWriter::backdate(const QString& root)
+{
+    const timespec anHourAgo{::time(nullptr) - 3600, 0};
+    const timespec times[2] = {anHourAgo, anHourAgo};
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, AT_SYMLINK_NOFOLLOW) != 0)
+            throw std::runtime_error("cannot set the dates of " + path.toStdString());
+    }
 }
 
 } // namespace tessik::tools

@@ -26,6 +26,11 @@ public:
 
     // Writes the root's Emulation.plist (after the machine itself, which it would otherwise affect).
     static void writeEmulation(const QString& root, const platform::EmulationSettings& settings);
+    // Dates every file and folder of the machine an hour back, as those of applications installed earlier are. A
+    // program keeps what it read of a bundle from one run to the next only once the bundle's files are older than
+    // the file system's clock tick, so a machine written just now is read afresh by every process. Throws
+    // std::runtime_error when a date cannot be set.
+    static void backdate(const QString& root);
 
 private:
     QString m_root;
