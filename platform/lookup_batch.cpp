@@ -21,6 +21,12 @@ LookupBatch::LookupBatch() : m_outermost(openBatch == 0)
     }
 }
 
+LookupBatch::LookupBatch(quint64 joined) : m_outermost(openBatch == 0)
+{
+    if (m_outermost)
+        openBatch = joined;
+}
+
 LookupBatch::~LookupBatch()
 {
     if (m_outermost)

@@ -12,6 +12,9 @@ class LookupBatch
 {
 public:
     LookupBatch();
+    // Makes this thread's lookups part of a batch another thread opened (a helper of one piece of work); a thread
+    // inside a batch of its own stays in it.
+    explicit LookupBatch(quint64 joined);
     ~LookupBatch();
     LookupBatch(const LookupBatch&) = delete;
     LookupBatch& operator=(const LookupBatch&) = delete;

@@ -1,6 +1,7 @@
 // tessik, the desktop program: reads the command line and wires the windows together.
 #include "app/l10n/l10n.h"
 #include "app/model/catalog_loader.h"
+#include "core/support/start_timeline.h"
 #include "platform/bundle.h"
 #include "platform/system_root.h"
 #include "platform/workspace.h"
@@ -60,6 +61,7 @@ void provideRuntimeFolder()
 
 int main(int argc, char* argv[])
 {
+    tessik::markStart("main");
     // The command line is read before the application object, which cannot start without a display.
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
@@ -106,6 +108,7 @@ int main(int argc, char* argv[])
 
     provideRuntimeFolder();
     QApplication application(argc, argv);
+    tessik::markStart("application object made");
     QApplication::setApplicationName(u"Tessik"_s);
     // Lets a Wayland desktop match the window to the installed desktop entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(TESSIK_APP_ID));
@@ -118,7 +121,10 @@ int main(int argc, char* argv[])
     Shell shell([] { return WindowWiring::makeMainWindow(); });
     QObject::connect(&application, &QApplication::aboutToQuit, &shell, &Shell::shutdown);
     auto& window = static_cast<MainWindow&>(*shell.mainWindow());
+    tessik::markStart("window built");
     window.model().setStartedScan(std::move(scan));
+    // The catalog is built while the window is laid out and first painted, not after.
+    window.model().refresh();
     if (options->screenshot.isEmpty()) {
         window.showFirst(!options->byFormat, options->select);
         shell.launch();
@@ -128,5 +134,6 @@ int main(int argc, char* argv[])
                       [&](ProgramOptions::Sheet) { return WindowWiring::open(window, shell, *options); });
     QObject::connect(&run, &ScreenshotRun::finished, &application, &QApplication::exit);
     run.start();
+    tessik::markStart("window shown");
     return QApplication::exec();
 }

@@ -8,13 +8,14 @@
 #include "app/model/change_applier.h"
 #include "app/model/failure_texts.h"
 #include "app/update/format_catalog_updater.h"
-#include "core/pipeline/snapshot_store.h"
-#include "core/support/newest_first.h"
 #include "core/catalog/custom_association_error.h"
+#include "core/pipeline/snapshot_store.h"
 #include "core/records/url_scheme.h"
 #include "core/records/web_browser.h"
 #include "core/services/type_resolver.h"
+#include "core/support/newest_first.h"
 #include "core/support/plain_order.h"
+#include "core/support/start_timeline.h"
 #include "platform/uniform_type.h"
 #include "platform/user_defaults.h"
 #include "platform/workspace.h"
@@ -44,6 +45,7 @@ struct Refreshed
 {
     LoadedCatalog loaded;
     CatalogDisplayIndex index;
+    std::optional<FormatKnowledgeBase> knowledge;
 };
 
 struct Rebuilt
@@ -219,42 +221,35 @@ QFuture<void> AppModel::startRefresh()
     const QList<CustomAssociation> heldCustom = m_custom;
     QList<CustomAssociation> custom = m_custom;
     std::optional<QString> unreadableCustom;
-    std::optional<FormatKnowledgeBase> knowledge;
-    try {
-        if (!m_customLoaded) {
-            // A damaged file costs the custom associations, not the whole catalog.
-            try {
-                custom = m_store.load();
-            } catch (const std::exception& error) {
-                custom.clear();
-                unreadableCustom = tr(
-                    u"无法读取自定义关联文件 {path}：{reason}。修复或移走该文件之前，不能添加自定义关联。"_s,
-                    {{u"path"_s, m_store.fileURL().toLocalFile()}, {u"reason"_s, L10n::error(error, m_languageCode)}});
-            }
+    if (!m_customLoaded) {
+        // A damaged file costs the custom associations, not the whole catalog.
+        try {
+            custom = m_store.load();
+        } catch (const std::exception& error) {
+            custom.clear();
+            unreadableCustom =
+                tr(u"无法读取自定义关联文件 {path}：{reason}。修复或移走该文件之前，不能添加自定义关联。"_s,
+                   {{u"path"_s, m_store.fileURL().toLocalFile()}, {u"reason"_s, L10n::error(error, m_languageCode)}});
         }
-        knowledge = CatalogLoader::chooseKnowledge(m_knowledge);
-    } catch (const std::exception& error) {
-        setMessage(tr(u"读取失败：{reason}"_s, {{u"reason"_s, L10n::error(error, m_languageCode)}}));
-        setBusy(false, m_busyMessage);
-        // A later refresh reads the disk as it is then.
-        m_startedScan.reset();
-        return QtFuture::makeReadyFuture();
     }
 
+    // The format catalog is read on the pool too: the first refresh happens while the window first shows.
     return runAttempt(m_catalogPool,
-                      [custom, knowledge = *knowledge, pool = m_catalogPool, started = std::exchange(m_startedScan, {}),
-                       held = Refreshed{{m_apps, m_suggestions, m_associations}, m_index}] {
-                          Refreshed refreshed{CatalogLoader::load(custom, knowledge, pool, started), {}};
+                      [custom, current = m_knowledge, pool = m_catalogPool, started = std::exchange(m_startedScan, {}),
+                       held = Refreshed{{m_apps, m_suggestions, m_associations}, m_index, {}}] {
+                          const FormatKnowledgeBase knowledge = CatalogLoader::chooseKnowledge(current);
+                          Refreshed refreshed{CatalogLoader::load(custom, knowledge, pool, started), {}, knowledge};
                           refreshed.index = CatalogDisplayIndex(refreshed.loaded.apps, refreshed.loaded.associations,
                                                                 custom, refreshed.loaded.suggestions, knowledge);
+                          markStart("display index built");
                           keepIfEqual(refreshed.loaded.apps, held.loaded.apps);
                           keepIfEqual(refreshed.loaded.suggestions, held.loaded.suggestions);
                           keepIfEqual(refreshed.loaded.associations, held.loaded.associations);
                           keepIfEqual(refreshed.index, held.index);
                           return refreshed;
                       })
-        .then(this, [this, custom, heldCustom, unreadableCustom,
-                     knowledge = *knowledge](const Attempt<Refreshed>& attempt) {
+        .then(this, [this, custom, heldCustom, unreadableCustom](const Attempt<Refreshed>& attempt) {
+            markStart("refresh delivered");
             if (attempt.error) {
                 setMessage(tr(u"读取失败：{reason}"_s, {{u"reason"_s, L10n::error(attempt.error, m_languageCode)}}));
                 setBusy(false, m_busyMessage);
@@ -272,7 +267,7 @@ QFuture<void> AppModel::startRefresh()
             assign(m_associations, refreshed.loaded.associations, changed, &AppModel::associationsChanged);
             assign(m_suggestions, refreshed.loaded.suggestions, changed, &AppModel::suggestionsChanged);
             assign(m_index, refreshed.index, changed, &AppModel::indexChanged);
-            assign(m_knowledge, OptionalKnowledge(knowledge), changed, &AppModel::knowledgeChanged);
+            assign(m_knowledge, refreshed.knowledge, changed, &AppModel::knowledgeChanged);
             // Freeing thousands of replaced records would hold up the interface; the pool does it.
             m_catalogPool->start([replaced = std::move(replaced)] {});
             m_customLoaded = !unreadableCustom;
@@ -788,9 +783,8 @@ int AppModel::stageAll(const QString& bundleIdentifier)
         }
     }
     setPending(pending);
-    const StringMap values{{u"count"_s, QString::number(staged)},
-                           {u"app"_s, app->name},
-                           {u"already"_s, QString::number(already)}};
+    const StringMap values{
+        {u"count"_s, QString::number(staged)}, {u"app"_s, app->name}, {u"already"_s, QString::number(already)}};
     setNotice(already == 0 ? tr(u"已暂存 {count} 种格式改由 {app} 打开"_s, values)
                            : tr(u"已暂存 {count} 种格式改由 {app} 打开，另有 {already} 种已由它打开"_s, values));
     return staged;

@@ -4,7 +4,9 @@
 #include "core/catalog/association_catalog_builder.h"
 #include "core/discovery/app_scanner.h"
 #include "core/services/launch_services_association_reader.h"
+#include "core/support/start_timeline.h"
 #include "platform/launch_services.h"
+#include "platform/uniform_type.h"
 
 #include <QSet>
 #include <QtConcurrent/QtConcurrentRun>
@@ -21,23 +23,42 @@ FormatKnowledgeBase CatalogLoader::chooseKnowledge(const std::optional<FormatKno
     return FormatKnowledgeBase::bundled();
 }
 
-QFuture<AppScanner::Result> CatalogLoader::startScan()
+QThreadPool* CatalogLoader::startPool()
 {
     // Its own pool: the global one may be busy with the interface's start, and a refresh waiting for the scan
     // must not be the thread the scan waits for.
-    static QThreadPool scanPool;
-    scanPool.setMaxThreadCount(std::max(2, QThread::idealThreadCount()));
-    return QtConcurrent::run(&scanPool, [] { return AppScanner().scanWithCapabilities(&scanPool); });
+    static QThreadPool pool;
+    pool.setMaxThreadCount(std::max(2, QThread::idealThreadCount()));
+    return &pool;
+}
+
+QFuture<AppScanner::Result> CatalogLoader::startScan()
+{
+    return QtConcurrent::run(startPool(), [] { return AppScanner().scanWithCapabilities(startPool()); });
 }
 
 LoadedCatalog CatalogLoader::load(const QList<CustomAssociation>& custom, const FormatKnowledgeBase& knowledge,
                                   QThreadPool* pool, std::optional<QFuture<AppScanner::Result>> started)
 {
     AppScanner::Result scanned = started ? started->result() : AppScanner().scanWithCapabilities(pool);
+    markStart("catalog started");
+    // The first refresh of a program, which its window waits for, has the threads of its start to itself.
+    QThreadPool* helpers = started ? startPool() : pool;
+    // The first type lookup reads the system's type and handler registry, from the bundles just read; the
+    // suggestions and the joining of formats below need none of it, so it is read beside them.
+    QFuture<void> registry = QtConcurrent::run(helpers, [] {
+        try {
+            platform::UTType::data();
+        } catch (...) {
+            // The catalog's own lookups meet the same failure and report it.
+        }
+    });
     LoadedCatalog loaded;
     loaded.apps = withCustomApps(std::move(scanned.apps), custom);
     loaded.suggestions = knowledge.suggestions(loaded.apps);
-    loaded.associations = buildAssociations(loaded.apps, custom, loaded.suggestions, scanned.capabilities);
+    loaded.associations = buildAssociations(loaded.apps, custom, loaded.suggestions, scanned.capabilities, helpers);
+    markStart("catalog built");
+    registry.waitForFinished();
     return loaded;
 }
 
@@ -73,10 +94,11 @@ QHash<QString, QStringList> CatalogLoader::knownExtensions(const QList<Installed
 QList<FileAssociation> CatalogLoader::buildAssociations(const QList<InstalledApp>& apps,
                                                         const QList<CustomAssociation>& custom,
                                                         const QList<CatalogSuggestion>& suggestions,
-                                                        const QHash<QUrl, QList<TypeCapability>>& declared)
+                                                        const QHash<QUrl, QList<TypeCapability>>& declared,
+                                                        QThreadPool* pool)
 {
     const AssociationCatalogBuilder builder(std::make_shared<LaunchServicesAssociationReader>());
-    return builder.build(apps, custom, suggestions, declared);
+    return builder.build(apps, custom, suggestions, declared, pool);
 }
 
 QList<CustomAssociation> CatalogLoader::persist(const CustomAssociationStore& store,

@@ -38,6 +38,8 @@ public:
     // bundles while it builds its interface; a refresh takes the result up with load(). The system root must be
     // set first.
     static QFuture<AppScanner::Result> startScan();
+    // The threads of that scan, which the refresh taking it up uses too.
+    static QThreadPool* startPool();
 
     // Scans the applications, adds (and registers) those known only from custom associations, sorts them, derives the
     // suggestions and builds the catalog over the system's current handlers. Blocking; run it off the
@@ -63,7 +65,8 @@ public:
     static QList<FileAssociation> buildAssociations(const QList<InstalledApp>& apps,
                                                     const QList<CustomAssociation>& custom,
                                                     const QList<CatalogSuggestion>& suggestions,
-                                                    const QHash<QUrl, QList<TypeCapability>>& declared = {});
+                                                    const QHash<QUrl, QList<TypeCapability>>& declared = {},
+                                                    QThreadPool* pool = nullptr);
 
     // Adds one association to the stored list as it is on disk, as the user adds it: no duplicate, the whole
     // list saved; the application is registered with Launch Services.

@@ -4,6 +4,7 @@
 #include "core/discovery/capability_parser.h"
 #include "core/services/type_resolver.h"
 #include "core/support/plain_order.h"
+#include "core/support/pool_work.h"
 #include "platform/lookup_batch.h"
 #include "platform/uniform_type.h"
 
@@ -111,17 +112,20 @@ AssociationCatalogBuilder::Joined AssociationCatalogBuilder::join(const QList<In
 QList<FileAssociation> AssociationCatalogBuilder::build(const QList<InstalledApp>& apps,
                                                         const QList<CustomAssociation>& customAssociations,
                                                         const QList<CatalogSuggestion>& suggestions,
-                                                        const QHash<QUrl, QList<TypeCapability>>& declared) const
+                                                        const QHash<QUrl, QList<TypeCapability>>& declared,
+                                                        QThreadPool* pool) const
 {
     const Joined joined = join(apps, customAssociations, suggestions, declared);
     QStringList types = joined.appsByType.keys();
     sortPlain(types);
-    // Every type and role from one reading of the handlers.
+    // Every type and role from one reading of the handlers, whichever thread asks.
     const platform::LookupBatch batch;
-    QList<FileAssociation> catalog;
-    catalog.reserve(types.size());
-    for (const QString& type : types) {
-        FileAssociation association;
+    const quint64 batchNumber = platform::LookupBatch::current();
+    QList<FileAssociation> catalog(types.size());
+    runOnPool(pool, types.size(), [&](qsizetype i) {
+        const platform::LookupBatch helper(batchNumber);
+        const QString& type = types[i];
+        FileAssociation& association = catalog[i];
         association.typeIdentifier = type;
         association.capableApps = joined.appsByType.value(type).values();
         sortByName(association.capableApps);
@@ -133,8 +137,7 @@ QList<FileAssociation> AssociationCatalogBuilder::build(const QList<InstalledApp
         association.extensions = joined.extensions(type);
         const QSet<QString> suggested = joined.suggestedByType.value(type);
         association.suggestedAppIDs = sortedUniquePlain(QStringList(suggested.begin(), suggested.end()));
-        catalog.append(std::move(association));
-    }
+    });
     return catalog;
 }
 

@@ -8,6 +8,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QThreadPool>
 #include <QUrl>
 
 #include <memory>
@@ -22,10 +23,12 @@ public:
     explicit AssociationCatalogBuilder(std::shared_ptr<const AssociationReading> reader);
 
     // Sorted by type identifier. Throws whatever the reader throws; no partial catalog is returned. `declared`
-    // holds document types a scan has just read, by bundle URL; other bundles are read here.
+    // holds document types a scan has just read, by bundle URL; other bundles are read here. The types' records are
+    // made on the idle threads of `pool` too, when one is given.
     QList<FileAssociation> build(const QList<InstalledApp>& apps, const QList<CustomAssociation>& customAssociations,
                                  const QList<CatalogSuggestion>& suggestions,
-                                 const QHash<QUrl, QList<TypeCapability>>& declared = {}) const;
+                                 const QHash<QUrl, QList<TypeCapability>>& declared = {},
+                                 QThreadPool* pool = nullptr) const;
 
     // The extensions `build` would list for each of the types it lists among these, reading no handler; the bundles
     // are read as by `build`.

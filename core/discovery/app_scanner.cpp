@@ -2,6 +2,7 @@
 
 #include "core/support/plain_order.h"
 #include "core/support/pool_work.h"
+#include "core/support/start_timeline.h"
 #include "platform/bundle.h"
 #include "platform/file_manager.h"
 
@@ -54,6 +55,7 @@ AppScanner::Result AppScanner::scanWithCapabilities(QThreadPool* pool) const
     }
 
     std::vector<std::optional<Scanned>> read(size_t(bundles.size()));
+    markStart("applications enumerated");
     runOnPool(pool, bundles.size(), [&](qsizetype i) { read[size_t(i)] = readBundle(bundles[i]); });
     platform::Bundle::keepOpenedBundles();
     // In the order met, so that the last copy of an identifier wins as in a serial scan.
@@ -71,6 +73,7 @@ AppScanner::Result AppScanner::scanWithCapabilities(QThreadPool* pool) const
         result.apps.append(std::move(bundle.app));
     }
     sortByName(result.apps);
+    markStart("bundles read");
     return result;
 }
 

@@ -2,6 +2,8 @@
 #include "core/catalog/format_knowledge_base.h"
 #include "core/discovery/app_scanner.h"
 #include "core/services/association_service_error.h"
+#include "core/services/launch_services_association_reader.h"
+#include "platform/lookup_batch.h"
 #include "systemwriter/synthetic_system.h"
 #include "temporary_system.h"
 
@@ -212,6 +214,22 @@ TEST_F(CatalogBuilderTest, TakesTheDocumentTypesTheScanRead)
     ASSERT_TRUE(plain);
     EXPECT_TRUE(plain->extensions.contains(u"scanned"_s));
     EXPECT_TRUE(plain->extensions.contains(u"text"_s));
+}
+
+TEST_F(CatalogBuilderTest, ThePoolsThreadsMakeTheSameCatalogFromOneLookAtTheHandlers)
+{
+    tools::SyntheticSystem::write(system.root(), 200, 5);
+    const AppScanner::Result scanned = AppScanner().scanWithCapabilities();
+    const AssociationCatalogBuilder builder(std::make_shared<LaunchServicesAssociationReader>());
+    const QList<FileAssociation> serial = builder.build(scanned.apps, {}, {}, scanned.capabilities);
+    ASSERT_GT(serial.size(), 20);
+    QThreadPool pool;
+    pool.setMaxThreadCount(4);
+    for (int round = 0; round < 3; ++round) {
+        const qint64 looks = platform::LookupBatch::looks();
+        EXPECT_EQ(builder.build(scanned.apps, {}, {}, scanned.capabilities, &pool), serial);
+        EXPECT_EQ(platform::LookupBatch::looks() - looks, 1) << "the helpers join the builder's batch";
+    }
 }
 
 TEST_F(CatalogBuilderTest, ThePlannedTypesGetTheCatalogsExtensionsWithoutAHandlerRead)
