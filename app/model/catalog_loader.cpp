@@ -46,13 +46,14 @@ LoadedCatalog CatalogLoader::load(const QList<CustomAssociation>& custom, const 
     QThreadPool* helpers = started ? startPool() : pool;
     // The first type lookup reads the system's type and handler registry, from the bundles just read; the
     // suggestions and the joining of formats below need none of it, so it is read beside them.
-    QFuture<void> registry = QtConcurrent::run(helpers, [] {
+    const auto readRegistry = [] {
         try {
             platform::UTType::data();
         } catch (...) {
             // The catalog's own lookups meet the same failure and report it.
         }
-    });
+    };
+    QFuture<void> registry = helpers ? QtConcurrent::run(helpers, readRegistry) : QtFuture::makeReadyFuture();
     LoadedCatalog loaded;
     loaded.apps = withCustomApps(std::move(scanned.apps), custom);
     loaded.suggestions = knowledge.suggestions(loaded.apps);
