@@ -126,9 +126,9 @@ struct BundleContents : BundleData
     CachedBundle cached() const { return {url, path, info, localized, resourcesPath, stamps}; }
 
     // An entry of the cache file; nothing when it does not decode.
-    static std::shared_ptr<const BundleContents> decoded(QByteArrayView entry)
+    static std::shared_ptr<const BundleContents> decoded(QByteArrayView entry, const QStringList& strings)
     {
-        std::optional<CachedBundle> cached = BundleCacheFile::decode(entry);
+        std::optional<CachedBundle> cached = BundleCacheFile::decode(entry, strings);
         if (!cached)
             return nullptr;
         auto contents = std::make_shared<BundleContents>();
@@ -200,8 +200,9 @@ struct BundleCache
     // The cache file the entries below belong to; they are read again when the system root (or user) changes.
     QString file;
     bool fileRead = false;
-    // Entries of the file not yet asked for, still encoded.
+    // Entries of the file not yet asked for, still encoded, and the strings they share.
     QHash<QString, QByteArray> unclaimed;
+    std::shared_ptr<const QStringList> strings;
     // The bundles opened since the file was read, as the next file should hold them.
     QHash<QString, std::shared_ptr<const BundleContents>> opened;
     qsizetype entriesInFile = 0;
@@ -216,7 +217,9 @@ struct BundleCache
         fileRead = true;
         opened.clear();
         openedChanged = false;
-        unclaimed = path.isEmpty() ? QHash<QString, QByteArray>() : BundleCacheFile::read(path);
+        BundleCacheFile::Contents contents = path.isEmpty() ? BundleCacheFile::Contents() : BundleCacheFile::read(path);
+        unclaimed = std::move(contents.entries);
+        strings = std::move(contents.strings);
         entriesInFile = unclaimed.size();
     }
 
@@ -261,16 +264,19 @@ std::shared_ptr<const BundleData> openEmulatedBundle(const QUrl& url)
     BundleCache& cache = bundleCacheStorage();
     std::shared_ptr<const BundleContents> known;
     QByteArray encoded;
+    std::shared_ptr<const QStringList> strings;
     {
         QMutexLocker locker(&cache.mutex);
         cache.useFile(cacheFile);
         known = cache.bundles.value(path);
-        if (!known)
+        if (!known) {
             encoded = cache.unclaimed.take(path);
+            strings = cache.strings;
+        }
     }
     // Decoded and checked against the disk outside the lock, so that the scan's threads do it side by side.
     if (!known && !encoded.isEmpty())
-        known = BundleContents::decoded(encoded);
+        known = BundleContents::decoded(encoded, *strings);
     if (known && known->url == url && known->isCurrent()) {
         QMutexLocker locker(&cache.mutex);
         cache.bundles.insert(path, known);

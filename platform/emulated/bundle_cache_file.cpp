@@ -11,9 +11,11 @@
 namespace tessik::platform {
 namespace {
 
-// The layout: the magic, the version and the entry count, then each entry as its length and its bytes, then the
-// checksum of all before it. An entry starts with the bundle's path, so that the file can be indexed without
-// decoding the dictionaries. Strings are UTF-8, counts and lengths LEB128, numbers eight bytes little-endian.
+// The layout: the magic and the version; the table of strings, each once (UTF-8); the entries, each as its length
+// and its bytes; the checksum of all before. Inside an entry a string is its number in the table, so that decoding
+// one shares the table's strings instead of converting and allocating its own: the same keys and type identifiers
+// recur in every bundle. An entry starts with the bundle's path, so that the file can be indexed without decoding
+// the dictionaries. Counts, lengths and string numbers are LEB128, other numbers eight bytes little-endian.
 constexpr char magic[] = "TessikBundles";
 // Finds damage, not tampering: the folder is the user's own, like the applications folder it describes.
 constexpr auto checksum = QCryptographicHash::Md5;
@@ -40,6 +42,8 @@ class Encoder
 {
 public:
     QByteArray bytes;
+    // The table being collected, shared by the encoders of one file; none writes strings in place.
+    QHash<QString, quint64>* table = nullptr;
 
     void count(quint64 value)
     {
@@ -60,7 +64,15 @@ public:
         count(quint64(value.size()));
         bytes.append(value);
     }
-    void string(const QString& value) { blob(value.toUtf8()); }
+    void string(const QString& value)
+    {
+        if (!table) {
+            blob(value.toUtf8());
+            return;
+        }
+        const auto known = table->constFind(value);
+        count(known != table->cend() ? *known : *table->insert(value, quint64(table->size())));
+    }
     void tag(Tag value) { bytes.append(char(value)); }
 
     void map(const QVariantMap& value)
@@ -130,7 +142,10 @@ public:
 class Decoder
 {
 public:
-    explicit Decoder(QByteArrayView bytes) : m_at(bytes.data()), m_end(bytes.data() + bytes.size()) {}
+    explicit Decoder(QByteArrayView bytes, const QStringList* table = nullptr)
+        : m_at(bytes.data()), m_end(bytes.data() + bytes.size()), m_table(table)
+    {
+    }
 
     bool ok() const { return m_ok; }
     bool atEnd() const { return m_at == m_end; }
@@ -165,7 +180,16 @@ public:
         m_at += size;
         return value;
     }
-    QString string() { return QString::fromUtf8(blob()); }
+    QString string()
+    {
+        if (!m_table)
+            return QString::fromUtf8(blob());
+        const quint64 number = count();
+        if (number < quint64(m_table->size()))
+            return m_table->at(qsizetype(number));
+        fail();
+        return {};
+    }
     char byte() { return have(1) ? *m_at++ : char(fail()); }
 
     QVariantMap map(int depth = 0)
@@ -235,6 +259,7 @@ private:
 
     const char* m_at;
     const char* m_end;
+    const QStringList* m_table;
     bool m_ok = true;
 };
 
@@ -264,7 +289,7 @@ FileStamp readStamp(Decoder& in, const QString& bundle)
 
 } // namespace
 
-QHash<QString, QByteArray> BundleCacheFile::read(const QString& path)
+BundleCacheFile::Contents BundleCacheFile::read(const QString& path)
 {
     FileStamp stamp;
     const std::optional<QByteArray> data = FileStamp::read(path, maximumSize, stamp);
@@ -278,25 +303,34 @@ QHash<QString, QByteArray> BundleCacheFile::read(const QString& path)
     Decoder file(payload);
     const QByteArrayView header = file.blob();
     const quint64 fileVersion = file.count();
-    const quint64 count = file.count();
     if (!file.ok() || header != magic || fileVersion != version)
         return {};
-    QHash<QString, QByteArray> entries;
+    auto strings = std::make_shared<QStringList>();
+    const quint64 stringCount = file.count();
+    // Every string takes a byte at least.
+    if (stringCount > quint64(payload.size()))
+        return {};
+    strings->reserve(qsizetype(stringCount));
+    for (quint64 i = 0; i < stringCount && file.ok(); ++i)
+        strings->append(file.string());
+    Contents contents;
+    const quint64 count = file.count();
     for (quint64 i = 0; i < count && file.ok(); ++i) {
         const QByteArrayView entry = file.blob();
-        Decoder start(entry);
+        Decoder start(entry, strings.get());
         const QString bundle = start.string();
         if (start.ok())
-            entries.insert(bundle, entry.toByteArray());
+            contents.entries.insert(bundle, entry.toByteArray());
     }
-    if (!file.ok() || !file.atEnd() || quint64(entries.size()) != count)
+    if (!file.ok() || !file.atEnd() || quint64(contents.entries.size()) != count)
         return {};
-    return entries;
+    contents.strings = std::move(strings);
+    return contents;
 }
 
-std::optional<CachedBundle> BundleCacheFile::decode(QByteArrayView entry)
+std::optional<CachedBundle> BundleCacheFile::decode(QByteArrayView entry, const QStringList& strings)
 {
-    Decoder in(entry);
+    Decoder in(entry, &strings);
     CachedBundle bundle;
     bundle.path = in.string();
     bundle.url = QUrl(in.string());
@@ -313,12 +347,12 @@ std::optional<CachedBundle> BundleCacheFile::decode(QByteArrayView entry)
 
 void BundleCacheFile::write(const QString& path, const std::vector<CachedBundle>& bundles)
 {
-    Encoder file;
-    file.blob(magic);
-    file.count(version);
-    file.count(bundles.size());
+    QHash<QString, quint64> table;
+    std::vector<QByteArray> entries;
+    entries.reserve(bundles.size());
     for (const CachedBundle& bundle : bundles) {
         Encoder entry;
+        entry.table = &table;
         entry.string(bundle.path);
         entry.string(bundle.url.toString(QUrl::FullyEncoded));
         entry.string(bundle.resourcesPath);
@@ -327,8 +361,21 @@ void BundleCacheFile::write(const QString& path, const std::vector<CachedBundle>
         entry.count(bundle.stamps.size());
         for (const FileStamp& stamp : bundle.stamps)
             writeStamp(entry, stamp, bundle.path);
-        file.blob(entry.bytes);
+        entries.push_back(std::move(entry.bytes));
     }
+    QStringList strings(table.size());
+    for (auto it = table.cbegin(); it != table.cend(); ++it)
+        strings[qsizetype(*it)] = it.key();
+
+    Encoder file;
+    file.blob(magic);
+    file.count(version);
+    file.count(quint64(strings.size()));
+    for (const QString& string : std::as_const(strings))
+        file.string(string);
+    file.count(entries.size());
+    for (const QByteArray& entry : entries)
+        file.blob(entry);
     file.bytes += QCryptographicHash::hash(file.bytes, checksum);
     FileManager::writeAtomically(file.bytes, QUrl::fromLocalFile(path));
 }

@@ -5,9 +5,11 @@
 #include <QByteArray>
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <QVariantMap>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -30,13 +32,19 @@ struct CachedBundle
 class BundleCacheFile
 {
 public:
-    static constexpr quint32 version = 2;
+    static constexpr quint32 version = 3;
 
-    // The file's entries by bundle path, each still encoded: whoever opens a bundle decodes its entry, so that
-    // the threads reading the bundles share the decoding and bundles nobody opens cost nothing.
-    static QHash<QString, QByteArray> read(const QString& path);
-    // An entry of read(); nothing when it does not decode whole.
-    static std::optional<CachedBundle> decode(QByteArrayView entry);
+    // The file's entries by bundle path, each still encoded, and the strings they share: whoever opens a bundle
+    // decodes its entry, so that the threads reading the bundles share the decoding and bundles nobody opens cost
+    // nothing.
+    struct Contents
+    {
+        std::shared_ptr<const QStringList> strings = std::make_shared<const QStringList>();
+        QHash<QString, QByteArray> entries;
+    };
+    static Contents read(const QString& path);
+    // An entry of read() with the strings read with it; nothing when it does not decode whole.
+    static std::optional<CachedBundle> decode(QByteArrayView entry, const QStringList& strings);
     // Replaces the file atomically; throws NSError when it cannot be written.
     static void write(const QString& path, const std::vector<CachedBundle>& bundles);
 };

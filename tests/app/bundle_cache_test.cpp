@@ -162,9 +162,10 @@ TEST(BundleCache, EveryKindOfValueComesBackAndADamagedEntryNeverDecodes)
     const QString file = system.root() + u"/Bundles.cache"_s;
     platform::BundleCacheFile::write(file, {written});
 
-    const QHash<QString, QByteArray> entries = platform::BundleCacheFile::read(file);
-    ASSERT_EQ(entries.keys(), QStringList{bundle});
-    const auto read = platform::BundleCacheFile::decode(entries.value(bundle));
+    const platform::BundleCacheFile::Contents contents = platform::BundleCacheFile::read(file);
+    ASSERT_EQ(contents.entries.keys(), QStringList{bundle});
+    const QStringList& strings = *contents.strings;
+    const auto read = platform::BundleCacheFile::decode(contents.entries.value(bundle), strings);
     ASSERT_TRUE(read);
     EXPECT_EQ(read->path, written.path);
     EXPECT_EQ(read->url, written.url);
@@ -174,12 +175,12 @@ TEST(BundleCache, EveryKindOfValueComesBackAndADamagedEntryNeverDecodes)
     EXPECT_EQ(read->stamps, written.stamps);
 
     // An entry cut anywhere, or with any byte changed, decodes to nothing or to values of its own; never past its end.
-    const QByteArray entry = entries.value(bundle);
+    const QByteArray entry = contents.entries.value(bundle);
     for (qsizetype size = 0; size < entry.size(); ++size)
-        EXPECT_FALSE(platform::BundleCacheFile::decode(QByteArrayView(entry).first(size))) << size;
+        EXPECT_FALSE(platform::BundleCacheFile::decode(QByteArrayView(entry).first(size), strings)) << size;
     for (qsizetype at = 0; at < entry.size(); ++at) {
         QByteArray damaged = entry;
         damaged[at] = char(damaged[at] ^ 0xff);
-        platform::BundleCacheFile::decode(damaged);
+        platform::BundleCacheFile::decode(damaged, strings);
     }
 }
