@@ -63,6 +63,14 @@ LoadedCatalog CatalogLoader::load(const QList<CustomAssociation>& custom, const 
     return loaded;
 }
 
+CatalogLoader::FirstLoad CatalogLoader::loadFirst(const QList<CustomAssociation>& custom)
+{
+    QFuture<AppScanner::Result> scan = startScan();
+    FormatKnowledgeBase knowledge = chooseKnowledge(std::nullopt);
+    LoadedCatalog catalog = load(custom, knowledge, QThreadPool::globalInstance(), std::move(scan));
+    return {std::move(knowledge), std::move(catalog)};
+}
+
 QList<InstalledApp> CatalogLoader::withCustomApps(QList<InstalledApp> apps, const QList<CustomAssociation>& custom)
 {
     const AppScanner scanner;

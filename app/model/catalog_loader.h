@@ -49,6 +49,15 @@ public:
                               QThreadPool* pool = QThreadPool::globalInstance(),
                               std::optional<QFuture<AppScanner::Result>> started = std::nullopt);
 
+    // A program's one refresh: the knowledge base chosen (by chooseKnowledge) while the bundles are read, then the
+    // catalog over it. Throws what either throws.
+    struct FirstLoad
+    {
+        FormatKnowledgeBase knowledge;
+        LoadedCatalog catalog;
+    };
+    static FirstLoad loadFirst(const QList<CustomAssociation>& custom);
+
     // The applications of a scan joined by those known only from custom associations (registered with Launch
     // Services), sorted by name, as `load` lists them.
     static QList<InstalledApp> withCustomApps(QList<InstalledApp> apps, const QList<CustomAssociation>& custom);

@@ -66,7 +66,7 @@ int AppsCommand::listHandlers(const QString& type, bool json, CliStreams& io) co
 {
     LoadedCatalog catalog;
     try {
-        catalog = CatalogLoader::load(CustomAssociationStore().load(), CatalogLoader::chooseKnowledge(std::nullopt));
+        catalog = CatalogLoader::loadFirst(CustomAssociationStore().load()).catalog;
     } catch (const std::exception& error) {
         io.err << L10n::text(u"读取失败：{reason}"_s, io.language, {{u"reason"_s, L10n::error(error, io.language)}})
                << u'\n';

@@ -41,8 +41,7 @@ int ExportCommand::execute(const QCommandLineParser& parser, CliStreams& io) con
     const QList<platform::StoredHandler> stored = platform::LSCopyStoredHandlers();
     QList<CarriedDefault> defaults;
     if (parser.isSet(u"all"_s)) {
-        const LoadedCatalog catalog =
-            CatalogLoader::load(CustomAssociationStore().load(), CatalogLoader::chooseKnowledge(std::nullopt));
+        const LoadedCatalog catalog = CatalogLoader::loadFirst(CustomAssociationStore().load()).catalog;
         defaults = DefaultsExport::collect(stored, catalog.apps, catalog.associations);
     } else {
         defaults = DefaultsExport::collect(stored, AppScanner().scan());

@@ -46,9 +46,9 @@ int FormatsCommand::execute(const QCommandLineParser& parser, CliStreams& io) co
     std::optional<FormatKnowledgeBase> knowledge;
     LoadedCatalog catalog;
     try {
-        const QList<CustomAssociation> custom = CustomAssociationStore().load();
-        knowledge = CatalogLoader::chooseKnowledge(std::nullopt);
-        catalog = CatalogLoader::load(custom, *knowledge);
+        CatalogLoader::FirstLoad loaded = CatalogLoader::loadFirst(CustomAssociationStore().load());
+        knowledge = std::move(loaded.knowledge);
+        catalog = std::move(loaded.catalog);
     } catch (const std::exception& error) {
         io.err << L10n::text(u"读取失败：{reason}"_s, language, {{u"reason"_s, L10n::error(error, language)}}) << u'\n';
         return 1;

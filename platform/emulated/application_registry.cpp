@@ -15,6 +15,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <future>
 
 using namespace Qt::StringLiterals;
 
@@ -167,6 +168,9 @@ std::shared_ptr<const ApplicationRegistry::Contents> ApplicationRegistry::Conten
 {
     auto contents = std::make_shared<Contents>();
     contents->root = root;
+    // The system's own table is read once a process, beside the application folders.
+    std::future<std::shared_ptr<const TypeDatabase>> systemTypes =
+        std::async(std::launch::async, &TypeDatabase::system);
 
     // Where each bundle is known from: the folder's place in the search order (registrations come last), then
     // its path, which is the order of precedence among applications.
@@ -214,7 +218,7 @@ std::shared_ptr<const ApplicationRegistry::Contents> ApplicationRegistry::Conten
     std::vector<QVariantMap> infoDictionaries;
     for (const auto& [identifier, bundle] : bundles)
         infoDictionaries.push_back(bundle.infoDictionary());
-    contents->types = TypeDatabase::system()->withDeclarations(infoDictionaries);
+    contents->types = systemTypes.get()->withDeclarations(infoDictionaries);
 
     for (const auto& [identifier, bundle] : bundles) {
         for (const QVariant& entryValue : bundle.infoDictionary().value(u"CFBundleDocumentTypes"_s).toList()) {
