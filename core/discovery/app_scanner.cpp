@@ -79,14 +79,14 @@ AppScanner::Result AppScanner::scanWithCapabilities(QThreadPool* pool) const
 
 std::optional<InstalledApp> AppScanner::installedApp(const QUrl& url) const
 {
+    if (!platform::FileManager::isApplication(url))
+        return std::nullopt;
     auto bundle = readBundle(url);
     return bundle ? std::optional(std::move(bundle->app)) : std::nullopt;
 }
 
 std::optional<AppScanner::Scanned> AppScanner::readBundle(const QUrl& url) const
 {
-    if (!platform::FileManager::isApplication(url))
-        return std::nullopt;
     const auto bundle = platform::Bundle::bundleWithURL(url);
     if (!bundle)
         return std::nullopt;

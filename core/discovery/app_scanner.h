@@ -49,6 +49,7 @@ private:
         InstalledApp app;
         QList<TypeCapability> capabilities;
     };
+    // An item already known to be an application.
     std::optional<Scanned> readBundle(const QUrl& url) const;
 
     QList<QUrl> m_applicationDirectories;

@@ -1,6 +1,7 @@
 #include "emulation_settings.h"
 
 #include "../file_stamp.h"
+#include "../lookup_batch.h"
 #include "machine_paths.h"
 #include "property_list.h"
 
@@ -38,12 +39,17 @@ EmulationSettings EmulationSettings::current()
     static QMutex mutex;
     static FileStamp cachedStamp{{}, -2, -2};
     static EmulationSettings cached;
+    // Like the handler database it qualifies, looked at once per lookup batch.
+    static quint64 lookedIn = 0;
 
     const QString path = MachinePaths::emulationSettings();
     QMutexLocker locker(&mutex);
     if (path.isEmpty())
         return {};
+    if (LookupBatch::covers(lookedIn) && cachedStamp.path == path)
+        return cached;
     const FileStamp stamp = FileStamp::of(path);
+    lookedIn = LookupBatch::current();
     if (stamp == cachedStamp)
         return cached;
     FileStamp readStamp;
