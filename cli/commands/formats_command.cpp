@@ -6,10 +6,14 @@
 #include "cli/terminal_text.h"
 #include "core/catalog/custom_association_store.h"
 #include "core/records/url_scheme.h"
+#include "core/support/pool_work.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QThreadPool>
+
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -53,51 +57,57 @@ int FormatsCommand::execute(const QCommandLineParser& parser, CliStreams& io) co
         io.err << L10n::text(u"读取失败：{reason}"_s, language, {{u"reason"_s, L10n::error(error, language)}}) << u'\n';
         return 1;
     }
-
-    QJsonArray array;
-    for (const FileAssociation& association : catalog.associations) {
-        const bool link = URLScheme::isIdentifier(association.typeIdentifier);
+    const auto categoryOf = [&](const FileAssociation& association) {
+        if (URLScheme::isIdentifier(association.typeIdentifier))
+            return CatalogDisplayIndex::linksCategory;
         const auto category = knowledge->category(association.extensions);
-        const QString categoryID = link       ? CatalogDisplayIndex::linksCategory
-                                   : category ? category->id
-                                              : CatalogDisplayIndex::otherCategory;
-        if (!parser.isSet(u"json"_s)) {
-            io.out << TerminalText::escaped(association.typeIdentifier) << u"  ["_s
-                   << CategoryNames::name(knowledge->categories(), categoryID, language) << u"]\n"_s;
-            if (!association.extensions.isEmpty())
-                io.out << u"  "_s
-                       << L10n::text(
-                              u"扩展名：{extensions}"_s, language,
-                              {{u"extensions"_s, TerminalText::escaped(u'.' + association.extensions.join(u" ."_s))}})
-                       << u'\n';
-            QStringList apps;
-            for (const InstalledApp& app : association.capableApps)
-                apps.append(u"%1 (%2)%3"_s.arg(TerminalText::escaped(app.name),
-                                               TerminalText::escaped(app.bundleIdentifier),
-                                               association.suggestedAppIDs.contains(app.bundleIdentifier)
-                                                   ? u" ["_s + L10n::text(u"推荐"_s, language) + u']'
-                                                   : QString()));
-            io.out << u"  "_s << L10n::text(u"应用：{apps}"_s, language, {{u"apps"_s, apps.join(u", "_s)}}) << u'\n';
-            for (AssociationRole role : allAssociationRoles)
-                if (association.defaultHandlers.contains(role))
-                    io.out << u"  "_s << rawValue(role) << u": "_s
-                           << TerminalText::escaped(association.defaultHandlers.value(role)) << u'\n';
-            continue;
-        }
-        QJsonObject handlers;
-        for (auto it = association.defaultHandlers.cbegin(); it != association.defaultHandlers.cend(); ++it)
-            handlers.insert(rawValue(it.key()), it.value());
-        array.append(
-            QJsonObject{{u"typeIdentifier"_s, association.typeIdentifier},
-                        {u"kind"_s, link ? u"urlScheme"_s : u"contentType"_s},
-                        {u"extensions"_s, QJsonArray::fromStringList(association.extensions)},
-                        {u"category"_s, categoryID},
-                        {u"capableApps"_s, QJsonArray::fromStringList(bundleIdentifiers(association.capableApps))},
-                        {u"suggestedAppIDs"_s, QJsonArray::fromStringList(association.suggestedAppIDs)},
-                        {u"defaultHandlers"_s, handlers}});
-    }
-    if (parser.isSet(u"json"_s))
+        return category ? category->id : CatalogDisplayIndex::otherCategory;
+    };
+    if (parser.isSet(u"json"_s)) {
+        // Each format's object is made on the scan's threads: on a large machine that is much of the answer.
+        std::vector<QJsonObject> objects(size_t(catalog.associations.size()));
+        runOnPool(QThreadPool::globalInstance(), catalog.associations.size(), [&](qsizetype i) {
+            const FileAssociation& association = catalog.associations[i];
+            QJsonObject handlers;
+            for (auto it = association.defaultHandlers.cbegin(); it != association.defaultHandlers.cend(); ++it)
+                handlers.insert(rawValue(it.key()), it.value());
+            const bool link = URLScheme::isIdentifier(association.typeIdentifier);
+            objects[size_t(i)] =
+                QJsonObject{{u"typeIdentifier"_s, association.typeIdentifier},
+                            {u"kind"_s, link ? u"urlScheme"_s : u"contentType"_s},
+                            {u"extensions"_s, QJsonArray::fromStringList(association.extensions)},
+                            {u"category"_s, categoryOf(association)},
+                            {u"capableApps"_s, QJsonArray::fromStringList(bundleIdentifiers(association.capableApps))},
+                            {u"suggestedAppIDs"_s, QJsonArray::fromStringList(association.suggestedAppIDs)},
+                            {u"defaultHandlers"_s, handlers}};
+        });
+        QJsonArray array;
+        for (const QJsonObject& object : objects)
+            array.append(object);
         io.out << QJsonDocument(array).toJson(QJsonDocument::Indented);
+        return 0;
+    }
+    for (const FileAssociation& association : catalog.associations) {
+        io.out << TerminalText::escaped(association.typeIdentifier) << u"  ["_s
+               << CategoryNames::name(knowledge->categories(), categoryOf(association), language) << u"]\n"_s;
+        if (!association.extensions.isEmpty())
+            io.out << u"  "_s
+                   << L10n::text(
+                          u"扩展名：{extensions}"_s, language,
+                          {{u"extensions"_s, TerminalText::escaped(u'.' + association.extensions.join(u" ."_s))}})
+                   << u'\n';
+        QStringList apps;
+        for (const InstalledApp& app : association.capableApps)
+            apps.append(u"%1 (%2)%3"_s.arg(TerminalText::escaped(app.name), TerminalText::escaped(app.bundleIdentifier),
+                                           association.suggestedAppIDs.contains(app.bundleIdentifier)
+                                               ? u" ["_s + L10n::text(u"推荐"_s, language) + u']'
+                                               : QString()));
+        io.out << u"  "_s << L10n::text(u"应用：{apps}"_s, language, {{u"apps"_s, apps.join(u", "_s)}}) << u'\n';
+        for (AssociationRole role : allAssociationRoles)
+            if (association.defaultHandlers.contains(role))
+                io.out << u"  "_s << rawValue(role) << u": "_s
+                       << TerminalText::escaped(association.defaultHandlers.value(role)) << u'\n';
+    }
     return 0;
 }
 
