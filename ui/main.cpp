@@ -132,8 +132,9 @@ int main(int argc, char* argv[])
     }
     ScreenshotRun run(window, *options,
                       [&](ProgramOptions::Sheet) { return WindowWiring::open(window, shell, *options); });
-    QObject::connect(&run, &ScreenshotRun::finished, &application, &QApplication::exit);
+    QObject::connect(&run, &ScreenshotRun::captured, &application, &QApplication::quit);
     run.start();
     tessik::markStart("window shown");
-    return QApplication::exec();
+    QApplication::exec();
+    return run.waitForPicture();
 }

@@ -21,6 +21,13 @@ foreach(arguments IN ITEMS "--language;zh" "--language;en;--by-format;--select;p
         message(FATAL_ERROR "tessik ${arguments}: the picture is not the 1100×680 window (${header})")
     endif()
 endforeach()
+# A picture that cannot be written is an error, said once the program has wound down.
+execute_process(COMMAND "${CMAKE_COMMAND}" -E env QT_QPA_PLATFORM=offscreen
+                        "${TESSIK}" --system-root "${root}/demo" --screenshot "${root}/missing/shot.png"
+                RESULT_VARIABLE status ERROR_VARIABLE said TIMEOUT 60)
+if(NOT status EQUAL 1 OR NOT said MATCHES "could not write .*missing/shot.png")
+    message(FATAL_ERROR "an unwritable picture ended with ${status}: ${said}")
+endif()
 # On a freedesktop.org desktop: the sandbox make-system writes and selects, with no system root.
 set(picture "${root}/desktop.png")
 execute_process(COMMAND /bin/sh -c "eval \"$(\"$0\" --xdg-demo \"$1/desktop\")\" && exec \"$2\" --screenshot \"$3\""

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <cstdio>
 
@@ -75,12 +76,22 @@ void ScreenshotRun::capture(QWidget* sheet)
         painter.fillRect(target.translated(0, 3).adjusted(-2, -2, 2, 2), QColor(0, 0, 0, 50));
         painter.drawPixmap(target, over, over.rect());
     }
-    // The fastest compression level: the default takes half again as long for a picture of a window no smaller.
-    const bool saved = picture.save(m_options.screenshot, "PNG", fastPngQuality);
-    markStart("picture saved");
-    if (!saved)
-        std::fprintf(stderr, "tessik: could not write %s\n", qPrintable(m_options.screenshot));
-    Q_EMIT finished(saved ? 0 : 1);
+    // An image, unlike a pixmap, may be used on another thread.
+    m_saved = QtConcurrent::run([image = picture.toImage(), file = m_options.screenshot] {
+        // The fastest compression level: the default takes half again as long for a picture of a window no smaller.
+        const bool saved = image.save(file, "PNG", fastPngQuality);
+        markStart("picture saved");
+        return saved;
+    });
+    Q_EMIT captured();
+}
+
+int ScreenshotRun::waitForPicture()
+{
+    if (m_saved.isValid() && m_saved.result())
+        return 0;
+    std::fprintf(stderr, "tessik: could not write %s\n", qPrintable(m_options.screenshot));
+    return 1;
 }
 
 } // namespace tessik::ui

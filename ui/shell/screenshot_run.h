@@ -25,11 +25,14 @@ public:
 
     ScreenshotRun(MainWindow& window, ProgramOptions options, SheetOpener openSheet, QObject* parent = nullptr);
 
-    // Shows the window; `finished` follows once the picture is saved (0) or could not be (1).
+    // Shows the window; `captured` follows once the picture is taken, and it is saved on a thread of its own while
+    // the program winds down.
     void start();
+    // Waits for the picture to be written: 0 when it was, 1 (said on the standard error) when it could not be.
+    int waitForPicture();
 
 Q_SIGNALS:
-    void finished(int exitCode);
+    void captured();
 
 private:
     void loaded();
@@ -39,6 +42,7 @@ private:
     ProgramOptions m_options;
     SheetOpener m_openSheet;
     bool m_started = false;
+    QFuture<bool> m_saved;
 };
 
 } // namespace tessik::ui
