@@ -2,9 +2,10 @@
 
 #include "../bundle.h"
 #include "../file_manager.h"
+#include "../file_stamp.h"
 #include "../ns_error.h"
 #include "../system_root.h"
-#include "../file_stamp.h"
+#include "bundle_cache.h"
 #include "launch_services_lock.h"
 #include "machine_paths.h"
 #include "property_list.h"
@@ -16,6 +17,7 @@
 
 #include <algorithm>
 #include <future>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -23,6 +25,10 @@ namespace tessik::platform {
 namespace {
 
 constexpr qint64 recheckIntervalMs = 1000;
+// The registry is built from the bundles a scan has just read, or checked against the disk: they are not looked at
+// again. Shorter than the interval above, so that a registry built from a bundle changed in the meantime is built
+// again from the disk at its next check.
+constexpr qint64 trustedBundleAgeMs = 500;
 
 std::optional<int> rankValue(const QVariant& rank)
 {
@@ -105,7 +111,7 @@ std::shared_ptr<const ApplicationRegistry::Contents> ApplicationRegistry::curren
             m_sinceCheck.start();
         return m_contents;
     }
-    m_contents = Contents::build(root);
+    m_contents = Contents::build(root, std::exchange(m_checkEveryBundle, false) ? 0 : trustedBundleAgeMs);
     m_sinceCheck.start();
     return m_contents;
 }
@@ -114,6 +120,7 @@ void ApplicationRegistry::invalidate()
 {
     QMutexLocker locker(&m_mutex);
     m_contents.reset();
+    m_checkEveryBundle = true;
 }
 
 bool ApplicationRegistry::Contents::isInstalled(const QString& bundleIdentifier) const
@@ -122,7 +129,7 @@ bool ApplicationRegistry::Contents::isInstalled(const QString& bundleIdentifier)
 }
 
 std::optional<ApplicationRegistry::Claimant> ApplicationRegistry::Contents::claimant(const QString& contentType,
-                                                                                   LSRolesMask role) const
+                                                                                     LSRolesMask role) const
 {
     QStringList level{contentType.toLower()};
     QSet<QString> seen(level.begin(), level.end());
@@ -164,7 +171,8 @@ bool ApplicationRegistry::Contents::isCurrent() const
     return std::all_of(stamps.begin(), stamps.end(), [](const FileStamp& s) { return s.isCurrent(); });
 }
 
-std::shared_ptr<const ApplicationRegistry::Contents> ApplicationRegistry::Contents::build(const QString& root)
+std::shared_ptr<const ApplicationRegistry::Contents> ApplicationRegistry::Contents::build(const QString& root,
+                                                                                          qint64 trustedForMs)
 {
     auto contents = std::make_shared<Contents>();
     contents->root = root;
@@ -205,14 +213,21 @@ std::shared_ptr<const ApplicationRegistry::Contents> ApplicationRegistry::Conten
         if (seen.contains(path))
             continue;
         seen.insert(path);
-        contents->stamps.push_back(FileStamp::of(path + u"/Contents/Info.plist"_s));
-        const auto bundle = Bundle::bundleWithURL(QUrl::fromLocalFile(path));
-        const auto identifier = bundle ? bundle->bundleIdentifier() : std::nullopt;
+        // Only the information dictionary counts here, as it was when read.
+        const QString info = path + u"/Contents/Info.plist"_s;
+        std::vector<FileStamp> read;
+        auto data = openEmulatedBundle(QUrl::fromLocalFile(path), trustedForMs, read);
+        const auto stamp = std::find_if(read.begin(), read.end(), [&](const FileStamp& s) { return s.path == info; });
+        contents->stamps.push_back(stamp != read.end() ? *stamp : FileStamp::of(info));
+        if (!data)
+            continue;
+        const Bundle bundle(std::move(data));
+        const auto identifier = bundle.bundleIdentifier();
         if (!identifier || identifier->isEmpty())
             continue;
         if (!contents->locations.contains(identifier->toLower()))
             contents->locations.insert(identifier->toLower(), path);
-        bundles.emplace_back(*identifier, *bundle);
+        bundles.emplace_back(*identifier, bundle);
     }
 
     std::vector<QVariantMap> infoDictionaries;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "../launch_services.h"
 #include "../file_stamp.h"
+#include "../launch_services.h"
 #include "type_database.h"
 
 #include <QElapsedTimer>
@@ -47,7 +47,7 @@ public:
     // The registry as it stands; re-checked against the disk at most once a second, since every read of a
     // handler asks it and the folders seldom change.
     std::shared_ptr<const Contents> current();
-    // Forces the next call to re-check the disk.
+    // Forces the next call to re-check the disk, every bundle included.
     void invalidate();
 
     // Records a bundle outside the application folders so that Launch Services knows it from now on, in every
@@ -59,6 +59,7 @@ private:
     QMutex m_mutex;
     std::shared_ptr<const Contents> m_contents;
     QElapsedTimer m_sinceCheck;
+    bool m_checkEveryBundle = false;
 };
 
 struct ApplicationRegistry::Contents
@@ -79,7 +80,9 @@ struct ApplicationRegistry::Contents
     // The highest-ranked claimant of the type in the role, else of its nearest supertypes.
     std::optional<Claimant> claimant(const QString& contentType, LSRolesMask role) const;
     bool isCurrent() const;
-    static std::shared_ptr<const Contents> build(const QString& root);
+    // Bundles read or checked within the last `trustedForMs` are taken as they were read; the stamps they were read
+    // with are kept, so the next check against the disk finds what changed since.
+    static std::shared_ptr<const Contents> build(const QString& root, qint64 trustedForMs);
 };
 
 } // namespace tessik::platform

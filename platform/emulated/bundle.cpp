@@ -19,12 +19,20 @@
 #include <QHash>
 #include <QMutex>
 
+#include <atomic>
+#include <chrono>
 #include <limits>
 
 using namespace Qt::StringLiterals;
 
 namespace tessik::platform {
 namespace {
+
+qint64 steadyMs()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
 
 // Information dictionaries larger than this are not application metadata.
 constexpr qint64 maximumInfoPlistSize = 16 * 1024 * 1024;
@@ -108,6 +116,8 @@ struct BundleContents : BundleData
     std::vector<FileStamp> stamps;
     // When the files were read (ms since the epoch).
     qint64 readAtMs = 0;
+    // When the files were last read or found unchanged, on the steady clock (ms).
+    mutable std::atomic<qint64> verifiedAtMs = 0;
 
     bool isCurrent() const
     {
@@ -146,6 +156,7 @@ struct BundleContents : BundleData
     static std::shared_ptr<const BundleContents> load(const QUrl& url, const QString& path)
     {
         auto contents = std::make_shared<BundleContents>();
+        contents->verifiedAtMs = steadyMs();
         contents->readAtMs = Clock::now().toMSecsSinceEpoch();
         contents->url = url;
         contents->path = path;
@@ -255,6 +266,13 @@ void clearBundleCache()
 
 std::shared_ptr<const BundleData> openEmulatedBundle(const QUrl& url)
 {
+    std::vector<FileStamp> stamps;
+    return openEmulatedBundle(url, 0, stamps);
+}
+
+std::shared_ptr<const BundleData> openEmulatedBundle(const QUrl& url, qint64 trustedForMs,
+                                                     std::vector<FileStamp>& stamps)
+{
     if (!url.isLocalFile())
         return nullptr;
     const QString path = QDir::cleanPath(url.toLocalFile());
@@ -277,7 +295,17 @@ std::shared_ptr<const BundleData> openEmulatedBundle(const QUrl& url)
     // Decoded and checked against the disk outside the lock, so that the scan's threads do it side by side.
     if (!known && !encoded.isEmpty())
         known = BundleContents::decoded(encoded, *strings);
-    if (known && known->url == url && known->isCurrent()) {
+    const auto current = [trustedForMs](const BundleContents& contents) {
+        const qint64 now = steadyMs();
+        if (now - contents.verifiedAtMs <= trustedForMs)
+            return true;
+        if (!contents.isCurrent())
+            return false;
+        contents.verifiedAtMs = now;
+        return true;
+    };
+    if (known && known->url == url && current(*known)) {
+        stamps = known->stamps;
         QMutexLocker locker(&cache.mutex);
         cache.bundles.insert(path, known);
         if (cache.file == cacheFile)
@@ -287,6 +315,7 @@ std::shared_ptr<const BundleData> openEmulatedBundle(const QUrl& url)
     auto contents = BundleContents::load(url, path);
     if (!contents)
         return nullptr;
+    stamps = contents->stamps;
     QMutexLocker locker(&cache.mutex);
     cache.bundles.insert(path, contents);
     if (cache.file == cacheFile)

@@ -1,3 +1,4 @@
+#include "platform/bundle.h"
 #include "platform/emulated/application_registry.h"
 #include "platform/emulated/emulation_settings.h"
 #include "platform/emulated/machine_paths.h"
@@ -5,6 +6,7 @@
 #include "platform/handler_explanation.h"
 #include "platform/launch_services.h"
 #include "platform/lookup_batch.h"
+#include "platform/system_root.h"
 #include "platform/user_defaults.h"
 #include "platform/workspace.h"
 #include "pipe_watch.h"
@@ -61,6 +63,37 @@ TEST(LaunchServices, ChoosesTheHighestRankedClaimantInAMatchingRole)
     system.addApp(u"Applications/Owner.app"_s, u"com.example.owner"_s,
                   {TemporarySystem::documentType({markdown}, {}, u"Viewer"_s, u"Owner"_s)});
     EXPECT_EQ(handler(markdown, kLSRolesViewer), u"com.example.owner"_s);
+}
+
+TEST(LaunchServices, TheRegistryTakesTheBundlesJustReadAndKnowsWhatChangedSince)
+{
+    TemporarySystem system;
+    const QString markdown = u"net.daringfireball.markdown"_s;
+    const QString bundle = system.addApp(u"Applications/Writer.app"_s, u"com.example.writer"_s,
+                                         {TemporarySystem::documentType({markdown}, {}, u"Editor"_s)});
+    // The bundle as a scan reads it, and a registry built from the disk.
+    ASSERT_TRUE(Bundle::bundleWithURL(QUrl::fromLocalFile(bundle)));
+    ASSERT_EQ(handler(markdown, kLSRolesEditor), u"com.example.writer"_s);
+    ASSERT_TRUE(ApplicationRegistry::shared().current()->isCurrent());
+
+    // Another program changes the bundle; the next registry, built at once from what was just read, is out of date
+    // and says so, so that its next look at the disk reads the bundle again.
+    QFile info(bundle + u"/Contents/Info.plist"_s);
+    ASSERT_TRUE(info.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_GT(info.write(PropertyList::write(QVariantMap{{u"CFBundleIdentifier"_s, u"com.example.writer"_s},
+                                                         {u"CFBundleName"_s, u"Writer, without documents"_s}},
+                                             PropertyList::Format::Xml)),
+              0);
+    info.close();
+    {
+        const TemporarySystem elsewhere;
+        handler(markdown, kLSRolesEditor);
+    }
+    setSystemRoot(system.root());
+    EXPECT_FALSE(ApplicationRegistry::shared().current()->isCurrent());
+    ApplicationRegistry::shared().invalidate();
+    EXPECT_FALSE(handler(markdown, kLSRolesEditor)) << "read from the disk again";
+    EXPECT_TRUE(ApplicationRegistry::shared().current()->isCurrent());
 }
 
 TEST(LaunchServices, SupertypeClaimsAndExtensionOnlyEntriesCount)
