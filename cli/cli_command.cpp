@@ -85,8 +85,19 @@ QCommandLineOption jsonOption()
 
 void printJson(QTextStream& out, const QJsonValue& value)
 {
-    const QJsonDocument document = value.isArray() ? QJsonDocument(value.toArray()) : QJsonDocument(value.toObject());
-    out << QString::fromUtf8(document.toJson(QJsonDocument::Indented));
+    printJson(out, value.isArray() ? QJsonDocument(value.toArray()) : QJsonDocument(value.toObject()));
+}
+
+void printJson(QTextStream& out, const QJsonDocument& document)
+{
+    const QByteArray text = document.toJson(QJsonDocument::Indented);
+    // UTF-8 already: a stream on a device takes the bytes as they are, not by way of UTF-16 and back.
+    if (QIODevice* device = out.device()) {
+        out.flush();
+        device->write(text);
+    } else {
+        out << QString::fromUtf8(text);
+    }
 }
 
 } // namespace tessik::cli

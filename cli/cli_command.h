@@ -7,6 +7,7 @@
 #include "core/support/record_folder.h"
 
 #include <QCommandLineParser>
+#include <QJsonDocument>
 #include <QJsonValue>
 #include <QList>
 #include <QString>
@@ -68,8 +69,9 @@ QString targetHelp();
 
 // The --json option of the commands that answer a query.
 QCommandLineOption jsonOption();
-// Prints the value as indented JSON.
+// Prints the value, or the document, as indented JSON.
 void printJson(QTextStream& out, const QJsonValue& value);
+void printJson(QTextStream& out, const QJsonDocument& document);
 
 // Every record of a snapshot or report store, newest first; unreadable files are named on standard error.
 template <typename Store> auto loadNewestFirst(const Store& store, CliStreams& io)

@@ -50,7 +50,7 @@ int AppsCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
         QJsonArray array;
         for (const QJsonObject& object : objects)
             array.append(object);
-        io.out << QJsonDocument(array).toJson(QJsonDocument::Indented);
+        printJson(io.out, QJsonDocument(array));
         return 0;
     }
     for (const InstalledApp& app : apps)
@@ -111,8 +111,7 @@ int AppsCommand::listHandlers(const QString& type, bool json, CliStreams& io) co
                << (marks.isEmpty() ? QString() : u"\t["_s + marks.join(u", "_s) + u']') << u'\n';
     }
     if (json)
-        io.out << QJsonDocument(QJsonObject{{u"typeIdentifier"_s, type}, {u"apps"_s, array}})
-                      .toJson(QJsonDocument::Indented);
+        printJson(io.out, QJsonObject{{u"typeIdentifier"_s, type}, {u"apps"_s, array}});
     if (apps.isEmpty() && !json)
         io.err << L10n::text(u"没有已安装的应用能打开 {type}。"_s, io.language, {{u"type"_s, type}}) << u'\n';
     return apps.isEmpty() ? 1 : 0;

@@ -48,7 +48,7 @@ int ExportCommand::execute(const QCommandLineParser& parser, CliStreams& io) con
     }
     const QJsonDocument document = DefaultsFile::toJson(defaults, IsoDate::now());
     if (file == u"-"_s) {
-        io.out << QString::fromUtf8(document.toJson(QJsonDocument::Indented));
+        printJson(io.out, document);
         return 0;
     }
     const QString path = QDir::current().absoluteFilePath(file);

@@ -84,7 +84,7 @@ int FormatsCommand::execute(const QCommandLineParser& parser, CliStreams& io) co
         QJsonArray array;
         for (const QJsonObject& object : objects)
             array.append(object);
-        io.out << QJsonDocument(array).toJson(QJsonDocument::Indented);
+        printJson(io.out, QJsonDocument(array));
         return 0;
     }
     for (const FileAssociation& association : catalog.associations) {

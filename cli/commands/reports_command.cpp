@@ -53,7 +53,7 @@ int ReportsCommand::execute(const QCommandLineParser& parser, CliStreams& io) co
         }
     }
     if (parser.isSet(u"json"_s))
-        io.out << QJsonDocument(array).toJson(QJsonDocument::Indented);
+        printJson(io.out, QJsonDocument(array));
     return 0;
 }
 

@@ -56,7 +56,7 @@ int SnapshotsCommand::execute(const QCommandLineParser& parser, CliStreams& io) 
                    << u"  "_s << TerminalText::escaped(formats(snapshot).join(u", "_s)) << u'\n';
     }
     if (parser.isSet(u"json"_s))
-        io.out << QJsonDocument(array).toJson(QJsonDocument::Indented);
+        printJson(io.out, QJsonDocument(array));
     return 0;
 }
 
