@@ -29,7 +29,8 @@ const QStringList& AssociationCatalogBuilder::cameraRawExtensions()
 // What the catalog joins, by type, before any handler is read.
 struct AssociationCatalogBuilder::Joined
 {
-    QHash<QString, QHash<QString, InstalledApp>> appsByType;
+    // By type and identifier; each points into the lists the catalog is built from, which outlive it.
+    QHash<QString, QHash<QString, const InstalledApp*>> appsByType;
     QHash<QString, QSet<QString>> extensionsByType;
     QHash<QString, QSet<QString>> suggestedByType;
 
@@ -47,10 +48,10 @@ AssociationCatalogBuilder::Joined AssociationCatalogBuilder::join(const QList<In
                                                                   const QHash<QUrl, QList<TypeCapability>>& declared)
 {
     // The list holds each identifier once; should it not, the first occurrence counts.
-    QHash<QString, InstalledApp> appsByID;
+    QHash<QString, const InstalledApp*> appsByID;
     for (const InstalledApp& app : apps)
         if (!appsByID.contains(app.id()))
-            appsByID.insert(app.id(), app);
+            appsByID.insert(app.id(), &app);
     Joined joined;
     auto& appsByType = joined.appsByType;
     auto& extensionsByType = joined.extensionsByType;
@@ -59,7 +60,7 @@ AssociationCatalogBuilder::Joined AssociationCatalogBuilder::join(const QList<In
     const CapabilityParser parser;
     for (const InstalledApp& app : apps) {
         for (const QString& type : app.supportedTypeIdentifiers)
-            appsByType[type].insert(app.id(), app);
+            appsByType[type].insert(app.id(), &app);
         const auto known = declared.constFind(app.url);
         for (const TypeCapability& capability : known != declared.cend() ? *known : parser.parse(app.url)) {
             for (const QString& extension : capability.extensions) {
@@ -76,17 +77,17 @@ AssociationCatalogBuilder::Joined AssociationCatalogBuilder::join(const QList<In
     }
 
     const QString cameraRawType = platform::UTType::cameraRawImage().identifier();
-    QList<InstalledApp> rawViewers;
+    QList<const InstalledApp*> rawViewers;
     for (const InstalledApp& app : apps)
         if (app.supportedTypeIdentifiers.contains(cameraRawType))
-            rawViewers.append(app);
+            rawViewers.append(&app);
     for (const QString& extension : cameraRawExtensions()) {
         const auto type = platform::UTType::typeWithFilenameExtension(extension, platform::UTType::data());
         if (!type || !type->conformsTo(platform::UTType::cameraRawImage()))
             continue;
         extensionsByType[type->identifier()].insert(extension);
-        for (const InstalledApp& viewer : rawViewers)
-            appsByType[type->identifier()].insert(viewer.id(), viewer);
+        for (const InstalledApp* viewer : rawViewers)
+            appsByType[type->identifier()].insert(viewer->id(), viewer);
     }
     // Viewers of the abstract raw type are listed under each concrete raw format instead.
     if (!rawViewers.isEmpty() && !extensionsByType.contains(cameraRawType))
@@ -96,13 +97,13 @@ AssociationCatalogBuilder::Joined AssociationCatalogBuilder::join(const QList<In
         const auto scanned = appsByID.constFind(custom.app.id());
         if (scanned == appsByID.cend())
             continue;
-        appsByType[custom.typeIdentifier].insert(scanned->id(), *scanned);
+        appsByType[custom.typeIdentifier].insert((*scanned)->id(), *scanned);
         if (!custom.fileExtension.isEmpty())
             extensionsByType[custom.typeIdentifier].insert(custom.fileExtension);
     }
 
     for (const CatalogSuggestion& suggestion : suggestions) {
-        appsByType[suggestion.typeIdentifier].insert(suggestion.app.id(), suggestion.app);
+        appsByType[suggestion.typeIdentifier].insert(suggestion.app.id(), &suggestion.app);
         extensionsByType[suggestion.typeIdentifier].insert(suggestion.fileExtension);
         suggestedByType[suggestion.typeIdentifier].insert(suggestion.app.id());
     }
@@ -127,7 +128,10 @@ QList<FileAssociation> AssociationCatalogBuilder::build(const QList<InstalledApp
         const QString& type = types[i];
         FileAssociation& association = catalog[i];
         association.typeIdentifier = type;
-        association.capableApps = joined.appsByType.value(type).values();
+        const QHash<QString, const InstalledApp*> capable = joined.appsByType.value(type);
+        association.capableApps.reserve(capable.size());
+        for (const InstalledApp* app : capable)
+            association.capableApps.append(*app);
         sortByName(association.capableApps);
         for (AssociationRole role :
              {AssociationRole::all, AssociationRole::viewer, AssociationRole::editor, AssociationRole::shell}) {
