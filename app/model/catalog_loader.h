@@ -44,7 +44,8 @@ public:
     // Scans the applications, adds (and registers) those known only from custom associations, sorts them, derives the
     // suggestions and builds the catalog over the system's current handlers. Blocking; run it off the
     // interface thread. Bundles are read on the pool too (see AppScanner::scan); a scan already started is waited
-    // for instead. Throws what the scan or the handler reads throw.
+    // for instead, and the start's threads then do the pool's part of the rest: reading the type registry beside
+    // the joining of formats, and the types' rows. Throws what the scan or the handler reads throw.
     static LoadedCatalog load(const QList<CustomAssociation>& custom, const FormatKnowledgeBase& knowledge,
                               QThreadPool* pool = QThreadPool::globalInstance(),
                               std::optional<QFuture<AppScanner::Result>> started = std::nullopt);

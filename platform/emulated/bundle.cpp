@@ -304,22 +304,15 @@ std::shared_ptr<const BundleData> openEmulatedBundle(const QUrl& url, qint64 tru
         contents.verifiedAtMs = now;
         return true;
     };
-    if (known && known->url == url && current(*known)) {
-        stamps = known->stamps;
-        QMutexLocker locker(&cache.mutex);
-        cache.bundles.insert(path, known);
-        if (cache.file == cacheFile)
-            cache.noteOpened(path, known, false);
-        return known;
-    }
-    auto contents = BundleContents::load(url, path);
+    const bool reused = known && known->url == url && current(*known);
+    const auto contents = reused ? known : BundleContents::load(url, path);
     if (!contents)
         return nullptr;
     stamps = contents->stamps;
     QMutexLocker locker(&cache.mutex);
     cache.bundles.insert(path, contents);
     if (cache.file == cacheFile)
-        cache.noteOpened(path, contents, true);
+        cache.noteOpened(path, contents, !reused);
     return contents;
 }
 
