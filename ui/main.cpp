@@ -104,7 +104,7 @@ int main(int argc, char* argv[])
 
     // The bundles are read while Qt connects to the window system, loads its fonts and builds the window.
     tessik::platform::setSystemRoot(options->systemRoot);
-    QFuture<tessik::AppScanner::Result> scan = tessik::CatalogLoader::startScan();
+    tessik::CatalogLoader::StartedScan scan = tessik::CatalogLoader::startScan();
 
     provideRuntimeFolder();
     QApplication application(argc, argv);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/model/catalog_display_index.h"
+#include "app/model/catalog_loader.h"
 #include "app/model/change_history.h"
 #include "app/model/restore_plan.h"
 #include "app/model/serial_tasks.h"
@@ -156,7 +157,7 @@ public:
     QFuture<void> restore(const RestorePlan& plan);
     // A scan started before the model (CatalogLoader::startScan), which the first refresh takes up instead of
     // scanning again.
-    void setStartedScan(QFuture<AppScanner::Result> scan) { m_startedScan = std::move(scan); }
+    void setStartedScan(CatalogLoader::StartedScan scan) { m_startedScan = std::move(scan); }
 
     // For tests: how verification waits, and how often a catalog update looks whether the model is still busy.
     void setSleeper(std::shared_ptr<Sleeper> sleeper) { m_sleeper = std::move(sleeper); }
@@ -220,7 +221,7 @@ private:
     SerialTasks m_catalogTasks;
     // The custom associations were read from the store; later refreshes keep the list in memory.
     bool m_customLoaded = false;
-    std::optional<QFuture<AppScanner::Result>> m_startedScan;
+    std::optional<CatalogLoader::StartedScan> m_startedScan;
     bool m_customReadable = true;
 
     QList<InstalledApp> m_apps;

@@ -32,15 +32,23 @@ QThreadPool* CatalogLoader::startPool()
     return &pool;
 }
 
-QFuture<AppScanner::Result> CatalogLoader::startScan()
+CatalogLoader::StartedScan CatalogLoader::startScan()
 {
-    return QtConcurrent::run(startPool(), [] { return AppScanner().scanWithCapabilities(startPool()); });
+    return runAttempt(startPool(), [] { return AppScanner().scanWithCapabilities(startPool()); });
 }
 
 LoadedCatalog CatalogLoader::load(const QList<CustomAssociation>& custom, const FormatKnowledgeBase& knowledge,
-                                  QThreadPool* pool, std::optional<QFuture<AppScanner::Result>> started)
+                                  QThreadPool* pool, std::optional<StartedScan> started)
 {
-    AppScanner::Result scanned = started ? started->result() : AppScanner().scanWithCapabilities(pool);
+    AppScanner::Result scanned;
+    if (started) {
+        Attempt<AppScanner::Result> attempt = started->result();
+        if (attempt.error)
+            std::rethrow_exception(attempt.error);
+        scanned = std::move(*attempt.value);
+    } else {
+        scanned = AppScanner().scanWithCapabilities(pool);
+    }
     markStart("catalog started");
     // The first refresh of a program, which its window waits for, has the threads of its start to itself.
     QThreadPool* helpers = started ? startPool() : pool;
@@ -65,10 +73,18 @@ LoadedCatalog CatalogLoader::load(const QList<CustomAssociation>& custom, const 
 
 CatalogLoader::FirstLoad CatalogLoader::loadFirst(const QList<CustomAssociation>& custom)
 {
-    QFuture<AppScanner::Result> scan = startScan();
-    FormatKnowledgeBase knowledge = chooseKnowledge(std::nullopt);
+    StartedScan scan = startScan();
+    // The scan is not left running on its own: the program may end as soon as this throws.
+    const auto knowledge = [&] {
+        try {
+            return chooseKnowledge(std::nullopt);
+        } catch (...) {
+            scan.waitForFinished();
+            throw;
+        }
+    }();
     LoadedCatalog catalog = load(custom, knowledge, QThreadPool::globalInstance(), std::move(scan));
-    return {std::move(knowledge), std::move(catalog)};
+    return {knowledge, std::move(catalog)};
 }
 
 QList<InstalledApp> CatalogLoader::withCustomApps(QList<InstalledApp> apps, const QList<CustomAssociation>& custom)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/model/background_task.h"
 #include "core/catalog/catalog_suggestion.h"
 #include "core/catalog/custom_association.h"
 #include "core/catalog/custom_association_store.h"
@@ -37,7 +38,8 @@ public:
     // Starts scanning the application folders at once, on threads of its own, so that a program can read the
     // bundles while it builds its interface; a refresh takes the result up with load(). The system root must be
     // set first.
-    static QFuture<AppScanner::Result> startScan();
+    using StartedScan = QFuture<Attempt<AppScanner::Result>>;
+    static StartedScan startScan();
     // The threads of that scan, which the refresh taking it up uses too.
     static QThreadPool* startPool();
 
@@ -48,7 +50,7 @@ public:
     // the joining of formats, and the types' rows. Throws what the scan or the handler reads throw.
     static LoadedCatalog load(const QList<CustomAssociation>& custom, const FormatKnowledgeBase& knowledge,
                               QThreadPool* pool = QThreadPool::globalInstance(),
-                              std::optional<QFuture<AppScanner::Result>> started = std::nullopt);
+                              std::optional<StartedScan> started = std::nullopt);
 
     // A program's one refresh: the knowledge base chosen (by chooseKnowledge) while the bundles are read, then the
     // catalog over it. Throws what either throws.

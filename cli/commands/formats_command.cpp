@@ -13,6 +13,7 @@
 #include <QJsonObject>
 #include <QThreadPool>
 
+#include <utility>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -67,7 +68,7 @@ int FormatsCommand::execute(const QCommandLineParser& parser, CliStreams& io) co
         // Each format's object is made on the scan's threads: on a large machine that is much of the answer.
         std::vector<QJsonObject> objects(size_t(catalog.associations.size()));
         runOnPool(QThreadPool::globalInstance(), catalog.associations.size(), [&](qsizetype i) {
-            const FileAssociation& association = catalog.associations[i];
+            const FileAssociation& association = std::as_const(catalog.associations)[i];
             QJsonObject handlers;
             for (auto it = association.defaultHandlers.cbegin(); it != association.defaultHandlers.cend(); ++it)
                 handlers.insert(rawValue(it.key()), it.value());

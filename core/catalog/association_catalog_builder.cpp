@@ -11,6 +11,8 @@
 #include <QHash>
 #include <QSet>
 
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
 namespace tessik {
@@ -123,10 +125,12 @@ QList<FileAssociation> AssociationCatalogBuilder::build(const QList<InstalledApp
     const platform::LookupBatch batch;
     const quint64 batchNumber = platform::LookupBatch::current();
     QList<FileAssociation> catalog(types.size());
+    // Detached once here, so that no thread below asks whether it must.
+    FileAssociation* const rows = catalog.data();
     runOnPool(pool, types.size(), [&](qsizetype i) {
         const platform::LookupBatch helper(batchNumber);
-        const QString& type = types[i];
-        FileAssociation& association = catalog[i];
+        const QString& type = std::as_const(types)[i];
+        FileAssociation& association = rows[i];
         association.typeIdentifier = type;
         const QHash<QString, const InstalledApp*> capable = joined.appsByType.value(type);
         association.capableApps.reserve(capable.size());

@@ -297,7 +297,7 @@ std::shared_ptr<const BundleData> openEmulatedBundle(const QUrl& url, qint64 tru
         known = BundleContents::decoded(encoded, *strings);
     const auto current = [trustedForMs](const BundleContents& contents) {
         const qint64 now = steadyMs();
-        if (now - contents.verifiedAtMs <= trustedForMs)
+        if (trustedForMs > 0 && now - contents.verifiedAtMs <= trustedForMs)
             return true;
         if (!contents.isCurrent())
             return false;
@@ -305,14 +305,17 @@ std::shared_ptr<const BundleData> openEmulatedBundle(const QUrl& url, qint64 tru
         return true;
     };
     const bool reused = known && known->url == url && current(*known);
-    const auto contents = reused ? known : BundleContents::load(url, path);
+    auto contents = reused ? known : BundleContents::load(url, path);
     if (!contents)
         return nullptr;
-    stamps = contents->stamps;
     QMutexLocker locker(&cache.mutex);
+    // Another thread may have read the bundle afresh meanwhile; what was kept is never put back over it.
+    if (const auto newer = cache.bundles.value(path); reused && newer && newer != known)
+        contents = newer;
     cache.bundles.insert(path, contents);
     if (cache.file == cacheFile)
         cache.noteOpened(path, contents, !reused);
+    stamps = contents->stamps;
     return contents;
 }
 

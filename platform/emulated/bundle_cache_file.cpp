@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QtEndian>
 
+#include <algorithm>
 #include <bit>
 
 namespace tessik::platform {
@@ -228,10 +229,11 @@ public:
         case Tag::list: {
             QVariantList list;
             const quint64 size = count();
-            // Every item takes a byte at least: a count beyond the bytes left is damage, not a list to reserve.
+            // Every item takes a byte at least: a count beyond the bytes left is damage. What is reserved stays
+            // small whatever the count says; a list longer than that grows as it is read.
             if (!have(size))
                 return {};
-            list.reserve(qsizetype(size));
+            list.reserve(qsizetype(std::min<quint64>(size, 64)));
             for (quint64 i = 0; i < size && m_ok; ++i)
                 list.append(variant(depth + 1));
             return list;
@@ -310,7 +312,7 @@ BundleCacheFile::Contents BundleCacheFile::read(const QString& path)
     // Every string takes a byte at least.
     if (stringCount > quint64(payload.size()))
         return {};
-    strings->reserve(qsizetype(stringCount));
+    strings->reserve(qsizetype(std::min<quint64>(stringCount, 1 << 16)));
     for (quint64 i = 0; i < stringCount && file.ok(); ++i)
         strings->append(file.string());
     Contents contents;

@@ -123,7 +123,7 @@ TEST_F(AppModelTest, RefreshLoadsEverythingAndRepairsTheSelection)
 
 TEST_F(AppModelTest, TheFirstRefreshTakesUpAScanStartedBeforeTheModel)
 {
-    QFuture<AppScanner::Result> started = CatalogLoader::startScan();
+    CatalogLoader::StartedScan started = CatalogLoader::startScan();
     started.waitForFinished();
     // Installed after the started scan read the folders: only a scan of the refresh's own would list it.
     system.addApp(u"Applications/Late.app"_s, u"com.example.Late"_s,

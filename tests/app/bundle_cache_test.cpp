@@ -1,9 +1,11 @@
 #include "app/model/catalog_loader.h"
 #include "core/discovery/app_scanner.h"
 #include "platform/backend.h"
+#include "platform/bundle.h"
 #include "platform/emulated/application_registry.h"
 #include "platform/emulated/bundle_cache.h"
 #include "platform/emulated/bundle_cache_file.h"
+#include "platform/emulated/property_list.h"
 #include "systemwriter/demo_system.h"
 #include "systemwriter/synthetic_system.h"
 #include "systemwriter/system_root_writer.h"
@@ -182,5 +184,26 @@ TEST(BundleCache, EveryKindOfValueComesBackAndADamagedEntryNeverDecodes)
         QByteArray damaged = entry;
         damaged[at] = char(damaged[at] ^ 0xff);
         platform::BundleCacheFile::decode(damaged, strings);
+    }
+}
+
+TEST(BundleCache, ABundleOpenedAgainAtOnceIsCheckedAgain)
+{
+    TemporarySystem system;
+    const QString bundle = system.addApp(u"Applications/Quick.app"_s, u"com.example.Quick"_s);
+    const QUrl url = QUrl::fromLocalFile(bundle);
+    // Names of different lengths, so that every rewrite changes the file's size whatever its clock says.
+    for (const QString& name : {u"A"_s, u"Bb"_s, u"Ccc"_s, u"Dd"_s, u"E"_s, u"Ffff"_s}) {
+        ASSERT_TRUE(platform::Bundle::bundleWithURL(url));
+        QFile info(bundle + u"/Contents/Info.plist"_s);
+        ASSERT_TRUE(info.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ASSERT_GT(info.write(platform::PropertyList::write(
+                      QVariantMap{{u"CFBundleIdentifier"_s, u"com.example.Quick"_s}, {u"CFBundleName"_s, name}},
+                      platform::PropertyList::Format::Xml)),
+                  0);
+        info.close();
+        const auto reopened = platform::Bundle::bundleWithURL(url);
+        ASSERT_TRUE(reopened);
+        EXPECT_EQ(reopened->objectForInfoDictionaryKey(u"CFBundleName"_s).toString(), name);
     }
 }
