@@ -39,7 +39,7 @@ qint64 AppScanner::scansMade()
 AppScanner::Result AppScanner::scanWithCapabilities(QThreadPool* pool) const
 {
     ++scanCount;
-    QList<QUrl> bundles;
+    QList<QUrl> items;
     for (const QUrl& root : m_applicationDirectories) {
         if (!platform::FileManager::fileExists(root.toLocalFile()))
             continue;
@@ -48,19 +48,21 @@ AppScanner::Result AppScanner::scanWithCapabilities(QThreadPool* pool) const
                                                         platform::DirectoryEnumerator::SkipsPackageDescendants);
         if (!enumerator)
             continue;
-        while (const auto item = enumerator->nextObject()) {
-            if (platform::FileManager::isApplication(*item))
-                bundles.append(*item);
-        }
+        while (const auto item = enumerator->nextObject())
+            items.append(*item);
     }
 
-    std::vector<std::optional<Scanned>> read(size_t(bundles.size()));
+    std::vector<std::optional<Scanned>> read(size_t(items.size()));
     markStart("applications enumerated");
-    runOnPool(pool, bundles.size(), [&](qsizetype i) { read[size_t(i)] = readBundle(bundles[i]); });
+    // Whether an item is an application is asked on the pool too: it costs a look at the disk each.
+    runOnPool(pool, items.size(), [&](qsizetype i) {
+        if (platform::FileManager::isApplication(items[i]))
+            read[size_t(i)] = readBundle(items[i]);
+    });
     platform::Bundle::keepOpenedBundles();
     // In the order met, so that the last copy of an identifier wins as in a serial scan.
     QHash<QString, qsizetype> byIdentifier;
-    for (qsizetype i = 0; i < bundles.size(); ++i)
+    for (qsizetype i = 0; i < items.size(); ++i)
         if (read[size_t(i)])
             byIdentifier.insert(read[size_t(i)]->app.bundleIdentifier, i);
 
