@@ -3,10 +3,14 @@
 #include "app/l10n/platform_texts.h"
 #include "core/discovery/app_scanner.h"
 #include "core/services/target_type_resolver.h"
+#include "core/support/pool_work.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QThreadPool>
+
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -88,16 +92,54 @@ void printJson(QTextStream& out, const QJsonValue& value)
     printJson(out, value.isArray() ? QJsonDocument(value.toArray()) : QJsonDocument(value.toObject()));
 }
 
-void printJson(QTextStream& out, const QJsonDocument& document)
+namespace {
+
+// UTF-8 already: a stream on a device takes the bytes as they are, not by way of UTF-16 and back.
+void printUtf8(QTextStream& out, const QByteArray& text)
 {
-    const QByteArray text = document.toJson(QJsonDocument::Indented);
-    // UTF-8 already: a stream on a device takes the bytes as they are, not by way of UTF-16 and back.
     if (QIODevice* device = out.device()) {
         out.flush();
         device->write(text);
     } else {
         out << QString::fromUtf8(text);
     }
+}
+
+} // namespace
+
+void printJson(QTextStream& out, const QJsonDocument& document)
+{
+    printUtf8(out, document.toJson(QJsonDocument::Indented));
+}
+
+void printJsonArray(QTextStream& out, qsizetype count, const std::function<QJsonObject(qsizetype)>& object)
+{
+    if (count == 0) {
+        printJson(out, QJsonDocument(QJsonArray()));
+        return;
+    }
+    // Each object as an indented document of its own, one level deeper: how an indented array lays it out.
+    std::vector<QByteArray> texts(static_cast<size_t>(count));
+    runOnPool(QThreadPool::globalInstance(), count, [&](qsizetype i) {
+        const QByteArray text = QJsonDocument(object(i)).toJson(QJsonDocument::Indented);
+        QByteArray& indented = texts[size_t(i)];
+        indented.reserve(text.size() + text.count('\n') * 4);
+        // Every line, the last one's newline left for the separator.
+        for (qsizetype start = 0; start < text.size();) {
+            qsizetype end = text.indexOf('\n', start);
+            if (end < 0)
+                end = text.size();
+            indented.append("    ").append(QByteArrayView(text).sliced(start, end - start));
+            start = end + 1;
+            if (start < text.size())
+                indented.append('\n');
+        }
+    });
+    QByteArray text = "[\n";
+    for (size_t i = 0; i < texts.size(); ++i)
+        text.append(texts[i]).append(i + 1 < texts.size() ? ",\n" : "\n");
+    text.append("]\n");
+    printUtf8(out, text);
 }
 
 } // namespace tessik::cli

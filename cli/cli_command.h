@@ -8,12 +8,14 @@
 
 #include <QCommandLineParser>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QJsonValue>
 #include <QList>
 #include <QString>
 #include <QTextStream>
 #include <QUuid>
 
+#include <functional>
 #include <stdexcept>
 
 namespace tessik::cli {
@@ -72,6 +74,9 @@ QCommandLineOption jsonOption();
 // Prints the value, or the document, as indented JSON.
 void printJson(QTextStream& out, const QJsonValue& value);
 void printJson(QTextStream& out, const QJsonDocument& document);
+// Prints an array of one object per item, made and written on the pool's threads: the same text as printJson of
+// the array, side by side for the long lists of a large machine.
+void printJsonArray(QTextStream& out, qsizetype count, const std::function<QJsonObject(qsizetype)>& object);
 
 // Every record of a snapshot or report store, newest first; unreadable files are named on standard error.
 template <typename Store> auto loadNewestFirst(const Store& store, CliStreams& io)

@@ -5,7 +5,6 @@
 #include "core/catalog/custom_association_store.h"
 #include "core/discovery/app_scanner.h"
 #include "core/services/launch_services_association_reader.h"
-#include "core/support/pool_work.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -13,7 +12,6 @@
 #include <QThreadPool>
 
 #include <algorithm>
-#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -43,14 +41,7 @@ int AppsCommand::execute(const QCommandLineParser& parser, CliStreams& io) const
         return listHandlers(requireTarget(parser.value(u"for"_s), io.language), parser.isSet(u"json"_s), io);
     const QList<InstalledApp> apps = AppScanner().scan(QThreadPool::globalInstance());
     if (parser.isSet(u"json"_s)) {
-        // Each application's object is made on the scan's threads: on a large machine that is much of the answer.
-        std::vector<QJsonObject> objects(size_t(apps.size()));
-        runOnPool(QThreadPool::globalInstance(), apps.size(),
-                  [&](qsizetype i) { objects[size_t(i)] = apps[i].toJson(); });
-        QJsonArray array;
-        for (const QJsonObject& object : objects)
-            array.append(object);
-        printJson(io.out, QJsonDocument(array));
+        printJsonArray(io.out, apps.size(), [&apps](qsizetype i) { return apps[i].toJson(); });
         return 0;
     }
     for (const InstalledApp& app : apps)

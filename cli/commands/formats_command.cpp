@@ -6,15 +6,12 @@
 #include "cli/terminal_text.h"
 #include "core/catalog/custom_association_store.h"
 #include "core/records/url_scheme.h"
-#include "core/support/pool_work.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QThreadPool>
 
 #include <utility>
-#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -65,27 +62,21 @@ int FormatsCommand::execute(const QCommandLineParser& parser, CliStreams& io) co
         return category ? category->id : CatalogDisplayIndex::otherCategory;
     };
     if (parser.isSet(u"json"_s)) {
-        // Each format's object is made on the scan's threads: on a large machine that is much of the answer.
-        std::vector<QJsonObject> objects(size_t(catalog.associations.size()));
-        runOnPool(QThreadPool::globalInstance(), catalog.associations.size(), [&](qsizetype i) {
+        printJsonArray(io.out, catalog.associations.size(), [&](qsizetype i) {
             const FileAssociation& association = std::as_const(catalog.associations)[i];
             QJsonObject handlers;
             for (auto it = association.defaultHandlers.cbegin(); it != association.defaultHandlers.cend(); ++it)
                 handlers.insert(rawValue(it.key()), it.value());
             const bool link = URLScheme::isIdentifier(association.typeIdentifier);
-            objects[size_t(i)] =
-                QJsonObject{{u"typeIdentifier"_s, association.typeIdentifier},
-                            {u"kind"_s, link ? u"urlScheme"_s : u"contentType"_s},
-                            {u"extensions"_s, QJsonArray::fromStringList(association.extensions)},
-                            {u"category"_s, categoryOf(association)},
-                            {u"capableApps"_s, QJsonArray::fromStringList(bundleIdentifiers(association.capableApps))},
-                            {u"suggestedAppIDs"_s, QJsonArray::fromStringList(association.suggestedAppIDs)},
-                            {u"defaultHandlers"_s, handlers}};
+            return QJsonObject{
+                {u"typeIdentifier"_s, association.typeIdentifier},
+                {u"kind"_s, link ? u"urlScheme"_s : u"contentType"_s},
+                {u"extensions"_s, QJsonArray::fromStringList(association.extensions)},
+                {u"category"_s, categoryOf(association)},
+                {u"capableApps"_s, QJsonArray::fromStringList(bundleIdentifiers(association.capableApps))},
+                {u"suggestedAppIDs"_s, QJsonArray::fromStringList(association.suggestedAppIDs)},
+                {u"defaultHandlers"_s, handlers}};
         });
-        QJsonArray array;
-        for (const QJsonObject& object : objects)
-            array.append(object);
-        printJson(io.out, QJsonDocument(array));
         return 0;
     }
     for (const FileAssociation& association : catalog.associations) {

@@ -2,6 +2,7 @@
 #include "app/l10n/category_names.h"
 #include "app/l10n/l10n.h"
 #include "cli/cli_application.h"
+#include "cli/cli_command.h"
 #include "cli/cli_language.h"
 #include "core/catalog/custom_association_error.h"
 #include "core/catalog/format_knowledge_base.h"
@@ -640,6 +641,28 @@ TEST_F(CliTest, ChangesThatNeverTakeOrEndElsewhereAreDeclinedOrReported)
               0);
 }
 
+TEST(CliJsonTest, AnArrayMadeSideBySideReadsAsTheWholeDocumentWould)
+{
+    const QList<QJsonObject> objects{
+        QJsonObject{{u"name"_s, u"名前 \"quoted\""_s}, {u"empty"_s, QJsonArray()}, {u"none"_s, QJsonObject()}},
+        QJsonObject{{u"list"_s, QJsonArray{1, u"two"_s, QJsonObject{{u"three"_s, true}}}},
+                    {u"nothing"_s, QJsonValue()}},
+        QJsonObject(),
+    };
+    for (const qsizetype count : {0, 1, 3}) {
+        QJsonArray whole;
+        for (const QJsonObject& object : objects.first(count))
+            whole.append(object);
+        QString expected, made;
+        QTextStream expectedStream(&expected), madeStream(&made);
+        tessik::cli::printJson(expectedStream, QJsonDocument(whole));
+        tessik::cli::printJsonArray(madeStream, count, [&](qsizetype i) { return objects[i]; });
+        expectedStream.flush();
+        madeStream.flush();
+        EXPECT_EQ(made, expected) << count;
+    }
+}
+
 TEST(CliLanguageTest, OptionThenStoredSettingThenLocaleThenEnglish)
 {
     using tessik::cli::CliLanguage;
@@ -1130,7 +1153,8 @@ TEST_F(CliTest, LinksAreReadSetConfirmedAndRestoredLikeFormats)
     EXPECT_EQ(cli({u"get"_s, u"--browser"_s}).out, u"com.google.Chrome\n"_s);
     ASSERT_EQ(cli({u"restore"_s, u"--last"_s, u"--yes"_s}).status, 0);
     EXPECT_EQ(cli({u"get"_s, u"--browser"_s}).out, u"http: com.apple.Safari\nhttps: org.mozilla.firefox\n"_s);
-    EXPECT_EQ(cli({u"set"_s, u"--browser"_s, u"com.google.Chrome"_s, u"https:=org.mozilla.firefox"_s, u"--yes"_s}).status, 1)
+    EXPECT_EQ(
+        cli({u"set"_s, u"--browser"_s, u"com.google.Chrome"_s, u"https:=org.mozilla.firefox"_s, u"--yes"_s}).status, 1)
         << "a contradiction is refused before anything is written";
 
     // The catalog lists the declared schemes as links.
