@@ -4,6 +4,7 @@
 #include "core/catalog/format_knowledge_base.h"
 #include "core/discovery/app_scanner.h"
 #include "core/services/launch_services_association_reader.h"
+#include "median.h"
 #include "platform/emulated/bundle_cache.h"
 #include "platform/system_root.h"
 #include "systemwriter/synthetic_system.h"
@@ -30,12 +31,6 @@ long peakKilobytes()
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 // The shipped categories with recommendations for a third of the synthetic applications, so that suggestions

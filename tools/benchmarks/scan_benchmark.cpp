@@ -1,6 +1,7 @@
 #include "scan_benchmark.h"
 
 #include "core/discovery/app_scanner.h"
+#include "median.h"
 #include "platform/emulated/bundle_cache.h"
 #include "platform/emulated/property_list.h"
 #include "platform/system_root.h"
@@ -18,16 +19,6 @@
 using namespace Qt::StringLiterals;
 
 namespace tessik::tools {
-namespace {
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-} // namespace
-
 ScanBenchmark::Result ScanBenchmark::run(int appCount, quint32 seed, int repetitions)
 {
     QTemporaryDir root;

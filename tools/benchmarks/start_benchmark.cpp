@@ -1,5 +1,6 @@
 #include "start_benchmark.h"
 
+#include "median.h"
 #include "platform/backend.h"
 #include "platform/system_root.h"
 #include "systemwriter/synthetic_system.h"
@@ -20,12 +21,6 @@ using namespace Qt::StringLiterals;
 
 namespace tessik::tools {
 namespace {
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // One whole process, from starting it until it has exited; throws when it fails.
 double timeProcess(const QString& program, const QStringList& arguments)
